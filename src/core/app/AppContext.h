@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/config/Settings.h"
+#include "platform/Canvas.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/SerialDevice.h"
+#include "platform/WindowServices.h"
+#include "core/serial/AcquisitionState.h"
+#include "core/store/LogRecord.h"
+
+namespace baromon {
+
+// The platform services the core calls instead of the operating system.
+struct Platform {
+  platform::Clock& clock;
+  platform::FileSystem& files;
+  platform::WindowServices& windows;
+  platform::SerialPorts& ports;
+  platform::GraphicsObjects& graphics;
+};
+
+// Where the barogram window stands in the log.
+struct ViewState {
+  std::int32_t scrollOffset = 1;    // newest record shown, counted from the end (1 = last)
+  std::int32_t recordCount = 1024;  // records in monitor.txt as of the last history load
+  std::int32_t scrollPosition = 100; // scroll thumb 0..100, 100 = newest end
+  int pressureUnit = 0;             // PressureUnit: 0 hPa, 1 inch Hg (memory only)
+};
+
+// All state of one running monitor. main owns one; every test builds a fresh one.
+struct AppContext {
+  explicit AppContext(Platform services) : platform(services) {}
+
+  Platform platform;
+
+  Settings settings;
+  History history{};
+  LastDecodedRecord lastDecodedRecord;
+  CurrentReading reading;
+  ConverterStats converter;
+  AcquisitionState acquisition;
+  NmeaTable nmea{};
+  FiveMinuteHistory fiveMinute{};
+  SerialLink serial;
+  ViewState view;
+};
+
+} // namespace baromon

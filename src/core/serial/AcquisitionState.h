@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/SerialDevice.h"
+
+namespace baromon {
+
+// The latest decoded device values.
+struct CurrentReading {
+  std::int32_t pressure = 0;     // hundredths of a hPa, HK included; 0 until the first pressure
+  std::uint32_t adValue = 0;     // converter counts, 0..65535
+  std::int32_t tendency1h = 0;   // tenths of a hPa, -999..999
+  std::int32_t tendency3h = 0;   // tenths of a hPa, -999..999
+  std::int32_t tendency6h = 0;   // tenths of a hPa, -999..999, computed only
+  std::int32_t temperature = -999; // tenths of a degree C; -999 = none received
+  std::uint32_t voltage = 0;     // tenths of a volt; 0 = none received
+  std::uint8_t valid = 0;        // the line just processed was a well-formed $PXDR
+  platform::DateTime utcTime;    // when the last KX-mode line was processed
+};
+
+// Statistics of the last 100 converter values (entry 0 newest).
+struct ConverterStats {
+  std::array<std::uint32_t, 128> history{};
+  std::uint32_t mean = 0;
+  std::uint32_t minimum = 65535;
+  std::uint32_t maximum = 0;
+  std::uint32_t range = 0;
+  std::uint32_t variation = 0; // range clamped to 999; recorded as tenths of a hPa
+};
+
+constexpr int kNmeaRows = 127;
+constexpr int kNmeaRowSize = 128;
+// Recorded NMEA lines, row 0 the newest, each zero-terminated (at most 126 characters).
+using NmeaTable = std::array<std::array<char, kNmeaRowSize>, kNmeaRows>;
+
+// The pressure at each five-minute boundary, hundredths of a hPa, entry 0 newest, 0 = none.
+using FiveMinuteHistory = std::array<std::int32_t, 128>;
+
+constexpr int kReceiveBufferSize = 1024;
+
+struct AcquisitionState {
+  std::array<char, kReceiveBufferSize + 1> receiveBuffer{};
+  std::uint32_t fillCount = 0;
+  std::uint8_t lastByte = 0;
+  std::uint32_t sentenceCount = 0;   // lines processed in KX mode, 0..999999
+  std::uint32_t nmeaCount = 0;       // lines recorded in NMEA mode
+  std::uint32_t recordCounter = 0;   // stamped into each record, 0..999999
+  std::uint32_t ticksSinceSentence = 1000;
+  std::int32_t lastSlot = 99;        // five-minute slot of the last boundary; 99 matches none
+  bool acquisitionPaused = false;    // set while the log check swaps the files
+};
+
+// The one serial port.
+struct SerialLink {
+  std::string portName = "COM2";
+  std::unique_ptr<platform::SerialDevice> device; // null when closed or after a failed open
+  bool open = false;
+};
+
+} // namespace baromon

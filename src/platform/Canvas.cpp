@@ -1,0 +1,44 @@
+#include "platform/Canvas.h"
+
+namespace baromon::platform {
+
+ObjectHandle GraphicsObjects::create(const GraphicsObject& object) {
+  if (failing_ > 0) {
+    --failing_;
+    return 0;
+  }
+  objects_.emplace_back(object);
+  return static_cast<ObjectHandle>(objects_.size() - 1);
+}
+
+void GraphicsObjects::destroy(ObjectHandle handle) {
+  if (handle == 0 || handle == stockFont_ || handle >= objects_.size()) {
+    return;
+  }
+  objects_[handle].reset();
+}
+
+const GraphicsObject* GraphicsObjects::find(ObjectHandle handle) const {
+  if (handle == 0 || handle >= objects_.size() || !objects_[handle]) {
+    return nullptr;
+  }
+  return &*objects_[handle];
+}
+
+ObjectHandle GraphicsObjects::stockFixedFont() {
+  if (stockFont_ == 0) {
+    objects_.emplace_back(FontSpec{});
+    stockFont_ = static_cast<ObjectHandle>(objects_.size() - 1);
+  }
+  return stockFont_;
+}
+
+std::size_t GraphicsObjects::liveCount() const {
+  std::size_t live = 0;
+  for (const auto& slot : objects_) {
+    live += slot ? 1 : 0;
+  }
+  return live;
+}
+
+} // namespace baromon::platform

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace baromon::platform {
+
+// 24-bit colour; the core writes colours as RGB(r, g, b).
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+enum class PenStyle { Solid, Dot };
+enum class BackgroundMode { Transparent, Opaque };
+
+struct PenSpec {
+  PenStyle style = PenStyle::Solid;
+  int width = 1; // device pixels; 0 draws one pixel wide
+  Rgb colour;
+  friend bool operator==(const PenSpec&, const PenSpec&) = default;
+};
+
+struct BrushSpec {
+  Rgb colour;
+  friend bool operator==(const BrushSpec&, const BrushSpec&) = default;
+};
+
+// The three kinds of font the program uses.
+enum class FontKind {
+  Panel,         // fixed-pitch sans-serif of a given cell height, width and weight
+  RotatedSystem, // the system font turned by `escapement` tenths of a degree (0 or 2700)
+  StockFixed,    // the stock fixed-pitch font every canvas starts with
+};
+
+struct FontSpec {
+  FontKind kind = FontKind::StockFixed;
+  int height = 0;
+  int width = 0;
+  int escapement = 0; // tenths of a degree, counter-clockwise
+  int weight = 0;
+  int outputPrecision = 0;
+  int quality = 0;
+  int pitchAndFamily = 0;
+  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+using GraphicsObject = std::variant<PenSpec, BrushSpec, FontSpec>;
+
+// Handle of a created drawing object; 0 is "no object" (a failed creation or selection).
+using ObjectHandle = std::uint32_t;
+
+// Drawing objects live independently of any canvas, as the pens made once at
+// start-up are selected into the screen and the printer alike. Creation can
+// fail; tests use `failNextCreations` to reach the failure paths.
+class GraphicsObjects {
+public:
+  ObjectHandle create(const GraphicsObject& object);
+  void destroy(ObjectHandle handle);
+  // nullptr for 0, unknown or destroyed handles.
+  const GraphicsObject* find(ObjectHandle handle) const;
+  // The stock fixed font, which is never destroyed.
+  ObjectHandle stockFixedFont();
+  std::size_t liveCount() const;
+  // The next `count` creations fail (return 0).
+  void failNextCreations(int count) { failing_ = count; }
+
+private:
+  std::vector<std::optional<GraphicsObject>> objects_{std::nullopt}; // slot 0 is never used
+  ObjectHandle stockFont_ = 0;
+  int failing_ = 0;
+};
+
+struct TextMetrics {
+  int height = 0;          // cell height in pixels
+  int externalLeading = 0; // extra space between lines
+  int maxCharWidth = 0;
+  int aveCharWidth = 0;
+};
+
+struct CanvasSize {
+  int width = 0;
+  int height = 0;
+};
+
+// A drawing surface with the semantics the painters rely on: integer device
+// pixels, origin at the top left, lines that leave out their end pixel,
+// rectangles whose right and bottom edges are exclusive. Texts are Windows-1252.
+// A fresh canvas has a black one-pixel solid pen, a white brush, the stock
+// fixed font, black text and an opaque white background.
+class Canvas {
+public:
+  virtual ~Canvas() = default;
+  // Selects a pen, brush or font and returns the one of the same kind it replaces;
+  // returns 0 and changes nothing for a handle that names no live object.
+  virtual ObjectHandle select(ObjectHandle handle) = 0;
+  virtual void moveTo(int x, int y) = 0;
+  // Draws with the current pen from the current position to (x, y), leaving the
+  // pixel at (x, y) out, and makes (x, y) the current position.
+  virtual void lineTo(int x, int y) = 0;
+  virtual void setPixel(int x, int y, Rgb colour) = 0;
+  // Fills left..right-1 x top..bottom-1 with the brush and outlines it with the pen.
+  virtual void rectangle(int left, int top, int right, int bottom) = 0;
+  // Draws `count` bytes of `text` with the top left of the first cell at (x, y).
+  virtual void textOut(int x, int y, const char* text, int count) = 0;
+  virtual Rgb setTextColour(Rgb colour) = 0;
+  virtual BackgroundMode setBackgroundMode(BackgroundMode mode) = 0;
+  virtual TextMetrics textMetrics() = 0;
+  // The client area, or the printable page in device pixels.
+  virtual CanvasSize size() const = 0;
+
+  void textOut(int x, int y, const std::string& text) {
+    textOut(x, y, text.data(), static_cast<int>(text.size()));
+  }
+};
+
+} // namespace baromon::platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace baromon::platform {
+
+enum class FileAccess { Read, Write, ReadWrite };
+
+// How a file is opened; the names follow the disposition a caller asks for.
+enum class OpenMode {
+  OpenExisting, // fail when the file does not exist
+  CreateAlways, // create, or truncate an existing file
+  OpenAlways,   // open an existing file without truncating it, else create it
+};
+
+enum class SeekFrom { Begin, Current, End };
+
+// An open file, held exclusively (no other opener succeeds while it is open).
+// Every failure is a value; nothing throws.
+class File {
+public:
+  virtual ~File() = default;
+  // Bytes read (0 at end of file), or nullopt when the read failed.
+  virtual std::optional<std::size_t> read(void* buffer, std::size_t count) = 0;
+  // Bytes written, or nullopt when the write failed (a short count is possible on a full disk).
+  virtual std::optional<std::size_t> write(const void* buffer, std::size_t count) = 0;
+  // New position, or nullopt when refused; a seek before the start of the
+  // file is refused and leaves the position where it was.
+  virtual std::optional<std::int64_t> seek(std::int64_t offset, SeekFrom from) = 0;
+  virtual std::optional<std::int64_t> size() = 0;
+};
+
+// File access in one directory (the program keeps all its files in the current
+// directory). Names are plain file names such as "monitor.txt".
+class FileSystem {
+public:
+  virtual ~FileSystem() = default;
+  // nullptr when the file cannot be opened: missing, locked by another opener, no permission.
+  virtual std::unique_ptr<File> open(const std::string& name, FileAccess access, OpenMode mode) = 0;
+  // Opens an existing file for read and write, falling back to creating it,
+  // then positions at the end: the append idiom of every writer of this program.
+  std::unique_ptr<File> openForAppend(const std::string& name);
+  virtual bool copy(const std::string& from, const std::string& to) = 0; // replaces `to`
+  virtual bool remove(const std::string& name) = 0;
+  // Free bytes available to this user on the file system of the directory, or nullopt.
+  virtual std::optional<std::uint64_t> freeBytes() = 0;
+};
+
+} // namespace baromon::platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace baromon::platform {
+
+// Line errors the driver counted since the last query. Any of them makes the
+// acquisition skip reading for one tick.
+struct LineErrors {
+  bool receiveOverflow = false;
+  bool overrun = false;
+  bool framing = false;
+  bool io = false;
+  bool any() const { return receiveOverflow || overrun || framing || io; }
+};
+
+// An open serial device, read-only, held exclusively.
+class SerialDevice {
+public:
+  virtual ~SerialDevice() = default;
+  // Raw 8N1 at 4800 Bd, no flow control, RTS on, DTR off. False when the line settings are refused.
+  virtual bool configure() = 0;
+  // Queries and clears the line errors and tells how many bytes wait; nullopt when the query fails.
+  struct Status {
+    LineErrors errors;
+    std::size_t waiting = 0;
+  };
+  virtual std::optional<Status> status() = 0;
+  // Reads one waiting byte without blocking; nullopt when the read fails.
+  virtual std::optional<std::uint8_t> readByte() = 0;
+};
+
+// Opens serial devices by the program's port names "COM1".."COM8".
+class SerialPorts {
+public:
+  virtual ~SerialPorts() = default;
+  // nullptr when the port does not exist or another program holds it.
+  virtual std::unique_ptr<SerialDevice> open(const std::string& portName) = 0;
+};
+
+} // namespace baromon::platform

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+namespace baromon::platform {
+
+class PosixClock final : public Clock {
+public:
+  DateTime utcNow() const override;
+  DateTime localNow() const override;
+};
+
+} // namespace baromon::platform

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace baromon::fakes {
+
+// A fresh directory under /tmp, removed with its contents when the object dies.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  // Whole contents of a file in the directory ("" when missing).
+  std::string read(const std::string& name) const;
+  void write(const std::string& name, const std::string& contents) const;
+  bool exists(const std::string& name) const;
+
+private:
+  std::string path_;
+};
+
+} // namespace baromon::fakes

@@ -1,0 +1,23 @@
+#include <gtest/gtest.h>
+
+#include "platform/testing/TestApp.h"
+
+namespace {
+
+// The start values other code depends on before start-up has run.
+TEST(AppContext, FreshContextHoldsTheProcessStartValues) {
+  baromon::fakes::TestApp t;
+  const auto& app = t.app;
+  EXPECT_EQ(app.settings.DATA, 1);
+  EXPECT_EQ(app.settings.ERR, 1);
+  EXPECT_EQ(app.settings.COM, '2');
+  EXPECT_EQ(app.acquisition.ticksSinceSentence, 1000u);
+  EXPECT_EQ(app.acquisition.lastSlot, 99);
+  EXPECT_EQ(app.view.scrollOffset, 1);
+  EXPECT_EQ(app.view.recordCount, 1024);
+  EXPECT_EQ(app.view.scrollPosition, 100);
+  EXPECT_EQ(app.reading.temperature, -999);
+  EXPECT_EQ(app.history[1023].day, 0);
+}
+
+} // namespace
