@@ -48,11 +48,13 @@ struct Failure {
   ErrorCode event;
 };
 
-LogCheckOutcome fail(AppContext& app, const Failure& failure) {
-  app.platform.windows.messageBox(failure.text, failure.caption, BoxIcon::None);
-  reportEvent(app, failure.event);
-  return LogCheckOutcome{};
-}
+// The work of the check up to the rename. Its files are closed and the
+// acquisition runs again by the time any box is shown: a box can stay open
+// for hours while the timer goes on recording.
+struct Pass {
+  LogCheckOutcome outcome;
+  const Failure* failure = nullptr;
+};
 
 const Failure kTmpOpen{"error writing monitor.tmp", kWriteCaption, kEventCannotOpen};
 const Failure kTmpWrite{"error writing monitor.tmp", kWriteCaption, kEventReadWriteFailed};
@@ -134,10 +136,10 @@ private:
   AppContext& app_;
 };
 
-} // namespace
-
-LogCheckOutcome runLogCheck(AppContext& app) {
+Pass checkAndSwap(AppContext& app) {
   auto& files = app.platform.files;
+  const auto fail = [](AppContext&, const Failure& failure) { return Pass{LogCheckOutcome{}, &failure}; };
+  // The pass ends with the rename; the handles below close when it returns.
   std::array<Recording, kRecordingSlots> table{};
   std::uint64_t written = 0; // W
   std::uint64_t inRecording = 0; // K
@@ -162,10 +164,9 @@ LogCheckOutcome runLogCheck(AppContext& app) {
   // The whole log is examined: records past any fixed limit would otherwise
   // survive only in monitor.bak and vanish with the next check.
   if (*size < kLogRecordSize) {
-    app.platform.windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
-    LogCheckOutcome outcome;
-    outcome.status = LogCheckOutcome::Status::NoRecords;
-    return outcome;
+    Pass pass;
+    pass.outcome.status = LogCheckOutcome::Status::NoRecords;
+    return pass;
   }
 
   BlockWriter out(*tmp);
@@ -307,24 +308,38 @@ LogCheckOutcome runLogCheck(AppContext& app) {
     if (!files.rename(kCheckWorkFileName, kLogFileName)) {
       return fail(app, kReplace);
     }
-    log.reset();
-    tmp.reset();
   }
 
-  loadHistory(app);
+  Pass pass;
+  pass.outcome.status = LogCheckOutcome::Status::Repaired;
+  pass.outcome.recordsWritten = written;
+  pass.outcome.recordings = breaks + 1;
+  pass.outcome.errors = errors;
+  return pass;
+}
 
+} // namespace
+
+LogCheckOutcome runLogCheck(AppContext& app) {
+  const Pass pass = checkAndSwap(app);
+  auto& windows = app.platform.windows;
+  if (pass.failure) {
+    windows.messageBox(pass.failure->text, pass.failure->caption, BoxIcon::None);
+    reportEvent(app, pass.failure->event);
+    return pass.outcome;
+  }
+  if (pass.outcome.status == LogCheckOutcome::Status::NoRecords) {
+    windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
+    return pass.outcome;
+  }
+  loadHistory(app);
+  const auto& o = pass.outcome;
   char summary[160];
   std::snprintf(summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
-                static_cast<unsigned long long>(written), static_cast<unsigned long long>(breaks + 1),
-                static_cast<unsigned long long>(errors), static_cast<unsigned long long>(errors));
-  app.platform.windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
-
-  LogCheckOutcome outcome;
-  outcome.status = LogCheckOutcome::Status::Repaired;
-  outcome.recordsWritten = written;
-  outcome.recordings = breaks + 1;
-  outcome.errors = errors;
-  return outcome;
+                static_cast<unsigned long long>(o.recordsWritten), static_cast<unsigned long long>(o.recordings),
+                static_cast<unsigned long long>(o.errors), static_cast<unsigned long long>(o.errors));
+  windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
+  return o;
 }
 
 int checkLogFile(AppContext& app) {

@@ -202,6 +202,46 @@ TEST(CheckLogFile, FilesThatCannotBeOpenedChangeNothing) {
   }
 }
 
+// A box may stay open for hours while the timer goes on recording: by then the
+// check must hold no file and the acquisition must run again.
+TEST(CheckLogFile, BoxesComeAfterTheFilesAreClosed) {
+  struct ProbingWindows : fakes::FakeWindows {
+    AppContext* app = nullptr;
+    std::vector<std::string> seen;
+    void messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override {
+      FakeWindows::messageBox(text, caption, icon);
+      const bool free = app->platform.files.openForAppend("monitor.txt") != nullptr;
+      seen.push_back(caption + (free ? " log free" : " log held") +
+                     (app->acquisition.acquisitionPaused ? " paused" : ""));
+    }
+  };
+  struct Case {
+    const char* legend;
+    std::string log;
+    const char* held;
+    std::string seen;
+  };
+  const Case cases[] = {
+      {"summary", buildLog(grid(5)), nullptr, "Data check log free"},
+      {"nothing to check", "", nullptr, "Data check log free"},
+      {"a failure during the swap", buildLog(grid(5)), "monitor.bak", "write data log free"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    std::unique_ptr<platform::File> holder;
+    if (c.held) {
+      holder = t.files.open(c.held, FileAccess::ReadWrite, OpenMode::OpenAlways);
+    }
+    ProbingWindows windows;
+    AppContext app{Platform{t.clock, t.files, windows, t.ports, t.graphics}};
+    windows.app = &app;
+    checkLogFile(app);
+    EXPECT_EQ(windows.seen, std::vector<std::string>{c.seen});
+  }
+}
+
 // Leftovers of an earlier run must not reach the new files.
 TEST(CheckLogFile, StaleWorkFileAndListAreEmptiedFirst) {
   TestApp t;
