@@ -281,31 +281,42 @@ Pass checkAndSwap(AppContext& app) {
     if (!tmp->sync()) {
       return fail(app, kTmpWrite);
     }
-    auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
-    if (!backup) {
-      return fail(app, kBackupOpen);
-    }
-    if (!log->seek(0, SeekFrom::Begin)) {
+    // The old log itself becomes monitor.bak when the file system allows a
+    // second name for it: nothing to copy, and its bytes are as safe as they
+    // were under monitor.txt once they are on the disk. Otherwise it is copied.
+    if (!log->sync()) {
       return fail(app, kLogRead);
     }
-    for (;;) {
-      const auto got = readFully(*log, block.data(), block.size());
-      if (!got) {
+    const bool linked = files.linkReplacing(kLogFileName, kCheckBackupFileName);
+    if (!linked) {
+      auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
+      if (!backup) {
+        return fail(app, kBackupOpen);
+      }
+      if (!log->seek(0, SeekFrom::Begin)) {
         return fail(app, kLogRead);
       }
-      if (*got == 0) {
-        break;
+      for (;;) {
+        const auto got = readFully(*log, block.data(), block.size());
+        if (!got) {
+          return fail(app, kLogRead);
+        }
+        if (*got == 0) {
+          break;
+        }
+        const auto n = backup->write(block.data(), *got);
+        if (!n || *n != *got) {
+          return fail(app, kBackupWrite);
+        }
       }
-      const auto n = backup->write(block.data(), *got);
-      if (!n || *n != *got) {
+      if (!backup->sync()) {
         return fail(app, kBackupWrite);
       }
     }
-    if (!backup->sync()) {
-      return fail(app, kBackupWrite);
-    }
-    backup.reset();
     if (!files.rename(kCheckWorkFileName, kLogFileName)) {
+      if (linked) {
+        files.remove(kCheckBackupFileName); // else it would go on growing with the log it names
+      }
       return fail(app, kReplace);
     }
   }
