@@ -138,7 +138,7 @@ private:
 
 Pass checkAndSwap(AppContext& app) {
   auto& files = app.platform.files;
-  const auto fail = [](AppContext&, const Failure& failure) { return Pass{LogCheckOutcome{}, &failure}; };
+  const auto fail = [](const Failure& failure) { return Pass{LogCheckOutcome{}, &failure}; };
   // The pass ends with the rename; the handles below close when it returns.
   std::array<Recording, kRecordingSlots> table{};
   std::uint64_t written = 0; // W
@@ -151,24 +151,24 @@ Pass checkAndSwap(AppContext& app) {
   // leave its tail in the new log.
   auto tmp = files.open(kCheckWorkFileName, FileAccess::Write, OpenMode::CreateAlways);
   if (!tmp) {
-    return fail(app, kTmpOpen);
+    return fail(kTmpOpen);
   }
   auto log = files.open(kLogFileName, FileAccess::Read, OpenMode::OpenExisting);
   if (!log) {
-    return fail(app, kLogOpen);
+    return fail(kLogOpen);
   }
   const auto size = log->size();
   if (!size || !log->seek(0, SeekFrom::Begin)) {
-    return fail(app, kLogRead);
+    return fail(kLogRead);
   }
-  // The whole log is examined: records past any fixed limit would otherwise
-  // survive only in monitor.bak and vanish with the next check.
   if (*size < kLogRecordSize) {
     Pass pass;
     pass.outcome.status = LogCheckOutcome::Status::NoRecords;
     return pass;
   }
 
+  // The whole log is examined: records past any fixed limit would otherwise
+  // survive only in monitor.bak and vanish with the next check.
   BlockWriter out(*tmp);
   // The window keeps two records of look-ahead past the record in hand, for
   // finding the record boundary again after a damaged stretch.
@@ -187,7 +187,7 @@ Pass checkAndSwap(AppContext& app) {
       at = 0;
       const auto got = readFully(*log, block.data() + held, block.size() - held);
       if (!got) {
-        return fail(app, kLogRead);
+        return fail(kLogRead);
       }
       ended = *got < block.size() - held;
       held += *got;
@@ -229,7 +229,7 @@ Pass checkAndSwap(AppContext& app) {
       const auto counter = static_cast<std::uint32_t>(inRecording % kCounterLimit + 1);
       const LogRecord record = encodeLogRecord(counter, time, s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
       if (!out.add(record.data(), record.size())) {
-        return fail(app, kTmpWrite);
+        return fail(kTmpWrite);
       }
       ++inRecording;
       ++written;
@@ -244,14 +244,14 @@ Pass checkAndSwap(AppContext& app) {
     table[current].count = inRecording;
   }
   if (!out.flush()) {
-    return fail(app, kTmpWrite);
+    return fail(kTmpWrite);
   }
 
   {
     // Emptied on opening, so no line of an earlier, longer list survives.
     auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateAlways);
     if (!list) {
-      return fail(app, kListOpen);
+      return fail(kListOpen);
     }
     std::string text;
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -267,7 +267,7 @@ Pass checkAndSwap(AppContext& app) {
     }
     const auto n = text.empty() ? std::optional<std::size_t>(0) : list->write(text.data(), text.size());
     if (!n || *n != text.size()) {
-      return fail(app, kListWrite);
+      return fail(kListWrite);
     }
   }
 
@@ -279,45 +279,45 @@ Pass checkAndSwap(AppContext& app) {
     // between the copy and the rename.
     AcquisitionPause pause(app);
     if (!tmp->sync()) {
-      return fail(app, kTmpWrite);
+      return fail(kTmpWrite);
     }
     // The old log itself becomes monitor.bak when the file system allows a
     // second name for it: nothing to copy, and its bytes are as safe as they
     // were under monitor.txt once they are on the disk. Otherwise it is copied.
     if (!log->sync()) {
-      return fail(app, kLogRead);
+      return fail(kLogRead);
     }
     const bool linked = files.linkReplacing(kLogFileName, kCheckBackupFileName);
     if (!linked) {
       auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
       if (!backup) {
-        return fail(app, kBackupOpen);
+        return fail(kBackupOpen);
       }
       if (!log->seek(0, SeekFrom::Begin)) {
-        return fail(app, kLogRead);
+        return fail(kLogRead);
       }
       for (;;) {
         const auto got = readFully(*log, block.data(), block.size());
         if (!got) {
-          return fail(app, kLogRead);
+          return fail(kLogRead);
         }
         if (*got == 0) {
           break;
         }
         const auto n = backup->write(block.data(), *got);
         if (!n || *n != *got) {
-          return fail(app, kBackupWrite);
+          return fail(kBackupWrite);
         }
       }
       if (!backup->sync()) {
-        return fail(app, kBackupWrite);
+        return fail(kBackupWrite);
       }
     }
     if (!files.rename(kCheckWorkFileName, kLogFileName)) {
       if (linked) {
         files.remove(kCheckBackupFileName); // else it would go on growing with the log it names
       }
-      return fail(app, kReplace);
+      return fail(kReplace);
     }
   }
 
