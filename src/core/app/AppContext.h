@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/app/Shell.h"
 #include "core/config/Settings.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
@@ -46,6 +47,7 @@ struct AppContext {
   FiveMinuteHistory fiveMinute{};
   SerialLink serial;
   ViewState view;
+  ShellState shell;
 };
 
 } // namespace baromon
