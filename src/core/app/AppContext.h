@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/config/Settings.h"
+#include "core/display/DrawingResources.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -46,6 +47,7 @@ struct AppContext {
   FiveMinuteHistory fiveMinute{};
   SerialLink serial;
   ViewState view;
+  DisplayState display;
 };
 
 } // namespace baromon
