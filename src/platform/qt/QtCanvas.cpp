@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPen>
+#include <algorithm>
 #include <cstdlib>
 #include <variant>
 
@@ -262,10 +263,11 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom) {
   }
   if (image_ != nullptr) {
     const QRgb fill = toQRgb(brush_.colour);
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) {
-        plot(x, y, fill);
-      }
+    const int x0 = std::max(left, 0);
+    const int x1 = std::min(right, size_.width());
+    for (int y = std::max(top, 0); y < std::min(bottom, size_.height()) && x0 < x1; ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_);
+      std::fill(row + x0, row + x1, fill);
     }
     // The outline runs along the first and last column and row inside the rectangle.
     rasterLine(left, top, right - 1, top);
