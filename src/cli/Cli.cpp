@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/Commands.h"
 
 #include <cstdio>
 #include <string>
@@ -16,16 +17,42 @@ void printUsage(std::FILE* out) {
              "Air-pressure monitor for a barograph on a serial port.\n"
              "\n"
              "Options:\n"
-             "  --help       show this text and exit\n"
-             "  --version    show the version and exit\n",
+             "  --help            show this text and exit\n"
+             "  --version         show the version and exit\n"
+             "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
+             "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>\n"
+             "\n"
+             "Commands:\n"
+             "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n",
              out);
 }
 
 } // namespace
 
 int run(int argc, char** argv) {
+  GeneralOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
+      std::string value;
+      if (arg == "--port") {
+        if (i + 1 >= argc) {
+          std::fputs("baromon: --port needs n=PATH\n", stderr);
+          return 2;
+        }
+        value = argv[++i];
+      } else {
+        value = arg.substr(7);
+      }
+      if (!options.ports.parseAssignment(value)) {
+        std::fprintf(stderr, "baromon: --port takes n=PATH with n from 1 to 8, not '%s'\n", value.c_str());
+        return 2;
+      }
+      continue;
+    }
+    if (arg == "decode") {
+      return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
+    }
     if (arg == "--help" || arg == "-h") {
       printUsage(stdout);
       return 0;

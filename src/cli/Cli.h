@@ -1,6 +1,14 @@
 #pragma once
 
+#include "platform/posix/PosixSerialPorts.h"
+
 namespace baromon::cli {
+
+// Options that hold for the monitor and every subcommand.
+struct GeneralOptions {
+  // COM1..COM8 to device paths: `--port n=PATH`, else BAROMON_COMn, else /dev/ttyS<n-1>.
+  platform::PortMap ports;
+};
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.
 int run(int argc, char** argv);

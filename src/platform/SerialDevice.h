@@ -32,6 +32,9 @@ public:
   virtual std::optional<Status> status() = 0;
   // Reads one waiting byte without blocking; nullopt when the read fails.
   virtual std::optional<std::uint8_t> readByte() = 0;
+  // True once the device has gone away (adapter unplugged, other end closed):
+  // every further status query and read will fail, so the owner should close it.
+  virtual bool hungUp() const { return false; }
 };
 
 // Opens serial devices by the program's port names "COM1".."COM8".

@@ -20,12 +20,13 @@ public:
     bool statusFails = false;
     int readFailures = 0; // the next this many reads fail
     bool configureFails = false;
+    bool hungUp = false; // the device went away: every query and read fails from now on
   };
   explicit FakeSerialDevice(std::shared_ptr<Script> script) : script_(std::move(script)) {}
 
   bool configure() override { return !script_->configureFails; }
   std::optional<Status> status() override {
-    if (script_->statusFails) {
+    if (script_->statusFails || script_->hungUp) {
       return std::nullopt;
     }
     Status s{script_->pendingErrors, script_->bytes.size()};
@@ -33,6 +34,9 @@ public:
     return s;
   }
   std::optional<std::uint8_t> readByte() override {
+    if (script_->hungUp) {
+      return std::nullopt;
+    }
     if (script_->readFailures > 0) {
       --script_->readFailures;
       return std::nullopt;
@@ -44,6 +48,8 @@ public:
     script_->bytes.pop_front();
     return b;
   }
+
+  bool hungUp() const override { return script_->hungUp; }
 
 private:
   std::shared_ptr<Script> script_;

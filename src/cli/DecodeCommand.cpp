@@ -1,0 +1,108 @@
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "cli/Commands.h"
+#include "core/serial/Decoders.h"
+
+namespace baromon::cli {
+
+namespace {
+
+constexpr std::size_t kLineLimit = 1024; // what the monitor's receive buffer keeps of a line
+
+void printReading(std::FILE* out, const CurrentReading& r) {
+  std::fprintf(out, "%d\t%ld\t%lu\t%ld\t%ld\t%ld\t%lu\n", r.valid, static_cast<long>(r.pressure),
+               static_cast<unsigned long>(r.adValue), static_cast<long>(r.tendency1h),
+               static_cast<long>(r.tendency3h), static_cast<long>(r.temperature),
+               static_cast<unsigned long>(r.voltage));
+}
+
+bool parseHk(const char* text, int& hk) {
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || v < -99999 || v > 99999) {
+    return false;
+  }
+  hk = static_cast<int>(v);
+  return true;
+}
+
+} // namespace
+
+int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+  int hk = 0;
+  const char* path = nullptr;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--hk" && i + 1 < argc) {
+      if (!parseHk(argv[++i], hk)) {
+        std::fprintf(err, "baromon decode: --hk takes hundredths of a hPa, -99999..99999\n");
+        return 2;
+      }
+    } else if (arg.rfind("--hk=", 0) == 0) {
+      if (!parseHk(arg.c_str() + 5, hk)) {
+        std::fprintf(err, "baromon decode: --hk takes hundredths of a hPa, -99999..99999\n");
+        return 2;
+      }
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs("Usage: baromon decode [--hk N] [FILE]\n"
+                 "Decodes barograph lines from FILE (or standard input) and prints per line:\n"
+                 "valid pressure adValue tendency1h tendency3h temperature voltage\n"
+                 "(hundredths of a hPa, counts, tenths of a hPa, tenths of a degree C, tenths of a V).\n",
+                 out);
+      return 0;
+    } else if (path == nullptr && (arg == "-" || arg.empty() || arg[0] != '-')) {
+      path = argv[i];
+    } else {
+      std::fprintf(err, "baromon decode: unknown argument '%s'\n", argv[i]);
+      return 2;
+    }
+  }
+
+  std::FILE* source = in;
+  if (path != nullptr && std::strcmp(path, "-") != 0) {
+    source = std::fopen(path, "rb");
+    if (source == nullptr) {
+      std::fprintf(err, "baromon decode: cannot open %s: %s\n", path, std::strerror(errno));
+      return 1;
+    }
+  }
+
+  CurrentReading reading;
+  std::string line;
+  line.reserve(kLineLimit);
+  bool pending = false;
+  int c;
+  // A line is everything up to and including its line feed; like the monitor,
+  // only its first 1024 bytes count.
+  while ((c = std::fgetc(source)) != EOF) {
+    pending = true;
+    if (line.size() < kLineLimit) {
+      line.push_back(static_cast<char>(c));
+    }
+    if (c == '\n') {
+      decodeSentence(reading, line.data(), line.size(), hk);
+      printReading(out, reading);
+      line.clear();
+      pending = false;
+    }
+  }
+  if (pending) {
+    decodeSentence(reading, line.data(), line.size(), hk);
+    printReading(out, reading);
+  }
+  const bool readFailed = std::ferror(source) != 0;
+  if (source != in) {
+    std::fclose(source);
+  }
+  if (readFailed) {
+    std::fprintf(err, "baromon decode: read error\n");
+    return 1;
+  }
+  return 0;
+}
+
+} // namespace baromon::cli

@@ -1,0 +1,224 @@
+#include "core/config/Settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "core/app/AppContext.h"
+#include "core/config/EventLog.h"
+
+namespace baromon {
+
+namespace {
+
+constexpr const char* kSettingsFile = "monitor.ini";
+
+using SettingsBytes = std::array<char, kSettingsFileSize>;
+
+// The file is this template with the values put in at fixed offsets; the key
+// texts are never read back.
+constexpr char kTemplate[] = "DATA=  KX\n"
+                             "COM=COMX\n"
+                             "SAVE=XXXX\n"
+                             "SHOW=XXXX\n"
+                             "T1=1\n"
+                             "T3=1\n"
+                             "VAR=1\n"
+                             "TC=1\n"
+                             "AD=0\n"
+                             "ERR=0\n"
+                             "U=0\n"
+                             "SIG=0\n"
+                             "DKS=0\n"
+                             "LANG=DE\n"
+                             "DW=0\n"
+                             "AW=0\n"
+                             "LO=0\n"
+                             "HK=+00000\n"
+                             "DP=0\n";
+static_assert(sizeof kTemplate - 1 == kSettingsFileSize);
+
+// Value offsets.
+constexpr int kData = 5, kCom = 17, kSave = 24, kShow = 34, kT1 = 42, kT3 = 47, kVar = 53, kTc = 58, kAd = 63,
+              kErr = 69, kU = 73, kSig = 79, kDks = 85, kLang = 92, kDw = 98, kAw = 103, kLo = 108, kHk = 113,
+              kDp = 123;
+
+constexpr const char* kLanguageCodes[] = {"DE", "EN", "FR", "NL", "IT", "SP"};
+
+bool isDisplayStep(long value) { return value == 300 || value == 600 || value == 900 || value == 1800; }
+
+// The file bytes for `s`, correcting SAVE and SHOW in `s` the way the writer always has.
+SettingsBytes formatSettings(Settings& s) {
+  SettingsBytes b{};
+  std::memcpy(b.data(), kTemplate, b.size());
+
+  b[kCom] = s.COM;
+
+  if (s.SAVE != 300) {
+    s.SAVE = 300;
+  }
+  char number[16];
+  std::snprintf(number, sizeof number, "%04u", static_cast<unsigned>(s.SAVE));
+  std::memcpy(&b[kSave], number, 4);
+
+  s.SHOW = std::clamp(s.SHOW, 300u, 1800u);
+  if (!isDisplayStep(s.SHOW)) {
+    s.SHOW = 300;
+  }
+  std::snprintf(number, sizeof number, "%04u", s.SHOW);
+  std::memcpy(&b[kShow], number, 4);
+
+  auto flag = [&b](int at, int value) { b[static_cast<std::size_t>(at)] = value != 0 ? '1' : '0'; };
+  flag(kT1, s.T1);
+  flag(kT3, s.T3);
+  flag(kVar, s.VAR);
+  flag(kTc, s.TC);
+  flag(kAd, s.AD);
+  flag(kErr, s.ERR);
+  flag(kU, s.U);
+  flag(kSig, s.SIG);
+  flag(kDks, s.DKS);
+  flag(kDw, s.DW);
+  flag(kAw, s.AW);
+  flag(kLo, s.LO);
+  flag(kDp, s.DP);
+
+  if (s.DATA == 0) {
+    std::memcpy(&b[kData], "NMEA", 4);
+  }
+  if (s.LANG < std::size(kLanguageCodes)) {
+    std::memcpy(&b[kLang], kLanguageCodes[s.LANG], 2);
+  }
+
+  // The field holds a sign and five digits. A correction beyond that (only
+  // reachable by a caller bypassing the dialog's limits) is written as the
+  // nearest value that fits instead of spilling into the next line.
+  std::snprintf(number, sizeof number, "%+06d", std::clamp(s.HK, -99999, 99999));
+  std::memcpy(&b[kHk], number, 6);
+  return b;
+}
+
+// A value byte as the reader takes it: signed, minus '0', never tested.
+int digitAt(const SettingsBytes& b, int at) {
+  return static_cast<int>(static_cast<signed char>(b[static_cast<std::size_t>(at)])) - '0';
+}
+
+int numberAt(const SettingsBytes& b, int at, int digits) {
+  int value = 0;
+  for (int i = 0; i < digits; ++i) {
+    value = value * 10 + digitAt(b, at + i);
+  }
+  return value;
+}
+
+// Flags read this way are on for every character but "0"; a negative value stays (on).
+int flagAt(const SettingsBytes& b, int at) { return std::min(digitAt(b, at), 1); }
+
+// What a missing tail of the file reads as: the bytes of the default file, so
+// every field past the end gets its default value.
+SettingsBytes defaultBytes() {
+  Settings defaults;
+  applyDefaultSettings(defaults);
+  return formatSettings(defaults);
+}
+
+} // namespace
+
+void applyDefaultSettings(Settings& s) {
+  s.DATA = 1;
+  s.COM = '2';
+  s.SAVE = 300;
+  s.SHOW = 300;
+  s.T1 = 1;
+  s.T3 = 1;
+  s.VAR = 1;
+  s.TC = 0;
+  s.AD = 0;
+  s.ERR = 1;
+  s.U = 0;
+  s.SIG = 0;
+  s.LANG = German;
+  s.DW = 0;
+  s.AW = 0;
+  s.LO = 0;
+  s.HK = 0;
+  s.DP = 0;
+}
+
+int loadSettings(AppContext& app) {
+  auto file = app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  if (!file) {
+    reportEvent(app, 2);
+    return 0;
+  }
+  SettingsBytes b = defaultBytes();
+  std::size_t got = 0;
+  while (got < b.size()) {
+    auto n = file->read(b.data() + got, b.size() - got);
+    if (!n || *n == 0) {
+      break;
+    }
+    got += *n;
+  }
+  file.reset();
+
+  Settings& s = app.settings;
+
+  int hk = numberAt(b, kHk + 1, 5);
+  if (b[kHk] == '-') {
+    hk = -hk;
+  }
+  s.HK = hk > 99999 || hk < -99999 ? 0 : hk;
+
+  const int show = numberAt(b, kShow, 4);
+  s.SHOW = isDisplayStep(show) ? static_cast<unsigned>(show) : 300u;
+
+  // Recording switched off lasts only until the program ends.
+  s.SAVE = 300;
+
+  const auto com = static_cast<signed char>(b[kCom]);
+  s.COM = com > '8' ? '8' : com < '1' ? '1' : static_cast<char>(com);
+
+  s.T1 = flagAt(b, kT1);
+  s.T3 = flagAt(b, kT3);
+  s.VAR = flagAt(b, kVar);
+  s.TC = flagAt(b, kTc);
+  s.AD = flagAt(b, kAd);
+  s.U = flagAt(b, kU);
+  s.SIG = static_cast<std::uint8_t>(flagAt(b, kSig));
+  s.DKS = static_cast<std::uint8_t>(flagAt(b, kDks));
+  s.DW = flagAt(b, kDw);
+  s.AW = flagAt(b, kAw);
+  s.LO = flagAt(b, kLo);
+  // DP is compared without sign: every character other than "0" and "1" reads as 1.
+  s.DP = static_cast<std::uint8_t>(std::min(static_cast<unsigned>(digitAt(b, kDp)), 1u));
+  s.ERR = static_cast<std::uint8_t>(digitAt(b, kErr));
+
+  s.DATA = b[kData] == ' ' ? 1 : 0;
+
+  s.LANG = German;
+  for (std::uint8_t i = 0; i < std::size(kLanguageCodes); ++i) {
+    if (b[kLang] == kLanguageCodes[i][0] && b[kLang + 1] == kLanguageCodes[i][1]) {
+      s.LANG = i;
+      break;
+    }
+  }
+  return 1;
+}
+
+void saveSettings(AppContext& app) {
+  const SettingsBytes b = formatSettings(app.settings);
+  auto file = app.platform.files.open(kSettingsFile, platform::FileAccess::ReadWrite, platform::OpenMode::CreateAlways);
+  if (!file) {
+    reportEvent(app, 3);
+    reportFatal(app, 1);
+    return;
+  }
+  if (!file->write(b.data(), b.size())) {
+    reportEvent(app, 21);
+  }
+}
+
+} // namespace baromon

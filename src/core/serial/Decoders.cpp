@@ -1,0 +1,188 @@
+#include "core/serial/Decoders.h"
+
+#include "core/app/AppContext.h"
+
+namespace baromon {
+
+namespace {
+
+// A received line, read by fixed offset.
+class Line {
+public:
+  Line(const char* bytes, std::size_t length) : bytes_(bytes), length_(length) {}
+  unsigned char at(std::size_t i) const {
+    return i < length_ ? static_cast<unsigned char>(bytes_[i]) : 0;
+  }
+  // The device's digits are taken as they come: any byte minus "0".
+  int d(std::size_t i) const { return static_cast<int>(at(i)) - '0'; }
+  bool isDigit(std::size_t i) const { return at(i) >= '0' && at(i) <= '9'; }
+  // First index of `c` in [from, to), or `to` when absent.
+  std::size_t find(char c, std::size_t from, std::size_t to) const {
+    for (std::size_t i = from; i < to; ++i) {
+      if (at(i) == static_cast<unsigned char>(c)) {
+        return i;
+      }
+    }
+    return to;
+  }
+
+private:
+  const char* bytes_;
+  std::size_t length_;
+};
+
+constexpr std::int32_t kMaxRawPressure = 150000;
+
+std::int32_t clampTenths(std::int32_t v) { return v < -999 ? -999 : v > 999 ? 999 : v; }
+
+std::int32_t pxdrTendency(const Line& b, std::size_t sign) {
+  std::int32_t v = b.d(sign + 1) * 100 + b.d(sign + 2) * 10 + b.d(sign + 4);
+  if (b.at(sign) == '-') {
+    v = -v;
+  }
+  return clampTenths(v);
+}
+
+} // namespace
+
+std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t length) {
+  const Line b(line, length);
+  if (b.at(1) != 'P' || b.at(2) != 'X' || b.at(3) != 'D' || b.at(4) != 'R' || b.at(5) != ',' ||
+      b.at(13) != ',' || b.at(19) != ',' || b.at(25) != ',') {
+    return 0;
+  }
+  std::int32_t raw = b.d(6) * 100000 + b.d(7) * 10000 + b.d(8) * 1000 + b.d(9) * 100 +
+                     b.d(11) * 10 + b.d(12);
+  if (raw > kMaxRawPressure) {
+    raw = kMaxRawPressure;
+  }
+  const std::int32_t ad = b.d(14) * 10000 + b.d(15) * 1000 + b.d(16) * 100 + b.d(17) * 10 + b.d(18);
+  reading.adValue = static_cast<std::uint32_t>(ad);
+  reading.tendency1h = pxdrTendency(b, 20);
+  reading.tendency3h = pxdrTendency(b, 26);
+  reading.valid = 1;
+  return raw;
+}
+
+std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t length) {
+  const Line b(line, length);
+  if (b.at(3) != 'X' || b.at(4) != 'D' || b.at(5) != 'R' || b.at(6) != ',' || b.at(8) != ',') {
+    return 0;
+  }
+  const unsigned char kind = b.at(7);
+  if (kind == 'P' || kind == 'p') {
+    const std::size_t e = b.find(',', 9, 16);
+    const std::size_t p = b.find('.', 9, e);
+    std::int32_t raw = 0;
+    if (b.isDigit(p - 1)) {
+      raw = b.d(p - 1) * 100000;
+    }
+    static constexpr std::int32_t kWeights[] = {10000, 1000, 100, 10, 1};
+    for (std::size_t k = 0; k < 5; ++k) {
+      if (b.isDigit(p + 1 + k)) {
+        raw += b.d(p + 1 + k) * kWeights[k];
+      }
+    }
+    return raw > kMaxRawPressure ? kMaxRawPressure : raw;
+  }
+  if (kind == 'C' || kind == 'c') {
+    const std::size_t e = b.find(',', 9, 15);
+    const std::size_t p = b.find('.', 9, e);
+    std::int32_t t = reading.temperature;
+    if (p < e) {
+      if (b.isDigit(p + 1)) t = b.d(p + 1);
+      if (b.isDigit(p - 1)) t += b.d(p - 1) * 10;
+      if (b.isDigit(p - 2)) t += b.d(p - 2) * 100;
+    } else {
+      if (b.isDigit(e - 1)) t = b.d(e - 1);
+      if (b.isDigit(e - 2)) t += b.d(e - 2) * 10;
+    }
+    if (b.at(9) == '-') {
+      t = -t;
+    }
+    reading.temperature = clampTenths(t);
+    return 0;
+  }
+  if (kind == 'U' || kind == 'u') {
+    const std::size_t e = b.find(',', 9, 15);
+    const std::size_t p = b.find('.', 9, e);
+    std::uint32_t v = reading.voltage;
+    if (p < e) {
+      if (b.isDigit(p + 1)) v = static_cast<std::uint32_t>(b.d(p + 1));
+      if (b.isDigit(p - 1)) v += static_cast<std::uint32_t>(b.d(p - 1)) * 10;
+      if (b.isDigit(p - 2)) v += static_cast<std::uint32_t>(b.d(p - 2)) * 100;
+    } else {
+      if (b.isDigit(e - 1)) v = static_cast<std::uint32_t>(b.d(e - 1));
+      if (b.isDigit(e - 2)) v += static_cast<std::uint32_t>(b.d(e - 2)) * 10;
+      if (b.isDigit(e - 3)) v += static_cast<std::uint32_t>(b.d(e - 3)) * 100;
+    }
+    reading.voltage = v > 999 ? 999 : v;
+    return 0;
+  }
+  return 0;
+}
+
+int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk) {
+  reading.valid = 0;
+  const Line b(line, length);
+  if (b.at(0) != '$') {
+    return 1;
+  }
+  std::int32_t raw = 0;
+  if (b.at(1) == 'P' || b.at(1) == 'p') {
+    raw = decodePxdr(reading, line, length);
+  } else if (b.at(1) == 'W' && b.at(2) == 'I') {
+    raw = decodeWixdr(reading, line, length);
+  } else {
+    return 0;
+  }
+  if (raw != 0) {
+    reading.pressure = raw + hk;
+  }
+  return 0;
+}
+
+void updateConverterStats(ConverterStats& stats, std::uint32_t adValue) {
+  for (int i = 99; i >= 0; --i) {
+    stats.history[static_cast<std::size_t>(i) + 1] = stats.history[static_cast<std::size_t>(i)];
+  }
+  stats.history[0] = adValue;
+
+  std::uint32_t sum = 0, count = 0, minimum = 65535, maximum = 0;
+  for (int i = 0; i < 100; ++i) {
+    const std::uint32_t v = stats.history[static_cast<std::size_t>(i)];
+    if (v == 0) {
+      continue;
+    }
+    sum += v;
+    ++count;
+    if (v < minimum) minimum = v;
+    if (v > maximum) maximum = v;
+  }
+  stats.minimum = minimum;
+  stats.maximum = maximum;
+  if (count > 0) {
+    stats.mean = sum / count;
+    stats.range = maximum - minimum;
+    stats.variation = stats.range > 999 ? 999 : stats.range;
+  } else {
+    stats.mean = adValue;
+    stats.range = 0;
+    stats.variation = 0;
+  }
+}
+
+int decodeSentence(AppContext& app) {
+  return decodeSentence(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount,
+                        app.settings.HK);
+}
+
+std::int32_t decodePxdr(AppContext& app) {
+  return decodePxdr(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount);
+}
+
+std::int32_t decodeWixdr(AppContext& app) {
+  return decodeWixdr(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount);
+}
+
+} // namespace baromon

@@ -1,0 +1,86 @@
+#include "core/serial/SerialPort.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/app/AppContext.h"
+#include "core/config/EventLog.h"
+
+namespace baromon {
+
+namespace {
+
+constexpr PortMessage kPortMessages[] = {
+    {"Fehler: Schnittstelle %s steht nicht zur Verf\xFCgung !", "serielle Schnittstelle"},
+    {"Error: port COM %s not available !", "COM port"},
+    {"Erreur: porte serielle COM %s pas disponible !", "porte serielle"},
+    {"Error: COM %s not available !", "COM port"},
+    {"Errore: porta seriale COM %s non disponibile !", "porta seriale"},
+    {"Error: COM %s not available !", "COM port"},
+};
+
+constexpr ErrorCode kPortInUse = 1;
+constexpr ErrorCode kFirstPortReadError = 14; // COM1; COM2..COM4 follow
+constexpr ErrorCode kSetCommState = 64;
+
+} // namespace
+
+PortMessage portNotAvailableMessage(int language) {
+  if (language < 0 || language > 5) {
+    language = 0;
+  }
+  return kPortMessages[language];
+}
+
+int configurePort(AppContext&, platform::SerialDevice& device) {
+  return device.configure() ? 1 : 0;
+}
+
+int openSerialPort(AppContext& app, int showErrors) {
+  SerialLink& link = app.serial;
+  link.open = false;
+  const char digit = app.settings.COM;
+  link.portName = std::string("COM") + digit;
+  // Our own earlier handle would hold the exclusive lock against us.
+  link.device.reset();
+  link.device = app.platform.ports.open(link.portName);
+
+  if (!link.device) {
+    link.open = false;
+    if (showErrors == 0) {
+      return 1;
+    }
+    const PortMessage message = portNotAvailableMessage(app.settings.LANG);
+    // German names the whole port, the other languages only its digit.
+    const std::string argument = app.settings.LANG == German ? link.portName : std::string(1, digit);
+    char text[128];
+    std::snprintf(text, sizeof text, message.format, argument.c_str());
+    app.platform.windows.messageBox(text, message.caption, platform::BoxIcon::Error);
+    reportEvent(app, kPortInUse);
+    if (digit >= '1' && digit <= '4') {
+      reportEvent(app, kFirstPortReadError + (digit - '1'));
+    }
+    return 0;
+  }
+
+  if (configurePort(app, *link.device) == 0) {
+    reportEvent(app, kSetCommState);
+  }
+  // The device reads without waiting by construction; there are no time-outs to set.
+  link.open = true;
+  link.lost = false;
+  return 1;
+}
+
+void changePort(AppContext& app, char digit) {
+  app.settings.COM = digit;
+  app.serial.portName = std::string("COM") + digit;
+  closeSerialPort(app);
+  // A port the user picks gets the ordinary behaviour: no quiet reopening after a failure.
+  app.serial.lost = false;
+  openSerialPort(app, 1);
+}
+
+void closeSerialPort(AppContext& app) { app.serial.device.reset(); }
+
+} // namespace baromon

@@ -1,0 +1,55 @@
+#include "core/serial/Tendencies.h"
+
+#include "core/app/AppContext.h"
+
+namespace baromon {
+
+namespace {
+
+std::int32_t clampTenths(std::int32_t v) { return v < -999 ? -999 : v > 999 ? 999 : v; }
+
+// Index of the boundary 55, 175 and 355 minutes before the newest one.
+constexpr std::size_t kOneHourBack = 11;
+constexpr std::size_t kThreeHoursBack = 35;
+constexpr std::size_t kSixHoursBack = 71;
+constexpr std::size_t kUsedEntries = 81;
+
+} // namespace
+
+void updateTendencies(AppContext& app) {
+  CurrentReading& r = app.reading;
+  const FiveMinuteHistory& h = app.fiveMinute;
+  const std::int32_t p = r.pressure;
+  // Differences in hundredths become tenths by truncation toward zero, as C division does.
+  if (r.tendency1h == 0 && h[kOneHourBack] != 0) {
+    r.tendency1h = (p - h[kOneHourBack]) / 10;
+  }
+  if (r.tendency3h == 0 && h[kThreeHoursBack] != 0) {
+    r.tendency3h = (p - h[kThreeHoursBack]) / 10;
+  }
+  if (h[kSixHoursBack] != 0) {
+    r.tendency6h = (p - h[kSixHoursBack]) / 10;
+  }
+  r.tendency1h = clampTenths(r.tendency1h);
+  r.tendency3h = clampTenths(r.tendency3h);
+  r.tendency6h = clampTenths(r.tendency6h);
+}
+
+void pushFiveMinuteHistory(AppContext& app) {
+  FiveMinuteHistory& h = app.fiveMinute;
+  for (std::size_t i = kUsedEntries - 1; i > 0; --i) {
+    h[i] = h[i - 1];
+  }
+  h[0] = app.reading.pressure;
+}
+
+void checkPressureAlarm(AppContext& app) {
+  if (app.settings.SIG == 0) {
+    return;
+  }
+  if (app.reading.tendency1h < -14 || app.reading.tendency3h < -40) {
+    app.platform.windows.beep(platform::BeepKind::Default);
+  }
+}
+
+} // namespace baromon

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/serial/Decoders.h"
+
+namespace baromon {
+namespace {
+
+CurrentReading decoded(const std::string& line, int hk = 0, CurrentReading start = {}) {
+  decodeSentence(start, line.data(), line.size(), hk);
+  return start;
+}
+
+struct PxdrCase {
+  const char* legend;
+  std::string line;
+  int hk;
+  int valid;
+  std::int32_t pressure;
+  std::uint32_t adValue;
+  std::int32_t tendency1h;
+  std::int32_t tendency3h;
+};
+
+TEST(DecodePxdr, OffsetsSignsAndClamps) {
+  const PxdrCase cases[] = {
+      {"the device's example sentence", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", 0, 1, 99860, 52684, 12, 35},
+      {"height correction added to the pressure", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", -250, 1, 99610, 52684, 12, 35},
+      {"pressure above 1500 hPa is clamped", "$PXDR,1600.00,52684,+01.2,+03.5\r\n", 0, 1, 150000, 52684, 12, 35},
+      {"negative tendencies", "$PXDR,1013.25,00001,-12.5,-00.1\r\n", 0, 1, 101325, 1, -125, -1},
+      {"zero tendencies stay zero", "$PXDR,1013.25,65535,+00.0,+00.0\r\n", 0, 1, 101325, 65535, 0, 0},
+      {"any byte but '-' is a plus sign", "$PXDR,1013.25,65535,x01.0, 02.0\r\n", 0, 1, 101325, 65535, 10, 20},
+      {"the bytes at the decimal points are not read", "$PXDR,1013x25,00100,+01x2,+03x5\r\n", 0, 1, 101325, 100, 12, 35},
+      {"letters for digits count as their code minus '0' and clamp", "$PXDR,1013.25,00100,-zz.z,+zz.z\r\n", 0, 1, 101325, 100, -999, 999},
+      {"the fields after the 3-hour tendency are not needed", "$PXDR,0950.00,40000,+01.0,+02.0,\n", 0, 1, 95000, 40000, 10, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    const CurrentReading r = decoded(c.line, c.hk);
+    EXPECT_EQ(r.valid, c.valid);
+    EXPECT_EQ(r.pressure, c.pressure);
+    EXPECT_EQ(r.adValue, c.adValue);
+    EXPECT_EQ(r.tendency1h, c.tendency1h);
+    EXPECT_EQ(r.tendency3h, c.tendency3h);
+  }
+}
+
+TEST(DecodePxdr, AWrongFixedByteChangesNothing) {
+  CurrentReading before;
+  before.pressure = 101000;
+  before.adValue = 50000;
+  before.tendency1h = 7;
+  before.tendency3h = -8;
+  const char* bad[] = {
+      "$pXDR,0998.60,52684,+01.2,+03.5\r\n", // lower-case p
+      "$PXDR,0998.60;52684,+01.2,+03.5\r\n", // byte 13
+      "$PXDR,0998.60,52684;+01.2,+03.5\r\n", // byte 19
+      "$PXDR,0998.60,52684,+01.2;+03.5\r\n", // byte 25
+      "$PXDX,0998.60,52684,+01.2,+03.5\r\n", // byte 4
+      "$PXDR 0998.60,52684,+01.2,+03.5\r\n", // byte 5
+      "$PXDR,0998.60,52684,+01\r\n",         // cut before byte 25
+      "$PXDR,0998.60\r\n",                   // cut after the pressure
+  };
+  for (const char* line : bad) {
+    SCOPED_TRACE(line);
+    CurrentReading r = before;
+    r.valid = 1;
+    EXPECT_EQ(decodeSentence(r, line, std::strlen(line), 0), 0);
+    EXPECT_EQ(r.valid, 0);
+    EXPECT_EQ(r.pressure, 101000);
+    EXPECT_EQ(r.adValue, 50000u);
+    EXPECT_EQ(r.tendency1h, 7);
+    EXPECT_EQ(r.tendency3h, -8);
+  }
+}
+
+TEST(DecodeSentence, OnlyLinesStartingWithDollarAreSentences) {
+  CurrentReading r;
+  r.valid = 1;
+  EXPECT_EQ(decodeSentence(r, "PXDR,0998.60\r\n", 14, 0), 1);
+  EXPECT_EQ(r.valid, 0);
+  EXPECT_EQ(decodeSentence(r, "", 0, 0), 1);
+  EXPECT_EQ(decodeSentence(r, "\n", 1, 0), 1);
+  EXPECT_EQ(decodeSentence(r, "$GPRMC,1,2,3\r\n", 14, 0), 0) << "other sentences are ignored";
+  EXPECT_EQ(r.pressure, 0);
+}
+
+TEST(DecodeSentence, BytesPastTheLineReadAsZeroNotAsAnEarlierLine) {
+  // The buffer still holds a whole sentence, but only its first 27 bytes are
+  // this line: the 3-hour tendency digits beyond must not come from the old text.
+  const std::string buffer = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+  CurrentReading r;
+  decodeSentence(r, buffer.data(), 27, 0);
+  EXPECT_EQ(r.valid, 1);
+  EXPECT_EQ(r.tendency3h, -999) << "(NUL - '0') * 100 ... clamps";
+}
+
+struct WixdrCase {
+  const char* legend;
+  std::string line;
+  std::int32_t pressure;
+  std::int32_t temperature;
+  std::uint32_t voltage;
+};
+
+TEST(DecodeWixdr, PressureTemperatureAndVoltageFrames) {
+  const WixdrCase cases[] = {
+      {"pressure in bar", "$WIXDR,P,0.9986,B\r\n", 99860, -999, 0},
+      {"lower-case kind letter", "$WIXDR,p,1.0132,B\r\n", 101320, -999, 0},
+      {"pressure above 1.5 bar is clamped", "$WIXDR,P,1.6000,B\r\n", 150000, -999, 0},
+      {"without a point the digit before the end counts as whole bar", "$WIXDR,P,1,B\r\n", 100000, -999, 0},
+      {"pressure with extra decimals: only five count", "$WIXDR,P,0.998612,B\r\n", 99861, -999, 0},
+      {"temperature with a point", "$WIXDR,C,21.5,C\r\n", 0, 215, 0},
+      {"negative temperature", "$WIXDR,C,-3.2,C\r\n", 0, -32, 0},
+      {"temperature without a point: the last digit is tenths", "$WIXDR,C,21,C\r\n", 0, 21, 0},
+      {"only two digits before the point are read", "$WIXDR,C,105.5,C\r\n", 0, 55, 0},
+      {"voltage with a point", "$WIXDR,U,12.6,V\r\n", 0, -999, 126},
+      {"voltage without a point", "$WIXDR,U,126,V\r\n", 0, -999, 126},
+      {"voltage reads three digits before the point", "$WIXDR,U,150.0,V\r\n", 0, -999, 500},
+      {"voltage without a point reads the last three digits", "$WIXDR,U,1500,V\r\n", 0, -999, 500},
+      {"an unknown kind changes nothing", "$WIXDR,H,55.0,P\r\n", 0, -999, 0},
+      {"a wrong fixed byte changes nothing", "$WIXDR;C,21.5,C\r\n", 0, -999, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    const CurrentReading r = decoded(c.line);
+    EXPECT_EQ(r.valid, 0) << "a $WIXDR frame never counts as a valid sentence";
+    EXPECT_EQ(r.pressure, c.pressure);
+    EXPECT_EQ(r.temperature, c.temperature);
+    EXPECT_EQ(r.voltage, c.voltage);
+  }
+}
+
+TEST(DecodeWixdr, PressureGetsTheHeightCorrectionAndKeepsTheRest) {
+  CurrentReading start;
+  start.adValue = 52684;
+  start.tendency1h = 12;
+  const CurrentReading r = decoded("$WIXDR,P,0.9986,B\r\n", 300, start);
+  EXPECT_EQ(r.pressure, 100160);
+  EXPECT_EQ(r.adValue, 52684u);
+  EXPECT_EQ(r.tendency1h, 12);
+}
+
+TEST(DecodeWixdr, ANonDigitAfterThePointKeepsThePreviousTemperatureAsStart) {
+  CurrentReading start;
+  start.temperature = 4;
+  const CurrentReading r = decoded("$WIXDR,C,21.x,C\r\n", 0, start);
+  EXPECT_EQ(r.temperature, 214); // 4 + 1*10 + 2*100
+}
+
+TEST(UpdateConverterStats, WindowOfOneHundredNonZeroValues) {
+  ConverterStats s;
+  updateConverterStats(s, 52684);
+  EXPECT_EQ(s.mean, 52684u);
+  EXPECT_EQ(s.minimum, 52684u);
+  EXPECT_EQ(s.maximum, 52684u);
+  EXPECT_EQ(s.range, 0u);
+  EXPECT_EQ(s.variation, 0u);
+
+  updateConverterStats(s, 52690);
+  updateConverterStats(s, 52681);
+  EXPECT_EQ(s.mean, (52684u + 52690u + 52681u) / 3);
+  EXPECT_EQ(s.minimum, 52681u);
+  EXPECT_EQ(s.maximum, 52690u);
+  EXPECT_EQ(s.range, 9u);
+  EXPECT_EQ(s.variation, 9u);
+
+  // 100 more values push the first three out of the statistics (into entries 100..102).
+  for (int i = 0; i < 100; ++i) {
+    updateConverterStats(s, 40000);
+  }
+  EXPECT_EQ(s.history[100], 52681u) << "entry 99 moves to 100";
+  EXPECT_EQ(s.history[101], 0u) << "entries beyond 100 never take part in the shift";
+  EXPECT_EQ(s.minimum, 40000u);
+  EXPECT_EQ(s.maximum, 40000u);
+  EXPECT_EQ(s.mean, 40000u);
+}
+
+TEST(UpdateConverterStats, VariationIsTheRangeClampedTo999) {
+  ConverterStats s;
+  updateConverterStats(s, 50000);
+  updateConverterStats(s, 51500);
+  EXPECT_EQ(s.range, 1500u);
+  EXPECT_EQ(s.variation, 999u);
+}
+
+TEST(UpdateConverterStats, ZeroEntriesDoNotCount) {
+  ConverterStats s;
+  s.history[5] = 0;
+  updateConverterStats(s, 1000);
+  updateConverterStats(s, 1002);
+  EXPECT_EQ(s.mean, 1001u);
+  EXPECT_EQ(s.minimum, 1000u) << "the empty entries do not pull the minimum to 0";
+}
+
+} // namespace
+} // namespace baromon

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
+#include "platform/testing/TestApp.h"
+
+namespace baromon {
+namespace {
+
+std::vector<int> events(const fakes::TestApp& t) {
+  std::vector<int> out;
+  const std::string text = t.dir.read("monitor.err");
+  static const std::regex line("event # (-?[0-9]+) ");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) {
+    out.push_back(std::stoi((*it)[1]));
+  }
+  return out;
+}
+
+TEST(OpenSerialPort, AbsentPortShowsTheLanguagesBoxAndReportsEvents) {
+  struct Case {
+    const char* legend;
+    std::uint8_t lang;
+    char digit;
+    const char* text;
+    const char* caption;
+    std::vector<int> events;
+  } cases[] = {
+      {"German takes the whole name", German, '2', "Fehler: Schnittstelle COM2 steht nicht zur Verf\xFCgung !",
+       "serielle Schnittstelle", {1, 15}},
+      {"English, port 5: no second event", English, '5', "Error: port COM 5 not available !", "COM port", {1}},
+      {"French, port 1", French, '1', "Erreur: porte serielle COM 1 pas disponible !", "porte serielle", {1, 14}},
+      {"Dutch, port 4", Dutch, '4', "Error: COM 4 not available !", "COM port", {1, 17}},
+      {"Italian, port 3", Italian, '3', "Errore: porta seriale COM 3 non disponibile !", "porta seriale", {1, 16}},
+      {"Spanish, port 8", Spanish, '8', "Error: COM 8 not available !", "COM port", {1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    fakes::TestApp t;
+    t.app.settings.LANG = c.lang;
+    t.app.settings.COM = c.digit;
+    EXPECT_EQ(openSerialPort(t.app, 1), 0);
+    EXPECT_FALSE(t.app.serial.open);
+    ASSERT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_EQ(t.windows.boxes[0].text, c.text);
+    EXPECT_EQ(t.windows.boxes[0].caption, c.caption);
+    EXPECT_EQ(t.windows.boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(events(t), c.events);
+    EXPECT_EQ(t.app.serial.portName, std::string("COM") + c.digit);
+  }
+}
+
+TEST(OpenSerialPort, QuietReopenShowsAndReportsNothing) {
+  fakes::TestApp t;
+  EXPECT_EQ(openSerialPort(t.app, 0), 1) << "a quiet failed open still answers 1";
+  EXPECT_FALSE(t.app.serial.open);
+  EXPECT_TRUE(t.windows.boxes.empty());
+  EXPECT_EQ(t.dir.read("monitor.err"), "");
+}
+
+TEST(OpenSerialPort, EventsOnlyWhileTheProtocolIsOn) {
+  fakes::TestApp t;
+  t.app.settings.ERR = 0;
+  openSerialPort(t.app, 1);
+  EXPECT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.dir.read("monitor.err"), "");
+}
+
+TEST(OpenSerialPort, RefusedLineSettingsAreReportedButThePortStaysOpen) {
+  fakes::TestApp t;
+  t.ports.add("COM2")->configureFails = true;
+  EXPECT_EQ(openSerialPort(t.app, 1), 1);
+  EXPECT_TRUE(t.app.serial.open);
+  EXPECT_EQ(events(t), std::vector<int>{64});
+  EXPECT_TRUE(t.windows.boxes.empty());
+}
+
+TEST(ChangePort, ReselectingTheOpenPortReleasesItFirst) {
+  fakes::TestApp t;
+  t.ports.add("COM2");
+  openSerialPort(t.app, 1);
+  ASSERT_TRUE(t.app.serial.open);
+  changePort(t.app, '2');
+  EXPECT_TRUE(t.app.serial.open);
+  EXPECT_EQ(t.ports.opens["COM2"], 2);
+  EXPECT_TRUE(t.windows.boxes.empty());
+}
+
+TEST(ChangePort, StoresTheDigitAndOpensWithMessages) {
+  fakes::TestApp t;
+  t.app.settings.LANG = English;
+  t.ports.add("COM2");
+  openSerialPort(t.app, 1);
+  changePort(t.app, '6');
+  EXPECT_EQ(t.app.settings.COM, '6');
+  EXPECT_EQ(t.app.serial.portName, "COM6");
+  EXPECT_FALSE(t.app.serial.open);
+  EXPECT_FALSE(t.app.serial.device) << "the old port was closed";
+  ASSERT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.windows.boxes[0].text, "Error: port COM 6 not available !");
+  t.ports.add("COM3");
+  changePort(t.app, '3');
+  EXPECT_TRUE(t.app.serial.open);
+}
+
+// A file system whose free space the test chooses.
+class SpaceFs final : public platform::FileSystem {
+public:
+  std::optional<std::uint64_t> free;
+  std::unique_ptr<platform::File> open(const std::string& name, platform::FileAccess a, platform::OpenMode m) override {
+    return inner.open(name, a, m);
+  }
+  bool copy(const std::string& from, const std::string& to) override { return inner.copy(from, to); }
+  bool remove(const std::string& name) override { return inner.remove(name); }
+  std::optional<std::uint64_t> freeBytes() override { return free; }
+  platform::PosixFileSystem inner;
+  explicit SpaceFs(const std::string& dir) : inner(dir) {}
+};
+
+TEST(CheckFreeDiskSpace, TooLittleSpaceWarnsInTheLanguage) {
+  struct Case {
+    std::uint8_t lang;
+    const char* text;
+    const char* caption;
+  } cases[] = {
+      {German, "Warnung: nicht ausreichend Speicherplatz\noder kein Speicherndes Laufwerk !", "Fehler"},
+      {English, "Warning: not enough free space on harddisk\nor device not recording / ready !", "Error"},
+      {French, "Pas assez de place libre sur disque fixe\nou autre probleme !", "Erreur disque fixe"},
+      {Dutch, "Not enough fre space on disk\nor device is not recording / ready !", "Error"},
+      {Italian, "disco fisso pieno\no non funzionando/registrando !", "Errore disco"},
+      {Spanish, "disco pleno\nor device is not recording / ready !", "Problema"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.lang));
+    fakes::TempDir dir;
+    SpaceFs fs(dir.path());
+    fakes::FakeClock clock;
+    fakes::FakeWindows windows;
+    fakes::FakeSerialPorts ports;
+    platform::GraphicsObjects graphics;
+    AppContext app{Platform{clock, fs, windows, ports, graphics}};
+    app.settings.LANG = c.lang;
+    fs.free = 50000;
+    EXPECT_EQ(checkFreeDiskSpace(app), 0);
+    ASSERT_EQ(windows.boxes.size(), 1u);
+    EXPECT_EQ(windows.boxes[0].text, c.text);
+    EXPECT_EQ(windows.boxes[0].caption, c.caption);
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{std::string("box:") + c.caption, "beep!"}));
+    EXPECT_NE(dir.read("monitor.err").find("event # 24 "), std::string::npos);
+
+    windows.boxes.clear();
+    fs.free = 100000;
+    EXPECT_EQ(checkFreeDiskSpace(app), 1) << "exactly the limit is enough";
+    fs.free = 5'000'000'000ULL;
+    EXPECT_EQ(checkFreeDiskSpace(app), 1) << "the whole 64-bit count counts";
+    fs.free = std::nullopt;
+    EXPECT_EQ(checkFreeDiskSpace(app), 0) << "unknown space: no message";
+    EXPECT_TRUE(windows.boxes.empty());
+  }
+}
+
+} // namespace
+} // namespace baromon
