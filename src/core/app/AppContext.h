@@ -4,6 +4,7 @@
 
 #include "core/app/Shell.h"
 #include "core/config/Settings.h"
+#include "core/display/DrawingResources.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -48,6 +49,7 @@ struct AppContext {
   SerialLink serial;
   ViewState view;
   ShellState shell;
+  DisplayState display;
 };
 
 } // namespace baromon
