@@ -30,6 +30,8 @@ void usage(std::FILE* out) {
              "  --pace                send at the pace of 4800 Bd instead of whole lines\n"
              "  --nmea                send GPS sentences ($GPRMC, $GPGGA) for NMEA mode\n"
              "  --count N             stop after N intervals\n"
+             "  --from EPOCH          simulated time starts at EPOCH (seconds since 1970, UTC)\n"
+             "  --fast                do not wait between intervals (with --from: a recording)\n"
              "  --base HPA            mean pressure (default 1008)\n"
              "  --seed N              choose another weather pattern\n"
              "  --log DAYS --out FILE write DAYS days of five-minute records ending now, then exit\n",
@@ -95,7 +97,8 @@ int writeLog(const baromon::sim::BarographSimulator& sim, double days, const std
 } // namespace
 
 int main(int argc, char** argv) {
-  bool pty = false, pace = false, nmea = false;
+  bool pty = false, pace = false, nmea = false, fast = false;
+  std::int64_t from = -1;
   std::string device, out;
   double interval = 1.0, logDays = -1.0;
   long count = -1;
@@ -118,6 +121,8 @@ int main(int argc, char** argv) {
     else if (arg == "--pace") pace = true;
     else if (arg == "--nmea") nmea = true;
     else if (arg == "--count") count = std::atol(value());
+    else if (arg == "--from") from = std::atoll(value());
+    else if (arg == "--fast") fast = true;
     else if (arg == "--base") options.basePressure = std::atof(value());
     else if (arg == "--seed") options.seed = static_cast<std::uint32_t>(std::strtoul(value(), nullptr, 10));
     else if (arg == "--log") logDays = std::atof(value());
@@ -132,6 +137,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (from >= 0) {
+    options.start = from;
+  }
   baromon::sim::BarographSimulator sim(options);
   if (logDays >= 0.0) {
     if (out.empty()) {
@@ -174,7 +182,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", path.c_str());
     std::fflush(stdout);
   } else {
-    fd = ::open(device.c_str(), O_WRONLY | O_NOCTTY | O_APPEND);
+    fd = ::open(device.c_str(), O_WRONLY | O_NOCTTY | O_APPEND | O_CREAT, 0644);
     if (fd < 0) {
       std::fprintf(stderr, "baromon-sim: cannot open %s: %s\n", device.c_str(), std::strerror(errno));
       return 1;
@@ -184,12 +192,15 @@ int main(int argc, char** argv) {
   const double byteTime = 10.0 / 4800.0; // start, 8 data bits, stop
   double next = monotonicNow();
   for (long n = 0; count < 0 || n < count; ++n) {
-    const auto t = static_cast<std::int64_t>(std::time(nullptr));
+    const auto t = from >= 0 ? from + static_cast<std::int64_t>(std::llround(static_cast<double>(n) * interval))
+                             : static_cast<std::int64_t>(std::time(nullptr));
     const std::vector<std::string> frames = nmea ? sim.gpsSentences(t) : sim.barographFrames(t);
     for (std::size_t k = 0; k < frames.size(); ++k) {
       // Spread the frames over the interval, as the device does, so that each
       // usually arrives in a timer tick of its own.
-      sleepUntil(next + interval * static_cast<double>(k) / static_cast<double>(frames.size()));
+      if (!fast) {
+        sleepUntil(next + interval * static_cast<double>(k) / static_cast<double>(frames.size()));
+      }
       const std::string& frame = frames[k];
       if (pace) {
         double at = monotonicNow();
@@ -199,7 +210,9 @@ int main(int argc, char** argv) {
             return 1;
           }
           at += byteTime;
-          sleepUntil(at);
+          if (!fast) {
+            sleepUntil(at);
+          }
         }
       } else if (!sendBytes(fd, frame.data(), frame.size(), pty)) {
         std::perror("baromon-sim: write");
@@ -207,7 +220,9 @@ int main(int argc, char** argv) {
       }
     }
     next += interval;
-    sleepUntil(next);
+    if (!fast) {
+      sleepUntil(next);
+    }
   }
   if (slave >= 0) {
     ::close(slave);
