@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "core/app/Shell.h"
 #include "core/config/Settings.h"
+#include "core/display/DrawingResources.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -46,6 +48,8 @@ struct AppContext {
   FiveMinuteHistory fiveMinute{};
   SerialLink serial;
   ViewState view;
+  ShellState shell;
+  DisplayState display;
 };
 
 } // namespace baromon
