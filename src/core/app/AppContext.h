@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/app/Shell.h"
 #include "core/config/Settings.h"
 #include "core/display/DrawingResources.h"
 #include "platform/Canvas.h"
@@ -47,6 +48,7 @@ struct AppContext {
   FiveMinuteHistory fiveMinute{};
   SerialLink serial;
   ViewState view;
+  ShellState shell;
   DisplayState display;
 };
 
