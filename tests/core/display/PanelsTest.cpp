@@ -236,3 +236,21 @@ TEST(Titles, BothModesInEveryLanguage) {
   }
   EXPECT_EQ(std::strlen(cases[0].diurnal), 81u);
 }
+
+TEST(Panels, UnusableInputsDrawSafely) {
+  fakes::TestApp t;
+  t.app.settings.LANG = 9; // never written by the settings reader; read as German
+  t.app.settings.COM = '1';
+  setBarographTitles(t.app);
+  EXPECT_EQ(t.windows.titles[WindowId::Main], "Dureridarovidozi Verbindung \xFC" "ber COM1 ");
+  RecordingCanvas dc(t.graphics);
+  paintCorrectionPrompt(t.app, dc);
+  EXPECT_EQ(dc.texts().at(0).text, "Druckkorrektur in hPa eingeben:");
+
+  t.app.settings.DATA = 0;
+  setRow(t.app.nmea, 0, "$GPGGA\r\n");
+  RecordingCanvas noFont(t.graphics);
+  noFont.metrics.height = 0;
+  paintNmeaList(t.app, noFont, 1000); // no line height: nothing to lay out, no division by zero
+  EXPECT_TRUE(noFont.texts().empty());
+}
