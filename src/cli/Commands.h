@@ -16,4 +16,12 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err);
 // `baromon export [FILE]`: the records of FILE (default monitor.txt) as CSV.
 int runExport(int argc, char** argv, std::FILE* out, std::FILE* err);
 
+// `baromon diurnal [OUT] [--size WxH]`: the diurnal analysis of monitor.txt,
+// its two text lines on `out`, and with OUT the window's picture.
+int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err);
+
+// `baromon print OUT.pdf [--nmea] [--page WxH]`: the barogram (or NMEA table)
+// print job into a PDF file instead of a chosen printer.
+int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err);
+
 } // namespace baromon::cli
