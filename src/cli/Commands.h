@@ -31,5 +31,12 @@ struct RenderOptions {
 int runRender(int argc, char** argv, std::FILE* err);
 // 0 when the arguments are usable, else 2 after a message on `err`.
 int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FILE* err);
+// `baromon diurnal [OUT] [--size WxH]`: the diurnal analysis of monitor.txt,
+// its two text lines on `out`, and with OUT the window's picture.
+int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err);
+
+// `baromon print OUT.pdf [--nmea] [--page WxH]`: the barogram (or NMEA table)
+// print job into a PDF file instead of a chosen printer.
+int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace baromon::cli
