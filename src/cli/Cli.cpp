@@ -23,7 +23,9 @@ void printUsage(std::FILE* out) {
              "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>\n"
              "\n"
              "Commands:\n"
-             "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n",
+             "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
+             "  check                   check and repair monitor.txt in the current directory\n"
+             "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n",
              out);
 }
 
@@ -50,6 +52,8 @@ int run(int argc, char** argv) {
       }
       continue;
     }
+    if (arg == "check") return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "export") return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }

@@ -32,6 +32,13 @@ public:
   // file is refused and leaves the position where it was.
   virtual std::optional<std::int64_t> seek(std::int64_t offset, SeekFrom from) = 0;
   virtual std::optional<std::int64_t> size() = 0;
+  // Forces the bytes written so far onto the storage device; false when that failed.
+  virtual bool sync() { return true; }
+  // Cuts or extends the file to `length` bytes; false when refused.
+  virtual bool resize(std::int64_t length) {
+    (void)length;
+    return false;
+  }
 };
 
 // File access in one directory (the program keeps all its files in the current
@@ -46,6 +53,14 @@ public:
   std::unique_ptr<File> openForAppend(const std::string& name);
   virtual bool copy(const std::string& from, const std::string& to) = 0; // replaces `to`
   virtual bool remove(const std::string& name) = 0;
+  // Replaces `to` by `from` in one step: a reader sees either the old or the new
+  // file under `to`, never a mixture, even if the process dies meanwhile.
+  // Renaming over a file another opener holds is allowed.
+  virtual bool rename(const std::string& from, const std::string& to) {
+    (void)from;
+    (void)to;
+    return false;
+  }
   // Free bytes available to this user on the file system of the directory, or nullopt.
   virtual std::optional<std::uint64_t> freeBytes() = 0;
 };

@@ -71,6 +71,12 @@ public:
     return static_cast<std::int64_t>(st.st_size);
   }
 
+  bool sync() override { return ::fdatasync(fd_) == 0; }
+
+  bool resize(std::int64_t length) override {
+    return length >= 0 && ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
+  }
+
 private:
   int fd_;
 };
@@ -90,13 +96,28 @@ std::unique_ptr<File> PosixFileSystem::open(const std::string& name, FileAccess 
     flags |= O_CREAT;
   }
   const std::string path = pathOf(name);
-  int fd = ::open(path.c_str(), flags, 0644);
-  if (fd < 0) {
-    return nullptr;
-  }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  int fd = -1;
+  // A file replaced by rename while we waited for its lock is no longer the one
+  // under this name: writing to it would lose the bytes, so open the new one.
+  for (int attempt = 0;; ++attempt) {
+    fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) {
+      return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    struct stat held{};
+    struct stat named{};
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      break;
+    }
     ::close(fd);
-    return nullptr;
+    if (attempt == 3) {
+      return nullptr;
+    }
   }
   // Truncate only once the lock is ours, so a failed open never empties a file another holds.
   if (mode == OpenMode::CreateAlways && ::ftruncate(fd, 0) != 0) {
@@ -127,6 +148,19 @@ bool PosixFileSystem::copy(const std::string& from, const std::string& to) {
     if (!target->write(buffer, *n)) {
       return false;
     }
+  }
+  return true;
+}
+
+bool PosixFileSystem::rename(const std::string& from, const std::string& to) {
+  if (::rename(pathOf(from).c_str(), pathOf(to).c_str()) != 0) {
+    return false;
+  }
+  // The new name is durable only once the directory itself is on the disk.
+  int dir = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
   }
   return true;
 }

@@ -16,6 +16,7 @@ public:
   std::unique_ptr<File> open(const std::string& name, FileAccess access, OpenMode mode) override;
   bool copy(const std::string& from, const std::string& to) override;
   bool remove(const std::string& name) override;
+  bool rename(const std::string& from, const std::string& to) override;
   std::optional<std::uint64_t> freeBytes() override;
 
   std::string pathOf(const std::string& name) const;

@@ -1,0 +1,336 @@
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app/AppContext.h"
+#include "core/config/EventLog.h"
+#include "core/store/LogRecord.h"
+#include "core/store/Store.h"
+
+namespace baromon {
+
+namespace {
+
+using platform::BoxIcon;
+using platform::File;
+using platform::FileAccess;
+using platform::OpenMode;
+using platform::SeekFrom;
+
+constexpr ErrorCode kEventCannotOpen = 13;
+constexpr ErrorCode kEventReadWriteFailed = 21;
+
+constexpr const char* kWriteCaption = "write data";
+constexpr const char* kReadCaption = "read data";
+constexpr const char* kSummaryCaption = "Data check";
+
+constexpr int kRecordingSlots = 128;
+constexpr int kGridMinutes = 5;
+constexpr std::uint64_t kCounterLimit = 999999;
+
+// Records are moved in blocks: one system call per record would make a long
+// log take many times longer to check than to copy.
+constexpr std::size_t kBlockSize = kLogRecordSize * 1024;
+
+struct Recording {
+  std::uint64_t first = 0; // index in the new log of its first record
+  std::uint64_t count = 0;
+};
+
+// A failed step: the box the user sees and the event behind it.
+struct Failure {
+  const char* text;
+  const char* caption;
+  ErrorCode event;
+};
+
+LogCheckOutcome fail(AppContext& app, const Failure& failure) {
+  app.platform.windows.messageBox(failure.text, failure.caption, BoxIcon::None);
+  reportEvent(app, failure.event);
+  return LogCheckOutcome{};
+}
+
+const Failure kTmpOpen{"error writing monitor.tmp", kWriteCaption, kEventCannotOpen};
+const Failure kTmpWrite{"error writing monitor.tmp", kWriteCaption, kEventReadWriteFailed};
+const Failure kLogOpen{"error reading monitor.txt", kReadCaption, kEventCannotOpen};
+const Failure kLogRead{"error reading monitor.txt", kReadCaption, kEventReadWriteFailed};
+const Failure kListOpen{"error writing datalist.txt", kWriteCaption, kEventCannotOpen};
+const Failure kListWrite{"error writing datalist.txt", kWriteCaption, kEventReadWriteFailed};
+const Failure kBackupOpen{"error writing monitor.bak", kWriteCaption, kEventCannotOpen};
+const Failure kBackupWrite{"error writing monitor.bak", kWriteCaption, kEventReadWriteFailed};
+const Failure kReplace{"error writing monitor.txt", kWriteCaption, kEventCannotOpen};
+
+// Collects output and writes it in blocks; remembers the first failure.
+class BlockWriter {
+public:
+  explicit BlockWriter(File& file) : file_(file) { buffer_.reserve(kBlockSize); }
+
+  bool add(const char* bytes, std::size_t count) {
+    buffer_.insert(buffer_.end(), bytes, bytes + count);
+    return buffer_.size() < kBlockSize || flush();
+  }
+  bool flush() {
+    if (buffer_.empty()) {
+      return ok_;
+    }
+    const auto n = file_.write(buffer_.data(), buffer_.size());
+    ok_ = ok_ && n && *n == buffer_.size();
+    buffer_.clear();
+    return ok_;
+  }
+
+private:
+  File& file_;
+  std::vector<char> buffer_;
+  bool ok_ = true;
+};
+
+// Reads exactly `count` bytes unless the file ends first; nullopt on a failed read.
+std::optional<std::size_t> readFully(File& file, char* buffer, std::size_t count) {
+  std::size_t got = 0;
+  while (got < count) {
+    const auto n = file.read(buffer + got, count - got);
+    if (!n) {
+      return std::nullopt;
+    }
+    if (*n == 0) {
+      break;
+    }
+    got += *n;
+  }
+  return got;
+}
+
+// How far to move on from an invalid record. Normally one record; but a
+// fragment left by an interrupted write shifts every later record off the
+// 80-byte grid, and stepping on blindly would then drop the whole rest of the
+// log. So the next start is the nearest offset within one record that holds a
+// valid record ending in CR LF, which in a well-formed log is the next record.
+std::size_t resynchronise(const char* bytes, std::size_t available) {
+  LastDecodedRecord probe;
+  for (std::size_t offset = 1; offset <= kLogRecordSize && offset + kLogRecordSize <= available; ++offset) {
+    const char* candidate = bytes + offset;
+    if (candidate[kLogRecordSize - 2] == '\r' && candidate[kLogRecordSize - 1] == '\n' &&
+        parseLogRecord(probe, 1, candidate) == 1) {
+      return offset;
+    }
+  }
+  return kLogRecordSize;
+}
+
+// Clears acquisitionPaused on every way out of the swap.
+class AcquisitionPause {
+public:
+  explicit AcquisitionPause(AppContext& app) : app_(app) { app_.acquisition.acquisitionPaused = true; }
+  ~AcquisitionPause() { app_.acquisition.acquisitionPaused = false; }
+  AcquisitionPause(const AcquisitionPause&) = delete;
+  AcquisitionPause& operator=(const AcquisitionPause&) = delete;
+
+private:
+  AppContext& app_;
+};
+
+} // namespace
+
+LogCheckOutcome runLogCheck(AppContext& app) {
+  auto& files = app.platform.files;
+  std::array<Recording, kRecordingSlots> table{};
+  std::uint64_t written = 0; // W
+  std::uint64_t inRecording = 0; // K
+  std::uint64_t breaks = 0; // R
+  std::uint64_t errors = 0; // E
+  std::size_t current = 0; // table entry of the running recording
+
+  // Emptied on opening: a longer work file left by an earlier run must not
+  // leave its tail in the new log.
+  auto tmp = files.open(kCheckWorkFileName, FileAccess::Write, OpenMode::CreateAlways);
+  if (!tmp) {
+    return fail(app, kTmpOpen);
+  }
+  auto log = files.open(kLogFileName, FileAccess::Read, OpenMode::OpenExisting);
+  if (!log) {
+    return fail(app, kLogOpen);
+  }
+  const auto size = log->size();
+  if (!size || !log->seek(0, SeekFrom::Begin)) {
+    return fail(app, kLogRead);
+  }
+  // The whole log is examined: records past any fixed limit would otherwise
+  // survive only in monitor.bak and vanish with the next check.
+  if (*size < kLogRecordSize) {
+    app.platform.windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
+    LogCheckOutcome outcome;
+    outcome.status = LogCheckOutcome::Status::NoRecords;
+    return outcome;
+  }
+
+  BlockWriter out(*tmp);
+  // The window keeps two records of look-ahead past the record in hand, for
+  // finding the record boundary again after a damaged stretch.
+  constexpr std::size_t kLookAhead = 2 * kLogRecordSize;
+  std::vector<char> block(kBlockSize + kLookAhead);
+  std::size_t at = 0;   // start of the record in hand
+  std::size_t held = 0; // bytes in the window
+  bool ended = false;
+  bool havePrevious = false; // an invalid first record leaves the start of the grid open
+  int previous = 0;          // hour * 60 + minute of the last valid record
+  for (;;) {
+    if (!ended && held - at < kLookAhead) {
+      std::copy(block.begin() + static_cast<std::ptrdiff_t>(at), block.begin() + static_cast<std::ptrdiff_t>(held),
+                block.begin());
+      held -= at;
+      at = 0;
+      const auto got = readFully(*log, block.data() + held, block.size() - held);
+      if (!got) {
+        return fail(app, kLogRead);
+      }
+      ended = *got < block.size() - held;
+      held += *got;
+    }
+    if (held - at < kLogRecordSize) {
+      break; // a trailing partial record is not a record
+    }
+    const char* bytes = block.data() + at;
+    // Without its CR LF the window is off the record grid, however well its
+    // fields happen to decode.
+    const bool aligned = bytes[kLogRecordSize - 2] == '\r' && bytes[kLogRecordSize - 1] == '\n';
+    if (!aligned || parseLogRecord(app.lastDecodedRecord, 1, bytes) != 1) {
+      ++errors;
+      at += resynchronise(bytes, held - at);
+      continue;
+    }
+    at += kLogRecordSize;
+    const HistorySample& s = app.lastDecodedRecord.sample;
+    const int minutes = s.hour * 60 + s.minute;
+    // The first valid record, and any record at midnight, continue the grid.
+    const int step = (!havePrevious || minutes == 0) ? kGridMinutes : minutes - previous;
+    if (step != kGridMinutes) {
+      ++breaks;
+      if (current < kRecordingSlots) {
+        table[current].count = inRecording;
+      }
+      ++current;
+      if (current < kRecordingSlots) {
+        table[current].first = written;
+      }
+      inRecording = 0;
+    } else {
+      RecordTime time;
+      time.day = s.day;
+      time.month = s.month;
+      time.year = static_cast<unsigned>(s.year);
+      time.hour = s.hour;
+      time.minute = s.minute;
+      const auto counter = static_cast<std::uint32_t>(inRecording % kCounterLimit + 1);
+      const LogRecord record = encodeLogRecord(counter, time, s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
+      if (!out.add(record.data(), record.size())) {
+        return fail(app, kTmpWrite);
+      }
+      ++inRecording;
+      ++written;
+    }
+    if (step == 0) {
+      ++errors; // a second record for the same minute
+    }
+    previous = minutes;
+    havePrevious = true;
+  }
+  if (current < kRecordingSlots) {
+    table[current].count = inRecording;
+  }
+  if (!out.flush()) {
+    return fail(app, kTmpWrite);
+  }
+
+  {
+    // Emptied on opening, so no line of an earlier, longer list survives.
+    auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateAlways);
+    if (!list) {
+      return fail(app, kListOpen);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      if (table[i].count == 0) {
+        continue;
+      }
+      // A field too narrow for its number widens instead of cutting digits.
+      char line[64];
+      const int n = std::snprintf(line, sizeof line, "%3u %6llu %4llu\n", static_cast<unsigned>(i),
+                                  static_cast<unsigned long long>(table[i].first),
+                                  static_cast<unsigned long long>(table[i].count));
+      text.append(line, static_cast<std::size_t>(n));
+    }
+    const auto n = text.empty() ? std::optional<std::size_t>(0) : list->write(text.data(), text.size());
+    if (!n || *n != text.size()) {
+      return fail(app, kListWrite);
+    }
+  }
+
+  {
+    // The swap keeps monitor.txt whole at every instant: the new log is
+    // complete on the disk before it replaces the old one in a single rename,
+    // and the old one is safe in monitor.bak before that. monitor.txt and
+    // monitor.tmp stay locked throughout, so no writer slips a record in
+    // between the copy and the rename.
+    AcquisitionPause pause(app);
+    if (!tmp->sync()) {
+      return fail(app, kTmpWrite);
+    }
+    auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
+    if (!backup) {
+      return fail(app, kBackupOpen);
+    }
+    if (!log->seek(0, SeekFrom::Begin)) {
+      return fail(app, kLogRead);
+    }
+    for (;;) {
+      const auto got = readFully(*log, block.data(), block.size());
+      if (!got) {
+        return fail(app, kLogRead);
+      }
+      if (*got == 0) {
+        break;
+      }
+      const auto n = backup->write(block.data(), *got);
+      if (!n || *n != *got) {
+        return fail(app, kBackupWrite);
+      }
+    }
+    if (!backup->sync()) {
+      return fail(app, kBackupWrite);
+    }
+    backup.reset();
+    if (!files.rename(kCheckWorkFileName, kLogFileName)) {
+      return fail(app, kReplace);
+    }
+    log.reset();
+    tmp.reset();
+  }
+
+  loadHistory(app);
+
+  char summary[160];
+  std::snprintf(summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
+                static_cast<unsigned long long>(written), static_cast<unsigned long long>(breaks + 1),
+                static_cast<unsigned long long>(errors), static_cast<unsigned long long>(errors));
+  app.platform.windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
+
+  LogCheckOutcome outcome;
+  outcome.status = LogCheckOutcome::Status::Repaired;
+  outcome.recordsWritten = written;
+  outcome.recordings = breaks + 1;
+  outcome.errors = errors;
+  return outcome;
+}
+
+int checkLogFile(AppContext& app) {
+  const LogCheckOutcome outcome = runLogCheck(app);
+  return outcome.status == LogCheckOutcome::Status::Repaired ? static_cast<int>(std::min<std::uint64_t>(outcome.errors, INT32_MAX))
+                                                             : 0;
+}
+
+} // namespace baromon

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "../core/store/LogBuilder.h"
+#include "platform/testing/TempDir.h"
+
+namespace {
+
+using baromon::fakes::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+// Runs the built program with `args` in `dir`, standard output captured.
+Outcome runIn(const TempDir& dir, const std::string& args) {
+  const std::string command = "cd '" + dir.path() + "' && '" BAROMON_EXE "' " + args + " 2>/dev/null";
+  Outcome run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) {
+    return run;
+  }
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    run.out.append(buffer, n);
+  }
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string goodLog(int count) { return baromon::testlog::gridLog(count, 600, 100000); }
+
+TEST(CheckCommand, PrintsTheBoxAndTellsByStatus) {
+  struct Case {
+    const char* legend;
+    bool haveLog;
+    std::string log;
+    std::string out;
+    int status;
+  };
+  std::string withError = goodLog(6);
+  withError[80 * 2 + 12] = ':';
+  const Case cases[] = {
+      {"a clean log", true, goodLog(10), "10 records read\n1 recordings\n0 errors found\n0 errors corrected\n", 0},
+      {"errors found and corrected", true, withError,
+       "4 records read\n2 recordings\n1 errors found\n1 errors corrected\n", 1},
+      {"an empty log", true, "", "No records read\nno errors can be found\n", 0},
+      {"no log", false, "", "error reading monitor.txt\n", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TempDir dir;
+    if (c.haveLog) {
+      dir.write("monitor.txt", c.log);
+    }
+    const Outcome run = runIn(dir, "check");
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.status, c.status);
+  }
+}
+
+TEST(CheckCommand, RepairsTheLogInTheCurrentDirectory) {
+  TempDir dir;
+  const std::string log = baromon::testlog::gridLog(5, 600, 100000, 77);
+  dir.write("monitor.txt", log);
+  ASSERT_EQ(runIn(dir, "check").status, 0);
+  EXPECT_EQ(dir.read("monitor.txt"), baromon::testlog::gridLog(5, 600, 100000, 1));
+  EXPECT_EQ(dir.read("monitor.bak"), log);
+  EXPECT_EQ(dir.read("datalist.txt"), "  0      0    5\n");
+  EXPECT_FALSE(dir.exists("monitor.tmp"));
+  EXPECT_EQ(runIn(dir, "check extra").status, 2);
+}
+
+TEST(ExportCommand, WritesOneCsvRowPerRecord) {
+  TempDir dir;
+  const std::string example =
+      "000020 28.12.2003 21:00 0988,10 hPa +01,8 hPa/hr +05,2 hPa/3h 00,0 hPa/h var 0\r\n";
+  std::string log = example;
+  log += "000021 28.12.2003 21:05 0987,05 hPa -00,3 hPa/hr -12,0 hPa/3h 01,5 hPa/h var 0\r\n";
+  log += "000022 00.13.2003 21:10 1000,00 hPa +00,0 hPa/hr +00,0 hPa/3h 55,0 hPa/h var 0\r\n";
+  log += std::string(80, ' ');
+  log += example.substr(0, 50); // a trailing partial record is not exported
+  dir.write("monitor.txt", log);
+  const std::string expected = "counter,date,time,pressure_hpa,tendency1h_hpa,tendency3h_hpa,variation_hpa,valid\n"
+                               "20,2003-12-28,21:00,988.10,+1.8,+5.2,0.0,1\n"
+                               "21,2003-12-28,21:05,987.05,-0.3,-12.0,1.5,1\n"
+                               "22,2003-12-01,21:10,1000.00,+0.0,+0.0,0.0,0\n";
+  const Outcome run = runIn(dir, "export");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.substr(0, expected.size()), expected);
+  // The blank record: every digit is a blank minus '0', then clamped.
+  const std::string blankRow = run.out.substr(std::min(run.out.size(), expected.size()));
+  EXPECT_EQ(std::count(blankRow.begin(), blankRow.end(), '\n'), 1);
+  EXPECT_EQ(blankRow.substr(blankRow.size() - 3), ",0\n");
+  EXPECT_EQ(dir.read("monitor.txt"), log); // nothing written
+  EXPECT_FALSE(dir.exists("monitor.err"));
+}
+
+TEST(ExportCommand, ReadsTheNamedFileAnywhere) {
+  TempDir dir;
+  TempDir other;
+  other.write("old.txt", goodLog(3000));
+  const Outcome run = runIn(dir, "export '" + other.file("old.txt") + "'");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3001);
+  EXPECT_NE(run.out.find("\n3000,2026-01-11,19:55,1029.99,+0.0,+0.0,0.0,1\n"), std::string::npos);
+  EXPECT_EQ(runIn(dir, "export missing.txt").status, 1);
+  EXPECT_EQ(runIn(dir, "export").status, 1);
+}
+
+} // namespace

@@ -1,0 +1,413 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "LogBuilder.h"
+#include "core/store/Store.h"
+#include "platform/testing/FaultyFileSystem.h"
+#include "platform/testing/TestApp.h"
+
+namespace baromon {
+namespace {
+
+using fakes::FaultyFileSystem;
+using fakes::TestApp;
+using platform::FileAccess;
+using platform::OpenMode;
+
+// One input record: its time on the grid (minutes since 1 Jan 2026), its
+// pressure (which identifies it) and whether its date dot is broken.
+struct In {
+  long minutes;
+  int pressure;
+  bool broken = false;
+};
+
+std::string buildLog(const std::vector<In>& records, unsigned firstCounter = 7) {
+  std::string log;
+  unsigned counter = firstCounter;
+  for (const auto& r : records) {
+    std::string rec = testlog::recordAt(counter++, r.minutes, r.pressure);
+    if (r.broken) {
+      rec[9] = '/';
+    }
+    log += rec;
+  }
+  return log;
+}
+
+// The repaired log: the given input records, renumbered within their recordings.
+std::string repaired(const std::vector<In>& records, const std::vector<std::pair<int, unsigned>>& kept) {
+  std::string log;
+  for (const auto& [index, counter] : kept) {
+    const In& r = records[static_cast<std::size_t>(index)];
+    log += testlog::recordAt(counter, r.minutes, r.pressure);
+  }
+  return log;
+}
+
+std::vector<In> grid(int count, long start = 600, int pressure = 100000) {
+  std::vector<In> out;
+  for (int i = 0; i < count; ++i) {
+    out.push_back({start + 5L * i, pressure + i});
+  }
+  return out;
+}
+
+std::string summary(int written, int recordings, int errors) {
+  return std::to_string(written) + " records read\n" + std::to_string(recordings) + " recordings\n" +
+         std::to_string(errors) + " errors found\n" + std::to_string(errors) + " errors corrected";
+}
+
+bool eventLogged(const TestApp& t, int code) {
+  return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
+}
+
+TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
+  struct Case {
+    const char* legend;
+    std::vector<In> input;
+    std::vector<std::pair<int, unsigned>> kept; // input index, new counter
+    std::string summary;
+    std::string datalist;
+    int errors;
+  };
+  std::vector<In> gap = grid(6);
+  for (const In& r : grid(4, 600 + 25 + 60, 120000)) {
+    gap.push_back(r);
+  }
+  std::vector<In> brokenDot = grid(6);
+  brokenDot[3].broken = true;
+  std::vector<In> duplicate = grid(3);
+  duplicate.push_back({610, 130000}); // the same minute as the third record
+  duplicate.push_back({615, 130001});
+  const std::vector<In> midnight = {{1430, 1}, {1435, 2}, {1440, 3}, {1445, 4}};
+  const std::vector<In> midnightAfterGap = {{1400, 1}, {1405, 2}, {1440, 3}, {1445, 4}};
+  const std::vector<In> laterDay = {{600, 1}, {605, 2}, {4 * 1440 + 610, 3}};
+  std::vector<In> firstInvalid = grid(4);
+  firstInvalid[0].broken = true;
+
+  const Case cases[] = {
+      {"10 good records: one recording, nothing to correct", grid(10),
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 10}},
+       summary(10, 1, 0), "  0      0   10\n", 0},
+      {"6 good, an hour's gap, 4 good: the first after the gap is dropped", gap,
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {7, 1}, {8, 2}, {9, 3}},
+       summary(9, 2, 0), "  0      0    6\n  1      6    3\n", 0},
+      {"a broken date dot is one error; the next good record is a break", brokenDot,
+       {{0, 1}, {1, 2}, {2, 3}, {5, 1}}, summary(4, 2, 1), "  0      0    3\n  1      3    1\n", 1},
+      {"a second record for the same minute is an error and a break", duplicate,
+       {{0, 1}, {1, 2}, {2, 3}, {4, 1}}, summary(4, 2, 1), "  0      0    3\n  1      3    1\n", 1},
+      {"23:50, 23:55, 00:00, 00:05 continue the grid", midnight,
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}}, summary(4, 1, 0), "  0      0    4\n", 0},
+      {"a record at 00:00 continues the grid even after a gap", midnightAfterGap,
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}}, summary(4, 1, 0), "  0      0    4\n", 0},
+      {"the same time of day on a later date continues the grid", laterDay,
+       {{0, 1}, {1, 2}, {2, 3}}, summary(3, 1, 0), "  0      0    3\n", 0},
+      {"an invalid first record: the first valid one starts the recording", firstInvalid,
+       {{1, 1}, {2, 2}, {3, 3}}, summary(3, 1, 1), "  0      0    3\n", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    const std::string old = buildLog(c.input);
+    t.dir.write("monitor.txt", old);
+    t.app.settings.SHOW = 300;
+    EXPECT_EQ(checkLogFile(t.app), c.errors);
+    EXPECT_EQ(t.dir.read("monitor.txt"), repaired(c.input, c.kept));
+    EXPECT_EQ(t.dir.read("monitor.bak"), old);
+    EXPECT_EQ(t.dir.read("datalist.txt"), c.datalist);
+    EXPECT_FALSE(t.dir.exists("monitor.tmp"));
+    ASSERT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_EQ(t.windows.boxes[0].text, c.summary);
+    EXPECT_EQ(t.windows.boxes[0].caption, "Data check");
+    // The history was reloaded from the new log before the box.
+    EXPECT_EQ(t.app.history[0].pressure, c.input[static_cast<std::size_t>(c.kept.back().first)].pressure);
+    EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"invalidate", "box:Data check"}));
+    EXPECT_EQ(t.app.view.recordCount, static_cast<int>(c.kept.size()));
+    EXPECT_FALSE(t.app.acquisition.acquisitionPaused);
+    EXPECT_FALSE(t.dir.exists("monitor.err"));
+  }
+}
+
+TEST(CheckLogFile, KeptRecordsAreNormalisedToTheWritersLayout) {
+  TestApp t;
+  t.dir.write("monitor.txt",
+              "000412 28.12.2003 21:00 0988.10 hPa +01.8 hPa/hr -05.2 hPa/3h 55.0 hPa/h var 1\r\n"
+              "000413 28.12.2003 21:05 0988,20 hPa  01,8 hPa/hr +05,2 hPa/3h 01,5 hPa/h var 0\r\n");
+  EXPECT_EQ(checkLogFile(t.app), 0);
+  EXPECT_EQ(t.dir.read("monitor.txt"),
+            "000001 28.12.2003 21:00 0988,10 hPa +01,8 hPa/hr -05,2 hPa/3h 00,0 hPa/h var 0\r\n"
+            "000002 28.12.2003 21:05 0988,20 hPa -01,8 hPa/hr +05,2 hPa/3h 01,5 hPa/h var 0\r\n");
+}
+
+TEST(CheckLogFile, NothingToCheck) {
+  for (const std::string& log : {std::string(), std::string(79, '0')}) {
+    SCOPED_TRACE(log.size());
+    TestApp t;
+    t.dir.write("monitor.txt", log);
+    EXPECT_EQ(checkLogFile(t.app), 0);
+    ASSERT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_EQ(t.windows.boxes[0].text, "No records read\nno errors can be found");
+    EXPECT_EQ(t.windows.boxes[0].caption, "Data check");
+    EXPECT_EQ(t.dir.read("monitor.txt"), log);
+    EXPECT_FALSE(t.dir.exists("monitor.bak"));
+    EXPECT_FALSE(t.dir.exists("datalist.txt"));
+    EXPECT_TRUE(t.windows.invalidated.empty());
+  }
+}
+
+TEST(CheckLogFile, FilesThatCannotBeOpenedChangeNothing) {
+  struct Case {
+    const char* legend;
+    bool haveLog;
+    const char* held; // a file another opener holds, or nullptr
+    const char* text;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {"no log", false, nullptr, "error reading monitor.txt", "read data"},
+      {"log held by another program", true, "monitor.txt", "error reading monitor.txt", "read data"},
+      {"work file held by another program", true, "monitor.tmp", "error writing monitor.tmp", "write data"},
+      {"backup held by another program", true, "monitor.bak", "error writing monitor.bak", "write data"},
+      {"recording list held by another program", true, "datalist.txt", "error writing datalist.txt", "write data"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    const std::string old = buildLog(grid(5));
+    if (c.haveLog) {
+      t.dir.write("monitor.txt", old);
+    }
+    std::unique_ptr<platform::File> holder;
+    if (c.held) {
+      holder = t.files.open(c.held, FileAccess::ReadWrite, OpenMode::OpenAlways);
+      ASSERT_TRUE(holder);
+    }
+    EXPECT_EQ(checkLogFile(t.app), 0);
+    holder.reset();
+    ASSERT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_EQ(t.windows.boxes[0].text, c.text);
+    EXPECT_EQ(t.windows.boxes[0].caption, c.caption);
+    EXPECT_TRUE(eventLogged(t, 13));
+    EXPECT_EQ(t.dir.exists("monitor.txt"), c.haveLog);
+    EXPECT_EQ(t.dir.read("monitor.txt"), c.haveLog ? old : "");
+    EXPECT_FALSE(t.app.acquisition.acquisitionPaused);
+  }
+}
+
+// Leftovers of an earlier run must not reach the new files.
+TEST(CheckLogFile, StaleWorkFileAndListAreEmptiedFirst) {
+  TestApp t;
+  t.dir.write("monitor.tmp", buildLog(grid(50, 3000, 50000)));
+  t.dir.write("datalist.txt", std::string(16 * 40, '9'));
+  const std::vector<In> input = grid(3);
+  t.dir.write("monitor.txt", buildLog(input));
+  EXPECT_EQ(checkLogFile(t.app), 0);
+  EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, {{0, 1}, {1, 2}, {2, 3}}));
+  EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    3\n");
+}
+
+TEST(CheckLogFile, CoversTheWholeLogAndWidensWideCounts) {
+  TestApp t;
+  const std::vector<In> input = grid(32010, 0, 1000);
+  t.dir.write("monitor.txt", buildLog(input, 1));
+  EXPECT_EQ(checkLogFile(t.app), 0);
+  EXPECT_EQ(t.windows.boxes.at(0).text, summary(32010, 1, 0));
+  const std::string log = t.dir.read("monitor.txt");
+  ASSERT_EQ(log.size(), 32010u * 80u);
+  EXPECT_EQ(testlog::recordOf(log, 32009), testlog::recordAt(32010, input.back().minutes, input.back().pressure));
+  EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0 32010\n");
+}
+
+TEST(CheckLogFile, RecordingsPastTheTableStillCount) {
+  TestApp t;
+  std::vector<In> input;
+  for (int r = 0; r < 200; ++r) {
+    input.push_back({r * 95L, 2 * r}); // never at 00:00, which would continue the grid
+    input.push_back({r * 95L + 5, 2 * r + 1});
+  }
+  t.dir.write("monitor.txt", buildLog(input));
+  EXPECT_EQ(checkLogFile(t.app), 0);
+  // Recording 0 keeps both records; every later one loses its first to the break.
+  EXPECT_EQ(t.windows.boxes.at(0).text, summary(201, 200, 0));
+  std::string expected = "  0      0    2\n";
+  for (int i = 1; i < 128; ++i) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%3d %6d %4d\n", i, i + 1, 1);
+    expected += line;
+  }
+  EXPECT_EQ(t.dir.read("datalist.txt"), expected);
+  EXPECT_EQ(t.dir.read("monitor.txt").size(), 201u * 80u);
+}
+
+// A fragment shifts everything after it off the 80-byte grid; the check finds
+// the records again instead of dropping the rest of the log.
+TEST(CheckLogFile, FindsRecordsAgainAfterFragmentsAndNoise) {
+  struct Case {
+    const char* legend;
+    std::string log;
+    std::vector<std::pair<int, unsigned>> kept;
+    int errors;
+  };
+  const std::vector<In> input = grid(10);
+  const std::string good = buildLog(input);
+  const std::string fragment = good.substr(0, 37);
+  std::vector<std::pair<int, unsigned>> all;
+  for (int i = 0; i < 10; ++i) {
+    all.push_back({i, static_cast<unsigned>(i + 1)});
+  }
+  const Case cases[] = {
+      {"a fragment in the middle", good.substr(0, 400) + fragment + good.substr(400), all, 1},
+      {"a fragment at the start", fragment + good, all, 1},
+      {"a fragment at the end is no record", good + fragment, all, 0},
+      {"a record of blanks and one of NUL bytes",
+       good.substr(0, 400) + std::string(80, ' ') + std::string(80, '\0') + good.substr(400), all, 2},
+      {"binary noise of one and a half records", good.substr(0, 400) + std::string(120, '\x9c') + good.substr(400),
+       all, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    EXPECT_EQ(checkLogFile(t.app), c.errors);
+    EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, c.kept));
+    EXPECT_EQ(t.dir.read("monitor.bak"), c.log);
+  }
+}
+
+TEST(CheckLogFile, EveryFieldOutOfRangeIsOneDroppedRecord) {
+  TestApp t;
+  const std::vector<In> input = grid(4);
+  std::string log = buildLog(input);
+  log.replace(80, 78, "999999 99.99.9999 99:99 9999,99 hPa +99,9 hPa/hr +99,9 hPa/3h 99,9 hPa/h var 9");
+  t.dir.write("monitor.txt", log);
+  EXPECT_EQ(checkLogFile(t.app), 1);
+  EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, {{0, 1}, {3, 1}}));
+}
+
+TEST(CheckLogFile, AcquisitionPausesOnlyWhileTheFilesAreSwapped) {
+  TestApp t;
+  t.dir.write("monitor.txt", buildLog(grid(5)));
+  FaultyFileSystem faulty(t.files);
+  AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
+  std::vector<std::pair<std::string, bool>> seen;
+  faulty.onStep = [&](const std::string& what) {
+    if (what.rfind("open:", 0) == 0 || what == "rename" || what == "sync") {
+      seen.push_back({what, app.acquisition.acquisitionPaused});
+    }
+  };
+  EXPECT_EQ(checkLogFile(app), 0);
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"open:monitor.tmp", false}, {"open:monitor.txt", false}, {"open:datalist.txt", false},
+      {"sync", true},              {"open:monitor.bak", true},  {"sync", true},
+      {"rename", true},            {"open:monitor.txt", false},
+  };
+  EXPECT_EQ(seen, expected);
+  EXPECT_FALSE(app.acquisition.acquisitionPaused);
+}
+
+// Whatever step fails, monitor.txt is whole: the old log until the rename,
+// the new one after it, and only a finished swap claims success.
+TEST(CheckLogFile, FailureAtAnyStepLeavesTheLogWhole) {
+  std::vector<In> input = grid(3000);
+  input[17].broken = true;
+  const std::string old = buildLog(input, 40);
+  std::string fresh;
+  int steps = 0;
+  {
+    TestApp t;
+    t.dir.write("monitor.txt", old);
+    FaultyFileSystem counting(t.files);
+    AppContext app{Platform{t.clock, counting, t.windows, t.ports, t.graphics}};
+    ASSERT_EQ(checkLogFile(app), 1);
+    fresh = t.dir.read("monitor.txt");
+    steps = counting.steps;
+  }
+  ASSERT_NE(fresh, old);
+  ASSERT_GT(steps, 10);
+  for (int failAt = 1; failAt <= steps; ++failAt) {
+    SCOPED_TRACE("failing step " + std::to_string(failAt));
+    TestApp t;
+    t.dir.write("monitor.txt", old);
+    FaultyFileSystem faulty(t.files);
+    faulty.failAt = failAt;
+    std::string failed;
+    faulty.onStep = [&](const std::string& what) {
+      if (faulty.steps == failAt) {
+        failed = what;
+      }
+    };
+    AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
+    const int result = checkLogFile(app);
+    const std::string now = t.dir.read("monitor.txt");
+    ASSERT_EQ(t.windows.boxes.size(), 1u) << failed;
+    if (t.windows.boxes[0].caption == "Data check") {
+      // Only the history reload comes after the rename; its failures cost the barogram, not the log.
+      EXPECT_EQ(now, fresh) << failed;
+      EXPECT_EQ(t.dir.read("monitor.bak"), old) << failed;
+      EXPECT_EQ(result, 1);
+    } else {
+      EXPECT_EQ(now, old) << failed;
+      EXPECT_EQ(result, 0);
+      EXPECT_TRUE(eventLogged(t, 13) || eventLogged(t, 21)) << failed;
+    }
+    EXPECT_FALSE(app.acquisition.acquisitionPaused);
+  }
+}
+
+// A check killed at any instant leaves either the old or the new log, whole.
+TEST(CheckLogFile, KilledAtAnyInstantLeavesTheLogWhole) {
+  // A stray line between two good records: the repaired log then checks clean again.
+  const std::string good = buildLog(grid(20000), 900);
+  const std::string old = good.substr(0, 800) + std::string(80, '#') + good.substr(800);
+  std::string fresh;
+  long micros = 0; // how long one check takes here, to spread the kills over it
+  {
+    TestApp t;
+    t.dir.write("monitor.txt", old);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(checkLogFile(t.app), 1);
+    micros = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+    fresh = t.dir.read("monitor.txt");
+  }
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<long> delay(0, micros + micros / 4);
+  int sawOld = 0;
+  int sawNew = 0;
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    TestApp t;
+    t.dir.write("monitor.txt", old);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      platform::PosixFileSystem files(t.dir.path());
+      AppContext app{Platform{t.clock, files, t.windows, t.ports, t.graphics}};
+      checkLogFile(app);
+      ::_exit(0);
+    }
+    ::usleep(static_cast<useconds_t>(delay(random)));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string now = t.dir.read("monitor.txt");
+    ASSERT_TRUE(now == old || now == fresh) << "monitor.txt has " << now.size() << " bytes";
+    (now == old ? sawOld : sawNew)++;
+    // A later check after the kill still works on whatever is there.
+    EXPECT_EQ(checkLogFile(t.app), now == old ? 1 : 0);
+    EXPECT_EQ(t.dir.read("monitor.txt"), fresh);
+  }
+  RecordProperty("killed_before_swap", sawOld);
+  RecordProperty("killed_after_swap", sawNew);
+}
+
+} // namespace
+} // namespace baromon
