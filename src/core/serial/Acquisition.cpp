@@ -10,7 +10,7 @@
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"
 #include "core/serial/Tendencies.h"
-#include "core/serial/StoreCalls.h"
+#include "core/store/Store.h"
 
 namespace baromon {
 
@@ -19,13 +19,11 @@ namespace {
 using platform::WindowId;
 
 constexpr ErrorCode kManyBytesWaiting = 18;
-constexpr ErrorCode kNotEnoughSpace = 24;
 constexpr ErrorCode kReadError = 63;
 
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
 constexpr std::uint32_t kCounterLimit = 999999;
-constexpr std::uint64_t kMinFreeBytes = 100000;
 constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
 constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
 constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
@@ -37,19 +35,6 @@ constexpr const char* kLiveTitles[] = {
     "Duvozarezeroduva %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/uur %+4.1f hPa/3uur ",
     "Pressione atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3ore ",
     "monitor pression atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3oras ",
-};
-
-struct DiskMessage {
-  const char* text;
-  const char* caption;
-};
-constexpr DiskMessage kDiskMessages[] = {
-    {"Warnung: nicht ausreichend Speicherplatz\noder kein Speicherndes Laufwerk !", "Fehler"},
-    {"Warning: not enough free space on harddisk\nor device not recording / ready !", "Error"},
-    {"Pas assez de place libre sur disque fixe\nou autre probleme !", "Erreur disque fixe"},
-    {"Not enough fre space on disk\nor device is not recording / ready !", "Error"},
-    {"disco fisso pieno\no non funzionando/registrando !", "Errore disco"},
-    {"disco pleno\nor device is not recording / ready !", "Problema"},
 };
 
 int languageIndex(const AppContext& app) { return app.settings.LANG <= 5 ? app.settings.LANG : 0; }
@@ -236,21 +221,6 @@ int acquisitionTick(AppContext& app) {
   }
 
   acq.fillCount = 0;
-  return 0;
-}
-
-int checkFreeDiskSpace(AppContext& app) {
-  const auto free = app.platform.files.freeBytes();
-  if (!free) {
-    return 0;
-  }
-  if (*free >= kMinFreeBytes) {
-    return 1;
-  }
-  const DiskMessage& m = kDiskMessages[languageIndex(app)];
-  app.platform.windows.messageBox(m.text, m.caption, platform::BoxIcon::Error);
-  app.platform.windows.beep(platform::BeepKind::Exclamation);
-  reportEvent(app, kNotEnoughSpace);
   return 0;
 }
 
