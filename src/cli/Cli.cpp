@@ -26,6 +26,8 @@ void printUsage(std::FILE* out) {
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
              "  check                   check and repair monitor.txt in the current directory\n"
              "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n"
+             "  render OUT [--size WxH] [--paper] [--offset N]\n"
+             "                          paint the barogram of monitor.txt into OUT (.png, .svg, .pdf)\n"
              "  diurnal [OUT] [--size WxH]\n"
              "                          mean day of monitor.txt; OUT (.png/.svg/.pdf) paints it\n"
              "  print OUT.pdf [--nmea] [--page WxH]\n"
@@ -58,6 +60,7 @@ int run(int argc, char** argv) {
     }
     if (arg == "check") return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "export") return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "render") return runRender(argc - i - 1, argv + i + 1, stderr);
     if (arg == "diurnal") return runDiurnal(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "print") return runPrint(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "decode") {
