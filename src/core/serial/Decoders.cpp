@@ -45,6 +45,29 @@ std::int32_t pxdrTendency(const Line& b, std::size_t sign) {
 
 } // namespace
 
+// The barograph's own sentence, once a second:
+//
+//   $PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40<CR><LF>
+//   0     6   10 13    19    25    31
+//
+//   0      "$"
+//   1-4    "PXDR" (upper-case P only)
+//   5      ","
+//   6-9    pressure, thousands to units of hPa
+//   10     decimal point, not read
+//   11-12  tenths and hundredths of hPa
+//   13     ","
+//   14-18  converter value, upper 16 bits of the converter, five digits
+//   19     ","
+//   20     sign of the 1-hour tendency: "-" negative, anything else positive
+//   21-22  tens and units of hPa; 23 decimal point, not read; 24 tenths
+//   25     ","
+//   26-30  3-hour tendency, laid out as 20-24
+//   31-    "," minute counter "," pressure that many minutes ago: not read
+//
+// The digits are not checked (a byte counts as itself minus "0"); the fixed
+// bytes are. The results are clamped instead: pressure to 1500 hPa,
+// tendencies to +-99.9 hPa.
 std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t length) {
   const Line b(line, length);
   if (b.at(1) != 'P' || b.at(2) != 'X' || b.at(3) != 'D' || b.at(4) != 'R' || b.at(5) != ',' ||
@@ -64,6 +87,20 @@ std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t l
   return raw;
 }
 
+// The device's transducer frames, beside $PXDR:
+//
+//   $WIXDR,P,0.9986,B    pressure in bar
+//   $WIXDR,C,21.5,C      temperature in degrees C (also "-3.2", or "21" meaning 2.1)
+//   $WIXDR,U,12.6,V      supply voltage in V (also "126" meaning 12.6)
+//   0     6 8
+//
+//   3-5    "XDR"; 6 and 8 ","; 7 the kind letter (either case); the value from 9
+//   value  ends at the next "," (looked for up to byte 15 for P, 14 otherwise)
+//
+// Only digits count here. Pressure: 1 bar is 100000 hundredths of a hPa, so
+// the digit before the point and five after it give the value. Temperature and
+// voltage take one digit after the point as tenths and two (voltage: up to
+// three) before it; without a point the last digit is the tenths.
 std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t length) {
   const Line b(line, length);
   if (b.at(3) != 'X' || b.at(4) != 'D' || b.at(5) != 'R' || b.at(6) != ',' || b.at(8) != ',') {
@@ -122,20 +159,43 @@ std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t 
   return 0;
 }
 
+namespace {
+
+using Decoder = std::int32_t (*)(CurrentReading&, const char*, std::size_t);
+
+// Which decoder a line goes to, by the bytes after "$" (0 = any byte). A
+// lower-case "p" reaches the $PXDR decoder, which then refuses it.
+struct SentenceKind {
+  char first;
+  char firstAlternative;
+  char second;
+  Decoder decode;
+};
+constexpr SentenceKind kSentenceKinds[] = {
+    {'P', 'p', 0, &decodePxdr},
+    {'W', 'W', 'I', &decodeWixdr},
+};
+
+} // namespace
+
 int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk) {
   reading.valid = 0;
   const Line b(line, length);
   if (b.at(0) != '$') {
     return 1;
   }
-  std::int32_t raw = 0;
-  if (b.at(1) == 'P' || b.at(1) == 'p') {
-    raw = decodePxdr(reading, line, length);
-  } else if (b.at(1) == 'W' && b.at(2) == 'I') {
-    raw = decodeWixdr(reading, line, length);
-  } else {
-    return 0;
+  const SentenceKind* kind = nullptr;
+  for (const SentenceKind& k : kSentenceKinds) {
+    if ((b.at(1) == static_cast<unsigned char>(k.first) || b.at(1) == static_cast<unsigned char>(k.firstAlternative)) &&
+        (k.second == 0 || b.at(2) == static_cast<unsigned char>(k.second))) {
+      kind = &k;
+      break;
+    }
   }
+  if (kind == nullptr) {
+    return 0; // any other sentence is ignored
+  }
+  const std::int32_t raw = kind->decode(reading, line, length);
   if (raw != 0) {
     reading.pressure = raw + hk;
   }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPrinter>
 #include <memory>
 
 #include "platform/qt/CanvasOutput.h"
@@ -216,4 +217,30 @@ TEST(QtCanvas, RendersPngSvgAndPdfFilesByExtension) {
   EXPECT_EQ(png.size(), QSize(64, 48));
   EXPECT_EQ(png.pixel(0, 0), kBlack);
   EXPECT_NE(baromon::qt::renderToFile(objects, dir.path() + "/a.gif", 64, 48, paint), "");
+}
+
+TEST(QtCanvas, VectorModeOnA600DpiPrinterPage) {
+  baromon::fakes::TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.file("page.pdf")));
+  printer.setResolution(600);
+  printer.setPageSize(QPageSize(QPageSize::Letter));
+  printer.setPageMargins(QMarginsF(0.25, 0, 0.25, 0), QPageLayout::Inch);
+  const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+  EXPECT_EQ(page.size(), QSize(4800, 6600));
+  GraphicsObjects objects;
+  QPainter painter(&printer);
+  {
+    QtCanvas canvas(objects, painter, page.size());
+    EXPECT_EQ(canvas.size().width, 4800);
+    EXPECT_EQ(canvas.textMetrics().height, 16); // pixel sizes are device pixels
+    canvas.select(objects.create(PenSpec{PenStyle::Solid, 7, {0, 0, 0}}));
+    canvas.moveTo(100, 100);
+    canvas.lineTo(4000, 5000);
+    canvas.select(objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0}));
+    canvas.textOut(300, 300, "gedruckt");
+  }
+  painter.end();
+  EXPECT_GT(QFile(QString::fromStdString(dir.file("page.pdf"))).size(), 500);
 }

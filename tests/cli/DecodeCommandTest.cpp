@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "platform/testing/TempDir.h"
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+};
+
+Outcome run(const std::string& command) {
+  Outcome r{-1, {}};
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    return r;
+  }
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    r.out.append(buffer, n);
+  }
+  const int status = ::pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+TEST(DecodeCommand, PrintsTheReadingAfterEachLineWithStateCarriedOver) {
+  baromon::fakes::TempDir dir;
+  dir.write("device.txt", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n"
+                          "$WIXDR,C,-3.2,C\r\n"
+                          "$WIXDR,U,126,V\r\n"
+                          "garbage\n"
+                          "$WIXDR,P,1.0132,B\r\n"
+                          "$pXDR,0998.60,52684,+01.2,+03.5\r\n"
+                          "$PXDR,1001.00,52700,-12.5,+00.0"); // no line feed at the end
+  const Outcome r = run(std::string(BAROMON_EXE) + " decode --hk -250 " + dir.file("device.txt"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "1\t99610\t52684\t12\t35\t-999\t0\n"
+                   "0\t99610\t52684\t12\t35\t-32\t0\n"
+                   "0\t99610\t52684\t12\t35\t-32\t126\n"
+                   "0\t99610\t52684\t12\t35\t-32\t126\n"
+                   "0\t101070\t52684\t12\t35\t-32\t126\n"
+                   "0\t101070\t52684\t12\t35\t-32\t126\n"
+                   "1\t99850\t52700\t-125\t0\t-32\t126\n");
+}
+
+TEST(DecodeCommand, ReadsStandardInputAndKeepsTheFirst1024BytesOfALine) {
+  baromon::fakes::TempDir dir;
+  dir.write("long.txt", std::string(10000, 'x') + "\n$PXDR,1013.25,00001,+00.0,+00.0\r\n");
+  const Outcome r = run(std::string(BAROMON_EXE) + " decode < " + dir.file("long.txt"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "0\t0\t0\t0\t0\t-999\t0\n1\t101325\t1\t0\t0\t-999\t0\n");
+}
+
+TEST(DecodeCommand, RefusesBadArguments) {
+  EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode --hk 100000 /dev/null 2>/dev/null").status, 2);
+  EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode --hk abc /dev/null 2>/dev/null").status, 2);
+  EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode /nonexistent/file 2>/dev/null").status, 1);
+  EXPECT_EQ(run(std::string(BAROMON_EXE) + " --port 9=/dev/x decode /dev/null 2>/dev/null").status, 2);
+  EXPECT_EQ(run(std::string(BAROMON_EXE) + " --port 2=/dev/ttyUSB0 decode /dev/null").status, 0);
+}
+
+} // namespace
