@@ -8,6 +8,7 @@
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtFrontEnd.h"
+#include "platform/qt/QtPrinters.h"
 
 namespace baromon::qt {
 
@@ -22,7 +23,9 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports) {
   platform::PosixFileSystem files(".");
   platform::GraphicsObjects graphics;
   QtWindows windows;
+  QtPrinters printers(graphics); // the print dialog has no owner window
   AppContext app{Platform{clock, files, windows, ports, graphics}};
+  app.printing.printers = &printers;
   windows.attach(app);
 
   const int started = startUp(app);
