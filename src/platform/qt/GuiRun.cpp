@@ -8,6 +8,7 @@
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtFrontEnd.h"
+#include "platform/qt/QtPrinters.h"
 
 namespace baromon::qt {
 
@@ -24,6 +25,8 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports) {
   QtWindows windows;
   AppContext app{Platform{clock, files, windows, ports, graphics}};
   windows.attach(app);
+  QtPrinters printers(graphics);
+  app.printing.printers = &printers;
 
   const int started = startUp(app);
   if (started != 0) {
