@@ -25,7 +25,13 @@ void printUsage(std::FILE* out) {
              "Commands:\n"
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
              "  check                   check and repair monitor.txt in the current directory\n"
-             "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n",
+             "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n"
+             "  render OUT [--size WxH] [--paper] [--offset N]\n"
+             "                          paint the barogram of monitor.txt into OUT (.png, .svg, .pdf)\n"
+             "  diurnal [OUT] [--size WxH]\n"
+             "                          mean day of monitor.txt; OUT (.png/.svg/.pdf) paints it\n"
+             "  print OUT.pdf [--nmea] [--page WxH]\n"
+             "                          print the barogram (or NMEA table) page into a PDF file\n",
              out);
 }
 
@@ -54,6 +60,9 @@ int run(int argc, char** argv) {
     }
     if (arg == "check") return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "export") return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "render") return runRender(argc - i - 1, argv + i + 1, stderr);
+    if (arg == "diurnal") return runDiurnal(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "print") return runPrint(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace baromon::cli {
 
@@ -15,5 +16,27 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 // `baromon export [FILE]`: the records of FILE (default monitor.txt) as CSV.
 int runExport(int argc, char** argv, std::FILE* out, std::FILE* err);
+
+struct RenderOptions {
+  std::string out;   // .png, .svg or .pdf
+  int width = 1100;  // the main window's client area
+  int height = 600;
+  bool paper = false; // force the paper look
+  int offset = 1;     // scroll offset: 1 = the newest record
+};
+
+// `baromon render OUT [--size WxH] [--paper] [--offset N]`: paints the barogram of
+// monitor.txt in the current directory, with the options of monitor.ini, into OUT.
+// Writes no other file. `args` excludes "render".
+int runRender(int argc, char** argv, std::FILE* err);
+// 0 when the arguments are usable, else 2 after a message on `err`.
+int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FILE* err);
+// `baromon diurnal [OUT] [--size WxH]`: the diurnal analysis of monitor.txt,
+// its two text lines on `out`, and with OUT the window's picture.
+int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err);
+
+// `baromon print OUT.pdf [--nmea] [--page WxH]`: the barogram (or NMEA table)
+// print job into a PDF file instead of a chosen printer.
+int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace baromon::cli

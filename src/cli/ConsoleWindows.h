@@ -4,14 +4,14 @@
 #include <string>
 
 #include "platform/SerialDevice.h"
-#include "platform/WindowServices.h"
+#include "platform/WindowlessServices.h"
 
 namespace baromon::cli {
 
 // Window services for a run without windows: a box becomes its text on
 // standard output (bytes as they are, line breaks kept); the rest has no
 // window to act on.
-class ConsoleWindows final : public platform::WindowServices {
+class ConsoleWindows final : public platform::WindowlessServices {
 public:
   explicit ConsoleWindows(std::FILE* out) : out_(out) {}
 
@@ -23,11 +23,6 @@ public:
   }
   void beep(platform::BeepKind kind) override { (void)kind; }
   void postQuit(int exitCode) override { (void)exitCode; }
-  void setTitle(platform::WindowId window, const std::string& title) override {
-    (void)window;
-    (void)title;
-  }
-  void invalidate(platform::WindowId window) override { (void)window; }
 
 private:
   std::FILE* out_;

@@ -12,7 +12,8 @@ ObjectHandle GraphicsObjects::create(const GraphicsObject& object) {
 }
 
 void GraphicsObjects::destroy(ObjectHandle handle) {
-  if (handle == 0 || handle == stockFont_ || handle >= objects_.size()) {
+  if (handle == 0 || handle == stockFont_ || handle == stockPen_ || handle == stockBrush_ ||
+      handle >= objects_.size()) {
     return;
   }
   objects_[handle].reset();
@@ -31,6 +32,22 @@ ObjectHandle GraphicsObjects::stockFixedFont() {
     stockFont_ = static_cast<ObjectHandle>(objects_.size() - 1);
   }
   return stockFont_;
+}
+
+ObjectHandle GraphicsObjects::stockBlackPen() {
+  if (stockPen_ == 0) {
+    objects_.emplace_back(PenSpec{PenStyle::Solid, 1, {0, 0, 0}});
+    stockPen_ = static_cast<ObjectHandle>(objects_.size() - 1);
+  }
+  return stockPen_;
+}
+
+ObjectHandle GraphicsObjects::stockWhiteBrush() {
+  if (stockBrush_ == 0) {
+    objects_.emplace_back(BrushSpec{{255, 255, 255}});
+    stockBrush_ = static_cast<ObjectHandle>(objects_.size() - 1);
+  }
+  return stockBrush_;
 }
 
 std::size_t GraphicsObjects::liveCount() const {

@@ -62,8 +62,10 @@ public:
   void destroy(ObjectHandle handle);
   // nullptr for 0, unknown or destroyed handles.
   const GraphicsObject* find(ObjectHandle handle) const;
-  // The stock fixed font, which is never destroyed.
+  // The stock objects every canvas starts with; they are never destroyed.
   ObjectHandle stockFixedFont();
+  ObjectHandle stockBlackPen();   // solid, 1 pixel, black
+  ObjectHandle stockWhiteBrush(); // solid white
   std::size_t liveCount() const;
   // The next `count` creations fail (return 0).
   void failNextCreations(int count) { failing_ = count; }
@@ -71,6 +73,8 @@ public:
 private:
   std::vector<std::optional<GraphicsObject>> objects_{std::nullopt}; // slot 0 is never used
   ObjectHandle stockFont_ = 0;
+  ObjectHandle stockPen_ = 0;
+  ObjectHandle stockBrush_ = 0;
   int failing_ = 0;
 };
 
@@ -89,13 +93,17 @@ struct CanvasSize {
 // A drawing surface with the semantics the painters rely on: integer device
 // pixels, origin at the top left, lines that leave out their end pixel,
 // rectangles whose right and bottom edges are exclusive. Texts are Windows-1252.
-// A fresh canvas has a black one-pixel solid pen, a white brush, the stock
-// fixed font, black text and an opaque white background.
+// A fresh canvas has the stock objects of its GraphicsObjects selected (a black
+// one-pixel solid pen, a white brush, the stock fixed font), black text and an
+// opaque white background, whose colour also fills the gaps of a dotted pen.
+// Selections copy the object, so destroying a selected object leaves the canvas
+// drawing with it until the next selection.
 class Canvas {
 public:
   virtual ~Canvas() = default;
   // Selects a pen, brush or font and returns the one of the same kind it replaces;
-  // returns 0 and changes nothing for a handle that names no live object.
+  // returns 0 and changes nothing for a handle that names no live object
+  // (a failed creation gives the handle 0).
   virtual ObjectHandle select(ObjectHandle handle) = 0;
   virtual void moveTo(int x, int y) = 0;
   // Draws with the current pen from the current position to (x, y), leaving the
@@ -104,7 +112,9 @@ public:
   virtual void setPixel(int x, int y, Rgb colour) = 0;
   // Fills left..right-1 x top..bottom-1 with the brush and outlines it with the pen.
   virtual void rectangle(int left, int top, int right, int bottom) = 0;
-  // Draws `count` bytes of `text` with the top left of the first cell at (x, y).
+  // Draws `count` bytes of `text` with the top left of the first cell at (x, y),
+  // in the text colour, over the background colour in opaque mode. A font with
+  // escapement 2700 runs downwards: the text turns 90 degrees clockwise about (x, y).
   virtual void textOut(int x, int y, const char* text, int count) = 0;
   virtual Rgb setTextColour(Rgb colour) = 0;
   virtual BackgroundMode setBackgroundMode(BackgroundMode mode) = 0;

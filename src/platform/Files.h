@@ -61,6 +61,14 @@ public:
     (void)to;
     return false;
   }
+  // Makes `to` a second name of the file `from` (a hard link), replacing any
+  // file under `to` in one step. False where the file system has no such links;
+  // callers then copy.
+  virtual bool linkReplacing(const std::string& from, const std::string& to) {
+    (void)from;
+    (void)to;
+    return false;
+  }
   // Free bytes available to this user on the file system of the directory, or nullopt.
   virtual std::optional<std::uint64_t> freeBytes() = 0;
 };

@@ -2,7 +2,11 @@
 
 #include <cstdint>
 
+#include "core/analysis/DiurnalRhythm.h"
+#include "core/app/Shell.h"
 #include "core/config/Settings.h"
+#include "core/display/DrawingResources.h"
+#include "core/print/PrintJobs.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -46,6 +50,10 @@ struct AppContext {
   FiveMinuteHistory fiveMinute{};
   SerialLink serial;
   ViewState view;
+  ShellState shell;
+  DisplayState display;
+  DiurnalAnalysis diurnal;
+  PrintState printing;
 };
 
 } // namespace baromon

@@ -48,11 +48,13 @@ struct Failure {
   ErrorCode event;
 };
 
-LogCheckOutcome fail(AppContext& app, const Failure& failure) {
-  app.platform.windows.messageBox(failure.text, failure.caption, BoxIcon::None);
-  reportEvent(app, failure.event);
-  return LogCheckOutcome{};
-}
+// The work of the check up to the rename. Its files are closed and the
+// acquisition runs again by the time any box is shown: a box can stay open
+// for hours while the timer goes on recording.
+struct Pass {
+  LogCheckOutcome outcome;
+  const Failure* failure = nullptr;
+};
 
 const Failure kTmpOpen{"error writing monitor.tmp", kWriteCaption, kEventCannotOpen};
 const Failure kTmpWrite{"error writing monitor.tmp", kWriteCaption, kEventReadWriteFailed};
@@ -134,10 +136,10 @@ private:
   AppContext& app_;
 };
 
-} // namespace
-
-LogCheckOutcome runLogCheck(AppContext& app) {
+Pass checkAndSwap(AppContext& app) {
   auto& files = app.platform.files;
+  const auto fail = [](const Failure& failure) { return Pass{LogCheckOutcome{}, &failure}; };
+  // The pass ends with the rename; the handles below close when it returns.
   std::array<Recording, kRecordingSlots> table{};
   std::uint64_t written = 0; // W
   std::uint64_t inRecording = 0; // K
@@ -149,25 +151,24 @@ LogCheckOutcome runLogCheck(AppContext& app) {
   // leave its tail in the new log.
   auto tmp = files.open(kCheckWorkFileName, FileAccess::Write, OpenMode::CreateAlways);
   if (!tmp) {
-    return fail(app, kTmpOpen);
+    return fail(kTmpOpen);
   }
   auto log = files.open(kLogFileName, FileAccess::Read, OpenMode::OpenExisting);
   if (!log) {
-    return fail(app, kLogOpen);
+    return fail(kLogOpen);
   }
   const auto size = log->size();
   if (!size || !log->seek(0, SeekFrom::Begin)) {
-    return fail(app, kLogRead);
+    return fail(kLogRead);
   }
-  // The whole log is examined: records past any fixed limit would otherwise
-  // survive only in monitor.bak and vanish with the next check.
   if (*size < kLogRecordSize) {
-    app.platform.windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
-    LogCheckOutcome outcome;
-    outcome.status = LogCheckOutcome::Status::NoRecords;
-    return outcome;
+    Pass pass;
+    pass.outcome.status = LogCheckOutcome::Status::NoRecords;
+    return pass;
   }
 
+  // The whole log is examined: records past any fixed limit would otherwise
+  // survive only in monitor.bak and vanish with the next check.
   BlockWriter out(*tmp);
   // The window keeps two records of look-ahead past the record in hand, for
   // finding the record boundary again after a damaged stretch.
@@ -186,7 +187,7 @@ LogCheckOutcome runLogCheck(AppContext& app) {
       at = 0;
       const auto got = readFully(*log, block.data() + held, block.size() - held);
       if (!got) {
-        return fail(app, kLogRead);
+        return fail(kLogRead);
       }
       ended = *got < block.size() - held;
       held += *got;
@@ -228,7 +229,7 @@ LogCheckOutcome runLogCheck(AppContext& app) {
       const auto counter = static_cast<std::uint32_t>(inRecording % kCounterLimit + 1);
       const LogRecord record = encodeLogRecord(counter, time, s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
       if (!out.add(record.data(), record.size())) {
-        return fail(app, kTmpWrite);
+        return fail(kTmpWrite);
       }
       ++inRecording;
       ++written;
@@ -243,14 +244,14 @@ LogCheckOutcome runLogCheck(AppContext& app) {
     table[current].count = inRecording;
   }
   if (!out.flush()) {
-    return fail(app, kTmpWrite);
+    return fail(kTmpWrite);
   }
 
   {
     // Emptied on opening, so no line of an earlier, longer list survives.
     auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateAlways);
     if (!list) {
-      return fail(app, kListOpen);
+      return fail(kListOpen);
     }
     std::string text;
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -266,7 +267,7 @@ LogCheckOutcome runLogCheck(AppContext& app) {
     }
     const auto n = text.empty() ? std::optional<std::size_t>(0) : list->write(text.data(), text.size());
     if (!n || *n != text.size()) {
-      return fail(app, kListWrite);
+      return fail(kListWrite);
     }
   }
 
@@ -278,53 +279,78 @@ LogCheckOutcome runLogCheck(AppContext& app) {
     // between the copy and the rename.
     AcquisitionPause pause(app);
     if (!tmp->sync()) {
-      return fail(app, kTmpWrite);
+      return fail(kTmpWrite);
     }
-    auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
-    if (!backup) {
-      return fail(app, kBackupOpen);
+    // The old log itself becomes monitor.bak when the file system allows a
+    // second name for it: nothing to copy, and its bytes are as safe as they
+    // were under monitor.txt once they are on the disk. Otherwise it is copied.
+    if (!log->sync()) {
+      return fail(kLogRead);
     }
-    if (!log->seek(0, SeekFrom::Begin)) {
-      return fail(app, kLogRead);
-    }
-    for (;;) {
-      const auto got = readFully(*log, block.data(), block.size());
-      if (!got) {
-        return fail(app, kLogRead);
+    const bool linked = files.linkReplacing(kLogFileName, kCheckBackupFileName);
+    if (!linked) {
+      auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
+      if (!backup) {
+        return fail(kBackupOpen);
       }
-      if (*got == 0) {
-        break;
+      if (!log->seek(0, SeekFrom::Begin)) {
+        return fail(kLogRead);
       }
-      const auto n = backup->write(block.data(), *got);
-      if (!n || *n != *got) {
-        return fail(app, kBackupWrite);
+      for (;;) {
+        const auto got = readFully(*log, block.data(), block.size());
+        if (!got) {
+          return fail(kLogRead);
+        }
+        if (*got == 0) {
+          break;
+        }
+        const auto n = backup->write(block.data(), *got);
+        if (!n || *n != *got) {
+          return fail(kBackupWrite);
+        }
+      }
+      if (!backup->sync()) {
+        return fail(kBackupWrite);
       }
     }
-    if (!backup->sync()) {
-      return fail(app, kBackupWrite);
-    }
-    backup.reset();
     if (!files.rename(kCheckWorkFileName, kLogFileName)) {
-      return fail(app, kReplace);
+      if (linked) {
+        files.remove(kCheckBackupFileName); // else it would go on growing with the log it names
+      }
+      return fail(kReplace);
     }
-    log.reset();
-    tmp.reset();
   }
 
-  loadHistory(app);
+  Pass pass;
+  pass.outcome.status = LogCheckOutcome::Status::Repaired;
+  pass.outcome.recordsWritten = written;
+  pass.outcome.recordings = breaks + 1;
+  pass.outcome.errors = errors;
+  return pass;
+}
 
+} // namespace
+
+LogCheckOutcome runLogCheck(AppContext& app) {
+  const Pass pass = checkAndSwap(app);
+  auto& windows = app.platform.windows;
+  if (pass.failure) {
+    windows.messageBox(pass.failure->text, pass.failure->caption, BoxIcon::None);
+    reportEvent(app, pass.failure->event);
+    return pass.outcome;
+  }
+  if (pass.outcome.status == LogCheckOutcome::Status::NoRecords) {
+    windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
+    return pass.outcome;
+  }
+  loadHistory(app);
+  const auto& o = pass.outcome;
   char summary[160];
   std::snprintf(summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
-                static_cast<unsigned long long>(written), static_cast<unsigned long long>(breaks + 1),
-                static_cast<unsigned long long>(errors), static_cast<unsigned long long>(errors));
-  app.platform.windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
-
-  LogCheckOutcome outcome;
-  outcome.status = LogCheckOutcome::Status::Repaired;
-  outcome.recordsWritten = written;
-  outcome.recordings = breaks + 1;
-  outcome.errors = errors;
-  return outcome;
+                static_cast<unsigned long long>(o.recordsWritten), static_cast<unsigned long long>(o.recordings),
+                static_cast<unsigned long long>(o.errors), static_cast<unsigned long long>(o.errors));
+  windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
+  return o;
 }
 
 int checkLogFile(AppContext& app) {

@@ -152,16 +152,41 @@ bool PosixFileSystem::copy(const std::string& from, const std::string& to) {
   return true;
 }
 
-bool PosixFileSystem::rename(const std::string& from, const std::string& to) {
-  if (::rename(pathOf(from).c_str(), pathOf(to).c_str()) != 0) {
-    return false;
-  }
-  // The new name is durable only once the directory itself is on the disk.
-  int dir = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+namespace {
+
+// A new name is durable only once the directory itself is on the disk.
+void syncDirectory(const std::string& directory) {
+  int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+}
+
+} // namespace
+
+bool PosixFileSystem::rename(const std::string& from, const std::string& to) {
+  if (::rename(pathOf(from).c_str(), pathOf(to).c_str()) != 0) {
+    return false;
+  }
+  syncDirectory(directory_);
+  return true;
+}
+
+bool PosixFileSystem::linkReplacing(const std::string& from, const std::string& to) {
+  // Linked under a scratch name first, so `to` is never missing: the rename
+  // swaps the old file for the link in one step.
+  const std::string scratch = pathOf(to + ".link");
+  ::unlink(scratch.c_str());
+  if (::link(pathOf(from).c_str(), scratch.c_str()) != 0) {
+    return false;
+  }
+  const bool renamed = ::rename(scratch.c_str(), pathOf(to).c_str()) == 0;
+  ::unlink(scratch.c_str()); // left over when `to` already was this file
+  if (!renamed) {
+    return false;
+  }
+  syncDirectory(directory_);
   return true;
 }
 

@@ -17,6 +17,7 @@ public:
   bool copy(const std::string& from, const std::string& to) override;
   bool remove(const std::string& name) override;
   bool rename(const std::string& from, const std::string& to) override;
+  bool linkReplacing(const std::string& from, const std::string& to) override;
   std::optional<std::uint64_t> freeBytes() override;
 
   std::string pathOf(const std::string& name) const;

@@ -12,7 +12,7 @@ using namespace baromon::platform;
 
 // Wraps a real file system and makes chosen operations fail, to drive error
 // paths: every operation (open, read, write, seek, size, sync, resize, copy,
-// rename, remove) is one numbered step, and step `failAt` fails.
+// rename, link, remove) is one numbered step, and step `failAt` fails.
 class FaultyFileSystem final : public FileSystem {
 public:
   explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
@@ -49,6 +49,9 @@ public:
   bool remove(const std::string& name) override { return !step("remove") && real_.remove(name); }
   bool rename(const std::string& from, const std::string& to) override {
     return !step("rename") && real_.rename(from, to);
+  }
+  bool linkReplacing(const std::string& from, const std::string& to) override {
+    return !step("link") && real_.linkReplacing(from, to);
   }
   std::optional<std::uint64_t> freeBytes() override { return real_.freeBytes(); }
 

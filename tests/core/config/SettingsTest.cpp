@@ -216,35 +216,30 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
   };
   const std::string custom = "DATA=NMEA\nCOM=COM5\nSAVE=0000\nSHOW=1800\nT1=0\nT3=0\nVAR=0\nTC=1\nAD=1\nERR=0\n"
                              "U=1\nSIG=1\nDKS=1\nLANG=IT\nDW=1\nAW=1\nLO=1\nHK=-01234\nDP=1\n";
+  // The record `custom` holds, up to and including the field that ends at `upTo`.
+  auto customUpTo = [](Settings& s, int upTo) {
+    const std::function<void()> steps[] = {
+        [&] { s.DATA = 0; },  [&] { s.COM = '5'; },   [&] { s.SHOW = 1800; }, [&] { s.T1 = 0; },
+        [&] { s.T3 = 0; },    [&] { s.VAR = 0; },     [&] { s.TC = 1; },      [&] { s.AD = 1; },
+        [&] { s.ERR = 0; },   [&] { s.U = 1; },       [&] { s.SIG = 1; },     [&] { s.DKS = 1; },
+        [&] { s.LANG = Italian; }, [&] { s.DW = 1; }, [&] { s.AW = 1; },      [&] { s.LO = 1; },
+        [&] { s.HK = -1234; }, [&] { s.DP = 1; }};
+    for (int i = 0; i < upTo; ++i) {
+      steps[i]();
+    }
+  };
   const Case cases[] = {
       {"empty file", "", [](Settings&) {}},
-      {"cut after SHOW", custom.substr(0, 39),
-       [](Settings& s) {
-         s.DATA = 0;
-         s.COM = '5';
-         s.SHOW = 1800;
-       }},
+      {"cut after SHOW", custom.substr(0, 39), [&](Settings& s) { customUpTo(s, 3); }},
       {"cut inside the HK digits", custom.substr(0, 117),
-       [](Settings& s) {
-         s.DATA = 0, s.COM = '5', s.SHOW = 1800, s.T1 = 0, s.T3 = 0, s.VAR = 0, s.TC = 1, s.AD = 1, s.ERR = 0;
-         s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = Italian, s.DW = 1, s.AW = 1, s.LO = 1;
+       [&](Settings& s) {
+         customUpTo(s, 16);
          s.HK = -1200; // digits "012" from the file, the last two from the default "00"
        }},
-      {"cut before the last flag", custom.substr(0, 122),
-       [](Settings& s) {
-         s.DATA = 0, s.COM = '5', s.SHOW = 1800, s.T1 = 0, s.T3 = 0, s.VAR = 0, s.TC = 1, s.AD = 1, s.ERR = 0;
-         s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = Italian, s.DW = 1, s.AW = 1, s.LO = 1, s.HK = -1234;
-       }},
-      {"whole file", custom,
-       [](Settings& s) {
-         s.DATA = 0, s.COM = '5', s.SHOW = 1800, s.T1 = 0, s.T3 = 0, s.VAR = 0, s.TC = 1, s.AD = 1, s.ERR = 0;
-         s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = Italian, s.DW = 1, s.AW = 1, s.LO = 1, s.HK = -1234, s.DP = 1;
-       }},
+      {"cut before the last flag", custom.substr(0, 122), [&](Settings& s) { customUpTo(s, 17); }},
+      {"whole file", custom, [&](Settings& s) { customUpTo(s, 18); }},
       {"longer file reads only the first 125 bytes", custom + "garbage after the end\n",
-       [](Settings& s) {
-         s.DATA = 0, s.COM = '5', s.SHOW = 1800, s.T1 = 0, s.T3 = 0, s.VAR = 0, s.TC = 1, s.AD = 1, s.ERR = 0;
-         s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = Italian, s.DW = 1, s.AW = 1, s.LO = 1, s.HK = -1234, s.DP = 1;
-       }},
+       [&](Settings& s) { customUpTo(s, 18); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);

@@ -175,7 +175,6 @@ TEST(CheckLogFile, FilesThatCannotBeOpenedChangeNothing) {
       {"no log", false, nullptr, "error reading monitor.txt", "read data"},
       {"log held by another program", true, "monitor.txt", "error reading monitor.txt", "read data"},
       {"work file held by another program", true, "monitor.tmp", "error writing monitor.tmp", "write data"},
-      {"backup held by another program", true, "monitor.bak", "error writing monitor.bak", "write data"},
       {"recording list held by another program", true, "datalist.txt", "error writing datalist.txt", "write data"},
   };
   for (const auto& c : cases) {
@@ -199,6 +198,48 @@ TEST(CheckLogFile, FilesThatCannotBeOpenedChangeNothing) {
     EXPECT_EQ(t.dir.exists("monitor.txt"), c.haveLog);
     EXPECT_EQ(t.dir.read("monitor.txt"), c.haveLog ? old : "");
     EXPECT_FALSE(t.app.acquisition.acquisitionPaused);
+  }
+}
+
+// A box may stay open for hours while the timer goes on recording: by then the
+// check must hold no file and the acquisition must run again.
+TEST(CheckLogFile, BoxesComeAfterTheFilesAreClosed) {
+  struct ProbingWindows : fakes::FakeWindows {
+    AppContext* app = nullptr;
+    std::vector<std::string> seen;
+    void messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override {
+      FakeWindows::messageBox(text, caption, icon);
+      const bool free = app->platform.files.openForAppend("monitor.txt") != nullptr;
+      seen.push_back(caption + (free ? " log free" : " log held") +
+                     (app->acquisition.acquisitionPaused ? " paused" : ""));
+    }
+  };
+  struct Case {
+    const char* legend;
+    std::string log;
+    const char* failingStep; // or nullptr
+    std::string seen;
+  };
+  const Case cases[] = {
+      {"summary", buildLog(grid(5)), nullptr, "Data check log free"},
+      {"nothing to check", "", nullptr, "Data check log free"},
+      {"a failure during the swap", buildLog(grid(5)), "rename", "write data log free"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    FaultyFileSystem faulty(t.files);
+    faulty.onStep = [&](const std::string& what) {
+      if (c.failingStep && what == c.failingStep) {
+        faulty.failAt = faulty.steps;
+      }
+    };
+    ProbingWindows windows;
+    AppContext app{Platform{t.clock, faulty, windows, t.ports, t.graphics}};
+    windows.app = &app;
+    checkLogFile(app);
+    EXPECT_EQ(windows.seen, std::vector<std::string>{c.seen});
   }
 }
 
@@ -299,14 +340,14 @@ TEST(CheckLogFile, AcquisitionPausesOnlyWhileTheFilesAreSwapped) {
   AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
   std::vector<std::pair<std::string, bool>> seen;
   faulty.onStep = [&](const std::string& what) {
-    if (what.rfind("open:", 0) == 0 || what == "rename" || what == "sync") {
+    if (what.rfind("open:", 0) == 0 || what == "rename" || what == "sync" || what == "link") {
       seen.push_back({what, app.acquisition.acquisitionPaused});
     }
   };
   EXPECT_EQ(checkLogFile(app), 0);
   const std::vector<std::pair<std::string, bool>> expected = {
       {"open:monitor.tmp", false}, {"open:monitor.txt", false}, {"open:datalist.txt", false},
-      {"sync", true},              {"open:monitor.bak", true},  {"sync", true},
+      {"sync", true},              {"sync", true},              {"link", true},
       {"rename", true},            {"open:monitor.txt", false},
   };
   EXPECT_EQ(seen, expected);
@@ -403,7 +444,9 @@ TEST(CheckLogFile, KilledAtAnyInstantLeavesTheLogWhole) {
     (now == old ? sawOld : sawNew)++;
     // A later check after the kill still works on whatever is there.
     EXPECT_EQ(checkLogFile(t.app), now == old ? 1 : 0);
-    EXPECT_EQ(t.dir.read("monitor.txt"), fresh);
+    EXPECT_EQ(t.windows.boxes.at(0).caption, "Data check") << t.windows.boxes.at(0).text;
+    EXPECT_TRUE(t.dir.read("monitor.txt") == fresh);
+    EXPECT_TRUE(t.dir.read("monitor.bak") == now);
   }
   RecordProperty("killed_before_swap", sawOld);
   RecordProperty("killed_after_swap", sawNew);

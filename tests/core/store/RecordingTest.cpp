@@ -118,21 +118,6 @@ TEST(AppendRecord, FailedWriteReportsEvent21AndLeavesNoFragment) {
   EXPECT_EQ(t.dir.read("monitor.txt").size(), 4u * 80u);
 }
 
-TEST(AppendRecord, OpenFailureReportsEvent13) {
-  TestApp t;
-  FaultyFileSystem faulty(t.files);
-  faulty.onStep = [&](const std::string& what) {
-    if (what.rfind("open:monitor.txt", 0) == 0) {
-      faulty.failAt = faulty.steps; // every open of the log fails
-    }
-  };
-  AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
-  setReading(app, 1, 98810);
-  appendRecord(app);
-  EXPECT_FALSE(t.dir.exists("monitor.txt"));
-  EXPECT_TRUE(eventLogged(t, 13));
-}
-
 TEST(AppendNmeaSentence, WritesTheRowUpToItsZeroByte) {
   struct Case {
     const char* legend;
@@ -155,15 +140,6 @@ TEST(AppendNmeaSentence, WritesTheRowUpToItsZeroByte) {
     appendNmeaSentence(t.app);
     EXPECT_EQ(t.dir.read("nmea.txt"), c.written);
   }
-}
-
-TEST(AppendNmeaSentence, SentencesFollowEachOtherUnchanged) {
-  TestApp t;
-  setNmeaRow(t.app, "$A,1\r\n");
-  appendNmeaSentence(t.app);
-  setNmeaRow(t.app, "$B,2\n");
-  appendNmeaSentence(t.app);
-  EXPECT_EQ(t.dir.read("nmea.txt"), "$A,1\r\n$B,2\n");
 }
 
 } // namespace

@@ -1,0 +1,66 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleWindows.h"
+#include "core/analysis/DiurnalRhythm.h"
+#include "core/app/AppContext.h"
+#include "core/display/DrawingResources.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixFileSystem.h"
+#ifdef BAROMON_HAVE_QT
+#include "platform/qt/CanvasOutput.h"
+#endif
+
+namespace baromon::cli {
+
+int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
+  std::string picture;
+  int width = 500, height = 250; // the diurnal window's client area
+  for (int i = 0; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--size") {
+      if (i + 1 >= argc || !parseSize(argv[i + 1], width, height)) {
+        std::fputs("baromon: diurnal --size takes WxH, e.g. 500x250\n", err);
+        return 2;
+      }
+      ++i;
+    } else if (arg.rfind("--", 0) == 0 || !picture.empty()) {
+      std::fprintf(err, "baromon: diurnal takes [OUT] [--size WxH], not '%s'\n", arg.c_str());
+      return 2;
+    } else {
+      picture = arg;
+    }
+  }
+
+  platform::PosixClock clock;
+  platform::PosixFileSystem files(".");
+  ConsoleWindows windows(err);
+  NoSerialPorts ports;
+  platform::GraphicsObjects graphics;
+  AppContext app{Platform{clock, files, windows, ports, graphics}};
+  loadSettingsOrDefaults(app);
+
+  DiurnalSummary summary = analyseDiurnalRhythm(app);
+  std::fprintf(out, "%s\n%s\n", summary.dataLine.c_str(), summary.phaseLine.c_str());
+  std::fflush(out);
+  if (picture.empty()) {
+    return 0;
+  }
+#ifdef BAROMON_HAVE_QT
+  createScreenPens(app);
+  std::string error = qt::renderToFile(graphics, picture, width, height,
+                                       [&app](platform::Canvas& canvas) { paintDiurnalRhythm(app, canvas); });
+  if (!error.empty()) {
+    std::fprintf(err, "baromon: diurnal: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+#else
+  std::fputs("baromon: diurnal: this build cannot write pictures (built without Qt)\n", err);
+  return 1;
+#endif
+}
+
+} // namespace baromon::cli

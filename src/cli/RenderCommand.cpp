@@ -1,0 +1,149 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/ConsoleWindows.h"
+#include "core/app/AppContext.h"
+#include "core/config/Settings.h"
+#include "core/display/Barogram.h"
+#include "core/display/DrawingResources.h"
+#include "core/store/Store.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixFileSystem.h"
+
+#ifdef BAROMON_HAVE_QT
+#include "platform/qt/CanvasOutput.h"
+#endif
+
+namespace baromon::cli {
+
+namespace {
+
+// The command only reads: every open that could create or change a file fails,
+// so neither monitor.ini nor monitor.err is ever written.
+class ReadOnlyFiles : public platform::FileSystem {
+public:
+  explicit ReadOnlyFiles(platform::FileSystem& inner) : inner_(inner) {}
+  std::unique_ptr<platform::File> open(const std::string& name, platform::FileAccess access,
+                                       platform::OpenMode mode) override {
+    if (access != platform::FileAccess::Read || mode != platform::OpenMode::OpenExisting) {
+      return nullptr;
+    }
+    return inner_.open(name, access, mode);
+  }
+  bool copy(const std::string&, const std::string&) override { return false; }
+  bool remove(const std::string&) override { return false; }
+  std::optional<std::uint64_t> freeBytes() override { return inner_.freeBytes(); }
+
+private:
+  platform::FileSystem& inner_;
+};
+
+bool parseInt(const char* text, long low, long high, int& out) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < low || value > high) {
+    return false;
+  }
+  out = static_cast<int>(value);
+  return true;
+}
+
+bool parseSize(const std::string& text, RenderOptions& options) {
+  const auto x = text.find_first_of("xX");
+  if (x == std::string::npos) {
+    return false;
+  }
+  return parseInt(text.substr(0, x).c_str(), 101, 20000, options.width) &&
+         parseInt(text.substr(x + 1).c_str(), 71, 20000, options.height);
+}
+
+} // namespace
+
+int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FILE* err) {
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char* name) -> const char* {
+      if (i + 1 >= argc) {
+        std::fprintf(err, "baromon render: %s needs a value\n", name);
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (arg == "--paper") {
+      options.paper = true;
+    } else if (arg == "--size") {
+      const char* v = value("--size");
+      if (v == nullptr) {
+        return 2;
+      }
+      if (!parseSize(v, options)) {
+        std::fprintf(err, "baromon render: --size takes WxH, at least 101x71 (not '%s')\n", v);
+        return 2;
+      }
+    } else if (arg == "--offset") {
+      const char* v = value("--offset");
+      if (v == nullptr) {
+        return 2;
+      }
+      if (!parseInt(v, 1, 999999, options.offset)) {
+        std::fprintf(err, "baromon render: --offset takes a whole number from 1 (not '%s')\n", v);
+        return 2;
+      }
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::fprintf(err, "baromon render: unknown option '%s'\n", arg.c_str());
+      return 2;
+    } else if (options.out.empty()) {
+      options.out = arg;
+    } else {
+      std::fprintf(err, "baromon render: only one output file, not also '%s'\n", arg.c_str());
+      return 2;
+    }
+  }
+  if (options.out.empty()) {
+    std::fputs("usage: baromon render OUT.png|OUT.svg|OUT.pdf [--size WxH] [--paper] [--offset N]\n", err);
+    return 2;
+  }
+  return 0;
+}
+
+int runRender(int argc, char** argv, std::FILE* err) {
+  RenderOptions options;
+  if (int status = parseRenderArguments(argc, argv, options, err); status != 0) {
+    return status;
+  }
+#ifndef BAROMON_HAVE_QT
+  (void)options;
+  std::fputs("baromon render: this build has no picture output (built without Qt)\n", err);
+  return 1;
+#else
+  platform::PosixFileSystem disk(".");
+  ReadOnlyFiles files(disk);
+  platform::PosixClock clock;
+  ConsoleWindows windows(err); // a box (a fatal font error) is told on stderr
+  NoSerialPorts ports;
+  platform::GraphicsObjects graphics;
+  auto app = std::make_unique<AppContext>(Platform{clock, files, windows, ports, graphics});
+  if (loadSettings(*app) == 0) {
+    applyDefaultSettings(app->settings);
+  }
+  if (options.paper) {
+    app->settings.DP = 1;
+  }
+  app->view.scrollOffset = options.offset;
+  loadHistory(*app); // a missing monitor.txt leaves an empty barogram
+  createScreenPens(*app);
+  const std::string problem = qt::renderToFile(graphics, options.out, options.width, options.height,
+                                               [&](platform::Canvas& dc) { paintBarogram(*app, dc); });
+  if (!problem.empty()) {
+    std::fprintf(err, "baromon render: %s\n", problem.c_str());
+    return 1;
+  }
+  return 0;
+#endif
+}
+
+} // namespace baromon::cli

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace baromon {
+
+struct AppContext;
+
+namespace platform {
+class Canvas;
+}
+
+// One five-minute slot of the mean day: sums while loading, then means.
+struct DiurnalBin {
+  double pressure = 0;         // hundredths of a hPa
+  double tendency1h = 0;       // tenths of a hPa, signed
+  double tendency3h = 0;       // tenths of a hPa, signed
+  double variation = 0;        // tenths of a hPa
+  double fit = 0;              // the 12-hour wave at this slot, hundredths of a hPa
+  double squaredDeviation = 0; // of this slot for the angle under test
+  std::uint32_t count = 0;     // records that fell into this slot
+};
+
+constexpr int kDiurnalBins = 300;   // the table is cleared whole; only the day's slots are used
+constexpr int kDiurnalSlots = 288;  // 00:00-00:04 UTC is slot 0, 23:55-23:59 slot 287
+constexpr std::uint32_t kDiurnalRecordCap = 32000;
+
+// The mean day the diurnal window shows. Nothing in it survives the next paint.
+struct DiurnalAnalysis {
+  std::array<DiurnalBin, kDiurnalBins> bins{};
+};
+
+// Clears the table, folds the oldest records of monitor.txt (at most 32000) onto the
+// day's slots and turns the sums into means. Returns the number of whole records in
+// the file (capped), not the number binned; 0 when the log cannot be opened.
+std::uint32_t loadDiurnalBins(AppContext& app);
+
+// Sets the fit of slots 0..287 to the 12-hour wave of amplitude 0.5 hPa at the angle.
+void fillFitCurve(AppContext& app, double angleDegrees);
+
+// True when some slot of the day received no record.
+bool diurnalDataInsufficient(const AppContext& app);
+// Mean of the 288 slot pressures, empty slots counting as 0.
+double diurnalOverallMean(const AppContext& app);
+
+// Tries every whole angle 0..359 and returns the one whose wave brings a single
+// slot closest to 1013.20 hPa (first hit wins on ties), leaving the fit of that
+// angle in the table. Returns 0 when no slot comes within 100 hPa.
+double searchDiurnalPhase(AppContext& app);
+
+// What the diurnal window says about one analysis: its two text lines and their figures.
+struct DiurnalSummary {
+  std::uint32_t records = 0; // whole records in the log, capped
+  bool insufficient = true;  // some slot of the day is empty
+  double mean = 0;           // of the slot pressures, hundredths of a hPa
+  double angle = 0;          // phase angle of the 12-hour wave, degrees
+  std::string dataLine;      // "... records of ... days analyzed ..." or "insufficient data ..."
+  std::string phaseLine;     // "linear regression analysis: ..."
+};
+
+// Loads the bins and runs the phase search: everything the window shows but the drawing.
+DiurnalSummary analyseDiurnalRhythm(AppContext& app);
+
+// Runs the whole analysis and draws it into the diurnal window's client area. Always 1.
+int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas);
+
+} // namespace baromon

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Canvas.h"
+
+// Pictures painted through a Canvas into files, for callers that stay free of Qt
+// (the command line). Creates the Qt application object for the call when none
+// exists, on the offscreen platform unless QT_QPA_PLATFORM says otherwise, so no
+// display is needed.
+namespace baromon::qt {
+
+using PaintFunction = std::function<void(platform::Canvas&)>;
+
+// Paints a width x height picture into `path`: PNG (raster, exact pixels), SVG
+// or PDF (vector) by the file's extension. Returns an empty string on success,
+// else what went wrong.
+std::string renderToFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
+                         const PaintFunction& paint);
+
+} // namespace baromon::qt

@@ -1,0 +1,229 @@
+#include "platform/qt/QtPrinters.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <cmath>
+#include <variant>
+
+#include "platform/qt/QtCanvas.h"
+#include "platform/qt/Windows1252.h"
+
+namespace baromon::qt {
+
+using platform::BackgroundMode;
+using platform::ObjectHandle;
+using platform::Rgb;
+
+namespace {
+
+// The resolution the program's fonts are made for.
+constexpr double kScreenDpi = 96.0;
+
+platform::CanvasSize printableArea(QPrinter& printer) {
+  QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+  return {area.width(), area.height()};
+}
+
+} // namespace
+
+PrinterPageCanvas::PrinterPageCanvas(platform::GraphicsObjects& objects, QPrinter& printer)
+    : objects_(objects), printer_(printer), size_(printableArea(printer)) {
+  fontScale_ = printer.resolution() / kScreenDpi;
+  fontHandle_ = objects_.stockFixedFont();
+}
+
+PrinterPageCanvas::~PrinterPageCanvas() {
+  end();
+}
+
+bool PrinterPageCanvas::begin() {
+  if (inner_) {
+    return true;
+  }
+  if (!painter_.begin(&printer_)) {
+    return false;
+  }
+  inner_ = std::make_unique<QtCanvas>(objects_, painter_, QSize(size_.width, size_.height));
+  return true;
+}
+
+bool PrinterPageCanvas::end() {
+  if (!inner_) {
+    return false;
+  }
+  inner_.reset();
+  return painter_.end();
+}
+
+ObjectHandle PrinterPageCanvas::select(ObjectHandle handle) {
+  const platform::GraphicsObject* object = objects_.find(handle);
+  if (object == nullptr) {
+    return 0;
+  }
+  if (const auto* font = std::get_if<platform::FontSpec>(object)) {
+    ObjectHandle previous = fontHandle_;
+    fontHandle_ = handle;
+    font_ = *font;
+    return previous;
+  }
+  return inner_ ? inner_->select(handle) : 0;
+}
+
+void PrinterPageCanvas::moveTo(int x, int y) {
+  if (inner_) {
+    inner_->moveTo(x, y);
+  }
+}
+
+void PrinterPageCanvas::lineTo(int x, int y) {
+  if (inner_) {
+    inner_->lineTo(x, y);
+  }
+}
+
+void PrinterPageCanvas::setPixel(int x, int y, Rgb colour) {
+  if (inner_) {
+    inner_->setPixel(x, y, colour);
+  }
+}
+
+void PrinterPageCanvas::rectangle(int left, int top, int right, int bottom) {
+  if (inner_) {
+    inner_->rectangle(left, top, right, bottom);
+  }
+}
+
+QFont PrinterPageCanvas::scaledFont() const {
+  QFont font = QtCanvas::fontFor(font_);
+  if (font.pixelSize() > 0) {
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * fontScale_))));
+  }
+  // Paper takes smooth letters; the screen's unsmoothed ones are for pixel-exact pictures.
+  font.setStyleStrategy(QFont::PreferMatch);
+  return font;
+}
+
+void PrinterPageCanvas::textOut(int x, int y, const char* text, int count) {
+  if (!inner_ || count <= 0) {
+    return;
+  }
+  const QString shown = fromWindows1252(text, count);
+  const QFont font = scaledFont();
+  painter_.save();
+  painter_.setFont(font);
+  const QFontMetrics metrics(font, &printer_);
+  painter_.translate(x, y);
+  if (font_.escapement != 0) {
+    // Escapement turns counter-clockwise; 2700 runs the text downwards.
+    painter_.rotate(-font_.escapement / 10.0);
+  }
+  if (background_ == BackgroundMode::Opaque) {
+    painter_.fillRect(QRect(0, 0, metrics.horizontalAdvance(shown), metrics.height()), QColor(Qt::white));
+  }
+  painter_.setPen(QColor(textColour_.r, textColour_.g, textColour_.b));
+  painter_.drawText(QPoint(0, metrics.ascent()), shown);
+  painter_.restore();
+}
+
+Rgb PrinterPageCanvas::setTextColour(Rgb colour) {
+  Rgb previous = textColour_;
+  textColour_ = colour;
+  return previous;
+}
+
+BackgroundMode PrinterPageCanvas::setBackgroundMode(BackgroundMode mode) {
+  BackgroundMode previous = background_;
+  background_ = mode;
+  return previous;
+}
+
+platform::TextMetrics PrinterPageCanvas::textMetrics() {
+  const QFontMetrics metrics(scaledFont(), &printer_);
+  platform::TextMetrics result;
+  result.height = metrics.height();
+  result.externalLeading = metrics.leading() > 0 ? metrics.leading() : 0;
+  result.maxCharWidth = metrics.maxWidth();
+  result.aveCharWidth = metrics.averageCharWidth();
+  return result;
+}
+
+QtPrinterJob::QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer)
+    : printer_(std::move(printer)), canvas_(std::make_unique<PrinterPageCanvas>(objects, *printer_)) {}
+
+QtPrinterJob::~QtPrinterJob() {
+  canvas_.reset(); // ends a document still open before the printer goes
+}
+
+int QtPrinterJob::startDoc(const std::string& documentName) {
+  printer_->setDocName(QString::fromLatin1(documentName.c_str()));
+  return canvas_->begin() ? 1 : 0;
+}
+
+int QtPrinterJob::startPage() {
+  // The painter's first page starts with the document; the jobs print one page.
+  if (!canvas_->active() || pageStarted_) {
+    return 0;
+  }
+  pageStarted_ = true;
+  return 1;
+}
+
+int QtPrinterJob::endPage() {
+  if (!pageStarted_) {
+    return canvas_->active() ? 1 : 0;
+  }
+  pageStarted_ = false;
+  return 1;
+}
+
+int QtPrinterJob::endDoc() {
+  return canvas_->end() ? 1 : 0;
+}
+
+void QtPrinterJob::abortDoc() {
+  printer_->abort();
+  canvas_->end();
+  if (printer_->outputFormat() == QPrinter::PdfFormat && !printer_->outputFileName().isEmpty()) {
+    QFile::remove(printer_->outputFileName());
+  }
+}
+
+std::unique_ptr<platform::PrinterJob> QtPrinters::choose() {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  QPrintDialog dialog(printer.get(), parent_);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (dialog.exec() != QDialog::Accepted) {
+    return nullptr;
+  }
+  return std::make_unique<QtPrinterJob>(objects_, std::move(printer));
+}
+
+std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
+  if (width_ < 1 || height_ < 1 || dpi_ < 1) {
+    return nullptr;
+  }
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(QString::fromLocal8Bit(path_.c_str()));
+  printer->setResolution(dpi_);
+  printer->setFullPage(true);
+  // Page sizes are portrait; a wide area is the portrait size turned.
+  bool landscape = width_ > height_;
+  QSizeF inches(landscape ? height_ : width_, landscape ? width_ : height_);
+  inches /= dpi_;
+  QPageSize pageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch);
+  QPageLayout layout(pageSize, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                     QPageLayout::Inch);
+  layout.setMode(QPageLayout::FullPageMode);
+  if (!printer->setPageLayout(layout)) {
+    return nullptr;
+  }
+  return std::make_unique<QtPrinterJob>(objects_, std::move(printer));
+}
+
+} // namespace baromon::qt
