@@ -4,7 +4,9 @@
 #include <string>
 
 #include "core/app/AppContext.h"
+#include "core/config/Menus.h"
 #include "core/config/EventLog.h"
+#include "core/config/Menus.h"
 
 namespace baromon {
 
@@ -79,6 +81,7 @@ void changePort(AppContext& app, char digit) {
   // A port the user picks gets the ordinary behaviour: no quiet reopening after a failure.
   app.serial.lost = false;
   openSerialPort(app, 1);
+  updateMenuChecks(app);
 }
 
 void closeSerialPort(AppContext& app) { app.serial.device.reset(); }
