@@ -1,0 +1,78 @@
+// Arbitrary bytes from the serial port, cut into ticks by the input itself, through the
+// acquisition cycle in KX or NMEA mode; afterwards a clean sentence must still decode.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "FuzzCheck.h"
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
+#include "platform/testing/TestApp.h"
+
+using namespace baromon;
+
+namespace {
+
+void checkInvariants(const AppContext& app) {
+  const CurrentReading& r = app.reading;
+  FUZZ_CHECK(app.acquisition.fillCount <= 1024);
+  FUZZ_CHECK(r.tendency1h >= -999 && r.tendency1h <= 999);
+  FUZZ_CHECK(r.tendency3h >= -999 && r.tendency3h <= 999);
+  FUZZ_CHECK(r.tendency6h >= -999 && r.tendency6h <= 999);
+  FUZZ_CHECK(r.temperature >= -999 && r.temperature <= 999);
+  FUZZ_CHECK(r.voltage <= 999);
+  FUZZ_CHECK(r.valid <= 1);
+  FUZZ_CHECK(app.converter.variation <= 999);
+  FUZZ_CHECK(app.acquisition.sentenceCount <= 999999);
+  for (const auto& row : app.nmea) {
+    FUZZ_CHECK(std::memchr(row.data(), 0, 127) != nullptr);
+  }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) {
+    return 0;
+  }
+  fakes::TestApp t;
+  t.app.settings.DATA = (data[0] & 1) ? 1 : 0;
+  t.app.settings.SAVE = 300;
+  t.app.settings.HK = static_cast<int>(data[1]) * 100 - 12800;
+  t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+  auto device = t.ports.add("COM2");
+  openSerialPort(t.app, 1);
+  FUZZ_CHECK(t.app.serial.open);
+
+  // The rest comes in chunks: a length byte (high bit: move the clock a minute), then the bytes.
+  std::size_t pos = 2;
+  while (pos < size) {
+    const std::uint8_t head = data[pos++];
+    if (head & 0x80) {
+      t.clock.advanceSeconds(60);
+    }
+    const std::size_t n = std::min<std::size_t>(head & 0x7F, size - pos);
+    device->bytes.insert(device->bytes.end(), data + pos, data + pos + n);
+    pos += n;
+    acquisitionTick(t.app);
+    checkInvariants(t.app);
+  }
+  while (!device->bytes.empty()) {
+    acquisitionTick(t.app);
+    checkInvariants(t.app);
+  }
+
+  const std::string clean = "\n$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+  t.app.settings.DATA = 1;
+  for (std::size_t i = 0; i < clean.size(); ++i) {
+    device->bytes.push_back(static_cast<std::uint8_t>(clean[i]));
+    if (clean[i] == '\n') {
+      acquisitionTick(t.app);
+    }
+  }
+  FUZZ_CHECK(t.app.reading.valid == 1);
+  FUZZ_CHECK(t.app.reading.pressure == 99860 + t.app.settings.HK);
+  FUZZ_CHECK(t.app.reading.adValue == 52684);
+  return 0;
+}
