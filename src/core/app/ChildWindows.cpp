@@ -22,8 +22,8 @@ namespace {
 
 constexpr int kEventWindowNotCreated = 10;
 
-int openPanelWindow(AppContext& app, WindowId id, const WindowSpec& spec, int option) {
-  if (!createProgramWindow(app, id, spec)) {
+int openPanelWindow(AppContext& app, WindowId id, const WindowSpec& wanted, int option) {
+  if (!createProgramWindow(app, id, wanted)) {
     reportEvent(app, kEventWindowNotCreated);
     return 0;
   }
@@ -39,8 +39,8 @@ bool isBlank(char c) {
 
 } // namespace
 
-bool createProgramWindow(AppContext& app, WindowId window, const WindowSpec& spec) {
-  if (!app.platform.windows.createWindow(window, spec)) {
+bool createProgramWindow(AppContext& app, WindowId window, const WindowSpec& wanted) {
+  if (!app.platform.windows.createWindow(window, wanted)) {
     return false;
   }
   onWindowCreated(app);
@@ -75,8 +75,8 @@ int openDiurnalWindow(AppContext& app) {
     windows.raiseWindow(WindowId::Diurnal);
     return 1;
   }
-  const WindowSpec spec{WindowClass::White, WindowStyle::Overlapped, kDiurnalWindowTitle, 110, 110, 500, 250};
-  if (!createProgramWindow(app, WindowId::Diurnal, spec)) {
+  const WindowSpec wanted{WindowClass::White, WindowStyle::Overlapped, kDiurnalWindowTitle, 110, 110, 500, 250};
+  if (!createProgramWindow(app, WindowId::Diurnal, wanted)) {
     reportEvent(app, kEventWindowNotCreated);
     return 255;
   }

@@ -38,7 +38,7 @@ int correctionFromText(const std::string& text);
 std::string correctionText(int hk);
 
 // Creates a program window; every creation also makes the drawing pens the first time.
-bool createProgramWindow(AppContext& app, platform::WindowId window, const platform::WindowSpec& spec);
+bool createProgramWindow(AppContext& app, platform::WindowId window, const platform::WindowSpec& wanted);
 
 inline constexpr const char* kValuesWindowTitle = "NMEA link inactive";
 inline constexpr const char* kDiurnalWindowTitle =

@@ -73,8 +73,8 @@ std::string HeadlessWindows::title(WindowId window) const {
   return it == windows_.end() ? std::string() : it->second.title;
 }
 
-bool HeadlessWindows::createWindow(WindowId window, const WindowSpec& spec) {
-  windows_[window] = Window{spec, spec.title, {}, 0};
+bool HeadlessWindows::createWindow(WindowId window, const WindowSpec& wanted) {
+  windows_[window] = Window{wanted, wanted.title, {}, 0};
   return true;
 }
 
@@ -84,7 +84,7 @@ void HeadlessWindows::destroyWindow(WindowId window) {
 
 ScreenSize HeadlessWindows::windowOuterSize(WindowId window) {
   auto it = windows_.find(window);
-  return it == windows_.end() ? ScreenSize{} : ScreenSize{it->second.spec.width, it->second.spec.height};
+  return it == windows_.end() ? ScreenSize{} : ScreenSize{it->second.wanted.width, it->second.wanted.height};
 }
 
 bool HeadlessWindows::createEditField(WindowId parent, const ControlRect&, std::size_t maxChars) {

@@ -24,7 +24,7 @@ public:
 
   ScreenSize screenSize() override { return {1024, 768}; }
   bool registerWindowClasses() override { return true; }
-  bool createWindow(WindowId window, const WindowSpec& spec) override;
+  bool createWindow(WindowId window, const WindowSpec& wanted) override;
   void showWindow(WindowId, ShowMode) override {}
   void updateWindow(WindowId) override {}
   void destroyWindow(WindowId window) override;
@@ -54,7 +54,7 @@ public:
 
 private:
   struct Window {
-    WindowSpec spec;
+    WindowSpec wanted;
     std::string title;
     std::string edit;
     std::size_t editLimit = 0;

@@ -36,22 +36,22 @@ QFont baseFont(const char* family, int pixelSize) {
 
 // The panel font: the largest pixel size whose cell fits the height asked for,
 // stretched so that a character is as wide as asked for.
-QFont panelFont(const FontSpec& spec) {
-  const int cell = spec.height > 0 ? spec.height : (spec.height < 0 ? -spec.height : 16);
+QFont panelFont(const FontSpec& wanted) {
+  const int cell = wanted.height > 0 ? wanted.height : (wanted.height < 0 ? -wanted.height : 16);
   int pixels = cell * 14 / 16 + 2;
   QFont font = baseFont("DejaVu Sans Mono", pixels);
   font.setStyleHint(QFont::Monospace);
   font.setFixedPitch(true);
-  if (spec.weight > 0) {
-    font.setWeight(QFont::Weight(spec.weight > 1000 ? 1000 : spec.weight));
+  if (wanted.weight > 0) {
+    font.setWeight(QFont::Weight(wanted.weight > 1000 ? 1000 : wanted.weight));
   }
   while (pixels > 1 && QFontMetrics(font).height() > cell) {
     font.setPixelSize(--pixels);
   }
-  if (spec.width > 0) {
+  if (wanted.width > 0) {
     const int natural = QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
     if (natural > 0) {
-      int stretch = (spec.width * 100 + natural / 2) / natural;
+      int stretch = (wanted.width * 100 + natural / 2) / natural;
       font.setStretch(stretch < 1 ? 1 : (stretch > 4000 ? 4000 : stretch));
     }
   }
@@ -60,10 +60,10 @@ QFont panelFont(const FontSpec& spec) {
 
 } // namespace
 
-QFont QtCanvas::fontFor(const FontSpec& spec) {
-  switch (spec.kind) {
+QFont QtCanvas::fontFor(const FontSpec& wanted) {
+  switch (wanted.kind) {
   case FontKind::Panel:
-    return panelFont(spec);
+    return panelFont(wanted);
   case FontKind::RotatedSystem:
     return baseFont("DejaVu Sans", 14);
   case FontKind::StockFixed:

@@ -48,7 +48,7 @@ public:
   platform::CanvasSize size() const override { return {size_.width(), size_.height()}; }
 
   // The QFont that stands for a font description (exposed for the front end's own texts).
-  static QFont fontFor(const platform::FontSpec& spec);
+  static QFont fontFor(const platform::FontSpec& wanted);
 
 private:
   void plot(int x, int y, QRgb colour);

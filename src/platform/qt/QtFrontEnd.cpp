@@ -69,19 +69,19 @@ void PaintArea::paintEvent(QPaintEvent*) {
 
 // ------------------------------------------------------------ ProgramWindow
 
-ProgramWindow::ProgramWindow(QtWindows& owner, WindowId id, const platform::WindowSpec& spec)
-    : QWidget(nullptr, spec.style == platform::WindowStyle::Popup ? Qt::Window | Qt::FramelessWindowHint
+ProgramWindow::ProgramWindow(QtWindows& owner, WindowId id, const platform::WindowSpec& wanted)
+    : QWidget(nullptr, wanted.style == platform::WindowStyle::Popup ? Qt::Window | Qt::FramelessWindowHint
                                                                   : Qt::Window),
-      owner_(owner), id_(id), background_(backgroundOf(spec.windowClass)),
-      bordered_(spec.style == platform::WindowStyle::Popup) {
+      owner_(owner), id_(id), background_(backgroundOf(wanted.windowClass)),
+      bordered_(wanted.style == platform::WindowStyle::Popup) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setWindowIcon(owner.icon());
-  setWindowTitle(fromWindows1252(spec.title));
+  setWindowTitle(fromWindows1252(wanted.title));
   const int frameW = bordered_ ? 2 : kFrameWidth;
   const int frameH = bordered_ ? 2 : kFrameHeight;
-  move(spec.x, spec.y);
-  resize(std::max(1, spec.width - frameW), std::max(1, spec.height - frameH));
+  move(wanted.x, wanted.y);
+  resize(std::max(1, wanted.width - frameW), std::max(1, wanted.height - frameH));
 }
 
 void ProgramWindow::paintEvent(QPaintEvent*) {
@@ -95,14 +95,14 @@ void ProgramWindow::paintEvent(QPaintEvent*) {
 
 // --------------------------------------------------------------- MainWindow
 
-MainWindow::MainWindow(QtWindows& owner, const platform::WindowSpec& spec) : owner_(owner) {
+MainWindow::MainWindow(QtWindows& owner, const platform::WindowSpec& wanted) : owner_(owner) {
   setWindowIcon(owner.icon());
-  setWindowTitle(fromWindows1252(spec.title));
+  setWindowTitle(fromWindows1252(wanted.title));
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  area_ = new PaintArea(owner, WindowId::Main, backgroundOf(spec.windowClass), central);
+  area_ = new PaintArea(owner, WindowId::Main, backgroundOf(wanted.windowClass), central);
   area_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   scroll_ = new QScrollBar(Qt::Horizontal, central);
   scroll_->setRange(0, 100);
@@ -112,8 +112,8 @@ MainWindow::MainWindow(QtWindows& owner, const platform::WindowSpec& spec) : own
   layout->addWidget(area_);
   layout->addWidget(scroll_);
   setCentralWidget(central);
-  move(spec.x, spec.y);
-  resize(std::max(1, spec.width), std::max(1, spec.height));
+  move(wanted.x, wanted.y);
+  resize(std::max(1, wanted.width), std::max(1, wanted.height));
   connect(scroll_, &QAbstractSlider::actionTriggered, this, [this](int action) { owner_.scrollAction(action); });
   // The thumb only moves where the program puts it: a drag springs back.
   connect(scroll_, &QAbstractSlider::sliderReleased, this, [this] { owner_.scrollAction(-1); });
@@ -239,13 +239,13 @@ bool QtWindows::registerWindowClasses() {
   return !icon_.isNull();
 }
 
-bool QtWindows::createWindow(WindowId window, const platform::WindowSpec& spec) {
+bool QtWindows::createWindow(WindowId window, const platform::WindowSpec& wanted) {
   destroyWindow(window);
   QWidget* w = nullptr;
   if (window == WindowId::Main) {
-    w = new MainWindow(*this, spec);
+    w = new MainWindow(*this, wanted);
   } else {
-    auto* pw = new ProgramWindow(*this, window, spec);
+    auto* pw = new ProgramWindow(*this, window, wanted);
     // The close box destroys the window; the program's option stays as it is.
     connect(pw, &QObject::destroyed, this, [this, window, pw] {
       auto it = windows_.find(window);

@@ -44,7 +44,7 @@ private:
 class ProgramWindow : public QWidget {
   Q_OBJECT
 public:
-  ProgramWindow(QtWindows& owner, platform::WindowId id, const platform::WindowSpec& spec);
+  ProgramWindow(QtWindows& owner, platform::WindowId id, const platform::WindowSpec& wanted);
   QLineEdit* edit = nullptr;
   QPushButton* button = nullptr;
 
@@ -62,7 +62,7 @@ private:
 class MainWindow : public QMainWindow {
   Q_OBJECT
 public:
-  MainWindow(QtWindows& owner, const platform::WindowSpec& spec);
+  MainWindow(QtWindows& owner, const platform::WindowSpec& wanted);
   QScrollBar* scrollBar() const { return scroll_; }
   PaintArea* area() const { return area_; }
 
@@ -98,7 +98,7 @@ public:
 
   platform::ScreenSize screenSize() override;
   bool registerWindowClasses() override;
-  bool createWindow(platform::WindowId window, const platform::WindowSpec& spec) override;
+  bool createWindow(platform::WindowId window, const platform::WindowSpec& wanted) override;
   void showWindow(platform::WindowId window, platform::ShowMode mode) override;
   void updateWindow(platform::WindowId window) override;
   void destroyWindow(platform::WindowId window) override;

@@ -21,7 +21,7 @@ public:
     BoxIcon icon;
   };
   struct Window {
-    WindowSpec spec;
+    WindowSpec wanted;
     bool visible = false;
     ShowMode lastShow = ShowMode::Hide;
     std::string editText;
@@ -87,14 +87,14 @@ public:
     calls.push_back("register");
     return !failRegister;
   }
-  bool createWindow(WindowId window, const WindowSpec& spec) override {
+  bool createWindow(WindowId window, const WindowSpec& wanted) override {
     calls.push_back("create");
     if (failCreate.count(window) != 0) {
       return false;
     }
     windows[window] = Window{};
-    windows[window].spec = spec;
-    titles[window] = spec.title;
+    windows[window].wanted = wanted;
+    titles[window] = wanted.title;
     created.push_back(window);
     return true;
   }
@@ -123,7 +123,7 @@ public:
   }
   ScreenSize windowOuterSize(WindowId window) override {
     auto it = windows.find(window);
-    return it == windows.end() ? ScreenSize{} : ScreenSize{it->second.spec.width, it->second.spec.height};
+    return it == windows.end() ? ScreenSize{} : ScreenSize{it->second.wanted.width, it->second.wanted.height};
   }
   // What the user does with the close box.
   void userCloses(WindowId window) { windows.erase(window); }

@@ -95,12 +95,12 @@ TEST_F(ChildWindows, CorrectionDialogRoundTrip) {
   openCorrectionDialog(app);
   ASSERT_TRUE(t.windows.windowExists(WindowId::Correction));
   const auto& popup = t.windows.windows.at(WindowId::Correction);
-  EXPECT_EQ(popup.spec.x, 500);
-  EXPECT_EQ(popup.spec.y, 427);
-  EXPECT_EQ(popup.spec.width, 280);
-  EXPECT_EQ(popup.spec.height, 140);
-  EXPECT_EQ(popup.spec.style, platform::WindowStyle::Popup);
-  EXPECT_EQ(popup.spec.windowClass, platform::WindowClass::LightGrey);
+  EXPECT_EQ(popup.wanted.x, 500);
+  EXPECT_EQ(popup.wanted.y, 427);
+  EXPECT_EQ(popup.wanted.width, 280);
+  EXPECT_EQ(popup.wanted.height, 140);
+  EXPECT_EQ(popup.wanted.style, platform::WindowStyle::Popup);
+  EXPECT_EQ(popup.wanted.windowClass, platform::WindowClass::LightGrey);
   EXPECT_EQ(popup.lastShow, ShowMode::ShowNormal);
   EXPECT_EQ(popup.editLimit, 20u);
   EXPECT_EQ(popup.editRect.x, 20);
@@ -141,26 +141,26 @@ TEST_F(ChildWindows, ValuesAndConverterWindowsFollowTheirOptions) {
   EXPECT_EQ(openConverterWindow(app), 1);
   const auto& values = t.windows.windows.at(WindowId::Values);
   EXPECT_FALSE(values.visible) << "exists but hidden while DW is off";
-  EXPECT_EQ(values.spec.title, "NMEA link inactive");
-  EXPECT_EQ(values.spec.x, 10);
-  EXPECT_EQ(values.spec.width, 550);
-  EXPECT_EQ(values.spec.height, 450);
+  EXPECT_EQ(values.wanted.title, "NMEA link inactive");
+  EXPECT_EQ(values.wanted.x, 10);
+  EXPECT_EQ(values.wanted.width, 550);
+  EXPECT_EQ(values.wanted.height, 450);
   const auto& converter = t.windows.windows.at(WindowId::Converter);
   EXPECT_TRUE(converter.visible);
-  EXPECT_EQ(converter.spec.title, "AD");
-  EXPECT_EQ(converter.spec.x, 60);
-  EXPECT_EQ(converter.spec.width, 300);
-  EXPECT_EQ(converter.spec.height, 200);
+  EXPECT_EQ(converter.wanted.title, "AD");
+  EXPECT_EQ(converter.wanted.x, 60);
+  EXPECT_EQ(converter.wanted.width, 300);
+  EXPECT_EQ(converter.wanted.height, 200);
 }
 
 TEST_F(ChildWindows, DiurnalCommandTwiceRaisesTheOpenWindow) {
   EXPECT_EQ(openDiurnalWindow(app), 1);
   const auto& w = t.windows.windows.at(WindowId::Diurnal);
-  EXPECT_EQ(w.spec.windowClass, platform::WindowClass::White);
-  EXPECT_EQ(w.spec.x, 110);
-  EXPECT_EQ(w.spec.width, 500);
-  EXPECT_EQ(w.spec.height, 250);
-  EXPECT_EQ(w.spec.title, std::string(kDiurnalWindowTitle));
+  EXPECT_EQ(w.wanted.windowClass, platform::WindowClass::White);
+  EXPECT_EQ(w.wanted.x, 110);
+  EXPECT_EQ(w.wanted.width, 500);
+  EXPECT_EQ(w.wanted.height, 250);
+  EXPECT_EQ(w.wanted.title, std::string(kDiurnalWindowTitle));
   EXPECT_EQ(openDiurnalWindow(app), 1);
   EXPECT_EQ(t.windows.created.size(), 1u);
   EXPECT_EQ(t.windows.raised.size(), 1u);

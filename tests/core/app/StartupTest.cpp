@@ -43,8 +43,8 @@ TEST_F(Startup, FirstStartInAnEmptyDirectory) {
 
   const auto& main = t.windows.windows.at(WindowId::Main);
   EXPECT_EQ(main.lastShow, platform::ShowMode::ShowMaximized);
-  EXPECT_EQ(main.spec.style, platform::WindowStyle::OverlappedWithScrollBar);
-  EXPECT_EQ(main.spec.width, 1280);
+  EXPECT_EQ(main.wanted.style, platform::WindowStyle::OverlappedWithScrollBar);
+  EXPECT_EQ(main.wanted.width, 1280);
   EXPECT_EQ(t.windows.scrollPosition, 100);
   EXPECT_TRUE(t.windows.windowExists(WindowId::Values));
   EXPECT_FALSE(t.windows.visible(WindowId::Values)) << "DW is off by default";

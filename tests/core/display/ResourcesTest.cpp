@@ -34,7 +34,7 @@ TEST(DrawingResources, ScreenPensAreMadeOnceWithTheirStylesWidthsAndColours) {
   struct Case {
     const char* name;
     ObjectHandle handle;
-    PenSpec spec;
+    PenSpec wanted;
   } cases[] = {
       {"gridDotPen", p.gridDotPen, {PenStyle::Dot, 1, {200, 200, 200}}},
       {"lightGreyPen", p.lightGreyPen, {PenStyle::Solid, 1, {200, 200, 200}}},
@@ -51,7 +51,7 @@ TEST(DrawingResources, ScreenPensAreMadeOnceWithTheirStylesWidthsAndColours) {
   };
   ObjectHandle previous = 0;
   for (const Case& c : cases) {
-    EXPECT_EQ(penOf(t, c.handle), c.spec) << c.name;
+    EXPECT_EQ(penOf(t, c.handle), c.wanted) << c.name;
     EXPECT_GT(c.handle, previous) << c.name << " made in table order";
     previous = c.handle;
   }
