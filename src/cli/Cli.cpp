@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/Commands.h"
+
 #ifndef BAROMON_VERSION
 #define BAROMON_VERSION "0.0.0"
 #endif
@@ -15,10 +17,13 @@ namespace {
 void printUsage(std::FILE* out) {
   std::fputs("Usage: baromon [OPTION]... [COMMAND]\n"
              "Air-pressure monitor for a barograph on a serial port.\n"
+             "Runs in the current directory (monitor.ini, monitor.txt, monitor.err, nmea.txt).\n"
              "\n"
              "Options:\n"
              "  --help            show this text and exit\n"
              "  --version         show the version and exit\n"
+             "  --headless        run without windows: boxes go to standard error, SIGINT\n"
+             "                    or SIGTERM end the run through the normal shutdown\n"
              "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
              "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>\n"
              "\n"
@@ -74,12 +79,15 @@ int run(int argc, char** argv) {
       std::printf("baromon %s\n", BAROMON_VERSION);
       return 0;
     }
+    if (arg == "--headless") {
+      options.headless = true;
+      continue;
+    }
     std::fprintf(stderr, "baromon: unknown argument '%s'\n", arg.c_str());
     printUsage(stderr);
     return 2;
   }
-  std::fputs("baromon: the monitor window is not available in this build yet\n", stderr);
-  return 1;
+  return runMonitor(argc, argv, options);
 }
 
 } // namespace baromon::cli

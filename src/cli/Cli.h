@@ -8,6 +8,8 @@ namespace baromon::cli {
 struct GeneralOptions {
   // COM1..COM8 to device paths: `--port n=PATH`, else BAROMON_COMn, else /dev/ttyS<n-1>.
   platform::PortMap ports;
+  // Run without windows (message boxes to standard error).
+  bool headless = false;
 };
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 #include "cli/Commands.h"
 #include "core/serial/Decoders.h"
@@ -71,6 +72,10 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
     }
   }
 
+  // Live input (a device, a pipe) gets each reading as soon as its line is complete.
+  struct stat sourceStat {};
+  const bool live = ::fstat(::fileno(source), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode);
+
   CurrentReading reading;
   std::string line;
   line.reserve(kLineLimit);
@@ -86,15 +91,24 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
     if (c == '\n') {
       decodeSentence(reading, line.data(), line.size(), hk);
       printReading(out, reading);
+      if (live) {
+        std::fflush(out);
+      }
       line.clear();
       pending = false;
     }
   }
+  const int readError = errno;
   if (pending) {
     decodeSentence(reading, line.data(), line.size(), hk);
     printReading(out, reading);
   }
-  const bool readFailed = std::ferror(source) != 0;
+  // A terminal whose other end went away (a simulator that stopped, an adapter
+  // pulled out) ends the input with EIO; that is the end of the data, not an error.
+  struct stat st {};
+  const bool hungUpTerminal =
+      readError == EIO && ::fstat(::fileno(source), &st) == 0 && S_ISCHR(st.st_mode);
+  const bool readFailed = std::ferror(source) != 0 && !hungUpTerminal;
   if (source != in) {
     std::fclose(source);
   }

@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -50,8 +51,11 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
   }
 #ifdef BAROMON_HAVE_QT
   createScreenPens(app);
-  std::string error = qt::renderToFile(graphics, picture, width, height,
-                                       [&app](platform::Canvas& canvas) { paintDiurnalRhythm(app, canvas); });
+  std::string error = qt::renderToFile(graphics, picture, width, height, [&app](platform::Canvas& canvas) {
+    // The toolkit takes the user's locale when it starts; the window's numbers keep their point.
+    std::setlocale(LC_NUMERIC, "C");
+    paintDiurnalRhythm(app, canvas);
+  });
   if (!error.empty()) {
     std::fprintf(err, "baromon: diurnal: %s\n", error.c_str());
     return 1;

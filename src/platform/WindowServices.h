@@ -66,48 +66,52 @@ public:
   virtual void setTitle(WindowId window, const std::string& title) = 0;
   virtual void invalidate(WindowId window) = 0;
 
+  // The calls below have do-nothing defaults, so a service for output without
+  // windows (a command-line tool) needs only the five above.
+
   // --- windows ---
-  virtual ScreenSize screenSize() = 0;
+  virtual ScreenSize screenSize() { return {}; }
   // Prepares what every window shares (icon, cursor, backgrounds); false when that fails.
-  virtual bool registerWindowClasses() = 0;
+  virtual bool registerWindowClasses() { return true; }
   // Creates the window of `window`, replacing (destroying) an earlier one of the same id.
   // The new window starts hidden. False when it cannot be created.
-  virtual bool createWindow(WindowId window, const WindowSpec& spec) = 0;
-  virtual void showWindow(WindowId window, ShowMode mode) = 0;
+  virtual bool createWindow(WindowId, const WindowSpec&) { return false; }
+  virtual void showWindow(WindowId, ShowMode) {}
   // Paints the window at once when something is pending.
-  virtual void updateWindow(WindowId window) = 0;
-  virtual void destroyWindow(WindowId window) = 0;
+  virtual void updateWindow(WindowId) {}
+  virtual void destroyWindow(WindowId) {}
   // True while the window exists (not closed by the user or destroyed).
-  virtual bool windowExists(WindowId window) = 0;
+  virtual bool windowExists(WindowId) { return false; }
   // Brings the window to the front.
-  virtual void raiseWindow(WindowId window) = 0;
+  virtual void raiseWindow(WindowId) {}
+  // The window's outer size (frame included); zero when it does not exist.
+  virtual ScreenSize windowOuterSize(WindowId) { return {}; }
 
   // --- controls (one edit field and one button per window at most) ---
   // An edit field that accepts at most `maxChars` characters; false when it cannot be made.
-  virtual bool createEditField(WindowId parent, const ControlRect& rect, std::size_t maxChars) = 0;
+  virtual bool createEditField(WindowId, const ControlRect&, std::size_t) { return false; }
   // A push button that reports `commandId` to the window procedure when pressed.
-  virtual bool createButton(WindowId parent, const ControlRect& rect, const std::string& text,
-                            int commandId) = 0;
-  virtual void setEditText(WindowId parent, const std::string& text) = 0;
+  virtual bool createButton(WindowId, const ControlRect&, const std::string&, int) { return false; }
+  virtual void setEditText(WindowId, const std::string&) {}
   // The edit field's text, at most `maxChars` characters; empty when there is none.
-  virtual std::string editText(WindowId parent, std::size_t maxChars) = 0;
+  virtual std::string editText(WindowId, std::size_t) { return {}; }
 
   // --- menu bar of the main window ---
   // Shows `bar` (with its check marks and greyed items), replacing the previous bar.
-  virtual void setMenuBar(const MenuBar& bar) = 0;
-  virtual void checkMenuItem(int commandId, bool checked) = 0;
-  virtual void enableMenuItem(int commandId, bool enabled) = 0;
+  virtual void setMenuBar(const MenuBar&) {}
+  virtual void checkMenuItem(int, bool) {}
+  virtual void enableMenuItem(int, bool) {}
 
   // --- main window scroll bar (range 0..100) and the periodic timer ---
-  virtual void setScrollPosition(int position) = 0;
+  virtual void setScrollPosition(int) {}
   // Delivers a timer tick to the core every `periodMs` milliseconds on the GUI thread.
-  virtual void startTimer(int periodMs) = 0;
-  virtual void stopTimer() = 0;
+  virtual void startTimer(int) {}
+  virtual void stopTimer() {}
 
   // --- other programs ---
   // Starts `program` (looked up in the current directory, then the PATH) without
   // waiting for it; false when it cannot be started.
-  virtual bool startProgram(const std::string& program) = 0;
+  virtual bool startProgram(const std::string&) { return false; }
 };
 
 } // namespace baromon::platform

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include "platform/testing/TempDir.h"
 
@@ -63,6 +67,32 @@ TEST(DecodeCommand, RefusesBadArguments) {
   EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode /nonexistent/file 2>/dev/null").status, 1);
   EXPECT_EQ(run(std::string(BAROMON_EXE) + " --port 9=/dev/x decode /dev/null 2>/dev/null").status, 2);
   EXPECT_EQ(run(std::string(BAROMON_EXE) + " --port 2=/dev/ttyUSB0 decode /dev/null").status, 0);
+}
+
+TEST(DecodeCommand, ADeviceThatHangsUpEndsTheInputWithoutAnError) {
+  int master = -1, slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  // The decoder must not inherit our end, or closing it would not hang the terminal up.
+  ::fcntl(master, F_SETFD, FD_CLOEXEC);
+  ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(slave, &tio), 0);
+  ::cfmakeraw(&tio);
+  ASSERT_EQ(::tcsetattr(slave, TCSANOW, &tio), 0);
+  const std::string line = "$PXDR,0998.60,52684,+01.2,+03.5\r\n";
+  ASSERT_EQ(::write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode < " + name + "; echo rc=$?").c_str(), "r");
+  ASSERT_NE(decode, nullptr);
+  char first[256] = {};
+  ASSERT_NE(std::fgets(first, sizeof first, decode), nullptr);
+  EXPECT_STREQ(first, "1\t99860\t52684\t12\t35\t-999\t0\n");
+  ::close(slave);
+  ::close(master); // the device goes away
+  char rest[256] = {};
+  ASSERT_NE(std::fgets(rest, sizeof rest, decode), nullptr);
+  EXPECT_STREQ(rest, "rc=0\n");
+  ::pclose(decode);
 }
 
 } // namespace

@@ -180,8 +180,8 @@ void updateMenuChecks(AppContext& app) {
   checkMenuItem(app, cmd::ScaleLow, s.LO != 0);
   checkMenuItem(app, cmd::ScaleNormal, s.LO == 0);
 
-  const std::string& port = app.serial.portName;
-  const char digit = port.size() >= 4 ? port[3] : s.COM;
+  // The COM setting, not the open port's name: at start-up the checks come before the port is opened.
+  const char digit = s.COM;
   for (int n = 0; n < 8; ++n) {
     checkMenuItem(app, kPortCommands[static_cast<std::size_t>(n)], digit == '1' + n);
   }

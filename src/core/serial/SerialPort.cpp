@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/app/AppContext.h"
+#include "core/config/Menus.h"
 #include "core/config/EventLog.h"
 
 namespace baromon {
@@ -79,6 +80,7 @@ void changePort(AppContext& app, char digit) {
   // A port the user picks gets the ordinary behaviour: no quiet reopening after a failure.
   app.serial.lost = false;
   openSerialPort(app, 1);
+  updateMenuChecks(app);
 }
 
 void closeSerialPort(AppContext& app) { app.serial.device.reset(); }

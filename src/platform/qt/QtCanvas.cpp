@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPen>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <variant>
 
@@ -159,9 +160,17 @@ void QtCanvas::plot(int x, int y, QRgb colour) {
 // row and the one above (and its column and the one to the left).
 void QtCanvas::stamp(int x, int y, int width, QRgb colour) {
   const int low = -(width / 2);
+  // Round: the disc of the pen's diameter about the point (about the corner
+  // above and to the left of it for even widths).
+  const double centre = width % 2 == 0 ? -0.5 : 0.0;
+  const double radius2 = width * width / 4.0;
   for (int dy = low; dy < low + width; ++dy) {
     for (int dx = low; dx < low + width; ++dx) {
-      plot(x + dx, y + dy, colour);
+      const double ex = dx - centre;
+      const double ey = dy - centre;
+      if (ex * ex + ey * ey <= radius2) {
+        plot(x + dx, y + dy, colour);
+      }
     }
   }
 }
@@ -194,6 +203,10 @@ void QtCanvas::rasterLine(int x0, int y0, int x1, int y1) {
   const bool dotted = pen_.style == PenStyle::Dot && pen_.width <= 1;
   const int width = pen_.width > 1 ? pen_.width : 1;
   const QRgb colour = toQRgb(pen_.colour);
+  if (width > 1 && !dotted) {
+    wideLine(x0, y0, x1, y1, width, colour);
+    return;
+  }
   int err = 2 * minor - major;
   int x = x0;
   int y = y0;
@@ -204,10 +217,8 @@ void QtCanvas::rasterLine(int x0, int y0, int x1, int y1) {
       } else if (background_ == BackgroundMode::Opaque) {
         plot(x, y, kBackground);
       }
-    } else if (width == 1) {
-      plot(x, y, colour);
     } else {
-      stamp(x, y, width, colour);
+      plot(x, y, colour);
     }
     if (err + bias > 0) {
       (xMajor ? y : x) += xMajor ? sy : sx;
@@ -217,6 +228,38 @@ void QtCanvas::rasterLine(int x0, int y0, int x1, int y1) {
     }
     (xMajor ? x : y) += xMajor ? sx : sy;
   }
+}
+
+// A wide line is the band of the pen's width about the exact line, with round
+// ends. A pixel belongs to the band when a point just below and right of its
+// centre lies in it, so a band edge through pixel centres takes the upper or
+// left row: a 2-pixel horizontal line at y covers rows y - 1 and y.
+void QtCanvas::wideLine(int x0, int y0, int x1, int y1, int width, QRgb colour) {
+  constexpr double nudge = 1.0 / 1024;
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  const double length2 = dx * dx + dy * dy;
+  const double half2 = width * width / 4.0;
+  const int left = std::max(std::min(x0, x1) - width, 0);
+  const int right = std::min(std::max(x0, x1) + width, size_.width() - 1);
+  const int top = std::max(std::min(y0, y1) - width, 0);
+  const int bottom = std::min(std::max(y0, y1) + width, size_.height() - 1);
+  for (int py = top; py <= bottom; ++py) {
+    for (int px = left; px <= right; ++px) {
+      const double ax = px + nudge - x0;
+      const double ay = py + nudge - y0;
+      const double along = ax * dx + ay * dy;
+      if (along < 0 || along > length2) {
+        continue;
+      }
+      const double across = ax * dy - ay * dx;
+      if (across * across < half2 * length2) {
+        plot(px, py, colour);
+      }
+    }
+  }
+  stamp(x0, y0, width, colour);
+  stamp(x1, y1, width, colour);
 }
 
 void QtCanvas::vectorLine(int x0, int y0, int x1, int y1) {

@@ -54,6 +54,7 @@ private:
   void plot(int x, int y, QRgb colour);
   void stamp(int x, int y, int width, QRgb colour);
   void rasterLine(int x0, int y0, int x1, int y1);
+  void wideLine(int x0, int y0, int x1, int y1, int width, QRgb colour);
   void vectorLine(int x0, int y0, int x1, int y1);
 
   platform::GraphicsObjects& objects_;

@@ -20,8 +20,11 @@ using platform::Rgb;
 
 namespace {
 
-// The resolution the program's fonts are made for.
-constexpr double kScreenDpi = 96.0;
+// The program's fonts are made in screen pixels. On paper they are scaled as if
+// the screen had this resolution: at 600 dpi a line is then about 100 device
+// pixels high (61 NMEA lines on a letter page) and the 91-character NMEA line
+// still fits the width of the page.
+constexpr double kScreenDpi = 100.0;
 
 platform::CanvasSize printableArea(QPrinter& printer) {
   QRect area = printer.pageLayout().paintRectPixels(printer.resolution());

@@ -14,11 +14,11 @@ namespace baromon::qt {
 class QtCanvas;
 
 // The page of a QPrinter as a Canvas. Lines, rectangles and pixels are drawn by a
-// vector QtCanvas; texts here, because the fonts are made for a screen of 96 dpi
-// and a printer's default font is as large on paper as the screen's: every font
-// is scaled by the printer's resolution / 96 (a 600 dpi page gets lines 100
-// device pixels high). Until the document starts there is no painter: only the
-// size and the text metrics answer then.
+// vector QtCanvas; texts here, because the fonts are made in screen pixels and a
+// printer's default font must be about as large on paper as on the screen: every
+// font is scaled by the printer's resolution / 100 (a 600 dpi page gets lines
+// about 100 device pixels high). Until the document starts there is no painter:
+// only the size and the text metrics answer then.
 class PrinterPageCanvas final : public platform::Canvas {
 public:
   PrinterPageCanvas(platform::GraphicsObjects& objects, QPrinter& printer);

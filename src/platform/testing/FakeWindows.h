@@ -121,6 +121,10 @@ public:
     calls.push_back("raise");
     raised.push_back(window);
   }
+  ScreenSize windowOuterSize(WindowId window) override {
+    auto it = windows.find(window);
+    return it == windows.end() ? ScreenSize{} : ScreenSize{it->second.spec.width, it->second.spec.height};
+  }
   // What the user does with the close box.
   void userCloses(WindowId window) { windows.erase(window); }
   bool visible(WindowId window) const {

@@ -139,7 +139,7 @@ struct MenuFixture : ::testing::Test {
     app.settings.SAVE = 300;
     app.settings.T1 = app.settings.T3 = app.settings.VAR = 1;
     app.settings.ERR = 1;
-    app.serial.portName = "COM2";
+    app.settings.COM = '2';
   }
 };
 
@@ -181,7 +181,7 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
   app.settings.T1 = app.settings.T3 = app.settings.VAR = 0;
   app.settings.LO = 1;
   app.settings.DATA = 0;
-  app.serial.portName = "COM5";
+  app.settings.COM = '5';
   app.view.pressureUnit = 1;
   updateMenuChecks(app);
   const Case changed[] = {

@@ -1,0 +1,115 @@
+#include "core/app/Startup.h"
+
+#include "core/app/AppContext.h"
+#include "core/app/ChildWindows.h"
+#include "core/config/EventLog.h"
+#include "core/config/Menus.h"
+#include "core/display/Panels.h"
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
+#include "core/store/Store.h"
+
+namespace baromon {
+
+using platform::ShowMode;
+using platform::WindowClass;
+using platform::WindowId;
+using platform::WindowSpec;
+using platform::WindowStyle;
+
+namespace {
+
+constexpr int kEventDefaultsWritten = 11;
+constexpr int kEventClassNotRegistered = 9;
+constexpr int kEventWindowNotCreated = 10;
+
+void setStartValues(AppContext& app) {
+  app.acquisition.fillCount = 0;
+  app.acquisition.recordCounter = 0;
+  app.acquisition.nmeaCount = 0;
+  app.view.recordCount = 1024;
+  app.acquisition.lastSlot = 99;
+  app.reading.temperature = -999;
+  app.reading.voltage = 0;
+  app.reading.adValue = 0;
+  app.view.pressureUnit = 0;
+}
+
+void clearTables(AppContext& app) {
+  app.history.fill(HistorySample{});
+  for (auto& row : app.nmea) {
+    row.fill(0);
+  }
+  app.fiveMinute.fill(0);
+  app.converter.history.fill(0);
+}
+
+} // namespace
+
+int startUp(AppContext& app) {
+  auto& windows = app.platform.windows;
+  app.shell.screen = windows.screenSize();
+  setStartValues(app);
+
+  if (loadSettings(app) == 0) {
+    applyDefaultSettings(app.settings);
+    saveSettings(app);
+    reportEvent(app, kEventDefaultsWritten);
+  }
+
+  if (!windows.registerWindowClasses()) {
+    reportEvent(app, kEventClassNotRegistered);
+    return kStartFailed;
+  }
+  const WindowSpec mainSpec{WindowClass::White, WindowStyle::OverlappedWithScrollBar, kInitialMainTitle, 0, 0,
+                            app.shell.screen.width, app.shell.screen.height};
+  if (!createProgramWindow(app, WindowId::Main, mainSpec)) {
+    reportEvent(app, kEventWindowNotCreated);
+    return kStartFailed;
+  }
+  windows.showWindow(WindowId::Main, ShowMode::ShowMaximized);
+  windows.updateWindow(WindowId::Main);
+  windows.setScrollPosition(app.view.scrollPosition);
+
+  openValuesWindow(app);
+  openConverterWindow(app);
+  if (app.settings.DATA == 1) {
+    setBarographTitles(app);
+  } else {
+    setNmeaTitle(app);
+  }
+
+  // The probe runs before the program opens its own port, so that port is still free.
+  buildMenuBar(app);
+  probePorts(app);
+  checkFreeDiskSpace(app);
+  updateMenuChecks(app);
+
+  clearTables(app);
+  openSerialPort(app, 1);
+
+  app.converter.minimum = 65535;
+  app.converter.maximum = 0;
+  app.converter.range = 0;
+  app.converter.variation = 0;
+  app.acquisition.acquisitionPaused = false;
+
+  loadHistory(app);
+  windows.invalidate(WindowId::Main);
+  windows.startTimer(kTimerPeriodMs);
+  return 0;
+}
+
+int shutDown(AppContext& app, int quitCode) {
+  auto& windows = app.platform.windows;
+  saveSettings(app);
+  windows.stopTimer();
+  closeSerialPort(app);
+  for (WindowId id : {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal,
+                      WindowId::Correction}) {
+    windows.destroyWindow(id);
+  }
+  return quitCode;
+}
+
+} // namespace baromon

@@ -1,0 +1,227 @@
+#include "core/serial/Acquisition.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/app/AppContext.h"
+#include "core/config/EventLog.h"
+#include "core/serial/Decoders.h"
+#include "core/serial/Epoch.h"
+#include "core/serial/SerialPort.h"
+#include "core/serial/Tendencies.h"
+#include "core/store/Store.h"
+
+namespace baromon {
+
+namespace {
+
+using platform::WindowId;
+
+constexpr ErrorCode kManyBytesWaiting = 18;
+constexpr ErrorCode kReadError = 63;
+
+constexpr std::size_t kMaxBytesPerTick = 512;
+constexpr std::size_t kWarnBytesWaiting = 255;
+constexpr std::uint32_t kCounterLimit = 999999;
+constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
+constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
+constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
+
+constexpr const char* kLiveTitles[] = {
+    "Dureridarovidozi %3lu %02d:%02d (UTC) %6.1f hPa %+4.1f hPa/Std %+4.1f hPa/3Std ",
+    "Air pressure monitor %3lu %02d:%02d (UTC) %6.1f hPa %+4.1f hPa/hr %+4.1f hPa/3hrs ",
+    "Moniteur pression atmospherique %3lu %02d:%02d (UTC) %6.1f hPa %+4.1f hPa/hr %+4.1f hPa/3hr ",
+    "Duvozarezeroduva %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/uur %+4.1f hPa/3uur ",
+    "Pressione atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3ore ",
+    "monitor pression atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3oras ",
+};
+
+int languageIndex(const AppContext& app) { return app.settings.LANG <= 5 ? app.settings.LANG : 0; }
+
+std::int64_t nowSeconds(const AppContext& app) {
+  return toEpochSeconds(app.platform.clock.utcNow());
+}
+
+// The device went away under us: release it at once (so it can come back under
+// the same name), say so once, and leave reopening to later ticks.
+void portVanished(AppContext& app) {
+  SerialLink& link = app.serial;
+  link.device.reset();
+  link.open = false;
+  link.lost = true;
+  link.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
+  // A line cut by the loss would otherwise be glued to the first line after the return.
+  app.acquisition.fillCount = 0;
+  app.acquisition.lastByte = 0;
+  reportEvent(app, kReadError);
+}
+
+void retryLostPort(AppContext& app) {
+  SerialLink& link = app.serial;
+  const std::int64_t now = nowSeconds(app);
+  // A clock set back must not postpone the attempts by the size of the jump.
+  if (now < link.nextRetry && now > link.nextRetry - kReopenIntervalSeconds - 1) {
+    return;
+  }
+  link.nextRetry = now + kReopenIntervalSeconds;
+  openSerialPort(app, 0);
+  if (!link.open) {
+    link.lost = true;
+  }
+}
+
+void processKxLine(AppContext& app) {
+  AcquisitionState& acq = app.acquisition;
+  CurrentReading& r = app.reading;
+
+  ++acq.sentenceCount;
+  acq.ticksSinceSentence = 0;
+  if (acq.sentenceCount > kCounterLimit) {
+    acq.sentenceCount = 0;
+  }
+
+  decodeSentence(app);
+  if (r.valid == 1) {
+    updateTendencies(app);
+    if (app.fiveMinute[0] == 0 && r.pressure != 0) {
+      app.fiveMinute[0] = r.pressure;
+    }
+  }
+
+  r.utcTime = app.platform.clock.utcNow();
+  const int slot = r.utcTime.minute / 5;
+
+  char values[64];
+  std::snprintf(values, sizeof values, "NMEA link %3lu", static_cast<unsigned long>(acq.sentenceCount));
+  app.platform.windows.setTitle(WindowId::Values, values);
+
+  if (r.adValue != 0) {
+    updateConverterStats(app.converter, r.adValue);
+  }
+
+  app.platform.windows.setTitle(WindowId::Main, barographLiveTitle(app));
+  app.platform.windows.invalidate(WindowId::Values);
+  app.platform.windows.invalidate(WindowId::Converter);
+
+  if (r.valid == 1 && slot * 5 == r.utcTime.minute && slot != acq.lastSlot) {
+    acq.lastSlot = slot;
+    pushFiveMinuteHistory(app);
+    if (app.settings.SAVE != 0 && r.pressure != 0) {
+      ++acq.recordCounter;
+      if (acq.recordCounter > kCounterLimit) {
+        acq.recordCounter = 1;
+      }
+      appendRecord(app);
+    }
+    loadHistory(app);
+    app.platform.windows.invalidate(WindowId::Main);
+    checkPressureAlarm(app);
+  }
+}
+
+void processNmeaLine(AppContext& app) {
+  AcquisitionState& acq = app.acquisition;
+  if (acq.fillCount == 0 || acq.receiveBuffer[0] != '$') {
+    return;
+  }
+  ++acq.nmeaCount;
+  for (std::size_t row = kNmeaKeptRows - 1; row > 0; --row) {
+    std::memcpy(app.nmea[row].data(), app.nmea[row - 1].data(), kNmeaRowCopy);
+  }
+  const std::uint32_t length = std::min(acq.fillCount, kNmeaMaxLine);
+  std::memset(app.nmea[0].data(), 0, kNmeaRowCopy);
+  std::memcpy(app.nmea[0].data(), acq.receiveBuffer.data(), length);
+  appendNmeaSentence(app);
+  app.platform.windows.invalidate(WindowId::Main);
+  char title[64];
+  std::snprintf(title, sizeof title, "%lu NMEA - Datens\xE4tze ", static_cast<unsigned long>(acq.nmeaCount));
+  app.platform.windows.setTitle(WindowId::Main, title);
+}
+
+} // namespace
+
+std::string barographLiveTitle(const AppContext& app) {
+  const CurrentReading& r = app.reading;
+  char buffer[256];
+  int n = std::snprintf(buffer, sizeof buffer, kLiveTitles[languageIndex(app)],
+                        static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
+                        r.utcTime.minute, r.pressure / 100.0, r.tendency1h / 10.0, r.tendency3h / 10.0);
+  std::string title(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
+  if (r.voltage != 0) {
+    std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", r.voltage / 10.0);
+    title += buffer;
+  }
+  if (r.temperature > -999) {
+    std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", r.temperature / 10.0);
+    title += buffer;
+  }
+  return title;
+}
+
+int acquisitionTick(AppContext& app) {
+  SerialLink& link = app.serial;
+  AcquisitionState& acq = app.acquisition;
+
+  if (link.lost) {
+    retryLostPort(app);
+    if (link.lost) {
+      return 1;
+    }
+  }
+  if (!link.open || !link.device) {
+    return 1; // never opened, or the handle was given away for a print job
+  }
+
+  const auto status = link.device->status();
+  if (!status) {
+    if (link.device->hungUp()) {
+      portVanished(app);
+    }
+    return 1;
+  }
+  if (status->errors.any()) {
+    return 1; // the query cleared the error; the bytes wait for the next tick
+  }
+  const std::size_t waiting = status->waiting;
+  if (waiting == 0) {
+    return 0;
+  }
+  if (waiting > kWarnBytesWaiting) {
+    reportEvent(app, kManyBytesWaiting);
+  }
+
+  const std::size_t count = std::min(waiting, kMaxBytesPerTick);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto byte = link.device->readByte();
+    if (!byte) {
+      if (link.device->hungUp()) {
+        portVanished(app);
+        return 1;
+      }
+      reportEvent(app, kReadError);
+      continue;
+    }
+    // Past the buffer's size the rest of the line is dropped; its line feed still ends it.
+    if (acq.fillCount < static_cast<std::uint32_t>(kReceiveBufferSize)) {
+      acq.receiveBuffer[acq.fillCount++] = static_cast<char>(*byte);
+    }
+    acq.lastByte = *byte;
+  }
+
+  if (acq.lastByte != '\n') {
+    return 0;
+  }
+  acq.receiveBuffer[acq.fillCount] = '\0';
+
+  if (app.settings.DATA == 1) {
+    processKxLine(app);
+  } else {
+    processNmeaLine(app);
+  }
+
+  acq.fillCount = 0;
+  return 0;
+}
+
+} // namespace baromon

@@ -1,0 +1,93 @@
+#include "platform/posix/HeadlessRun.h"
+
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+
+#include "core/app/AppContext.h"
+#include "core/app/Startup.h"
+#include "core/app/WindowProcedure.h"
+#include "platform/posix/HeadlessWindows.h"
+
+namespace baromon::platform {
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void onStopSignal(int) {
+  stopRequested = 1;
+}
+
+// SIGINT and SIGTERM end the run through the normal shutdown; restored afterwards.
+class StopSignals {
+public:
+  StopSignals() {
+    stopRequested = 0;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no restart: a sleep ends at once
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~StopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
+
+void addMillis(timespec& t, long ms) {
+  t.tv_nsec += ms * 1000000L;
+  while (t.tv_nsec >= 1000000000L) {
+    t.tv_nsec -= 1000000000L;
+    ++t.tv_sec;
+  }
+}
+
+bool before(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+} // namespace
+
+int runHeadless(AppContext& app, HeadlessWindows& windows) {
+  StopSignals signals;
+  const int started = startUp(app);
+  if (started != 0) {
+    return started;
+  }
+  timespec next{};
+  clock_gettime(CLOCK_MONOTONIC, &next);
+  while (!windows.quitRequested()) {
+    if (stopRequested != 0) {
+      windows.postQuit(0);
+      break;
+    }
+    const int period = windows.timerPeriod() > 0 ? windows.timerPeriod() : 200;
+    addMillis(next, period);
+    if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
+      continue; // a signal: looked at first thing in the loop
+    }
+    // Ticks missed while the machine was busy are not made up.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    timespec late = next;
+    addMillis(late, 1000);
+    if (before(late, now)) {
+      next = now;
+    }
+    if (windows.timerPeriod() > 0) {
+      onTimer(app);
+    }
+  }
+  return shutDown(app, windows.quitCode());
+}
+
+} // namespace baromon::platform

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/WindowServices.h"
+
+namespace baromon::platform {
+
+// Window services without a screen, for a logger on a small board: windows exist
+// only as records, message boxes go to standard error as "caption: text" and a
+// beep is a BEL on standard error when that is a terminal.
+class HeadlessWindows final : public WindowServices {
+public:
+  explicit HeadlessWindows(std::FILE* err = stderr);
+
+  void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  void beep(BeepKind kind) override;
+  void postQuit(int exitCode) override;
+  void setTitle(WindowId window, const std::string& title) override;
+  void invalidate(WindowId) override {}
+
+  ScreenSize screenSize() override { return {1024, 768}; }
+  bool registerWindowClasses() override { return true; }
+  bool createWindow(WindowId window, const WindowSpec& spec) override;
+  void showWindow(WindowId, ShowMode) override {}
+  void updateWindow(WindowId) override {}
+  void destroyWindow(WindowId window) override;
+  bool windowExists(WindowId window) override { return windows_.count(window) != 0; }
+  void raiseWindow(WindowId) override {}
+  ScreenSize windowOuterSize(WindowId window) override;
+
+  bool createEditField(WindowId parent, const ControlRect&, std::size_t maxChars) override;
+  bool createButton(WindowId parent, const ControlRect&, const std::string&, int) override {
+    return windowExists(parent);
+  }
+  void setEditText(WindowId parent, const std::string& text) override;
+  std::string editText(WindowId parent, std::size_t maxChars) override;
+
+  void setMenuBar(const MenuBar&) override {}
+  void checkMenuItem(int, bool) override {}
+  void enableMenuItem(int, bool) override {}
+  void setScrollPosition(int) override {}
+  void startTimer(int periodMs) override { timerPeriod_ = periodMs; }
+  void stopTimer() override { timerPeriod_ = 0; }
+  bool startProgram(const std::string& program) override;
+
+  bool quitRequested() const { return quit_; }
+  int quitCode() const { return quitCode_; }
+  int timerPeriod() const { return timerPeriod_; }
+  std::string title(WindowId window) const;
+
+private:
+  struct Window {
+    WindowSpec spec;
+    std::string title;
+    std::string edit;
+    std::size_t editLimit = 0;
+  };
+  std::FILE* err_;
+  std::map<WindowId, Window> windows_;
+  bool quit_ = false;
+  int quitCode_ = 0;
+  int timerPeriod_ = 0;
+};
+
+// Windows-1252 text as UTF-8, for terminals and logs.
+std::string windows1252ToUtf8(const std::string& text);
+
+} // namespace baromon::platform

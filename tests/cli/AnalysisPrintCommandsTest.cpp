@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+#include "../core/analysis/LogFixture.h"
+#include "platform/testing/TempDir.h"
+
+namespace {
+
+using baromon::fakes::TempDir;
+using baromon::testlog::LogBuilder;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+// Runs `command` in `dir` with standard output captured (and standard error too when asked).
+Outcome shell(const TempDir& dir, const std::string& command, bool withErrors = false) {
+  const std::string line = "cd '" + dir.path() + "' && " + command + (withErrors ? " 2>&1" : " 2>/dev/null");
+  Outcome run;
+  FILE* pipe = ::popen(line.c_str(), "r");
+  if (!pipe) {
+    return run;
+  }
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    run.out.append(buffer, n);
+  }
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+Outcome baromon(const TempDir& dir, const std::string& args) {
+  return shell(dir, "'" BAROMON_EXE "' " + args);
+}
+
+LogBuilder twoDays() {
+  LogBuilder log;
+  log.day(1, [](int slot) { return 101300 + (slot % 2) * 200; });
+  log.day(2, [](int slot) { return 101400 + (slot % 2 ? 200 : -200); });
+  return log;
+}
+
+// A grey picture as pdftoppm writes it: width, height and the count of dark pixels.
+struct Greys {
+  int width = 0, height = 0;
+  long dark = 0;
+};
+
+Greys readPgm(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string magic;
+  int maxValue = 0;
+  Greys g;
+  in >> magic >> g.width >> g.height >> maxValue;
+  in.get();
+  if (magic != "P5" || maxValue != 255) {
+    return {};
+  }
+  std::string pixels((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (unsigned char p : pixels) {
+    g.dark += p < 128 ? 1 : 0;
+  }
+  return g;
+}
+
+// The page through pdftoppm at 40 dpi.
+Greys pageImage(const TempDir& dir, const std::string& pdf) {
+  Outcome r = shell(dir, "pdftoppm -r 40 -gray -singlefile '" + pdf + "' page");
+  EXPECT_EQ(r.status, 0) << "pdftoppm (poppler-utils) must be installed";
+  return readPgm(dir.file("page.pgm"));
+}
+
+TEST(DiurnalCommand, PrintsTheWindowsTwoLines) {
+  TempDir dir;
+  twoDays().writeTo(dir);
+  Outcome r = baromon(dir, "diurnal");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "576 records of 2 days analyzed (mean 1014.00 hPa)\n"
+                   "linear regression analysis: 12hr (UTC) phase angle   0 degrees\n");
+
+  TempDir empty;
+  r = baromon(empty, "diurnal");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "insufficient data (one complete day needed)\n"
+                   "linear regression analysis: 12hr (UTC) phase angle   0 degrees\n");
+  EXPECT_FALSE(empty.exists("monitor.err")) << "a missing settings file is not an event here";
+}
+
+TEST(DiurnalCommand, PaintsTheClientAreaIntoAPicture) {
+  TempDir dir;
+  twoDays().writeTo(dir);
+  ASSERT_EQ(baromon(dir, "diurnal mean-day.png --size 300x200").status, 0);
+  std::string png = dir.read("mean-day.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  auto be32 = [&png](std::size_t at) {
+    return (unsigned char)png[at] << 24 | (unsigned char)png[at + 1] << 16 | (unsigned char)png[at + 2] << 8 |
+           (unsigned char)png[at + 3];
+  };
+  EXPECT_EQ(be32(16), 300);
+  EXPECT_EQ(be32(20), 200);
+
+  struct Case {
+    const char* legend;
+    const char* args;
+  } bad[] = {{"size without a height", "diurnal a.png --size 300"},
+             {"zero size", "diurnal a.png --size 0x200"},
+             {"two pictures", "diurnal a.png b.png"},
+             {"unknown option", "diurnal --colour"}};
+  for (const auto& c : bad) {
+    EXPECT_EQ(baromon(dir, c.args).status, 2) << c.legend;
+  }
+  EXPECT_EQ(baromon(dir, "diurnal a.bmp").status, 1) << "unknown picture type";
+}
+
+// The barogram page in both orientations and the NMEA page, looked at through pdftoppm.
+TEST(PrintCommand, WritesOnePageThatIsNotEmpty) {
+  TempDir dir;
+  twoDays().writeTo(dir);
+  struct Case {
+    const char* legend;
+    const char* args;
+    bool wide;
+    long minimumDark;
+  } cases[] = {
+      {"portrait barogram", "print page.pdf", false, 2000},
+      {"landscape barogram", "print page.pdf --page 6600x4800", true, 2000},
+      {"NMEA table: only its heading outside a running monitor", "print page.pdf --nmea", false, 5},
+  };
+  for (const auto& c : cases) {
+    Outcome r = baromon(dir, c.args);
+    ASSERT_EQ(r.status, 0) << c.legend;
+    Greys page = pageImage(dir, "page.pdf");
+    // 8 x 11 inches at 40 dpi, turned for the landscape page.
+    EXPECT_EQ(page.width, c.wide ? 440 : 320) << c.legend;
+    EXPECT_EQ(page.height, c.wide ? 320 : 440) << c.legend;
+    EXPECT_GT(page.dark, c.minimumDark) << c.legend;
+  }
+  EXPECT_EQ(baromon(dir, "print page.txt").status, 2);
+  EXPECT_EQ(baromon(dir, "print page.pdf --page 4800").status, 2);
+}
+
+// A page the PDF cannot be written for is the job's failure, told as such.
+TEST(PrintCommand, UnwritablePdfFailsWithThePrintingBox) {
+  TempDir dir;
+  Outcome r = shell(dir, "'" BAROMON_EXE "' print no-such-dir/page.pdf", true);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("Fehler beim Drucken"), std::string::npos) << r.out;
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "AppTestSupport.h"
+#include "core/app/Startup.h"
+#include "core/app/WindowProcedure.h"
+#include "core/config/Menus.h"
+
+namespace baromon {
+namespace {
+
+using fakes::TestApp;
+using platform::WindowId;
+using testsupport::eventsIn;
+using testsupport::logRecords;
+
+struct Startup : ::testing::Test {
+  TestApp t;
+  AppContext& app = t.app;
+  // The position of a call kind in the recorded order.
+  std::size_t indexOf(const std::string& call, std::size_t from = 0) {
+    for (std::size_t i = from; i < t.windows.calls.size(); ++i) {
+      if (t.windows.calls[i] == call) {
+        return i;
+      }
+    }
+    return std::string::npos;
+  }
+};
+
+TEST_F(Startup, FirstStartInAnEmptyDirectory) {
+  t.ports.add("COM2");
+  ASSERT_EQ(startUp(app), 0);
+  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), (std::vector<int>{2, 11}));
+  const std::string ini = t.dir.read("monitor.ini");
+  EXPECT_EQ(ini.size(), 125u);
+  EXPECT_NE(ini.find("KX"), std::string::npos);
+  EXPECT_NE(ini.find("LANG=DE"), std::string::npos);
+  EXPECT_EQ(app.settings.SHOW, 300u);
+  EXPECT_EQ(app.settings.SAVE, 300);
+  EXPECT_EQ(app.settings.COM, '2');
+
+  const auto& main = t.windows.windows.at(WindowId::Main);
+  EXPECT_EQ(main.lastShow, platform::ShowMode::ShowMaximized);
+  EXPECT_EQ(main.spec.style, platform::WindowStyle::OverlappedWithScrollBar);
+  EXPECT_EQ(main.spec.width, 1280);
+  EXPECT_EQ(t.windows.scrollPosition, 100);
+  EXPECT_TRUE(t.windows.windowExists(WindowId::Values));
+  EXPECT_FALSE(t.windows.visible(WindowId::Values)) << "DW is off by default";
+  EXPECT_TRUE(t.windows.windowExists(WindowId::Converter));
+  EXPECT_EQ(t.windows.menuBar.popups.at(0).title, "&Datei");
+  EXPECT_TRUE(t.windows.menuBar.find(cmd::Com2)->checked);
+  EXPECT_FALSE(t.windows.menuBar.find(cmd::Com3)->enabled);
+  EXPECT_TRUE(app.serial.open);
+  EXPECT_EQ(t.ports.opens["COM2"], 2) << "probed once, then opened";
+  EXPECT_EQ(t.windows.timerPeriod, 200);
+  EXPECT_TRUE(t.windows.boxes.empty());
+  EXPECT_EQ(app.converter.minimum, 65535u);
+
+  // The order of the visible steps: window, scroll bar, titles, menu, port, timer.
+  const auto create = indexOf("create");
+  const auto scroll = indexOf("scroll");
+  const auto menu = indexOf("menubar");
+  const auto timer = indexOf("timer");
+  EXPECT_LT(create, scroll);
+  EXPECT_LT(scroll, menu);
+  EXPECT_LT(menu, timer);
+  EXPECT_EQ(timer, t.windows.calls.size() - 1) << "the timer starts last";
+}
+
+TEST_F(Startup, AbsentPortStillStartsAndTheLinkReadsInactive) {
+  ASSERT_EQ(startUp(app), 0);
+  ASSERT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.windows.boxes[0].caption, "serielle Schnittstelle");
+  EXPECT_FALSE(app.serial.open);
+  onTimer(app);
+  EXPECT_EQ(t.windows.titles[WindowId::Values], "NMEA link inactive");
+  onTimer(app);
+  EXPECT_EQ(t.windows.titles[WindowId::Values], "NMEA link inactive");
+}
+
+TEST_F(Startup, SettingsFromTheFileAndTheHistoryFromTheLog) {
+  ASSERT_EQ(startUp(app), 0);
+  app.settings.DATA = 0;
+  app.settings.LANG = 1;
+  app.settings.DW = 1;
+  app.settings.COM = '3';
+  EXPECT_EQ(shutDown(app, 0), 0);
+
+  TestApp second;
+  second.dir.write("monitor.ini", t.dir.read("monitor.ini"));
+  second.dir.write("monitor.txt", logRecords(20));
+  second.ports.add("COM3");
+  ASSERT_EQ(startUp(second.app), 0);
+  EXPECT_TRUE(eventsIn(second.dir.read("monitor.err")).empty());
+  EXPECT_EQ(second.windows.menuBar.popups.at(0).title, "&File");
+  EXPECT_TRUE(second.windows.menuBar.find(cmd::NmeaMode)->checked);
+  EXPECT_TRUE(second.windows.visible(WindowId::Values));
+  EXPECT_EQ(second.app.view.recordCount, 20);
+  EXPECT_NE(second.windows.titles[WindowId::Main], kInitialMainTitle) << "the mode title replaced it";
+}
+
+TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
+  {
+    TestApp f;
+    f.windows.failRegister = true;
+    EXPECT_EQ(startUp(f.app), 255);
+    EXPECT_EQ(eventsIn(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 9}));
+    EXPECT_TRUE(f.windows.windows.empty());
+    EXPECT_EQ(f.windows.timerPeriod, 0);
+  }
+  {
+    TestApp f;
+    f.windows.failCreate.insert(WindowId::Main);
+    EXPECT_EQ(startUp(f.app), 255);
+    EXPECT_EQ(eventsIn(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
+    EXPECT_EQ(f.windows.timerPeriod, 0);
+  }
+  {
+    // A child window that cannot be made is reported and the start goes on.
+    TestApp f;
+    f.ports.add("COM2");
+    f.windows.failCreate.insert(WindowId::Values);
+    EXPECT_EQ(startUp(f.app), 0);
+    EXPECT_EQ(eventsIn(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
+    EXPECT_EQ(f.windows.timerPeriod, 200);
+  }
+}
+
+TEST_F(Startup, ShutdownSavesOnceThenStopsTheTimer) {
+  t.ports.add("COM2");
+  ASSERT_EQ(startUp(app), 0);
+  t.dir.write("monitor.ini", "");
+  app.settings.SIG = 1;
+  onCommand(app, WindowId::Main, cmd::Exit);
+  ASSERT_EQ(t.windows.quits, std::vector<int>{0});
+  t.windows.calls.clear();
+  EXPECT_EQ(shutDown(app, t.windows.quits.back()), 0);
+  EXPECT_EQ(t.dir.read("monitor.ini").size(), 125u);
+  EXPECT_EQ(t.windows.calls.front(), "killtimer") << "the settings were written before the timer stopped";
+  EXPECT_EQ(t.windows.timerPeriod, 0);
+  EXPECT_FALSE(app.serial.device);
+  EXPECT_TRUE(t.windows.windows.empty());
+}
+
+} // namespace
+} // namespace baromon

@@ -1,0 +1,443 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
+#include "core/store/LogRecord.h"
+#include "platform/testing/TestApp.h"
+
+namespace baromon {
+namespace {
+
+using platform::WindowId;
+
+const std::string kPxdr = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+
+// The event numbers written to monitor.err, in order.
+std::vector<int> events(const fakes::TestApp& t) {
+  std::vector<int> out;
+  const std::string text = t.dir.read("monitor.err");
+  static const std::regex line("event # (-?[0-9]+) ");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) {
+    out.push_back(std::stoi((*it)[1]));
+  }
+  return out;
+}
+
+// A monitor in KX mode on COM2 with a device present, at 10:03:00 UTC.
+struct Acq : ::testing::Test {
+  fakes::TestApp t;
+  std::shared_ptr<fakes::FakeSerialDevice::Script> device;
+
+  void SetUp() override {
+    t.app.settings.DATA = 1;
+    t.app.settings.SAVE = 300;
+    t.app.settings.SHOW = 300;
+    t.app.settings.LANG = English;
+    t.app.settings.COM = '2';
+    t.app.settings.ERR = 1;
+    t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+    device = t.ports.add("COM2");
+    ASSERT_EQ(openSerialPort(t.app, 1), 1);
+    ASSERT_TRUE(t.app.serial.open);
+  }
+  void feed(const std::string& text) { t.ports.feed("COM2", text); }
+  int tick(const std::string& text = "") {
+    feed(text);
+    return acquisitionTick(t.app);
+  }
+  void at(int hour, int minute, int second = 0) { t.clock.utc = {2026, 12, 7, hour, minute, second, 1}; }
+  std::string log() const { return t.dir.read("monitor.txt"); }
+  std::size_t records() const { return log().size() / 80; }
+  LastDecodedRecord record(std::size_t i) const {
+    LastDecodedRecord last;
+    const std::string text = log();
+    EXPECT_EQ(parseLogRecord(last, 1, text.data() + i * 80), 1);
+    return last;
+  }
+};
+
+TEST_F(Acq, ALineSplitOverTwoTicksIsDecodedOnceOnTheTickOfItsLineFeed) {
+  EXPECT_EQ(tick(kPxdr.substr(0, 20)), 0);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u);
+  EXPECT_EQ(t.app.reading.pressure, 0);
+  EXPECT_EQ(tick(kPxdr.substr(20)), 0);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+  EXPECT_EQ(t.app.acquisition.ticksSinceSentence, 0u);
+  EXPECT_EQ(tick(), 0) << "nothing waiting";
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+}
+
+TEST_F(Acq, SentencesInOneTickFormOneLineAndOnlyTheFirstIsDecoded) {
+  tick(kPxdr + "$WIXDR,C,21.5,C\r\n");
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_EQ(t.app.reading.temperature, -999) << "the merged $WIXDR is discarded";
+
+  // A tick that ends inside the second sentence: the text waits and is still the first sentence.
+  tick("$PXDR,1001.00,52700,+00.5,+01.0\r\n$WIXDR,C,2");
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  tick("1.5,C\r\n");
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 2u);
+  EXPECT_EQ(t.app.reading.pressure, 100100);
+  EXPECT_EQ(t.app.reading.temperature, -999);
+
+  tick("$WIXDR,C,21.5,C\r\n");
+  EXPECT_EQ(t.app.reading.temperature, 215) << "on its own the frame decodes";
+  EXPECT_EQ(t.app.reading.valid, 0);
+}
+
+TEST_F(Acq, FirstRecordAtTheFirstBoundaryAfterStartThenOnePerSlot) {
+  tick(kPxdr); // 10:03
+  EXPECT_EQ(records(), 0u);
+  EXPECT_EQ(t.app.fiveMinute[0], 99860) << "the first valid sentence seeds the history";
+
+  at(10, 5, 0);
+  tick(kPxdr);
+  ASSERT_EQ(records(), 1u);
+  EXPECT_EQ(t.app.acquisition.lastSlot, 1);
+  EXPECT_EQ(t.app.fiveMinute[0], 99860);
+  EXPECT_EQ(t.app.fiveMinute[1], 99860) << "the seed moved one place";
+  LastDecodedRecord r = record(0);
+  EXPECT_EQ(r.counter, 1u);
+  EXPECT_EQ(r.sample.hour, 10);
+  EXPECT_EQ(r.sample.minute, 5);
+  EXPECT_EQ(r.sample.pressure, 99860);
+  EXPECT_EQ(r.sample.tendency1h, 12);
+  EXPECT_EQ(r.sample.tendency3h, 35);
+
+  at(10, 5, 40);
+  tick(kPxdr);
+  EXPECT_EQ(records(), 1u) << "same slot, no second record";
+
+  at(10, 6, 0);
+  tick(kPxdr);
+  EXPECT_EQ(records(), 1u);
+
+  at(10, 10, 1);
+  tick(kPxdr);
+  ASSERT_EQ(records(), 2u);
+  EXPECT_EQ(record(1).counter, 2u);
+  EXPECT_EQ(t.app.fiveMinute[2], 99860);
+}
+
+TEST_F(Acq, StartInsideABoundaryMinuteWritesAtOnce) {
+  at(10, 5, 30);
+  tick(kPxdr);
+  EXPECT_EQ(records(), 1u);
+}
+
+TEST_F(Acq, AGapOfExactlyOneHourHitsTheSameSlotAndWritesNothing) {
+  at(10, 5);
+  tick(kPxdr);
+  ASSERT_EQ(records(), 1u);
+  at(11, 5);
+  tick(kPxdr);
+  EXPECT_EQ(records(), 1u);
+  at(11, 10);
+  tick(kPxdr);
+  EXPECT_EQ(records(), 2u);
+}
+
+TEST_F(Acq, BoundaryNeedsAValidPxdr) {
+  at(10, 5);
+  tick("$WIXDR,P,0.9986,B\r\n");
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+  EXPECT_EQ(records(), 0u);
+  EXPECT_EQ(t.app.acquisition.lastSlot, 99);
+  tick("$PXDR,0998.60;52684,+01.2,+03.5\r\n"); // malformed
+  EXPECT_EQ(records(), 0u);
+  tick(kPxdr);
+  EXPECT_EQ(records(), 1u);
+}
+
+TEST_F(Acq, NoRecordWithRecordingOffOrWithoutPressureButTheHistoryIsReloaded) {
+  t.app.settings.SAVE = 0;
+  at(10, 5);
+  t.windows.invalidated.clear();
+  tick(kPxdr);
+  EXPECT_EQ(records(), 0u);
+  EXPECT_EQ(t.app.acquisition.recordCounter, 0u);
+  EXPECT_EQ(t.app.acquisition.lastSlot, 1);
+  EXPECT_NE(std::find(t.windows.invalidated.begin(), t.windows.invalidated.end(), WindowId::Main),
+            t.windows.invalidated.end());
+
+  fakes::TestApp u;
+  u.app.settings.SAVE = 300;
+  u.app.settings.DATA = 1;
+  u.ports.add("COM2");
+  openSerialPort(u.app, 1);
+  u.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
+  u.ports.feed("COM2", "$PXDR,0000.00,52684,+01.2,+03.5\r\n");
+  acquisitionTick(u.app);
+  EXPECT_EQ(u.app.reading.valid, 1);
+  EXPECT_EQ(u.app.reading.pressure, 0);
+  EXPECT_EQ(u.dir.read("monitor.txt").size(), 0u);
+  EXPECT_EQ(u.app.acquisition.recordCounter, 0u);
+}
+
+TEST_F(Acq, CountersWrap) {
+  t.app.acquisition.recordCounter = 999999;
+  t.app.acquisition.sentenceCount = 999999;
+  at(10, 5);
+  tick(kPxdr);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u);
+  EXPECT_EQ(t.app.acquisition.recordCounter, 1u);
+  EXPECT_EQ(record(0).counter, 1u);
+}
+
+TEST_F(Acq, LiveTitlesInEveryLanguage) {
+  struct Case {
+    std::uint8_t lang;
+    const char* title;
+  } cases[] = {
+      {German, "Dureridarovidozi   1 10:03 (UTC)  998.6 hPa +1.2 hPa/Std +3.5 hPa/3Std "},
+      {English, "Air pressure monitor   1 10:03 (UTC)  998.6 hPa +1.2 hPa/hr +3.5 hPa/3hrs "},
+      {French, "Moniteur pression atmospherique   1 10:03 (UTC)  998.6 hPa +1.2 hPa/hr +3.5 hPa/3hr "},
+      {Dutch, "Duvozarezeroduva   1 UTC10:03  998.6 hPa +1.2 hPa/uur +3.5 hPa/3uur "},
+      {Italian, "Pressione atmosferica   1 UTC10:03  998.6 hPa +1.2 hPa/ora +3.5 hPa/3ore "},
+      {Spanish, "monitor pression atmosferica   1 UTC10:03  998.6 hPa +1.2 hPa/ora +3.5 hPa/3oras "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.lang));
+    t.app.settings.LANG = c.lang;
+    t.app.acquisition.sentenceCount = 0;
+    tick(kPxdr);
+    EXPECT_EQ(t.windows.titles[WindowId::Main], c.title);
+    EXPECT_EQ(t.windows.titles[WindowId::Values], "NMEA link   1");
+  }
+}
+
+TEST_F(Acq, VoltageAndTemperatureAppendices) {
+  tick("$WIXDR,U,12.6,V\r\n");
+  tick("$WIXDR,C,-3.2,C\r\n");
+  tick(kPxdr);
+  EXPECT_EQ(t.windows.titles[WindowId::Main],
+            "Air pressure monitor   3 10:03 (UTC)  998.6 hPa +1.2 hPa/hr +3.5 hPa/3hrs U: 12.6V Temp: -3.2 C ");
+  t.app.reading.temperature = -998;
+  t.app.reading.voltage = 0;
+  EXPECT_EQ(barographLiveTitle(t.app),
+            "Air pressure monitor   3 10:03 (UTC)  998.6 hPa +1.2 hPa/hr +3.5 hPa/3hrs Temp: -99.8 C ");
+}
+
+TEST_F(Acq, ConverterStatisticsFollowEveryLineWithAConverterValue) {
+  tick("$WIXDR,C,21.5,C\r\n");
+  EXPECT_EQ(t.app.converter.history[0], 0u) << "no converter value yet";
+  tick(kPxdr);
+  tick("$WIXDR,C,21.5,C\r\n"); // repeats the last value
+  EXPECT_EQ(t.app.converter.history[0], 52684u);
+  EXPECT_EQ(t.app.converter.history[1], 52684u);
+  EXPECT_EQ(t.app.converter.mean, 52684u);
+  EXPECT_EQ(t.app.converter.variation, 0u);
+}
+
+TEST_F(Acq, LineErrorsSkipOneTickAndKeepTheBytes) {
+  device->pendingErrors.framing = true;
+  EXPECT_EQ(tick(kPxdr), 1);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u);
+  EXPECT_EQ(tick(), 0);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+}
+
+TEST_F(Acq, ManyBytesWaitingAreReadAtMost512PerTickWithAWarning) {
+  std::string burst;
+  while (burst.size() < 600) {
+    burst += kPxdr;
+  }
+  feed(burst); // 611 bytes
+  tick();
+  EXPECT_EQ(device->bytes.size(), burst.size() - 512);
+  EXPECT_EQ(events(t), std::vector<int>{18});
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u) << "512 bytes do not end on a line feed";
+  tick();
+  EXPECT_EQ(device->bytes.size(), 0u);
+  EXPECT_EQ(events(t), std::vector<int>{18}) << "99 bytes: no warning";
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+}
+
+TEST_F(Acq, AFailedReadIsReportedAndStoresNothing) {
+  feed(kPxdr);
+  device->readFailures = 2;
+  tick();
+  EXPECT_EQ(events(t), (std::vector<int>{63, 63})) << "one event per failed read";
+  EXPECT_EQ(t.app.acquisition.fillCount, kPxdr.size() - 2) << "the tick still made its count of reads";
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u);
+  EXPECT_TRUE(t.app.serial.open) << "a failed read is no loss of the device";
+  tick();
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u) << "the bytes left waiting end the line later";
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+}
+
+TEST_F(Acq, NothingHappensWithoutAnOpenPort) {
+  closeSerialPort(t.app); // a print job holds the port
+  EXPECT_TRUE(t.app.serial.open);
+  EXPECT_EQ(tick(kPxdr), 1);
+  t.app.serial.open = false;
+  EXPECT_EQ(tick(), 1);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u);
+  EXPECT_TRUE(t.windows.calls.empty());
+  EXPECT_EQ(t.dir.read("monitor.err"), "");
+}
+
+TEST_F(Acq, OverlongLinesKeepTheirFirst1024BytesAndTheNextSentenceDecodes) {
+  feed(std::string(10000, 'A'));
+  for (int i = 0; i < 30; ++i) {
+    tick();
+    ASSERT_LE(t.app.acquisition.fillCount, 1024u);
+  }
+  EXPECT_EQ(t.app.acquisition.fillCount, 1024u);
+  tick("\n");
+  EXPECT_EQ(t.app.acquisition.fillCount, 0u);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  tick(kPxdr);
+  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+
+  // A long line that starts with a sentence is decoded from its first bytes.
+  feed("$PXDR,1010.00,52684,+01.2,+03.5," + std::string(5000, '9') + "\r\n");
+  while (!device->bytes.empty()) {
+    tick();
+  }
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 3u);
+  EXPECT_EQ(t.app.reading.pressure, 101000);
+}
+
+TEST_F(Acq, RandomBytesNeverCrashAndTheNextGoodSentenceDecodes) {
+  std::mt19937 random(4800);
+  for (int round = 0; round < 200; ++round) {
+    std::string junk;
+    const int size = static_cast<int>(random() % 700);
+    for (int i = 0; i < size; ++i) {
+      junk.push_back(static_cast<char>(random() % 256));
+    }
+    if (round % 3 == 0) {
+      junk += "\n";
+    }
+    tick(junk);
+    ASSERT_LE(t.app.acquisition.fillCount, 1024u);
+    const auto& r = t.app.reading;
+    ASSERT_GE(r.tendency1h, -999);
+    ASSERT_LE(r.tendency1h, 999);
+    ASSERT_LE(r.voltage, 999u);
+    ASSERT_GE(r.temperature, -999);
+    ASSERT_LE(r.temperature, 999);
+  }
+  tick("\n");
+  while (!device->bytes.empty()) {
+    tick();
+  }
+  tick(kPxdr);
+  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+  EXPECT_EQ(t.app.reading.adValue, 52684u);
+}
+
+TEST_F(Acq, NmeaModeRecordsSentencesStartingWithDollar) {
+  t.app.settings.DATA = 0;
+  const std::string rmc = "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*5C\r\n";
+  tick(rmc);
+  EXPECT_EQ(std::string(t.app.nmea[0].data()), rmc);
+  EXPECT_EQ(t.dir.read("nmea.txt"), rmc);
+  EXPECT_EQ(t.windows.titles[WindowId::Main], "1 NMEA - Datens\xE4tze ");
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u) << "KX counters stay";
+  EXPECT_EQ(t.app.acquisition.ticksSinceSentence, 1000u);
+
+  tick("!AIVDM,1,1,,A,13aG\r\n");
+  EXPECT_EQ(t.app.acquisition.nmeaCount, 1u) << "a line not starting with $ is dropped";
+  EXPECT_EQ(t.dir.read("nmea.txt"), rmc);
+
+  const std::string longLine = "$" + std::string(199, 'X') + "\r\n";
+  tick(longLine);
+  EXPECT_EQ(std::string(t.app.nmea[0].data()), longLine.substr(0, 126));
+  EXPECT_EQ(std::string(t.app.nmea[1].data()), rmc);
+  EXPECT_EQ(t.dir.read("nmea.txt"), rmc + longLine.substr(0, 126));
+  EXPECT_EQ(t.windows.titles[WindowId::Main], "2 NMEA - Datens\xE4tze ");
+}
+
+TEST_F(Acq, NmeaTableKeepsEightyTwoRows) {
+  t.app.settings.DATA = 0;
+  for (int i = 0; i < 100; ++i) {
+    tick("$GP" + std::to_string(i) + "\r\n");
+  }
+  EXPECT_EQ(std::string(t.app.nmea[0].data()), "$GP99\r\n");
+  EXPECT_EQ(std::string(t.app.nmea[81].data()), "$GP18\r\n");
+  EXPECT_EQ(t.app.nmea[82][0], '\0');
+}
+
+// The device vanishes (adapter unplugged): one event, then a quiet reopen every 5 s.
+TEST_F(Acq, AVanishedDeviceIsClosedReportedOnceAndReopenedQuietly) {
+  tick(kPxdr);
+  device->hungUp = true;
+  t.ports.present.erase("COM2"); // gone from the system as well
+  EXPECT_EQ(tick(), 1);
+  EXPECT_FALSE(t.app.serial.open);
+  EXPECT_FALSE(t.app.serial.device);
+  EXPECT_EQ(events(t), std::vector<int>{63});
+  const int opensAfterLoss = t.ports.opens["COM2"];
+
+  for (int i = 0; i < 24; ++i) { // 4.8 s of ticks
+    tick();
+    if (i % 5 == 4) {
+      t.clock.advanceSeconds(1);
+    }
+  }
+  EXPECT_EQ(t.ports.opens["COM2"], opensAfterLoss) << "no attempt before 5 s";
+  t.clock.advanceSeconds(1);
+  tick();
+  EXPECT_EQ(t.ports.opens["COM2"], opensAfterLoss + 1);
+  for (int i = 0; i < 100; ++i) { // 20 s of ticks: four more attempts
+    if (i % 5 == 0) {
+      t.clock.advanceSeconds(1);
+    }
+    tick();
+  }
+  EXPECT_EQ(t.ports.opens["COM2"], opensAfterLoss + 5);
+  EXPECT_EQ(events(t), std::vector<int>{63}) << "the attempts are quiet";
+  EXPECT_TRUE(t.windows.boxes.empty());
+
+  auto back = t.ports.add("COM2"); // plugged in again
+  t.clock.advanceSeconds(5);
+  tick();
+  EXPECT_TRUE(t.app.serial.open);
+  EXPECT_FALSE(t.app.serial.lost);
+  t.ports.feed("COM2", "$PXDR,1002.00,52684,+01.2,+03.5\r\n");
+  tick();
+  EXPECT_EQ(t.app.reading.pressure, 100200) << "recording resumes without the user";
+}
+
+TEST_F(Acq, ALineCutByTheLossIsNotGluedToTheNextOne) {
+  tick("$PXDR,0998.60,52684,+0");
+  device->hungUp = true;
+  tick();
+  device->hungUp = false;
+  t.clock.advanceSeconds(5);
+  tick();
+  ASSERT_TRUE(t.app.serial.open);
+  tick("$PXDR,1002.00,52684,+01.2,+03.5\r\n");
+  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_EQ(t.app.reading.pressure, 100200);
+}
+
+TEST_F(Acq, APortThatFailedItsFirstOpenIsNotRetried) {
+  fakes::TestApp u;
+  u.app.settings.COM = '3';
+  EXPECT_EQ(openSerialPort(u.app, 1), 0);
+  u.ports.add("COM3");
+  for (int i = 0; i < 50; ++i) {
+    acquisitionTick(u.app);
+    u.clock.advanceSeconds(1);
+  }
+  EXPECT_EQ(u.ports.opens["COM3"], 1);
+  EXPECT_FALSE(u.app.serial.open);
+}
+
+} // namespace
+} // namespace baromon

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "core/app/AppContext.h"
+#include "core/app/Startup.h"
+#include "core/config/Menus.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/QtFrontEnd.h"
+#include "platform/testing/FakeClock.h"
+#include "platform/testing/FakeSerialPorts.h"
+#include "platform/testing/TempDir.h"
+
+namespace baromon {
+namespace {
+
+using platform::WindowId;
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// A monitor on the Qt front end, with real files in a private directory.
+struct QtApp {
+  QtApp() {
+    application();
+    windows.modalBoxes = false;
+    windows.attach(app);
+  }
+  ~QtApp() { QCoreApplication::processEvents(); }
+  fakes::TempDir dir;
+  platform::PosixFileSystem files{dir.path()};
+  fakes::FakeClock clock;
+  fakes::FakeSerialPorts ports;
+  platform::GraphicsObjects graphics;
+  qt::QtWindows windows;
+  AppContext app{Platform{clock, files, windows, ports, graphics}};
+
+  QStringList menuTitles() {
+    QStringList titles;
+    for (QAction* a : windows.mainWindow()->menuBar()->actions()) {
+      titles << a->text();
+    }
+    return titles;
+  }
+  void settle() {
+    for (int i = 0; i < 5; ++i) {
+      QCoreApplication::processEvents();
+    }
+  }
+};
+
+TEST(QtFrontEnd, StartUpShowsTheMainWindowMenuScrollBarAndTimer) {
+  QtApp q;
+  q.ports.add("COM2");
+  ASSERT_EQ(startUp(q.app), 0);
+  q.settle();
+  qt::MainWindow* main = q.windows.mainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_TRUE(main->windowState() & Qt::WindowMaximized);
+  EXPECT_EQ(main->scrollBar()->minimum(), 0);
+  EXPECT_EQ(main->scrollBar()->maximum(), 100);
+  EXPECT_EQ(main->scrollBar()->value(), 100);
+  EXPECT_EQ(q.menuTitles(), (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "&Einstellungen", "&Hilfe"}));
+  QAction* check = q.windows.action(cmd::CheckLog);
+  ASSERT_NE(check, nullptr);
+  EXPECT_EQ(check->text(), QString::fromUtf8("Messdaten &pr\xC3\xBC" "fen"));
+  EXPECT_TRUE(q.windows.action(cmd::Step5)->isChecked());
+  EXPECT_FALSE(q.windows.action(cmd::LangDutch)->isEnabled());
+  EXPECT_FALSE(q.windows.action(cmd::Com3)->isEnabled());
+  EXPECT_FALSE(main->windowIcon().isNull());
+  EXPECT_EQ(shutDown(q.app, 0), 0);
+}
+
+TEST(QtFrontEnd, MenuCommandsArriveThroughTheQueueAndKeepTheMarks) {
+  QtApp q;
+  ASSERT_EQ(startUp(q.app), 0);
+  q.windows.shownBoxes.clear();
+  q.windows.action(cmd::ToggleT1)->trigger();
+  EXPECT_EQ(q.app.settings.T1, 1) << "not yet: commands are queued";
+  q.settle();
+  EXPECT_EQ(q.app.settings.T1, 0);
+  EXPECT_FALSE(q.windows.action(cmd::ToggleT1)->isChecked());
+
+  // A command that is no option must not leave a mark behind.
+  q.windows.action(cmd::Help)->trigger();
+  q.settle();
+  EXPECT_FALSE(q.windows.action(cmd::Help)->isChecked());
+  ASSERT_EQ(q.windows.shownBoxes.size(), 1u);
+
+  // The language command replaces the very menu that sent it.
+  q.windows.action(cmd::LangEnglish)->trigger();
+  q.settle();
+  EXPECT_EQ(q.menuTitles(), (QStringList{"&File", "&Edit", "&View", "&Setup", "&Help"}));
+  EXPECT_TRUE(q.windows.action(cmd::LangEnglish)->isChecked());
+  EXPECT_FALSE(q.windows.action(cmd::ToggleT1)->isChecked());
+  shutDown(q.app, 0);
+}
+
+TEST(QtFrontEnd, CorrectionPopupTakesTheEntry) {
+  QtApp q;
+  ASSERT_EQ(startUp(q.app), 0);
+  q.app.settings.HK = -250;
+  q.windows.action(cmd::Correction)->trigger();
+  q.settle();
+  auto* popup = qobject_cast<qt::ProgramWindow*>(q.windows.widget(WindowId::Correction));
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(popup->isVisible());
+  EXPECT_TRUE(popup->windowFlags() & Qt::FramelessWindowHint);
+  ASSERT_NE(popup->edit, nullptr);
+  EXPECT_EQ(popup->edit->maxLength(), 20);
+  EXPECT_EQ(popup->edit->text(), "-2.50");
+  popup->edit->setText("1,5");
+  popup->button->click();
+  q.settle();
+  EXPECT_EQ(q.app.settings.HK, 150);
+  EXPECT_EQ(q.windows.widget(WindowId::Correction), nullptr);
+  shutDown(q.app, 0);
+}
+
+TEST(QtFrontEnd, ScrollArrowsMoveTheThumbWhereTheProgramPutsIt) {
+  QtApp q;
+  std::string log;
+  for (int i = 0; i < 1000; ++i) {
+    char line[96];
+    std::snprintf(line, sizeof line,
+                  "%06d 01.12.2026 %02d:%02d 1013,25 hPa +00,5 hPa/hr -01,0 hPa/3h 00,2 hPa/h var 0\r\n", i + 1,
+                  (i / 12) % 24, (i % 12) * 5);
+    log += line;
+  }
+  q.dir.write("monitor.txt", log);
+  ASSERT_EQ(startUp(q.app), 0);
+  QScrollBar* bar = q.windows.mainWindow()->scrollBar();
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(q.app.view.scrollOffset, 73);
+  EXPECT_EQ(bar->value(), 93);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(bar->value(), 100);
+  bar->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(bar->value(), 100) << "only the arrows and the page clicks act";
+  shutDown(q.app, 0);
+}
+
+TEST(QtFrontEnd, PaintsTheBarogramAndEndsOnTheCloseBox) {
+  QtApp q;
+  ASSERT_EQ(startUp(q.app), 0);
+  q.settle();
+  QImage picture = q.windows.mainWindow()->area()->grab().toImage();
+  int dark = 0;
+  for (int y = 0; y < picture.height(); y += 2) {
+    for (int x = 0; x < picture.width(); x += 2) {
+      dark += qGray(picture.pixel(x, y)) < 128 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(dark, 50) << "frame and scale texts are drawn";
+  q.windows.mainWindow()->close();
+  EXPECT_TRUE(q.windows.quitRequested());
+  EXPECT_EQ(q.windows.exec(), 0);
+  EXPECT_EQ(shutDown(q.app, 0), 0);
+}
+
+} // namespace
+} // namespace baromon
