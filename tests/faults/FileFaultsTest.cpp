@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include "OtherProcess.h"
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
 #include "platform/testing/TestApp.h"
@@ -203,10 +205,12 @@ TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
 
 // --- The program killed while it records ---------------------------------------------
 
-// Kills a recording child at a hundred random instants; after each kill the log must
+// Kills a recording monitor at a hundred random instants; after each kill the log must
 // still be a whole number of valid records, none of those before the kill missing.
 TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
   TestApp t;
+  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.COM);
+  t.ports.add(port);
   std::mt19937 random(20261208);
   std::uniform_int_distribution<int> pause(0, 4000); // microseconds
   unsigned next = 1;
@@ -215,9 +219,15 @@ TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (unsigned n = next;; ++n) {
-        prepareRecord(t.app, n);
-        appendRecord(t.app);
+      // The whole recording path: a sentence, five minutes on, one acquisition cycle.
+      t.app.settings.DATA = 1;
+      t.app.settings.SAVE = 300;
+      t.app.acquisition.recordCounter = next;
+      openSerialPort(t.app, 0);
+      for (;;) {
+        t.ports.feed(port, "$PXDR,0998.60,52684,+01.2,+03.5\r\n");
+        t.clock.advanceSeconds(300);
+        acquisitionTick(t.app);
       }
     }
     ::usleep(static_cast<useconds_t>(pause(random)));
