@@ -105,6 +105,7 @@ int shutDown(AppContext& app, int quitCode) {
   saveSettings(app);
   windows.stopTimer();
   closeSerialPort(app);
+  app.printing.printer.reset();
   for (WindowId id : {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal,
                       WindowId::Correction}) {
     windows.destroyWindow(id);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/app/ChildWindows.h"
 #include "core/app/InfoTexts.h"
@@ -10,6 +11,7 @@
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
 #include "core/display/Panels.h"
+#include "core/print/PrintJobs.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/Store.h"
@@ -152,7 +154,8 @@ void paintWindow(AppContext& app, WindowId window, platform::Canvas& canvas) {
   case WindowId::Converter:
     paintConverterPanel(app, canvas);
     break;
-  case WindowId::Diurnal: // painted once the diurnal analysis lands
+  case WindowId::Diurnal:
+    paintDiurnalRhythm(app, canvas);
     break;
   case WindowId::Correction:
     paintCorrectionPrompt(app, canvas);
@@ -164,8 +167,13 @@ void onCommand(AppContext& app, WindowId from, int commandId) {
   Settings& s = app.settings;
   auto& windows = app.platform.windows;
   switch (commandId) {
-  case cmd::PrintNmeaTable: // printing joins when the print jobs land
+  case cmd::PrintNmeaTable:
+    choosePrinter(app);
+    printNmeaTable(app);
+    break;
   case cmd::PrintBarogram:
+    choosePrinter(app);
+    printBarogram(app);
     break;
   case cmd::Exit:
     if (from == WindowId::Main) {

@@ -6,6 +6,7 @@
 #include "core/app/AppContext.h"
 #include "core/config/Menus.h"
 #include "core/config/EventLog.h"
+#include "core/config/Menus.h"
 
 namespace baromon {
 

@@ -14,7 +14,8 @@ class SerialDevice;
 int openSerialPort(AppContext& app, int showErrors);
 // Sets 4800 Bd 8N1 without flow control, RTS on, DTR off; 1 on success.
 int configurePort(AppContext& app, platform::SerialDevice& device);
-// The port commands: takes the digit '1'..'8', closes the port and opens the new one with messages.
+// The port commands: takes the digit '1'..'8', closes the port, opens the new one with
+// messages and moves the port check mark.
 void changePort(AppContext& app, char digit);
 // Releases the device (print jobs, shutdown). The open flag stays as it is, so
 // the acquisition fails quietly until the port is opened again.

@@ -1,15 +1,31 @@
 #include "platform/qt/GuiRun.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <clocale>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/app/AppContext.h"
 #include "core/app/Startup.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtFrontEnd.h"
+#include "platform/qt/QtPrinters.h"
 
 namespace baromon::qt {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+extern "C" void onGuiStopSignal(int) {
+  const char byte = 1;
+  (void)!::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
 
 int runGui(int argc, char** argv, platform::SerialPorts& ports) {
   QApplication application(argc, argv);
@@ -22,8 +38,30 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports) {
   platform::PosixFileSystem files(".");
   platform::GraphicsObjects graphics;
   QtWindows windows;
+  QtPrinters printers(graphics); // the print dialog has no owner window
   AppContext app{Platform{clock, files, windows, ports, graphics}};
+  app.printing.printers = &printers;
   windows.attach(app);
+  QtPrinters printers(graphics);
+  app.printing.printers = &printers;
+
+  // SIGINT and SIGTERM end the run like the close box, so the settings are written.
+  QSocketNotifier* stopNotifier = nullptr;
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+    stopNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &windows);
+    QObject::connect(stopNotifier, &QSocketNotifier::activated, &windows, [&windows] {
+      char byte = 0;
+      while (::read(signalPipe[0], &byte, 1) > 0) {
+      }
+      windows.postQuit(0);
+    });
+    struct sigaction action {};
+    action.sa_handler = onGuiStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+  }
 
   const int started = startUp(app);
   if (started != 0) {

@@ -137,10 +137,15 @@ QtWindows::QtWindows() {
 
 QtWindows::~QtWindows() {
   timer_.stop();
+  // Deleting a window reports back to the map, so the map is emptied first.
+  std::vector<QPointer<QWidget>> left;
   for (auto& [id, w] : windows_) {
-    delete w.data();
+    left.push_back(w);
   }
   windows_.clear();
+  for (auto& w : left) {
+    delete w.data();
+  }
   // Windows destroyed with deleteLater while no loop ran any more.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

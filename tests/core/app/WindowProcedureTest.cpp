@@ -360,7 +360,7 @@ TEST_F(Procedure, PortCommandReopensAndMovesTheMark) {
 
 TEST_F(Procedure, PaintGoesToTheWindowsPainter) {
   // Each window's painter draws something of its own; the NMEA list draws the table rows.
-  for (auto id : {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Correction}) {
+  for (auto id : {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal, WindowId::Correction}) {
     fakes::RecordingCanvas canvas(t.graphics, {550, 450});
     paintWindow(app, id, canvas);
     EXPECT_FALSE(canvas.ops.empty()) << static_cast<int>(id);

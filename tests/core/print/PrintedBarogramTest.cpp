@@ -311,29 +311,6 @@ TEST(PrintedBarogram, EmptyHistoryDrawsTheFrameOnly) {
   EXPECT_EQ(p.canvas->texts().size(), 1u + 11u + 21u);
 }
 
-// Titles by language and orientation.
-TEST(PrintedBarogram, TitleDependsOnLanguageAndOrientation) {
-  struct Case {
-    int language;
-    const char* landscape;
-    const char* portrait;
-  } cases[] = {
-      {baromon::German, "Luftdruck Messdaten", "Luftdruck Messdaten"},
-      {baromon::French, "Pression atmospherique", "Pression atmospherique"},
-      {baromon::Dutch, "Air pressure data", "Pression atmospherique"},
-      {baromon::Italian, "dati pressione atmosferica", "Pressione atmosferica"},
-      {baromon::Spanish, "Air pressure data", "Pression atmospherique"},
-  };
-  for (const auto& c : cases) {
-    for (bool landscape : {true, false}) {
-      Page p(landscape ? 6600 : 4800, landscape ? 4800 : 6600);
-      p.t.app.settings.LANG = static_cast<std::uint8_t>(c.language);
-      p.draw();
-      EXPECT_NE(p.text(landscape ? c.landscape : c.portrait), nullptr) << c.language << " " << landscape;
-    }
-  }
-}
-
 // A pen that could not be made: the fatal error of the step, and the page goes on.
 TEST(PrintedBarogram, MissingPensAreFatalButDrawingGoesOn) {
   struct Case {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config/Menus.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "platform/testing/TestApp.h"
@@ -105,6 +106,18 @@ TEST(ChangePort, StoresTheDigitAndOpensWithMessages) {
   t.ports.add("COM3");
   changePort(t.app, '3');
   EXPECT_TRUE(t.app.serial.open);
+}
+
+TEST(ChangePort, MovesThePortCheckMark) {
+  fakes::TestApp t;
+  t.app.settings.LANG = English;
+  buildMenuBar(t.app);
+  changePort(t.app, '5'); // absent: the choice is kept and checked all the same
+  for (std::size_t n = 0; n < kPortCommands.size(); ++n) {
+    const auto* item = t.windows.menuBar.find(kPortCommands[n]);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->checked, n == 4) << "COM" << n + 1;
+  }
 }
 
 // A file system whose free space the test chooses.

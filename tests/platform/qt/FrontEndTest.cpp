@@ -23,18 +23,15 @@ namespace {
 
 using platform::WindowId;
 
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+// The test program's environment makes the one application object.
+void requireApplication() {
+  ASSERT_NE(QCoreApplication::instance(), nullptr);
 }
 
 // A monitor on the Qt front end, with real files in a private directory.
 struct QtApp {
   QtApp() {
-    application();
+    requireApplication();
     windows.modalBoxes = false;
     windows.attach(app);
   }

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPrinter>
 #include <memory>
+#include <sstream>
 
 #include "platform/qt/CanvasOutput.h"
 #include "platform/qt/QtCanvas.h"
@@ -243,4 +244,39 @@ TEST(QtCanvas, VectorModeOnA600DpiPrinterPage) {
   }
   painter.end();
   EXPECT_GT(QFile(QString::fromStdString(dir.file("page.pdf"))).size(), 500);
+}
+
+// Lines from (20, 20) whose exact course passes midway between pixels, with the
+// pixels a reference drawing layer lit for them (offsets from the start).
+TEST(QtCanvas, MidwayStepsMatchTheReferenceInEveryOctant) {
+  struct Case {
+    int dx, dy;
+    const char* pixels;
+  } cases[] = {
+      {6, 3, "0,0 1,0 2,1 3,1 4,2 5,2"},          {-6, -3, "0,0 -1,-1 -2,-1 -3,-2 -4,-2 -5,-3"},
+      {3, 6, "0,0 0,1 1,2 1,3 2,4 2,5"},          {-3, -6, "0,0 -1,-1 -1,-2 -2,-3 -2,-4 -3,-5"},
+      {-6, 3, "0,0 -1,0 -2,1 -3,1 -4,2 -5,2"},    {6, -3, "0,0 1,-1 2,-1 3,-2 4,-2 5,-3"},
+      {-3, 6, "0,0 -1,1 -1,2 -2,3 -2,4 -3,5"},    {3, -6, "0,0 0,-1 1,-2 1,-3 2,-4 2,-5"},
+      {4, -2, "0,0 1,-1 2,-1 3,-2"},              {-2, 4, "0,0 -1,1 -1,2 -2,3"},
+      {5, 5, "0,0 1,1 2,2 3,3 4,4"},              {7, -1, "0,0 1,0 2,0 3,0 4,-1 5,-1 6,-1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
+    Painted p;
+    {
+      QtCanvas canvas(p.objects, p.image);
+      canvas.moveTo(20, 15);
+      canvas.lineTo(20 + c.dx, 15 + c.dy);
+    }
+    std::string lit;
+    std::istringstream expected(c.pixels);
+    int count = 0;
+    for (std::string xy; expected >> xy; ++count) {
+      const auto comma = xy.find(',');
+      const int x = 20 + std::stoi(xy.substr(0, comma));
+      const int y = 15 + std::stoi(xy.substr(comma + 1));
+      EXPECT_EQ(p.image.pixel(x, y), kBlack) << xy;
+    }
+    EXPECT_EQ(countColour(p.image, kBlack), count);
+  }
 }
