@@ -42,8 +42,6 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports) {
   AppContext app{Platform{clock, files, windows, ports, graphics}};
   app.printing.printers = &printers;
   windows.attach(app);
-  QtPrinters printers(graphics);
-  app.printing.printers = &printers;
 
   // SIGINT and SIGTERM end the run like the close box, so the settings are written.
   QSocketNotifier* stopNotifier = nullptr;
