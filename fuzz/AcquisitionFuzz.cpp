@@ -8,6 +8,8 @@
 #include "FuzzCheck.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
+#include "core/store/LogRecord.h"
+#include "core/store/Store.h"
 #include "platform/testing/TestApp.h"
 
 using namespace baromon;
@@ -62,6 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     acquisitionTick(t.app);
     checkInvariants(t.app);
   }
+
+  // What was recorded is whole records, and sentences only, each in its own mode.
+  const std::string log = t.dir.read(kLogFileName);
+  FUZZ_CHECK(log.size() % kLogRecordSize == 0);
+  for (std::size_t r = 0; r < log.size(); r += kLogRecordSize) {
+    FUZZ_CHECK(log[r + kLogRecordSize - 2] == '\r' && log[r + kLogRecordSize - 1] == '\n');
+  }
+  const std::string sentences = t.dir.read(kNmeaFileName);
+  FUZZ_CHECK(sentences.empty() || sentences[0] == '$');
+  FUZZ_CHECK(t.app.settings.DATA == 0 || sentences.empty());
+  FUZZ_CHECK(t.app.settings.DATA == 1 || log.empty());
 
   const std::string clean = "\n$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
   t.app.settings.DATA = 1;

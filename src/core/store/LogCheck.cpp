@@ -107,6 +107,15 @@ std::optional<std::size_t> readFully(File& file, char* buffer, std::size_t count
   return got;
 }
 
+// A record the check can keep: on the grid (ends in CR LF), valid, and one that
+// writes back as it reads. The reader puts no lower bound on the year, so a
+// non-digit there can decode to a negative year that no record can hold; written
+// back it would become a record that is itself invalid.
+bool isWholeRecord(LastDecodedRecord& decoded, const char* bytes) {
+  return bytes[kLogRecordSize - 2] == '\r' && bytes[kLogRecordSize - 1] == '\n' &&
+         parseLogRecord(decoded, 1, bytes) == 1 && decoded.sample.year >= 0;
+}
+
 // How far to move on from an invalid record. Normally one record; but a
 // fragment left by an interrupted write shifts every later record off the
 // 80-byte grid, and stepping on blindly would then drop the whole rest of the
@@ -115,9 +124,7 @@ std::optional<std::size_t> readFully(File& file, char* buffer, std::size_t count
 std::size_t resynchronise(const char* bytes, std::size_t available) {
   LastDecodedRecord probe;
   for (std::size_t offset = 1; offset <= kLogRecordSize && offset + kLogRecordSize <= available; ++offset) {
-    const char* candidate = bytes + offset;
-    if (candidate[kLogRecordSize - 2] == '\r' && candidate[kLogRecordSize - 1] == '\n' &&
-        parseLogRecord(probe, 1, candidate) == 1) {
+    if (isWholeRecord(probe, bytes + offset)) {
       return offset;
     }
   }
@@ -198,8 +205,7 @@ Pass checkAndSwap(AppContext& app) {
     const char* bytes = block.data() + at;
     // Without its CR LF the window is off the record grid, however well its
     // fields happen to decode.
-    const bool aligned = bytes[kLogRecordSize - 2] == '\r' && bytes[kLogRecordSize - 1] == '\n';
-    if (!aligned || parseLogRecord(app.lastDecodedRecord, 1, bytes) != 1) {
+    if (!isWholeRecord(app.lastDecodedRecord, bytes)) {
       ++errors;
       at += resynchronise(bytes, held - at);
       continue;

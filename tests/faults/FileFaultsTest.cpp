@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "OtherProcess.h"
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
+#include "core/store/LogRecord.h"
+#include "core/store/Store.h"
+#include "platform/testing/TestApp.h"
+
+namespace baromon {
+namespace {
+
+using fakes::TestApp;
+
+// Readies the reading a record is built from: record n at n * 5 minutes after 1 March 2026.
+void prepareRecord(AppContext& app, unsigned n) {
+  app.settings.DATA = 1;
+  app.acquisition.recordCounter = n;
+  const unsigned minutes = 5 * n;
+  app.reading.utcTime.year = 2026;
+  app.reading.utcTime.month = 3;
+  app.reading.utcTime.day = 1 + static_cast<int>(minutes / 1440 % 28);
+  app.reading.utcTime.hour = static_cast<int>(minutes / 60 % 24);
+  app.reading.utcTime.minute = static_cast<int>(minutes % 60);
+  app.reading.pressure = 100000 + static_cast<std::int32_t>(n % 5000);
+}
+
+std::string recordFor(unsigned n) {
+  TestApp scratch;
+  prepareRecord(scratch.app, n);
+  appendRecord(scratch.app);
+  return scratch.dir.read(kLogFileName);
+}
+
+// A log is sound when it is a whole number of records, each valid and ending in CR LF.
+::testing::AssertionResult wholeValidRecords(const std::string& log) {
+  if (log.size() % kLogRecordSize != 0) {
+    return ::testing::AssertionFailure() << log.size() << " bytes is not a whole number of records";
+  }
+  for (std::size_t at = 0; at < log.size(); at += kLogRecordSize) {
+    LastDecodedRecord d;
+    if (log.compare(at + kLogRecordSize - 2, 2, "\r\n") != 0 || parseLogRecord(d, 1, log.data() + at) != 1) {
+      return ::testing::AssertionFailure() << "record " << at / kLogRecordSize << " is damaged";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+bool hasEvent(const std::string& protocol, int code) {
+  return protocol.find("event # " + std::to_string(code) + " ") != std::string::npos;
+}
+
+// --- The disk filling up under the log ---------------------------------------------
+
+TEST(DiskFull, AppendToAFullDeviceReportsTheEventAndTheNextRecordIsWhole) {
+  TestApp t;
+  std::string log;
+  for (unsigned n = 1; n <= 3; ++n) {
+    prepareRecord(t.app, n);
+    appendRecord(t.app);
+    log += recordFor(n);
+  }
+  ASSERT_EQ(t.dir.read(kLogFileName), log);
+
+  // The log's name now leads to a device that refuses every byte.
+  ASSERT_EQ(::rename(t.dir.file(kLogFileName).c_str(), t.dir.file("kept.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/full", t.dir.file(kLogFileName).c_str()), 0);
+  prepareRecord(t.app, 4);
+  appendRecord(t.app);
+  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21));
+
+  // Space again: the records from before are all there and the next one lands whole.
+  ASSERT_EQ(::unlink(t.dir.file(kLogFileName).c_str()), 0);
+  ASSERT_EQ(::rename(t.dir.file("kept.txt").c_str(), t.dir.file(kLogFileName).c_str()), 0);
+  prepareRecord(t.app, 5);
+  appendRecord(t.app);
+  EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(5));
+}
+
+// A disk that fills in the middle of a record takes part of it: the fragment must not
+// stay, or every later record would be off the 80-byte grid.
+TEST(DiskFull, ARecordCutShortByTheDiskFillingIsTakenBackWhole) {
+  TestApp t;
+  std::string log;
+  for (unsigned n = 1; n <= 3; ++n) {
+    prepareRecord(t.app, n);
+    appendRecord(t.app);
+    log += recordFor(n);
+  }
+  const std::string expected = log + recordFor(5);
+
+  // The child process may grow no file past the log's size and half a record; the
+  // kernel then takes 40 bytes of the next record and refuses the rest.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit full{static_cast<rlim_t>(log.size() + kLogRecordSize / 2), limit.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    t.app.settings.ERR = 0; // the protocol would hit the same limit; its event has its own test
+    prepareRecord(t.app, 4);
+    appendRecord(t.app);
+    const bool cut = t.dir.read(kLogFileName) == log;
+    ::_exit(cut ? 0 : 3);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the fragment of the cut record stayed in the log";
+
+  // The parent has no limit: the record after the fault follows the whole ones.
+  prepareRecord(t.app, 5);
+  appendRecord(t.app);
+  EXPECT_EQ(t.dir.read(kLogFileName), expected);
+}
+
+TEST(DiskFull, TheEventOfACutRecordIsReported) {
+  TestApp t;
+  prepareRecord(t.app, 1);
+  appendRecord(t.app);
+  const std::string log = t.dir.read(kLogFileName);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    // Room for the protocol line, not for a second record.
+    const rlimit full{static_cast<rlim_t>(log.size() + kLogRecordSize / 2), limit.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    prepareRecord(t.app, 2);
+    appendRecord(t.app);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(t.dir.read(kLogFileName), log);
+  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21));
+}
+
+// --- Files another program holds ----------------------------------------------------
+
+TEST(HeldFiles, ALogHeldByAnotherProcessLosesTheRecordNotTheLog) {
+  TestApp t;
+  prepareRecord(t.app, 1);
+  appendRecord(t.app);
+  const std::string log = t.dir.read(kLogFileName);
+  {
+    faults::HeldByOtherProcess other(t.dir.file(kLogFileName));
+    ASSERT_TRUE(other.held());
+    const auto start = std::chrono::steady_clock::now();
+
+    prepareRecord(t.app, 2);
+    appendRecord(t.app);
+    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13)) << "the lost record goes unreported";
+
+    t.app.history[0].day = 7;
+    EXPECT_EQ(loadHistory(t.app), 0);
+    EXPECT_EQ(t.app.history[0].day, 0) << "a history from before the failed load is still shown";
+
+    const LogCheckOutcome check = runLogCheck(t.app);
+    EXPECT_EQ(check.status, LogCheckOutcome::Status::Failed);
+    EXPECT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_FALSE(t.app.acquisition.acquisitionPaused);
+    EXPECT_FALSE(t.dir.exists(kCheckBackupFileName));
+
+    // Every one of these gave up at once rather than waiting for the lock.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  }
+  EXPECT_EQ(t.dir.read(kLogFileName), log);
+  prepareRecord(t.app, 3);
+  appendRecord(t.app);
+  EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(3));
+}
+
+TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
+  TestApp t;
+  t.app.settings.DATA = 0;
+  std::strcpy(t.app.nmea[0].data(), "$PGRMZ,1013,f,3*1F\r\n");
+  appendNmeaSentence(t.app);
+  const std::string sentences = t.dir.read(kNmeaFileName);
+  ASSERT_EQ(sentences, "$PGRMZ,1013,f,3*1F\r\n");
+  {
+    faults::HeldByOtherProcess other(t.dir.file(kNmeaFileName));
+    ASSERT_TRUE(other.held());
+    appendNmeaSentence(t.app);
+    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13));
+  }
+  EXPECT_EQ(t.dir.read(kNmeaFileName), sentences);
+  appendNmeaSentence(t.app);
+  EXPECT_EQ(t.dir.read(kNmeaFileName), sentences + sentences);
+}
+
+// --- The program killed while it records ---------------------------------------------
+
+// Kills a recording monitor at a hundred random instants; after each kill the log must
+// still be a whole number of valid records, none of those before the kill missing.
+TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
+  TestApp t;
+  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.COM);
+  t.ports.add(port);
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<int> pause(0, 4000); // microseconds
+  unsigned next = 1;
+  std::size_t before = 0;
+  for (int round = 0; round < 100; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // The whole recording path: a sentence, five minutes on, one acquisition cycle.
+      t.app.settings.DATA = 1;
+      t.app.settings.SAVE = 300;
+      t.app.acquisition.recordCounter = next;
+      openSerialPort(t.app, 0);
+      for (;;) {
+        t.ports.feed(port, "$PXDR,0998.60,52684,+01.2,+03.5\r\n");
+        t.clock.advanceSeconds(300);
+        acquisitionTick(t.app);
+      }
+    }
+    ::usleep(static_cast<useconds_t>(pause(random)));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const std::string log = t.dir.read(kLogFileName);
+    ASSERT_TRUE(wholeValidRecords(log)) << "after kill " << round;
+    ASSERT_GE(log.size(), before) << "records vanished in kill " << round;
+    before = log.size();
+    next += 1000;
+  }
+  EXPECT_GT(before, 0u);
+  EXPECT_FALSE(t.dir.exists("monitor.err")) << t.dir.read("monitor.err");
+}
+
+} // namespace
+} // namespace baromon
