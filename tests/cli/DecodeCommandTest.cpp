@@ -2,10 +2,6 @@
 
 #include <cstdio>
 #include <string>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "ProgramRun.h"
 #include "platform/testing/TempDir.h"
@@ -52,25 +48,15 @@ TEST(DecodeCommand, RefusesBadArguments) {
 }
 
 TEST(DecodeCommand, ADeviceThatHangsUpEndsTheInputWithoutAnError) {
-  int master = -1, slave = -1;
-  char name[256] = {};
-  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-  // The decoder must not inherit our end, or closing it would not hang the terminal up.
-  ::fcntl(master, F_SETFD, FD_CLOEXEC);
-  ::fcntl(slave, F_SETFD, FD_CLOEXEC);
-  termios tio{};
-  ASSERT_EQ(::tcgetattr(slave, &tio), 0);
-  ::cfmakeraw(&tio);
-  ASSERT_EQ(::tcsetattr(slave, TCSANOW, &tio), 0);
-  const std::string line = "$PXDR,0998.60,52684,+01.2,+03.5\r\n";
-  ASSERT_EQ(::write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode < " + name + "; echo rc=$?").c_str(), "r");
+  baromon::clitest::RawTerminal device;
+  ASSERT_TRUE(device.ok());
+  ASSERT_TRUE(device.send("$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
+  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode < " + device.name() + "; echo rc=$?").c_str(), "r");
   ASSERT_NE(decode, nullptr);
   char first[256] = {};
   ASSERT_NE(std::fgets(first, sizeof first, decode), nullptr);
   EXPECT_STREQ(first, "1\t99860\t52684\t12\t35\t-999\t0\n");
-  ::close(slave);
-  ::close(master); // the device goes away
+  device.hangUp();
   char rest[256] = {};
   ASSERT_NE(std::fgets(rest, sizeof rest, decode), nullptr);
   EXPECT_STREQ(rest, "rc=0\n");

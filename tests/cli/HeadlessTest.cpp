@@ -3,7 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <pty.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -11,6 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "ProgramRun.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
@@ -88,23 +88,15 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
 }
 
 TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
-  int master = -1, slave = -1;
-  char name[256] = {};
-  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-  ::fcntl(master, F_SETFD, FD_CLOEXEC);
-  ::fcntl(slave, F_SETFD, FD_CLOEXEC);
-  termios tio{};
-  ASSERT_EQ(::tcgetattr(slave, &tio), 0);
-  ::cfmakeraw(&tio); // no line-end translation before the monitor sets the port up
-  ASSERT_EQ(::tcsetattr(slave, TCSANOW, &tio), 0);
-
+  baromon::clitest::RawTerminal device;
+  ASSERT_TRUE(device.ok());
   HeadlessRun run;
-  run.start(name);
+  run.start(device.name());
   // The monitor sets the port to 4800 Bd once it has started up (signals handled by then).
   bool configured = false;
   for (int i = 0; i < 1000 && !configured; ++i) {
     termios now{};
-    configured = ::tcgetattr(slave, &now) == 0 && ::cfgetispeed(&now) == B4800;
+    configured = ::tcgetattr(device.slave(), &now) == 0 && ::cfgetispeed(&now) == B4800;
     if (!configured) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -122,23 +114,21 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
   };
   for (const char* line : lines) {
     const std::string text(line);
-    ASSERT_EQ(::write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ASSERT_TRUE(device.send(text));
     // The bytes reach the terminal's input queue a moment after the write; then the
     // monitor empties it on its next tick.
     int waiting = 0;
     for (int i = 0; i < 10 && waiting == 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      ASSERT_EQ(::ioctl(slave, FIONREAD, &waiting), 0);
+      ASSERT_EQ(::ioctl(device.slave(), FIONREAD, &waiting), 0);
     }
     for (int i = 0; i < 1000 && waiting > 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      ASSERT_EQ(::ioctl(slave, FIONREAD, &waiting), 0);
+      ASSERT_EQ(::ioctl(device.slave(), FIONREAD, &waiting), 0);
     }
     ASSERT_EQ(waiting, 0) << "the monitor did not read " << text;
   }
   EXPECT_EQ(run.stop(SIGTERM), 0);
-  ::close(slave);
-  ::close(master);
   const std::string err = run.dir.read("stderr.txt");
   EXPECT_NE(err.find("baromon: 6 lines received, 3 valid sentences\n"), std::string::npos) << err;
 }
