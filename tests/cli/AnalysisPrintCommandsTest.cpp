@@ -1,45 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 #include "../core/analysis/LogFixture.h"
+#include "ProgramRun.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
 
+using baromon::clitest::Outcome;
+using baromon::clitest::runBaromonIn;
+using baromon::clitest::runShellIn;
 using baromon::fakes::TempDir;
 using baromon::testlog::LogBuilder;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
-
-// Runs `command` in `dir` with standard output captured (and standard error too when asked).
-Outcome shell(const TempDir& dir, const std::string& command, bool withErrors = false) {
-  const std::string line = "cd '" + dir.path() + "' && " + command + (withErrors ? " 2>&1" : " 2>/dev/null");
-  Outcome run;
-  FILE* pipe = ::popen(line.c_str(), "r");
-  if (!pipe) {
-    return run;
-  }
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    run.out.append(buffer, n);
-  }
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-Outcome baromon(const TempDir& dir, const std::string& args) {
-  return shell(dir, "'" BAROMON_EXE "' " + args);
-}
 
 LogBuilder twoDays() {
   LogBuilder log;
@@ -73,7 +48,7 @@ Greys readPgm(const std::string& path) {
 
 // The page through pdftoppm at 40 dpi.
 Greys pageImage(const TempDir& dir, const std::string& pdf) {
-  Outcome r = shell(dir, "pdftoppm -r 40 -gray -singlefile '" + pdf + "' page");
+  Outcome r = runShellIn(dir, "pdftoppm -r 40 -gray -singlefile '" + pdf + "' page");
   EXPECT_EQ(r.status, 0) << "pdftoppm (poppler-utils) must be installed";
   return readPgm(dir.file("page.pgm"));
 }
@@ -81,13 +56,13 @@ Greys pageImage(const TempDir& dir, const std::string& pdf) {
 TEST(DiurnalCommand, PrintsTheWindowsTwoLines) {
   TempDir dir;
   twoDays().writeTo(dir);
-  Outcome r = baromon(dir, "diurnal");
+  Outcome r = runBaromonIn(dir, "diurnal");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "576 records of 2 days analyzed (mean 1014.00 hPa)\n"
                    "linear regression analysis: 12hr (UTC) phase angle   0 degrees\n");
 
   TempDir empty;
-  r = baromon(empty, "diurnal");
+  r = runBaromonIn(empty, "diurnal");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "insufficient data (one complete day needed)\n"
                    "linear regression analysis: 12hr (UTC) phase angle   0 degrees\n");
@@ -97,7 +72,7 @@ TEST(DiurnalCommand, PrintsTheWindowsTwoLines) {
 TEST(DiurnalCommand, PaintsTheClientAreaIntoAPicture) {
   TempDir dir;
   twoDays().writeTo(dir);
-  ASSERT_EQ(baromon(dir, "diurnal mean-day.png --size 300x200").status, 0);
+  ASSERT_EQ(runBaromonIn(dir, "diurnal mean-day.png --size 300x200").status, 0);
   std::string png = dir.read("mean-day.png");
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
@@ -116,9 +91,9 @@ TEST(DiurnalCommand, PaintsTheClientAreaIntoAPicture) {
              {"two pictures", "diurnal a.png b.png"},
              {"unknown option", "diurnal --colour"}};
   for (const auto& c : bad) {
-    EXPECT_EQ(baromon(dir, c.args).status, 2) << c.legend;
+    EXPECT_EQ(runBaromonIn(dir, c.args).status, 2) << c.legend;
   }
-  EXPECT_EQ(baromon(dir, "diurnal a.bmp").status, 1) << "unknown picture type";
+  EXPECT_EQ(runBaromonIn(dir, "diurnal a.bmp").status, 1) << "unknown picture type";
 }
 
 // The barogram page in both orientations and the NMEA page, looked at through pdftoppm.
@@ -136,7 +111,7 @@ TEST(PrintCommand, WritesOnePageThatIsNotEmpty) {
       {"NMEA table: only its heading outside a running monitor", "print page.pdf --nmea", false, 5},
   };
   for (const auto& c : cases) {
-    Outcome r = baromon(dir, c.args);
+    Outcome r = runBaromonIn(dir, c.args);
     ASSERT_EQ(r.status, 0) << c.legend;
     Greys page = pageImage(dir, "page.pdf");
     // 8 x 11 inches at 40 dpi, turned for the landscape page.
@@ -144,14 +119,14 @@ TEST(PrintCommand, WritesOnePageThatIsNotEmpty) {
     EXPECT_EQ(page.height, c.wide ? 320 : 440) << c.legend;
     EXPECT_GT(page.dark, c.minimumDark) << c.legend;
   }
-  EXPECT_EQ(baromon(dir, "print page.txt").status, 2);
-  EXPECT_EQ(baromon(dir, "print page.pdf --page 4800").status, 2);
+  EXPECT_EQ(runBaromonIn(dir, "print page.txt").status, 2);
+  EXPECT_EQ(runBaromonIn(dir, "print page.pdf --page 4800").status, 2);
 }
 
 // A page the PDF cannot be written for is the job's failure, told as such.
 TEST(PrintCommand, UnwritablePdfFailsWithThePrintingBox) {
   TempDir dir;
-  Outcome r = shell(dir, "'" BAROMON_EXE "' print no-such-dir/page.pdf", true);
+  Outcome r = runBaromonIn(dir, "print no-such-dir/page.pdf", true);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Fehler beim Drucken"), std::string::npos) << r.out;
 }

@@ -2,36 +2,14 @@
 
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
+#include "ProgramRun.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-};
-
-Outcome run(const std::string& command) {
-  Outcome r{-1, {}};
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    return r;
-  }
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    r.out.append(buffer, n);
-  }
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using baromon::clitest::Outcome;
+using baromon::clitest::runCommand;
 
 TEST(DecodeCommand, PrintsTheReadingAfterEachLineWithStateCarriedOver) {
   baromon::fakes::TempDir dir;
@@ -42,7 +20,7 @@ TEST(DecodeCommand, PrintsTheReadingAfterEachLineWithStateCarriedOver) {
                           "$WIXDR,P,1.0132,B\r\n"
                           "$pXDR,0998.60,52684,+01.2,+03.5\r\n"
                           "$PXDR,1001.00,52700,-12.5,+00.0"); // no line feed at the end
-  const Outcome r = run(std::string(BAROMON_EXE) + " decode --hk -250 " + dir.file("device.txt"));
+  const Outcome r = runCommand(std::string(BAROMON_EXE) + " decode --hk -250 " + dir.file("device.txt"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "1\t99610\t52684\t12\t35\t-999\t0\n"
                    "0\t99610\t52684\t12\t35\t-32\t0\n"
@@ -56,39 +34,29 @@ TEST(DecodeCommand, PrintsTheReadingAfterEachLineWithStateCarriedOver) {
 TEST(DecodeCommand, ReadsStandardInputAndKeepsTheFirst1024BytesOfALine) {
   baromon::fakes::TempDir dir;
   dir.write("long.txt", std::string(10000, 'x') + "\n$PXDR,1013.25,00001,+00.0,+00.0\r\n");
-  const Outcome r = run(std::string(BAROMON_EXE) + " decode < " + dir.file("long.txt"));
+  const Outcome r = runCommand(std::string(BAROMON_EXE) + " decode < " + dir.file("long.txt"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "0\t0\t0\t0\t0\t-999\t0\n1\t101325\t1\t0\t0\t-999\t0\n");
 }
 
 TEST(DecodeCommand, RefusesBadArguments) {
-  EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode --hk 100000 /dev/null 2>/dev/null").status, 2);
-  EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode --hk abc /dev/null 2>/dev/null").status, 2);
-  EXPECT_EQ(run(std::string(BAROMON_EXE) + " decode /nonexistent/file 2>/dev/null").status, 1);
-  EXPECT_EQ(run(std::string(BAROMON_EXE) + " --port 9=/dev/x decode /dev/null 2>/dev/null").status, 2);
-  EXPECT_EQ(run(std::string(BAROMON_EXE) + " --port 2=/dev/ttyUSB0 decode /dev/null").status, 0);
+  EXPECT_EQ(runCommand(std::string(BAROMON_EXE) + " decode --hk 100000 /dev/null 2>/dev/null").status, 2);
+  EXPECT_EQ(runCommand(std::string(BAROMON_EXE) + " decode --hk abc /dev/null 2>/dev/null").status, 2);
+  EXPECT_EQ(runCommand(std::string(BAROMON_EXE) + " decode /nonexistent/file 2>/dev/null").status, 1);
+  EXPECT_EQ(runCommand(std::string(BAROMON_EXE) + " --port 9=/dev/x decode /dev/null 2>/dev/null").status, 2);
+  EXPECT_EQ(runCommand(std::string(BAROMON_EXE) + " --port 2=/dev/ttyUSB0 decode /dev/null").status, 0);
 }
 
 TEST(DecodeCommand, ADeviceThatHangsUpEndsTheInputWithoutAnError) {
-  int master = -1, slave = -1;
-  char name[256] = {};
-  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-  // The decoder must not inherit our end, or closing it would not hang the terminal up.
-  ::fcntl(master, F_SETFD, FD_CLOEXEC);
-  ::fcntl(slave, F_SETFD, FD_CLOEXEC);
-  termios tio{};
-  ASSERT_EQ(::tcgetattr(slave, &tio), 0);
-  ::cfmakeraw(&tio);
-  ASSERT_EQ(::tcsetattr(slave, TCSANOW, &tio), 0);
-  const std::string line = "$PXDR,0998.60,52684,+01.2,+03.5\r\n";
-  ASSERT_EQ(::write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode < " + name + "; echo rc=$?").c_str(), "r");
+  baromon::clitest::RawTerminal device;
+  ASSERT_TRUE(device.ok());
+  ASSERT_TRUE(device.send("$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
+  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode < " + device.name() + "; echo rc=$?").c_str(), "r");
   ASSERT_NE(decode, nullptr);
   char first[256] = {};
   ASSERT_NE(std::fgets(first, sizeof first, decode), nullptr);
   EXPECT_STREQ(first, "1\t99860\t52684\t12\t35\t-999\t0\n");
-  ::close(slave);
-  ::close(master); // the device goes away
+  device.hangUp();
   char rest[256] = {};
   ASSERT_NE(std::fgets(rest, sizeof rest, decode), nullptr);
   EXPECT_STREQ(rest, "rc=0\n");

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "../core/store/LogBuilder.h"
+#include "ProgramRun.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
@@ -15,10 +15,7 @@ namespace {
 using baromon::fakes::TempDir;
 
 int renderIn(const TempDir& dir, const std::string& args) {
-  const std::string command =
-      "cd '" + dir.path() + "' && QT_QPA_PLATFORM=offscreen '" BAROMON_EXE "' render " + args + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return baromon::clitest::runShellIn(dir, "QT_QPA_PLATFORM=offscreen '" BAROMON_EXE "' render " + args).status;
 }
 
 std::string contents(const std::string& path) {

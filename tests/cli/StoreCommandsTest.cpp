@@ -1,39 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include "../core/store/LogBuilder.h"
+#include "ProgramRun.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
 
+using baromon::clitest::Outcome;
+using baromon::clitest::runBaromonIn;
 using baromon::fakes::TempDir;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
-
-// Runs the built program with `args` in `dir`, standard output captured.
-Outcome runIn(const TempDir& dir, const std::string& args) {
-  const std::string command = "cd '" + dir.path() + "' && '" BAROMON_EXE "' " + args + " 2>/dev/null";
-  Outcome run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) {
-    return run;
-  }
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    run.out.append(buffer, n);
-  }
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 std::string goodLog(int count) { return baromon::testlog::gridLog(count, 600, 100000); }
 
@@ -60,7 +38,7 @@ TEST(CheckCommand, PrintsTheBoxAndTellsByStatus) {
     if (c.haveLog) {
       dir.write("monitor.txt", c.log);
     }
-    const Outcome run = runIn(dir, "check");
+    const Outcome run = runBaromonIn(dir, "check");
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.status, c.status);
   }
@@ -70,12 +48,12 @@ TEST(CheckCommand, RepairsTheLogInTheCurrentDirectory) {
   TempDir dir;
   const std::string log = baromon::testlog::gridLog(5, 600, 100000, 77);
   dir.write("monitor.txt", log);
-  ASSERT_EQ(runIn(dir, "check").status, 0);
+  ASSERT_EQ(runBaromonIn(dir, "check").status, 0);
   EXPECT_EQ(dir.read("monitor.txt"), baromon::testlog::gridLog(5, 600, 100000, 1));
   EXPECT_EQ(dir.read("monitor.bak"), log);
   EXPECT_EQ(dir.read("datalist.txt"), "  0      0    5\n");
   EXPECT_FALSE(dir.exists("monitor.tmp"));
-  EXPECT_EQ(runIn(dir, "check extra").status, 2);
+  EXPECT_EQ(runBaromonIn(dir, "check extra").status, 2);
 }
 
 TEST(ExportCommand, WritesOneCsvRowPerRecord) {
@@ -92,7 +70,7 @@ TEST(ExportCommand, WritesOneCsvRowPerRecord) {
                                "20,2003-12-28,21:00,988.10,+1.8,+5.2,0.0,1\n"
                                "21,2003-12-28,21:05,987.05,-0.3,-12.0,1.5,1\n"
                                "22,2003-12-01,21:10,1000.00,+0.0,+0.0,0.0,0\n";
-  const Outcome run = runIn(dir, "export");
+  const Outcome run = runBaromonIn(dir, "export");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.substr(0, expected.size()), expected);
   // The blank record: every digit is a blank minus '0', then clamped.
@@ -107,12 +85,12 @@ TEST(ExportCommand, ReadsTheNamedFileAnywhere) {
   TempDir dir;
   TempDir other;
   other.write("old.txt", goodLog(3000));
-  const Outcome run = runIn(dir, "export '" + other.file("old.txt") + "'");
+  const Outcome run = runBaromonIn(dir, "export '" + other.file("old.txt") + "'");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3001);
   EXPECT_NE(run.out.find("\n3000,2026-01-11,19:55,1029.99,+0.0,+0.0,0.0,1\n"), std::string::npos);
-  EXPECT_EQ(runIn(dir, "export missing.txt").status, 1);
-  EXPECT_EQ(runIn(dir, "export").status, 1);
+  EXPECT_EQ(runBaromonIn(dir, "export missing.txt").status, 1);
+  EXPECT_EQ(runBaromonIn(dir, "export").status, 1);
 }
 
 } // namespace

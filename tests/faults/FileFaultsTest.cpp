@@ -10,11 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "OtherProcess.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
+#include "platform/testing/OtherProcess.h"
 #include "platform/testing/TestApp.h"
 
 namespace baromon {
@@ -158,7 +158,7 @@ TEST(HeldFiles, ALogHeldByAnotherProcessLosesTheRecordNotTheLog) {
   appendRecord(t.app);
   const std::string log = t.dir.read(kLogFileName);
   {
-    faults::HeldByOtherProcess other(t.dir.file(kLogFileName));
+    fakes::HeldByOtherProcess other(t.dir.file(kLogFileName));
     ASSERT_TRUE(other.held());
     const auto start = std::chrono::steady_clock::now();
 
@@ -193,7 +193,7 @@ TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
   const std::string sentences = t.dir.read(kNmeaFileName);
   ASSERT_EQ(sentences, "$PGRMZ,1013,f,3*1F\r\n");
   {
-    faults::HeldByOtherProcess other(t.dir.file(kNmeaFileName));
+    fakes::HeldByOtherProcess other(t.dir.file(kNmeaFileName));
     ASSERT_TRUE(other.held());
     appendNmeaSentence(t.app);
     EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13));

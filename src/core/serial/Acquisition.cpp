@@ -83,6 +83,7 @@ void processKxLine(AppContext& app) {
 
   decodeSentence(app);
   if (r.valid == 1) {
+    ++acq.sentencesAccepted;
     updateTendencies(app);
     if (app.fiveMinute[0] == 0 && r.pressure != 0) {
       app.fiveMinute[0] = r.pressure;
@@ -125,6 +126,7 @@ void processNmeaLine(AppContext& app) {
   if (acq.fillCount == 0 || acq.receiveBuffer[0] != '$') {
     return;
   }
+  ++acq.sentencesAccepted;
   ++acq.nmeaCount;
   for (std::size_t row = kNmeaKeptRows - 1; row > 0; --row) {
     std::memcpy(app.nmea[row].data(), app.nmea[row - 1].data(), kNmeaRowCopy);
@@ -213,6 +215,7 @@ int acquisitionTick(AppContext& app) {
     return 0;
   }
   acq.receiveBuffer[acq.fillCount] = '\0';
+  ++acq.linesReceived;
 
   if (app.settings.DATA == 1) {
     processKxLine(app);

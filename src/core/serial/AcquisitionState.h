@@ -53,6 +53,10 @@ struct AcquisitionState {
   std::uint32_t ticksSinceSentence = 1000;
   std::int32_t lastSlot = 99;        // five-minute slot of the last boundary; 99 matches none
   bool acquisitionPaused = false;    // set while the log check swaps the files
+  // Totals for the whole life of the process, for reports on long runs; the counters
+  // above wrap or are reset at start-up and cannot serve. Never reset.
+  std::uint64_t linesReceived = 0;   // lines taken out of the receive buffer, either mode
+  std::uint64_t sentencesAccepted = 0; // valid $PXDR (KX mode) or recorded sentences (NMEA mode)
 };
 
 // The one serial port.

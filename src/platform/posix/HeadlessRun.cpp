@@ -1,7 +1,9 @@
 #include "platform/posix/HeadlessRun.h"
 
 #include <cerrno>
+#include <cinttypes>
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 
 #include "core/app/AppContext.h"
@@ -87,7 +89,11 @@ int runHeadless(AppContext& app, HeadlessWindows& windows) {
       onTimer(app);
     }
   }
-  return shutDown(app, windows.quitCode());
+  const int code = shutDown(app, windows.quitCode());
+  // One line a script can read back after a long unattended run (scripts/soak does).
+  std::fprintf(stderr, "baromon: %" PRIu64 " lines received, %" PRIu64 " valid sentences\n",
+               app.acquisition.linesReceived, app.acquisition.sentencesAccepted);
+  return code;
 }
 
 } // namespace baromon::platform

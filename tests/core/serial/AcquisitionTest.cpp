@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/app/WindowProcedure.h"
+#include "core/config/Menus.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
@@ -370,6 +372,67 @@ TEST_F(Acq, NmeaTableKeepsEightyTwoRows) {
   EXPECT_EQ(std::string(t.app.nmea[0].data()), "$GP99\r\n");
   EXPECT_EQ(std::string(t.app.nmea[81].data()), "$GP18\r\n");
   EXPECT_EQ(t.app.nmea[82][0], '\0');
+}
+
+// The lifetime totals behind the headless end-of-run report: one per line taken out of
+// the buffer, one per line that was used (a valid $PXDR, or a recorded NMEA sentence).
+TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
+  const std::string rmc = "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*5C\r\n";
+  struct Case {
+    const char* legend;
+    std::uint8_t mode; // DATA
+    std::vector<std::string> ticks;
+    std::uint64_t lines, accepted;
+  } cases[] = {
+      {"a sentence split over two ticks is one line", 1, {kPxdr.substr(0, 20), kPxdr.substr(20)}, 1, 1},
+      {"no line feed yet: nothing taken out", 1, {kPxdr.substr(0, kPxdr.size() - 1)}, 0, 0},
+      {"two sentences in one tick are one line", 1, {kPxdr + "$WIXDR,C,21.5,C\r\n"}, 1, 1},
+      {"a tick ending inside the second sentence waits for its line feed", 1,
+       {kPxdr + "$WIXDR,C,2", "1.5,C\r\n"}, 1, 1},
+      {"$WIXDR frames are received but never valid", 1, {"$WIXDR,P,0.9986,B\r\n", "$WIXDR,U,12.6,V\r\n"}, 2, 0},
+      {"garbage, lower-case p and a malformed $PXDR", 1,
+       {"garbage\r\n", "$pXDR,0998.60,52684,+01.2,+03.5\r\n", "$PXDR,0998.60;52684,+01.2,+03.5\r\n"}, 3, 0},
+      {"a bare line feed is a line", 1, {"\n"}, 1, 0},
+      {"a valid sentence with pressure 0 is still valid", 1, {"$PXDR,0000.00,52684,+01.2,+03.5\r\n"}, 1, 1},
+      {"an overlong line read over several ticks is one line", 1, {std::string(3000, 'A') + "\r\n"}, 1, 0},
+      {"NMEA: sentences recorded, others dropped but received", 0,
+       {rmc, "!AIVDM,1,1,,A,13aG\r\n", "$GP1\r\n", "\n"}, 4, 2},
+      {"NMEA: a sentence split over two ticks", 0, {rmc.substr(0, 30), rmc.substr(30)}, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    fakes::TestApp u;
+    u.app.settings.DATA = c.mode;
+    u.app.settings.SAVE = 300;
+    u.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+    auto port = u.ports.add("COM2");
+    ASSERT_EQ(openSerialPort(u.app, 1), 1);
+    for (const auto& text : c.ticks) {
+      u.ports.feed("COM2", text);
+      do {
+        acquisitionTick(u.app);
+      } while (!port->bytes.empty());
+    }
+    EXPECT_EQ(u.app.acquisition.linesReceived, c.lines);
+    EXPECT_EQ(u.app.acquisition.sentencesAccepted, c.accepted);
+  }
+}
+
+TEST_F(Acq, LineTotalsSurviveWrapsModeChangesAndThirtyTwoBits) {
+  auto& acq = t.app.acquisition;
+  acq.sentenceCount = 999999;
+  acq.linesReceived = 0xFFFFFFFFu;
+  acq.sentencesAccepted = 0xFFFFFFFFu;
+  tick(kPxdr);
+  EXPECT_EQ(acq.sentenceCount, 0u) << "the on-screen counter wraps";
+  EXPECT_EQ(acq.linesReceived, 0x100000000u);
+  EXPECT_EQ(acq.sentencesAccepted, 0x100000000u);
+
+  onCommand(t.app, WindowId::Main, cmd::NmeaMode); // resets the mode's own counters, not the totals
+  tick("$GPGGA,1\r\n");
+  EXPECT_EQ(acq.nmeaCount, 1u);
+  EXPECT_EQ(acq.linesReceived, 0x100000001u);
+  EXPECT_EQ(acq.sentencesAccepted, 0x100000001u);
 }
 
 // The device vanishes (adapter unplugged): one event, then a quiet reopen every 5 s.

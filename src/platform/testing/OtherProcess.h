@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include <sys/types.h>
+
+namespace baromon::fakes {
+
+// Another program holding a file exclusively (flock, as the monitor's own file
+// layer does) until the object dies. A child process, because a lock taken in
+// this process would not keep this process's own opens out.
+class HeldByOtherProcess {
+public:
+  explicit HeldByOtherProcess(const std::string& path);
+  ~HeldByOtherProcess();
+  HeldByOtherProcess(const HeldByOtherProcess&) = delete;
+  HeldByOtherProcess& operator=(const HeldByOtherProcess&) = delete;
+
+  // The child has the file open and locked.
+  bool held() const { return held_; }
+
+private:
+  int release_[2] = {-1, -1};
+  pid_t pid_ = -1;
+  bool held_ = false;
+};
+
+} // namespace baromon::fakes

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+#include "platform/testing/TempDir.h"
+
+namespace baromon::clitest {
+
+// What a finished command left: its exit status (-1 when it did not exit normally
+// or could not be started) and its standard output.
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+// Runs `command` through the shell, standard output captured.
+Outcome runCommand(const std::string& command);
+
+// Runs `command` through the shell in `dir`, standard output captured; standard
+// error joins it when `withErrors`, else it is dropped.
+Outcome runShellIn(const fakes::TempDir& dir, const std::string& command, bool withErrors = false);
+
+// Runs the built monitor with `args` in `dir` (see runShellIn).
+Outcome runBaromonIn(const fakes::TempDir& dir, const std::string& args, bool withErrors = false);
+
+// A pseudo-terminal standing in for a serial device, in raw mode so that no line end
+// is translated before the program under test sets the port up. Neither end is
+// inherited by child programs, so closing both here hangs the device up.
+class RawTerminal {
+public:
+  RawTerminal();
+  ~RawTerminal() { hangUp(); }
+  RawTerminal(const RawTerminal&) = delete;
+  RawTerminal& operator=(const RawTerminal&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::string& name() const { return name_; } // the device path, /dev/pts/N
+  int master() const { return master_; }            // what is written here, the device sends
+  int slave() const { return slave_; }              // our own handle on the device side
+  // Writes all of `text` to the device side; false when that failed.
+  bool send(const std::string& text) const;
+  // Closes both ends: the device goes away.
+  void hangUp();
+
+private:
+  int master_ = -1, slave_ = -1;
+  std::string name_;
+  bool ok_ = false;
+};
+
+} // namespace baromon::clitest
