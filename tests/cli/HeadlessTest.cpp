@@ -115,10 +115,11 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
   for (const char* line : lines) {
     const std::string text(line);
     ASSERT_TRUE(device.send(text));
-    // The bytes reach the terminal's input queue a moment after the write; then the
-    // monitor empties it on its next tick.
+    // The bytes reach the terminal's input queue a moment after the write (long on a
+    // loaded machine); then the monitor empties it on its next tick. Waiting up to half a
+    // second for them also covers a monitor that took them before they were seen.
     int waiting = 0;
-    for (int i = 0; i < 10 && waiting == 0; ++i) {
+    for (int i = 0; i < 100 && waiting == 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       ASSERT_EQ(::ioctl(device.slave(), FIONREAD, &waiting), 0);
     }
