@@ -35,6 +35,16 @@ void prepareRecord(AppContext& app, unsigned n) {
   app.reading.pressure = 100000 + static_cast<std::int32_t>(n % 5000);
 }
 
+// For a child process: no file may grow past `bytes`; a write beyond fails with
+// EFBIG (after what still fits) instead of killing the process.
+void limitFileSizeTo(std::size_t bytes) {
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit full{static_cast<rlim_t>(bytes), limit.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &full);
+}
+
 std::string recordFor(unsigned n) {
   TestApp scratch;
   prepareRecord(scratch.app, n);
@@ -104,11 +114,7 @@ TEST(DiskFull, ARecordCutShortByTheDiskFillingIsTakenBackWhole) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit full{static_cast<rlim_t>(log.size() + kLogRecordSize / 2), limit.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &full);
+    limitFileSizeTo(log.size() + kLogRecordSize / 2);
     t.app.settings.ERR = 0; // the protocol would hit the same limit; its event has its own test
     prepareRecord(t.app, 4);
     appendRecord(t.app);
@@ -134,12 +140,8 @@ TEST(DiskFull, TheEventOfACutRecordIsReported) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
     // Room for the protocol line, not for a second record.
-    const rlimit full{static_cast<rlim_t>(log.size() + kLogRecordSize / 2), limit.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &full);
+    limitFileSizeTo(log.size() + kLogRecordSize / 2);
     prepareRecord(t.app, 2);
     appendRecord(t.app);
     ::_exit(0);
