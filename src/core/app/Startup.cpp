@@ -86,7 +86,11 @@ int startUp(AppContext& app) {
   updateMenuChecks(app);
 
   clearTables(app);
-  openSerialPort(app, 1);
+  if (openSerialPort(app, 1) == 0) {
+    // A logger started before its adapter is plugged in: after the one box, the ticks
+    // keep trying quietly, as for a device lost while running.
+    retryPortLater(app);
+  }
 
   app.converter.minimum = 65535;
   app.converter.maximum = 0;

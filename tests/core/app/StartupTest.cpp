@@ -6,6 +6,7 @@
 #include "core/app/Startup.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
+#include "core/serial/SerialPort.h"
 
 namespace baromon {
 namespace {
@@ -142,6 +143,61 @@ TEST_F(Startup, ShutdownSavesOnceThenStopsTheTimer) {
   EXPECT_EQ(t.windows.timerPeriod, 0);
   EXPECT_FALSE(app.serial.device);
   EXPECT_TRUE(t.windows.windows.empty());
+}
+
+// A logger started at boot, before its USB adapter is there.
+TEST_F(Startup, APortMissingAtStartIsOpenedQuietlyOnceItAppears) {
+  t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+  ASSERT_EQ(startUp(app), 0);
+  ASSERT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.windows.boxes[0].caption, "serielle Schnittstelle");
+  const std::vector<int> startEvents{2, 11, 1, 15};
+  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), startEvents);
+  const int opensAtStart = t.ports.opens["COM2"];
+
+  // A minute without the device: 5 ticks a second, one quiet attempt every 5 s.
+  for (int second = 0; second < 60; ++second) {
+    for (int i = 0; i < 5; ++i) {
+      onTimer(app);
+    }
+    t.clock.advanceSeconds(1);
+  }
+  EXPECT_EQ(t.ports.opens["COM2"], opensAtStart + 11);
+  EXPECT_FALSE(app.serial.open);
+
+  t.ports.add("COM2"); // plugged in at 10:04:00
+  for (int i = 0; i < 5 * 5; ++i) {
+    onTimer(app);
+    if (i % 5 == 4) {
+      t.clock.advanceSeconds(1);
+    }
+  }
+  EXPECT_TRUE(app.serial.open);
+  t.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
+  t.ports.feed("COM2", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
+  onTimer(app);
+  EXPECT_EQ(t.dir.read("monitor.txt").size(), 80u) << "the boundary of 10:05 is recorded";
+  EXPECT_EQ(t.windows.boxes.size(), 1u) << "the box of the start only";
+  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), startEvents) << "the attempts are quiet";
+}
+
+// The user is at the screen and sees the box: a port picked from the menu keeps the
+// rule of the port commands and is not retried behind the user's back.
+TEST_F(Startup, APortPickedFromTheMenuThatFailsIsNotRetried) {
+  ASSERT_EQ(startUp(app), 0);
+  changePort(app, '3');
+  EXPECT_EQ(t.windows.boxes.size(), 2u);
+  t.ports.add("COM2");
+  t.ports.add("COM3");
+  const auto opens = t.ports.opens;
+  for (int i = 0; i < 300; ++i) {
+    onTimer(app);
+    if (i % 5 == 4) {
+      t.clock.advanceSeconds(1);
+    }
+  }
+  EXPECT_EQ(t.ports.opens, opens);
+  EXPECT_FALSE(app.serial.open);
 }
 
 } // namespace
