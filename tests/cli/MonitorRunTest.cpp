@@ -2,23 +2,29 @@
 
 #include <chrono>
 #include <csignal>
+#include <memory>
 #include <string>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "ProgramRun.h"
+#include "core/app/Startup.h"
+#include "platform/testing/OtherProcess.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
 
 using baromon::clitest::BaromonChild;
 using baromon::clitest::RawTerminal;
+using baromon::fakes::HeldByOtherProcess;
 using baromon::fakes::TempDir;
 
 // NMEA mode, so that every sentence reaches nmea.txt at once; English boxes; COM2.
 const std::string kNmeaSettings = "DATA=NMEA\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
                                   "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kRefusal = std::string("baromon: ") + baromon::kAnotherMonitorText + "\n";
 
 // Waits up to 10 s for `done`.
 template <typename Done> bool within10s(Done done) {
@@ -79,5 +85,59 @@ TEST(MonitorRun, ADeviceThatAppearsAfterTheStartIsRecordedAfterOneBox) {
 
 // `(baromon --headless ... 2>&1) | true` died of SIGPIPE (exit 141) at the first box.
 TEST(MonitorRun, AClosedOutputNeverStopsTheMonitor) { recordFromADeviceThatComesLater(""); }
+
+TEST(MonitorRun, ASecondMonitorInTheDirectoryRefusesAndTouchesNothing) {
+  TempDir dir;
+  TempDir out;
+  dir.write("monitor.ini", kNmeaSettings);
+  dir.write("monitor.txt", std::string(80 * 3, 'x'));
+  dir.write("monitor.err", "an old line\r\n");
+  const auto before = dir.snapshot();
+  HeldByOtherProcess running(dir.path());
+  ASSERT_TRUE(running.held());
+
+  BaromonChild second(dir.path(), {"--headless", "--port", "2=/nonexistent/tty"}, out.file("output.txt"));
+  EXPECT_EQ(second.waitExit(10), baromon::kAnotherMonitorRunning);
+  EXPECT_EQ(out.read("output.txt"), kRefusal);
+  EXPECT_EQ(dir.snapshot(), before);
+
+  // The commands work beside a running monitor.
+  EXPECT_EQ(baromon::clitest::runBaromonIn(dir, "export").status, 0);
+  EXPECT_EQ(baromon::clitest::runBaromonIn(dir, "decode monitor.ini").status, 0);
+}
+
+// Three monitors started at once without monitor.ini: two of them ended with fatal error 1.
+TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
+  TempDir dir;
+  TempDir out;
+  std::vector<std::unique_ptr<BaromonChild>> runs;
+  for (int i = 0; i < 3; ++i) {
+    runs.push_back(std::make_unique<BaromonChild>(dir.path(), std::vector<std::string>{"--headless", "--port", "2=/nonexistent/tty"},
+                                                  out.file("output" + std::to_string(i) + ".txt")));
+  }
+  std::vector<int> refused;
+  int running = -1;
+  ASSERT_TRUE(within10s([&] {
+    refused.clear();
+    for (int i = 0; i < 3; ++i) {
+      if (runs[i]->waitExit(0) != -1) {
+        refused.push_back(i);
+      } else {
+        running = i;
+      }
+    }
+    return refused.size() == 2;
+  })) << refused.size() << " ended";
+  for (int i : refused) {
+    EXPECT_EQ(runs[i]->waitExit(0), baromon::kAnotherMonitorRunning);
+    EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), kRefusal);
+  }
+  // The one running started as a first start does: events 2, 11, then the missing port.
+  ASSERT_TRUE(within10s([&] { return contains(dir.read("monitor.err"), "event # 15 "); }));
+  EXPECT_EQ(runs[running]->stop(SIGTERM), 0);
+  const std::string log = dir.read("monitor.err");
+  EXPECT_EQ(count(log, "event # "), 4u) << log;
+  EXPECT_EQ(dir.read("monitor.ini").size(), 125u);
+}
 
 } // namespace

@@ -48,6 +48,13 @@ void clearTables(AppContext& app) {
 
 int startUp(AppContext& app) {
   auto& windows = app.platform.windows;
+  // Before anything touches the directory or the port: a second monitor here would
+  // append every boundary twice and race the first for monitor.ini.
+  if (app.platform.monitorLock != nullptr &&
+      app.platform.monitorLock->tryLock() == platform::LockResult::HeldByAnother) {
+    windows.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
+    return kAnotherMonitorRunning;
+  }
   app.shell.screen = windows.screenSize();
   setStartValues(app);
 

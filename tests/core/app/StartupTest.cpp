@@ -7,6 +7,7 @@
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "core/serial/SerialPort.h"
+#include "platform/DirectoryLock.h"
 
 namespace baromon {
 namespace {
@@ -198,6 +199,67 @@ TEST_F(Startup, APortPickedFromTheMenuThatFailsIsNotRetried) {
   }
   EXPECT_EQ(t.ports.opens, opens);
   EXPECT_FALSE(app.serial.open);
+}
+
+// Answers the monitor's lock request as told and notes what the start had done by then.
+struct FakeDirectoryLock final : platform::DirectoryLock {
+  platform::LockResult answer = platform::LockResult::Taken;
+  int attempts = 0;
+  std::size_t windowCallsBefore = 0;
+  std::map<std::string, std::string> directoryBefore;
+  const TestApp* t = nullptr;
+
+  platform::LockResult tryLock() override {
+    ++attempts;
+    windowCallsBefore = t->windows.calls.size();
+    directoryBefore = t->dir.snapshot();
+    return answer;
+  }
+};
+
+TEST_F(Startup, ASecondMonitorInTheDirectoryShowsOneBoxAndTouchesNothing) {
+  t.ports.add("COM2");
+  t.dir.write("monitor.txt", logRecords(3));
+  t.dir.write("monitor.err", "old protocol\r\n");
+  const auto before = t.dir.snapshot();
+  FakeDirectoryLock lock;
+  lock.t = &t;
+  lock.answer = platform::LockResult::HeldByAnother;
+  app.platform.monitorLock = &lock;
+
+  EXPECT_EQ(startUp(app), kAnotherMonitorRunning);
+  ASSERT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.windows.boxes[0].text, kAnotherMonitorText);
+  EXPECT_EQ(t.windows.boxes[0].caption, "baromon");
+  EXPECT_EQ(t.windows.boxes[0].icon, platform::BoxIcon::Error);
+  EXPECT_EQ(t.windows.calls, std::vector<std::string>{"box:baromon"}) << "no window, no menu, no timer";
+  EXPECT_TRUE(t.ports.opens.empty()) << "not even the port probe";
+  EXPECT_EQ(t.dir.snapshot(), before);
+}
+
+TEST_F(Startup, TheDirectoryLockIsTakenBeforeAnythingElse) {
+  t.ports.add("COM2");
+  FakeDirectoryLock lock;
+  lock.t = &t;
+  app.platform.monitorLock = &lock;
+  ASSERT_EQ(startUp(app), 0);
+  EXPECT_EQ(lock.attempts, 1);
+  EXPECT_EQ(lock.windowCallsBefore, 0u);
+  EXPECT_TRUE(lock.directoryBefore.empty()) << "no monitor.ini, no monitor.err yet";
+  EXPECT_TRUE(t.dir.exists("monitor.ini"));
+}
+
+// Where no lock can be had (a file system without locks, no access to the directory)
+// the monitor runs as it would without one.
+TEST_F(Startup, ALockThatCannotBeHadDoesNotStopTheMonitor) {
+  t.ports.add("COM2");
+  FakeDirectoryLock lock;
+  lock.t = &t;
+  lock.answer = platform::LockResult::Unavailable;
+  app.platform.monitorLock = &lock;
+  EXPECT_EQ(startUp(app), 0);
+  EXPECT_TRUE(t.windows.boxes.empty());
+  EXPECT_TRUE(app.serial.open);
 }
 
 } // namespace
