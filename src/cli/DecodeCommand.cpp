@@ -96,6 +96,9 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
       }
       line.clear();
       pending = false;
+      if (std::ferror(out)) {
+        break; // nobody reads any more
+      }
     }
   }
   const int readError = errno;
@@ -114,6 +117,10 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
   }
   if (readFailed) {
     std::fprintf(err, "baromon decode: read error\n");
+    return 1;
+  }
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    std::fprintf(err, "baromon decode: write error\n");
     return 1;
   }
   return 0;

@@ -7,6 +7,7 @@
 #include "platform/posix/HeadlessRun.h"
 #include "platform/posix/HeadlessWindows.h"
 #include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixDirectoryLock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixSerialPorts.h"
 #ifdef BAROMON_HAVE_QT
@@ -17,9 +18,11 @@ namespace baromon::cli {
 
 int runMonitor(int argc, char** argv, const GeneralOptions& options) {
   platform::PosixSerialPorts ports(options.ports);
+  // Held until the process ends; start-up takes it before anything else.
+  platform::PosixDirectoryLock directoryLock(".");
   if (!options.headless) {
 #ifdef BAROMON_HAVE_QT
-    return qt::runGui(argc, argv, ports);
+    return qt::runGui(argc, argv, ports, directoryLock);
 #else
     std::fputs("baromon: built without windows; running headless\n", stderr);
 #endif
@@ -30,7 +33,7 @@ int runMonitor(int argc, char** argv, const GeneralOptions& options) {
   platform::PosixFileSystem files(".");
   platform::GraphicsObjects graphics;
   platform::HeadlessWindows windows;
-  AppContext app{Platform{clock, files, windows, ports, graphics}};
+  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock}};
   return platform::runHeadless(app, windows);
 }
 

@@ -1,6 +1,9 @@
 #include "ProgramRun.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <thread>
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -60,6 +63,72 @@ void RawTerminal::hangUp() {
       *fd = -1;
     }
   }
+}
+
+BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string>& args,
+                           const std::string& outputPath) {
+  int closedPipe[2] = {-1, -1};
+  if (outputPath.empty() && ::pipe(closedPipe) != 0) {
+    return;
+  }
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    int out = -1;
+    if (outputPath.empty()) {
+      ::close(closedPipe[0]);
+      out = closedPipe[1];
+    } else {
+      out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || in < 0 || ::chdir(dir.c_str()) != 0) {
+      ::_exit(120);
+    }
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    std::vector<char*> argv{const_cast<char*>(BAROMON_EXE)};
+    for (const auto& arg : args) {
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    ::execv(BAROMON_EXE, argv.data());
+    ::_exit(121);
+  }
+  if (outputPath.empty()) {
+    ::close(closedPipe[0]);
+    ::close(closedPipe[1]);
+  }
+}
+
+BaromonChild::~BaromonChild() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+int BaromonChild::waitExit(int seconds) {
+  for (int i = 0; pid_ > 0; ++i) {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+      break;
+    }
+    if (i >= seconds * 100) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return pid_ > 0 ? -1 : status_;
+}
+
+int BaromonChild::stop(int signal) {
+  if (pid_ > 0) {
+    ::kill(pid_, signal);
+  }
+  return waitExit(30);
 }
 
 } // namespace baromon::clitest

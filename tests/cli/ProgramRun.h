@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <sys/types.h>
 
 #include "platform/testing/TempDir.h"
 
@@ -46,6 +49,28 @@ private:
   int master_ = -1, slave_ = -1;
   std::string name_;
   bool ok_ = false;
+};
+
+// The built program running in `dir` as a child of the test, killed when the object
+// dies. Its standard output and error go into the file `outputPath`, or, when that is
+// empty, into a pipe whose reading end is already closed (every write fails, as under
+// `| true`). Standard input is /dev/null.
+class BaromonChild {
+public:
+  BaromonChild(const std::string& dir, const std::vector<std::string>& args, const std::string& outputPath);
+  ~BaromonChild();
+  BaromonChild(const BaromonChild&) = delete;
+  BaromonChild& operator=(const BaromonChild&) = delete;
+
+  // The exit status once it has ended (1000 + the signal when a signal ended it), or -1
+  // while it still runs after waiting up to `seconds`.
+  int waitExit(int seconds);
+  // Sends `signal` and waits for the end; the exit status as above.
+  int stop(int signal);
+
+private:
+  pid_t pid_ = -1;
+  int status_ = -1;
 };
 
 } // namespace baromon::clitest

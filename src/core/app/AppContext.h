@@ -9,6 +9,7 @@
 #include "core/print/PrintJobs.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
+#include "platform/DirectoryLock.h"
 #include "platform/Files.h"
 #include "platform/SerialDevice.h"
 #include "platform/WindowServices.h"
@@ -24,6 +25,9 @@ struct Platform {
   platform::WindowServices& windows;
   platform::SerialPorts& ports;
   platform::GraphicsObjects& graphics;
+  // The monitor's hold on its directory, taken first thing at start-up; the commands
+  // and most tests run without one.
+  platform::DirectoryLock* monitorLock = nullptr;
 };
 
 // Where the barogram window stands in the log.

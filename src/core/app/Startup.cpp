@@ -48,6 +48,13 @@ void clearTables(AppContext& app) {
 
 int startUp(AppContext& app) {
   auto& windows = app.platform.windows;
+  // Before anything touches the directory or the port: a second monitor here would
+  // append every boundary twice and race the first for monitor.ini.
+  if (app.platform.monitorLock != nullptr &&
+      app.platform.monitorLock->tryLock() == platform::LockResult::HeldByAnother) {
+    windows.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
+    return kAnotherMonitorRunning;
+  }
   app.shell.screen = windows.screenSize();
   setStartValues(app);
 
@@ -86,7 +93,11 @@ int startUp(AppContext& app) {
   updateMenuChecks(app);
 
   clearTables(app);
-  openSerialPort(app, 1);
+  if (openSerialPort(app, 1) == 0) {
+    // A logger started before its adapter is plugged in: after the one box, the ticks
+    // keep trying quietly, as for a device lost while running.
+    retryPortLater(app);
+  }
 
   app.converter.minimum = 65535;
   app.converter.maximum = 0;

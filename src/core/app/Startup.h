@@ -7,10 +7,18 @@ struct AppContext;
 // Exit code when a window class cannot be registered or the main window cannot be made.
 inline constexpr int kStartFailed = 255;
 
-// Everything before the main loop: start values, settings (or the defaults,
-// written at once), windows, titles, menu bar, port probe, disk check, tables,
-// serial port, history and the 200 ms timer. 0 when the loop may run, else
-// kStartFailed (nothing is released and the settings are not written then).
+// Exit code of a monitor started in a directory where another one is running. It
+// shows one box with the texts below and ends before touching any file or port.
+inline constexpr int kAnotherMonitorRunning = 3;
+inline constexpr const char* kAnotherMonitorText =
+    "Another monitor is already running in this directory; this one ends without touching any file.";
+inline constexpr const char* kAnotherMonitorCaption = "baromon";
+
+// Everything before the main loop: the directory lock, start values, settings (or
+// the defaults, written at once), windows, titles, menu bar, port probe, disk check,
+// tables, serial port (retried quietly from the ticks on when it cannot be opened),
+// history and the 200 ms timer. 0 when the loop may run, else kAnotherMonitorRunning
+// or kStartFailed (nothing is released and the settings are not written then).
 int startUp(AppContext& app);
 
 // After the main loop: settings written, timer stopped, port closed, windows

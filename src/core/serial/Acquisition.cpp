@@ -49,8 +49,7 @@ void portVanished(AppContext& app) {
   SerialLink& link = app.serial;
   link.device.reset();
   link.open = false;
-  link.lost = true;
-  link.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
+  retryPortLater(app);
   // A line cut by the loss would otherwise be glued to the first line after the return.
   app.acquisition.fillCount = 0;
   app.acquisition.lastByte = 0;
@@ -142,6 +141,11 @@ void processNmeaLine(AppContext& app) {
 }
 
 } // namespace
+
+void retryPortLater(AppContext& app) {
+  app.serial.lost = true;
+  app.serial.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
+}
 
 std::string barographLiveTitle(const AppContext& app) {
   const CurrentReading& r = app.reading;

@@ -20,4 +20,9 @@ std::string barographLiveTitle(const AppContext& app);
 // Seconds between attempts to reopen a device that went away.
 constexpr int kReopenIntervalSeconds = 5;
 
+// The port is wanted but not open (missing at start-up, or gone): from the next ticks
+// on, every kReopenIntervalSeconds, the acquisition opens it again without a box or an
+// event, until it succeeds. A port command (changePort) ends the attempts.
+void retryPortLater(AppContext& app);
+
 } // namespace baromon

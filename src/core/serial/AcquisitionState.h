@@ -64,7 +64,8 @@ struct SerialLink {
   std::string portName = "COM2"; // "COM" and the COM setting's digit, set by each open
   std::unique_ptr<platform::SerialDevice> device; // null when closed or after a failed open
   bool open = false;
-  // The open device went away; the acquisition quietly reopens it every few seconds.
+  // The device went away, or was missing at start-up; the acquisition quietly tries to
+  // open it every few seconds.
   bool lost = false;
   std::int64_t nextRetry = 0; // seconds since 1970 (UTC) of the next reopen attempt
 };

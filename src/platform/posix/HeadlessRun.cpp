@@ -59,7 +59,14 @@ bool before(const timespec& a, const timespec& b) {
 
 } // namespace
 
-int runHeadless(AppContext& app, HeadlessWindows& windows) {
+TickSleeps systemTickSleeps() {
+  return TickSleeps{
+      [](const timespec& deadline) { return clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr); },
+      [](const timespec& length) { return nanosleep(&length, nullptr) == 0 ? 0 : errno; },
+  };
+}
+
+int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps) {
   StopSignals signals;
   const int started = startUp(app);
   if (started != 0) {
@@ -74,8 +81,17 @@ int runHeadless(AppContext& app, HeadlessWindows& windows) {
     }
     const int period = windows.timerPeriod() > 0 ? windows.timerPeriod() : 200;
     addMillis(next, period);
-    if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
+    const int slept = sleeps.untilDeadline(next);
+    if (slept == EINTR) {
       continue; // a signal: looked at first thing in the loop
+    }
+    if (slept != 0) {
+      // Some environments refuse the absolute sleep (a preload that shifts the clock,
+      // a sandbox); going on at once would spin the loop. One period is near enough.
+      const timespec length{period / 1000, (period % 1000) * 1000000L};
+      if (sleeps.forLength(length) == EINTR) {
+        continue;
+      }
     }
     // Ticks missed while the machine was busy are not made up.
     timespec now{};

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <ctime>
+#include <functional>
+
 namespace baromon {
 struct AppContext;
 }
@@ -8,10 +11,22 @@ namespace baromon::platform {
 
 class HeadlessWindows;
 
+// How the headless loop waits for its next tick. Each returns 0 or the error number
+// of the failed call (EINTR: a signal came). Tests replace them to make them fail.
+struct TickSleeps {
+  // Until `deadline` on CLOCK_MONOTONIC.
+  std::function<int(const timespec& deadline)> untilDeadline;
+  // For `length`; used when the sleep until a deadline fails for any other reason
+  // than a signal, so that the loop never spins.
+  std::function<int(const timespec& length)> forLength;
+};
+// clock_nanosleep (absolute) and nanosleep.
+TickSleeps systemTickSleeps();
+
 // Runs the monitor without a screen: start-up, one timer tick every 200 ms until a
 // quit request or SIGINT / SIGTERM, then the normal shutdown, after which it prints
 // the count of lines received and of valid sentences to standard error. Returns the
 // exit code.
-int runHeadless(AppContext& app, HeadlessWindows& windows);
+int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps = systemTickSleeps());
 
 } // namespace baromon::platform

@@ -1,6 +1,7 @@
 #include "platform/posix/Programs.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -87,6 +88,11 @@ bool startDetachedProgram(const std::string& program) {
     ::setsid();
     const pid_t grandchild = ::fork();
     if (grandchild == 0) {
+      // We ignore SIGPIPE and an ignored signal stays ignored across exec.
+      struct sigaction byDefault {};
+      byDefault.sa_handler = SIG_DFL;
+      sigemptyset(&byDefault.sa_mask);
+      ::sigaction(SIGPIPE, &byDefault, nullptr);
       char* const argv[] = {const_cast<char*>(path->c_str()), nullptr};
       ::execv(path->c_str(), argv);
       const char failed = 1;

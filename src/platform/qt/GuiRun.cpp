@@ -27,7 +27,7 @@ extern "C" void onGuiStopSignal(int) {
 
 } // namespace
 
-int runGui(int argc, char** argv, platform::SerialPorts& ports) {
+int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock) {
   QApplication application(argc, argv);
   // Qt adopts the user's locale; the program's number texts must not follow it.
   std::setlocale(LC_NUMERIC, "C");
@@ -39,7 +39,7 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports) {
   platform::GraphicsObjects graphics;
   QtWindows windows;
   QtPrinters printers(graphics); // the print dialog has no owner window
-  AppContext app{Platform{clock, files, windows, ports, graphics}};
+  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock}};
   app.printing.printers = &printers;
   windows.attach(app);
 

@@ -1,13 +1,15 @@
 #pragma once
 
 namespace baromon::platform {
+class DirectoryLock;
 class SerialPorts;
-}
+} // namespace baromon::platform
 
 namespace baromon::qt {
 
 // Runs the monitor with its windows in the current directory until the main window
-// is closed or the program is ended from the menu; returns the exit code.
-int runGui(int argc, char** argv, platform::SerialPorts& ports);
+// is closed or the program is ended from the menu; returns the exit code. Start-up
+// takes `directoryLock` first and ends with a box when another monitor holds it.
+int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock);
 
 } // namespace baromon::qt

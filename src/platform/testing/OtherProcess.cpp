@@ -1,5 +1,6 @@
 #include "platform/testing/OtherProcess.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -24,7 +25,10 @@ HeldByOtherProcess::HeldByOtherProcess(const std::string& path) {
     ::close(ready[0]);
     ::close(release_[1]);
     ::alarm(60); // never outlive a test that went wrong
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0 && errno == EISDIR) {
+      fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY); // a monitor's hold on its directory
+    }
     char ok = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? '1' : '0';
     (void)!::write(ready[1], &ok, 1);
     char c;

@@ -7,7 +7,8 @@
 namespace baromon::fakes {
 
 // Another program holding a file exclusively (flock, as the monitor's own file
-// layer does) until the object dies. A child process, because a lock taken in
+// layer does) until the object dies; given a directory, it holds the directory the
+// way a running monitor does. A child process, because a lock taken in
 // this process would not keep this process's own opens out.
 class HeldByOtherProcess {
 public:

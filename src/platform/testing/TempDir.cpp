@@ -35,4 +35,19 @@ void TempDir::write(const std::string& name, const std::string& contents) const 
 
 bool TempDir::exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
 
+std::map<std::string, std::string> TempDir::snapshot() const {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_symlink()) {
+      entries[name] = "-> " + std::filesystem::read_symlink(entry.path()).string();
+    } else if (entry.is_directory()) {
+      entries[name] = "<dir>";
+    } else {
+      entries[name] = read(name);
+    }
+  }
+  return entries;
+}
+
 } // namespace baromon::fakes

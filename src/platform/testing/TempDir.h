@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace baromon::fakes {
@@ -18,6 +19,9 @@ public:
   std::string read(const std::string& name) const;
   void write(const std::string& name, const std::string& contents) const;
   bool exists(const std::string& name) const;
+  // Every entry of the directory by name with its contents (a subdirectory as "<dir>",
+  // a symbolic link as "-> target"), to see that a run left it exactly as it was.
+  std::map<std::string, std::string> snapshot() const;
 
 private:
   std::string path_;

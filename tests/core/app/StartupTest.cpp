@@ -6,6 +6,8 @@
 #include "core/app/Startup.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
+#include "core/serial/SerialPort.h"
+#include "platform/DirectoryLock.h"
 
 namespace baromon {
 namespace {
@@ -142,6 +144,122 @@ TEST_F(Startup, ShutdownSavesOnceThenStopsTheTimer) {
   EXPECT_EQ(t.windows.timerPeriod, 0);
   EXPECT_FALSE(app.serial.device);
   EXPECT_TRUE(t.windows.windows.empty());
+}
+
+// A logger started at boot, before its USB adapter is there.
+TEST_F(Startup, APortMissingAtStartIsOpenedQuietlyOnceItAppears) {
+  t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+  ASSERT_EQ(startUp(app), 0);
+  ASSERT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.windows.boxes[0].caption, "serielle Schnittstelle");
+  const std::vector<int> startEvents{2, 11, 1, 15};
+  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), startEvents);
+  const int opensAtStart = t.ports.opens["COM2"];
+
+  // A minute without the device: 5 ticks a second, one quiet attempt every 5 s.
+  for (int second = 0; second < 60; ++second) {
+    for (int i = 0; i < 5; ++i) {
+      onTimer(app);
+    }
+    t.clock.advanceSeconds(1);
+  }
+  EXPECT_EQ(t.ports.opens["COM2"], opensAtStart + 11);
+  EXPECT_FALSE(app.serial.open);
+
+  t.ports.add("COM2"); // plugged in at 10:04:00
+  for (int i = 0; i < 5 * 5; ++i) {
+    onTimer(app);
+    if (i % 5 == 4) {
+      t.clock.advanceSeconds(1);
+    }
+  }
+  EXPECT_TRUE(app.serial.open);
+  t.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
+  t.ports.feed("COM2", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
+  onTimer(app);
+  EXPECT_EQ(t.dir.read("monitor.txt").size(), 80u) << "the boundary of 10:05 is recorded";
+  EXPECT_EQ(t.windows.boxes.size(), 1u) << "the box of the start only";
+  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), startEvents) << "the attempts are quiet";
+}
+
+// The user is at the screen and sees the box: a port picked from the menu keeps the
+// rule of the port commands and is not retried behind the user's back.
+TEST_F(Startup, APortPickedFromTheMenuThatFailsIsNotRetried) {
+  ASSERT_EQ(startUp(app), 0);
+  changePort(app, '3');
+  EXPECT_EQ(t.windows.boxes.size(), 2u);
+  t.ports.add("COM2");
+  t.ports.add("COM3");
+  const auto opens = t.ports.opens;
+  for (int i = 0; i < 300; ++i) {
+    onTimer(app);
+    if (i % 5 == 4) {
+      t.clock.advanceSeconds(1);
+    }
+  }
+  EXPECT_EQ(t.ports.opens, opens);
+  EXPECT_FALSE(app.serial.open);
+}
+
+// Answers the monitor's lock request as told and notes what the start had done by then.
+struct FakeDirectoryLock final : platform::DirectoryLock {
+  platform::LockResult answer = platform::LockResult::Taken;
+  int attempts = 0;
+  std::size_t windowCallsBefore = 0;
+  std::map<std::string, std::string> directoryBefore;
+  const TestApp* t = nullptr;
+
+  platform::LockResult tryLock() override {
+    ++attempts;
+    windowCallsBefore = t->windows.calls.size();
+    directoryBefore = t->dir.snapshot();
+    return answer;
+  }
+};
+
+TEST_F(Startup, ASecondMonitorInTheDirectoryShowsOneBoxAndTouchesNothing) {
+  t.ports.add("COM2");
+  t.dir.write("monitor.txt", logRecords(3));
+  t.dir.write("monitor.err", "old protocol\r\n");
+  const auto before = t.dir.snapshot();
+  FakeDirectoryLock lock;
+  lock.t = &t;
+  lock.answer = platform::LockResult::HeldByAnother;
+  app.platform.monitorLock = &lock;
+
+  EXPECT_EQ(startUp(app), kAnotherMonitorRunning);
+  ASSERT_EQ(t.windows.boxes.size(), 1u);
+  EXPECT_EQ(t.windows.boxes[0].text, kAnotherMonitorText);
+  EXPECT_EQ(t.windows.boxes[0].caption, "baromon");
+  EXPECT_EQ(t.windows.boxes[0].icon, platform::BoxIcon::Error);
+  EXPECT_EQ(t.windows.calls, std::vector<std::string>{"box:baromon"}) << "no window, no menu, no timer";
+  EXPECT_TRUE(t.ports.opens.empty()) << "not even the port probe";
+  EXPECT_EQ(t.dir.snapshot(), before);
+}
+
+TEST_F(Startup, TheDirectoryLockIsTakenBeforeAnythingElse) {
+  t.ports.add("COM2");
+  FakeDirectoryLock lock;
+  lock.t = &t;
+  app.platform.monitorLock = &lock;
+  ASSERT_EQ(startUp(app), 0);
+  EXPECT_EQ(lock.attempts, 1);
+  EXPECT_EQ(lock.windowCallsBefore, 0u);
+  EXPECT_TRUE(lock.directoryBefore.empty()) << "no monitor.ini, no monitor.err yet";
+  EXPECT_TRUE(t.dir.exists("monitor.ini"));
+}
+
+// Where no lock can be had (a file system without locks, no access to the directory)
+// the monitor runs as it would without one.
+TEST_F(Startup, ALockThatCannotBeHadDoesNotStopTheMonitor) {
+  t.ports.add("COM2");
+  FakeDirectoryLock lock;
+  lock.t = &t;
+  lock.answer = platform::LockResult::Unavailable;
+  app.platform.monitorLock = &lock;
+  EXPECT_EQ(startUp(app), 0);
+  EXPECT_TRUE(t.windows.boxes.empty());
+  EXPECT_TRUE(app.serial.open);
 }
 
 } // namespace

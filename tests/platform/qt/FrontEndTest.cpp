@@ -12,10 +12,12 @@
 #include "core/app/AppContext.h"
 #include "core/app/Startup.h"
 #include "core/config/Menus.h"
+#include "platform/posix/PosixDirectoryLock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtFrontEnd.h"
 #include "platform/testing/FakeClock.h"
 #include "platform/testing/FakeSerialPorts.h"
+#include "platform/testing/OtherProcess.h"
 #include "platform/testing/TempDir.h"
 
 namespace baromon {
@@ -166,6 +168,23 @@ TEST(QtFrontEnd, PaintsTheBarogramAndEndsOnTheCloseBox) {
   EXPECT_TRUE(q.windows.quitRequested());
   EXPECT_EQ(q.windows.exec(), 0);
   EXPECT_EQ(shutDown(q.app, 0), 0);
+}
+
+// The window front end refuses a directory where another monitor runs before it makes
+// a window, with one box.
+TEST(QtFrontEnd, ASecondMonitorInTheDirectoryMakesNoWindow) {
+  QtApp q;
+  q.ports.add("COM2");
+  fakes::HeldByOtherProcess running(q.dir.path());
+  ASSERT_TRUE(running.held());
+  platform::PosixDirectoryLock lock(q.dir.path());
+  q.app.platform.monitorLock = &lock;
+  EXPECT_EQ(startUp(q.app), kAnotherMonitorRunning);
+  q.settle();
+  EXPECT_EQ(q.windows.mainWindow(), nullptr);
+  EXPECT_EQ(q.windows.shownBoxes, std::vector<std::string>{std::string("baromon: ") + kAnotherMonitorText});
+  EXPECT_TRUE(q.dir.snapshot().empty());
+  EXPECT_TRUE(q.ports.opens.empty());
 }
 
 } // namespace

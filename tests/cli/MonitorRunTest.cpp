@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "ProgramRun.h"
+#include "core/app/Startup.h"
+#include "platform/testing/OtherProcess.h"
+#include "platform/testing/TempDir.h"
+
+namespace {
+
+using baromon::clitest::BaromonChild;
+using baromon::clitest::RawTerminal;
+using baromon::fakes::HeldByOtherProcess;
+using baromon::fakes::TempDir;
+
+// NMEA mode, so that every sentence reaches nmea.txt at once; English boxes; COM2.
+const std::string kNmeaSettings = "DATA=NMEA\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
+                                  "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kRefusal = std::string("baromon: ") + baromon::kAnotherMonitorText + "\n";
+
+// Waits up to 10 s for `done`.
+template <typename Done> bool within10s(Done done) {
+  for (int i = 0; i < 1000; ++i) {
+    if (done()) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+// A logger started before its adapter: the device path (a link, as udev makes them)
+// appears only after the start. `outputPath` empty: the monitor's output is a closed pipe.
+void recordFromADeviceThatComesLater(const std::string& outputPath) {
+  ASSERT_EQ(kNmeaSettings.size(), 125u);
+  TempDir dir;
+  TempDir devices;
+  dir.write("monitor.ini", kNmeaSettings);
+  RawTerminal device;
+  ASSERT_TRUE(device.ok());
+  const std::string link = devices.file("barograph");
+  BaromonChild run(dir.path(), {"--headless", "--port", "2=" + link}, outputPath);
+
+  // Event 1 is reported right after the box.
+  ASSERT_TRUE(within10s([&] { return contains(dir.read("monitor.err"), "event # 1 "); }))
+      << "the monitor ended at the box: " << run.waitExit(0);
+  ASSERT_EQ(::symlink(device.name().c_str(), link.c_str()), 0);
+  // It opens the device on one of its quiet attempts (every 5 s) and sets 4800 Bd.
+  ASSERT_TRUE(within10s([&] {
+    termios now{};
+    return ::tcgetattr(device.slave(), &now) == 0 && ::cfgetispeed(&now) == B4800;
+  })) << "the device was never opened";
+  const std::string sentence = "$GPGGA,101500.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+  ASSERT_TRUE(device.send(sentence));
+  EXPECT_TRUE(within10s([&] { return dir.read("nmea.txt") == sentence; })) << dir.read("nmea.txt");
+  EXPECT_EQ(run.stop(SIGTERM), 0);
+  EXPECT_EQ(count(dir.read("monitor.err"), "event # 1 "), 1u) << "the attempts are quiet";
+}
+
+TEST(MonitorRun, ADeviceThatAppearsAfterTheStartIsRecordedAfterOneBox) {
+  TempDir out;
+  recordFromADeviceThatComesLater(out.file("output.txt"));
+  const std::string output = out.read("output.txt");
+  EXPECT_EQ(count(output, "COM port: Error: port COM 2 not available !\n"), 1u) << output;
+  EXPECT_TRUE(contains(output, "baromon: 1 lines received, 1 valid sentences\n")) << output;
+}
+
+// `(baromon --headless ... 2>&1) | true` died of SIGPIPE (exit 141) at the first box.
+TEST(MonitorRun, AClosedOutputNeverStopsTheMonitor) { recordFromADeviceThatComesLater(""); }
+
+TEST(MonitorRun, ASecondMonitorInTheDirectoryRefusesAndTouchesNothing) {
+  TempDir dir;
+  TempDir out;
+  dir.write("monitor.ini", kNmeaSettings);
+  dir.write("monitor.txt", std::string(80 * 3, 'x'));
+  dir.write("monitor.err", "an old line\r\n");
+  const auto before = dir.snapshot();
+  HeldByOtherProcess running(dir.path());
+  ASSERT_TRUE(running.held());
+
+  BaromonChild second(dir.path(), {"--headless", "--port", "2=/nonexistent/tty"}, out.file("output.txt"));
+  EXPECT_EQ(second.waitExit(10), baromon::kAnotherMonitorRunning);
+  EXPECT_EQ(out.read("output.txt"), kRefusal);
+  EXPECT_EQ(dir.snapshot(), before);
+
+  // The commands work beside a running monitor.
+  EXPECT_EQ(baromon::clitest::runBaromonIn(dir, "export").status, 0);
+  EXPECT_EQ(baromon::clitest::runBaromonIn(dir, "decode monitor.ini").status, 0);
+}
+
+// Three monitors started at once without monitor.ini: two of them ended with fatal error 1.
+TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
+  TempDir dir;
+  TempDir out;
+  std::vector<std::unique_ptr<BaromonChild>> runs;
+  for (int i = 0; i < 3; ++i) {
+    runs.push_back(std::make_unique<BaromonChild>(dir.path(), std::vector<std::string>{"--headless", "--port", "2=/nonexistent/tty"},
+                                                  out.file("output" + std::to_string(i) + ".txt")));
+  }
+  std::vector<int> refused;
+  int running = -1;
+  ASSERT_TRUE(within10s([&] {
+    refused.clear();
+    for (int i = 0; i < 3; ++i) {
+      if (runs[i]->waitExit(0) != -1) {
+        refused.push_back(i);
+      } else {
+        running = i;
+      }
+    }
+    return refused.size() == 2;
+  })) << refused.size() << " ended";
+  for (int i : refused) {
+    EXPECT_EQ(runs[i]->waitExit(0), baromon::kAnotherMonitorRunning);
+    EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), kRefusal);
+  }
+  // The one running started as a first start does: events 2, 11, then the missing port.
+  ASSERT_TRUE(within10s([&] { return contains(dir.read("monitor.err"), "event # 15 "); }));
+  EXPECT_EQ(runs[running]->stop(SIGTERM), 0);
+  const std::string log = dir.read("monitor.err");
+  EXPECT_EQ(count(log, "event # "), 4u) << log;
+  EXPECT_EQ(dir.read("monitor.ini").size(), 125u);
+}
+
+} // namespace
