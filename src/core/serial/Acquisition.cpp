@@ -91,7 +91,8 @@ void processKxLine(AppContext& app) {
   }
 
   r.utcTime = app.platform.clock.utcNow();
-  const int slot = r.utcTime.minute / 5;
+  const bool boundaryMinute = r.utcTime.minute / 5 * 5 == r.utcTime.minute;
+  const std::int64_t slot = fiveMinuteSlot(r.utcTime);
 
   char values[64];
   std::snprintf(values, sizeof values, "NMEA link %3lu", static_cast<unsigned long>(acq.sentenceCount));
@@ -105,7 +106,7 @@ void processKxLine(AppContext& app) {
   app.platform.windows.invalidate(WindowId::Values);
   app.platform.windows.invalidate(WindowId::Converter);
 
-  if (r.valid == 1 && slot * 5 == r.utcTime.minute && slot != acq.lastSlot) {
+  if (r.valid == 1 && boundaryMinute && slot != acq.lastSlot) {
     acq.lastSlot = slot;
     pushFiveMinuteHistory(app);
     if (app.settings.SAVE != 0 && r.pressure != 0) {
@@ -142,6 +143,15 @@ void processNmeaLine(AppContext& app) {
 }
 
 } // namespace
+
+std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
+  // Room for every field's range (month < 16, day < 32), so distinct times never share a slot.
+  std::int64_t slot = utc.year;
+  slot = slot * 16 + utc.month;
+  slot = slot * 32 + utc.day;
+  slot = slot * 24 + utc.hour;
+  return slot * 12 + utc.minute / 5;
+}
 
 std::string barographLiveTitle(const AppContext& app) {
   const CurrentReading& r = app.reading;
