@@ -175,6 +175,13 @@ int acquisitionTick(AppContext& app) {
   SerialLink& link = app.serial;
   AcquisitionState& acq = app.acquisition;
 
+  // Records held up by a failed append go out on the next tick that can write them,
+  // whether or not the device sends anything and even while a print job has the port.
+  if (!app.recording.pending.empty() && appendPendingRecords(app) > 0) {
+    loadHistory(app);
+    app.platform.windows.invalidate(WindowId::Main);
+  }
+
   if (link.lost) {
     retryLostPort(app);
     if (link.lost) {

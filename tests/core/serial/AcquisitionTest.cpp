@@ -186,6 +186,41 @@ TEST_F(Acq, APauseOfAboutAnHourOrADayDoesNotCostTheNextRecord) {
   }
 }
 
+// A record whose append failed is written on a later tick, with or without a sentence
+// and with the port given away, silently; the barogram then shows it.
+TEST_F(Acq, ARecordHeldUpByALockedLogIsWrittenOnALaterTickWithoutAnotherEvent) {
+  at(10, 5);
+  tick(kPxdr);
+  const std::string first = log();
+  ASSERT_EQ(first.size(), 80u);
+  at(10, 10);
+  {
+    auto holder = t.files.open("monitor.txt", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+    ASSERT_TRUE(holder);
+    tick(kPxdr);
+    EXPECT_EQ(events(t), std::vector<int>{13});
+    for (int i = 0; i < 10; ++i) {
+      tick();
+    }
+    closeSerialPort(t.app); // a print job took the port meanwhile
+    tick();
+    EXPECT_EQ(events(t), std::vector<int>{13}) << "a retry reports nothing";
+  }
+  t.app.history.fill(HistorySample{});
+  t.windows.invalidated.clear();
+  tick();
+  ASSERT_EQ(records(), 2u);
+  EXPECT_EQ(log().substr(0, 80), first);
+  EXPECT_EQ(record(1).counter, 2u);
+  EXPECT_EQ(record(1).sample.minute, 10);
+  EXPECT_EQ(t.app.history[0].minute, 10) << "the history is reloaded once the record is in";
+  EXPECT_NE(std::find(t.windows.invalidated.begin(), t.windows.invalidated.end(), WindowId::Main),
+            t.windows.invalidated.end());
+  tick();
+  EXPECT_EQ(records(), 2u) << "written once";
+  EXPECT_EQ(events(t), std::vector<int>{13});
+}
+
 TEST_F(Acq, BoundaryNeedsAValidPxdr) {
   at(10, 5);
   tick("$WIXDR,P,0.9986,B\r\n");
