@@ -143,7 +143,7 @@ TEST_F(Acq, APauseOfAboutAnHourOrADayDoesNotCostTheNextRecord) {
     platform::DateTime last, back;
   } cases[] = {
       {"55 minutes", {2026, 12, 7, 11, 40, 0, 1}, {2026, 12, 7, 12, 35, 0, 1}},
-      {"58 minutes, back in the boundary's own minute", {2026, 12, 7, 11, 40, 0, 1}, {2026, 12, 7, 12, 40, 0, 1}},
+      {"58 minutes, back in its minute", {2026, 12, 7, 11, 40, 0, 1}, {2026, 12, 7, 12, 40, 0, 1}},
       {"exactly one hour", {2026, 12, 7, 10, 5, 0, 1}, {2026, 12, 7, 11, 5, 0, 1}},
       {"exactly one day", {2026, 12, 7, 10, 5, 0, 1}, {2026, 12, 8, 10, 5, 0, 2}},
       {"over midnight into the new year", {2026, 12, 31, 23, 55, 0, 4}, {2027, 1, 1, 23, 55, 0, 5}},

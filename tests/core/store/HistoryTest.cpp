@@ -208,7 +208,8 @@ TEST(LoadHistory, ReportsItsEventWithTheLogReleased) {
   faulty.failAllReads = true;
   std::vector<std::string> heldDuring;
   auto logFree = [&] {
-    return t.files.open("monitor.txt", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting) != nullptr;
+    auto other = t.files.open("monitor.txt", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
+    return other != nullptr;
   };
   faulty.onStep = [&](const std::string& what) {
     if (what == "open:monitor.err" && !logFree()) {

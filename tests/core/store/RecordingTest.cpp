@@ -205,7 +205,6 @@ TEST(PendingRecords, BeyondADayOfWaitingRecordsTheOldestIsDroppedAndReportedOnce
   EXPECT_EQ(eventCount(t, 13), 301u + 289u + 1u);
 }
 
-
 TEST(AppendNmeaSentence, WritesTheRowUpToItsZeroByte) {
   struct Case {
     const char* legend;
