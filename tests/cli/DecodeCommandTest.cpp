@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ProgramRun.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "platform/testing/TempDir.h"
 
 namespace {
@@ -37,6 +38,36 @@ TEST(DecodeCommand, ReadsStandardInputAndKeepsTheFirst1024BytesOfALine) {
   const Outcome r = runCommand(std::string(BAROMON_EXE) + " decode < " + dir.file("long.txt"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "0\t0\t0\t0\t0\t-999\t0\n1\t101325\t1\t0\t0\t-999\t0\n");
+}
+
+// Output nobody reads (a full pipe) must not keep the monitor away from the file
+// being decoded, such as the nmea.txt it appends to.
+TEST(DecodeCommand, AStalledOutputDoesNotHoldTheInputFile) {
+  baromon::fakes::TempDir dir;
+  std::string sentences;
+  constexpr int kLines = 20000; // far more output than a pipe holds
+  for (int i = 0; i < kLines; ++i) {
+    sentences += "$PXDR,0998.60,52684,+01.2,+03.5\r\n";
+  }
+  dir.write("nmea.txt", sentences);
+  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode " + dir.file("nmea.txt")).c_str(), "r");
+  ASSERT_NE(decode, nullptr);
+  char line[256] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, decode), nullptr) << "decode has started writing";
+
+  // The command is now writing into a pipe this test does not read.
+  baromon::platform::PosixFileSystem files(dir.path());
+  auto other = files.open("nmea.txt", baromon::platform::FileAccess::ReadWrite,
+                          baromon::platform::OpenMode::OpenExisting);
+  EXPECT_NE(other, nullptr) << "nmea.txt is held while decode waits for its reader";
+  other.reset();
+
+  int lines = 1;
+  while (std::fgets(line, sizeof line, decode) != nullptr) {
+    ++lines;
+  }
+  EXPECT_EQ(::pclose(decode), 0);
+  EXPECT_EQ(lines, kLines);
 }
 
 TEST(DecodeCommand, RefusesBadArguments) {

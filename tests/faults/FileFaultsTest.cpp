@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -10,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/app/WindowProcedure.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
@@ -89,12 +93,13 @@ TEST(DiskFull, AppendToAFullDeviceReportsTheEventAndTheNextRecordIsWhole) {
   appendRecord(t.app);
   EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21));
 
-  // Space again: the records from before are all there and the next one lands whole.
+  // Space again: the records from before are all there, the refused one follows them
+  // and the next one lands whole after it.
   ASSERT_EQ(::unlink(t.dir.file(kLogFileName).c_str()), 0);
   ASSERT_EQ(::rename(t.dir.file("kept.txt").c_str(), t.dir.file(kLogFileName).c_str()), 0);
   prepareRecord(t.app, 5);
   appendRecord(t.app);
-  EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(5));
+  EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(4) + recordFor(5));
 }
 
 // A disk that fills in the middle of a record takes part of it: the fragment must not
@@ -154,7 +159,7 @@ TEST(DiskFull, TheEventOfACutRecordIsReported) {
 
 // --- Files another program holds ----------------------------------------------------
 
-TEST(HeldFiles, ALogHeldByAnotherProcessLosesTheRecordNotTheLog) {
+TEST(HeldFiles, ALogHeldByAnotherProcessDelaysTheRecordAndKeepsTheLog) {
   TestApp t;
   prepareRecord(t.app, 1);
   appendRecord(t.app);
@@ -166,7 +171,7 @@ TEST(HeldFiles, ALogHeldByAnotherProcessLosesTheRecordNotTheLog) {
 
     prepareRecord(t.app, 2);
     appendRecord(t.app);
-    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13)) << "the lost record goes unreported";
+    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13)) << "the failed append goes unreported";
 
     t.app.history[0].day = 7;
     EXPECT_EQ(loadHistory(t.app), 0);
@@ -184,7 +189,7 @@ TEST(HeldFiles, ALogHeldByAnotherProcessLosesTheRecordNotTheLog) {
   EXPECT_EQ(t.dir.read(kLogFileName), log);
   prepareRecord(t.app, 3);
   appendRecord(t.app);
-  EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(3));
+  EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(2) + recordFor(3)) << "the held-up record comes first";
 }
 
 TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
@@ -203,6 +208,73 @@ TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
   EXPECT_EQ(t.dir.read(kNmeaFileName), sentences);
   appendNmeaSentence(t.app);
   EXPECT_EQ(t.dir.read(kNmeaFileName), sentences + sentences);
+}
+
+// A monitor on the timer path from 10:04:55 UTC to 10:10:04: a sentence every second,
+// its pressure a little different each second, and five timer ticks per second.
+// `eachSecond` runs before the second's sentence with the seconds gone so far.
+std::string recordedSession(TestApp& t, const std::function<void(int)>& eachSecond) {
+  t.app.settings.DATA = 1;
+  t.app.settings.SAVE = 300;
+  t.app.settings.ERR = 1;
+  t.clock.utc = {2026, 12, 7, 10, 4, 55, 1};
+  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.COM);
+  t.ports.add(port);
+  if (openSerialPort(t.app, 1) != 1) {
+    ADD_FAILURE() << "the port did not open";
+    return {};
+  }
+  for (int second = 0; second < 5 * 60 + 10; ++second) {
+    eachSecond(second);
+    char sentence[64];
+    std::snprintf(sentence, sizeof sentence, "$PXDR,0998.%02d,52684,+01.2,+03.5\r\n", second % 97);
+    t.ports.feed(port, sentence);
+    for (int tick = 0; tick < 5; ++tick) {
+      onTimer(t.app);
+    }
+    t.clock.advanceSeconds(1);
+  }
+  return t.dir.read(kLogFileName);
+}
+
+std::size_t eventCount(const std::string& protocol, int code) {
+  const std::string needle = "event # " + std::to_string(code) + " ";
+  std::size_t count = 0;
+  for (auto at = protocol.find(needle); at != std::string::npos; at = protocol.find(needle, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// Another program holds the log across the 10:05 boundary for three seconds (by the
+// monitor's clock): the record comes late but whole, exactly as it would have been,
+// and the 10:10 record follows it.
+TEST(HeldFiles, ARecordHeldUpByAnotherProcessIsWrittenLateByteForByte) {
+  TestApp undisturbed;
+  const std::string expected = recordedSession(undisturbed, [](int) {});
+  ASSERT_EQ(expected.size(), 2u * kLogRecordSize) << "10:05 and 10:10";
+  ASSERT_FALSE(undisturbed.dir.exists("monitor.err"));
+
+  TestApp t;
+  t.dir.write(kLogFileName, "");
+  std::optional<fakes::HeldByOtherProcess> other;
+  bool heldAtBoundary = false;
+  const std::string log = recordedSession(t, [&](int second) {
+    if (second == 3) { // 10:04:58
+      other.emplace(t.dir.file(kLogFileName));
+      ASSERT_TRUE(other->held());
+    }
+    if (second == 5) { // 10:05:00, the boundary
+      heldAtBoundary = other.has_value();
+    }
+    if (second == 6) { // three seconds of ticks later
+      EXPECT_EQ(t.dir.read(kLogFileName), "") << "the boundary's record went past the lock";
+      other.reset();
+    }
+  });
+  EXPECT_TRUE(heldAtBoundary);
+  EXPECT_EQ(log, expected);
+  EXPECT_EQ(eventCount(t.dir.read("monitor.err"), 13), 1u) << t.dir.read("monitor.err");
 }
 
 // --- The program killed while it records ---------------------------------------------

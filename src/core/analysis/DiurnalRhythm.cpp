@@ -52,28 +52,34 @@ std::uint32_t loadDiurnalBins(AppContext& app) {
   // A file that cannot be positioned yields no record, but its count still stands.
   std::uint32_t readable = file->seek(0, platform::SeekFrom::Begin) ? n : 0;
 
+  // The records are read into memory and the log is let go before any is decoded,
+  // so the monitor's append never finds it held for longer than the reads take.
+  std::vector<char> records(static_cast<std::size_t>(readable) * kLogRecordSize);
+  std::size_t got = 0;
+  for (std::size_t first = 0; first < readable; first += kRecordsPerBlock) {
+    const std::size_t count = std::min<std::size_t>(kRecordsPerBlock, readable - first) * kLogRecordSize;
+    const std::size_t read = readFully(*file, records.data() + got, count);
+    got += read;
+    if (read < count) {
+      break; // the rest of the file cannot be read either
+    }
+  }
+  file.reset();
+
   // Every record is decoded, whatever the data mode: in NMEA mode the log still
   // holds barograph records from earlier runs, and the history loading reads them
   // the same way.
-  std::vector<char> block(kRecordsPerBlock * kLogRecordSize);
-  for (std::uint32_t first = 0; first < readable; first += kRecordsPerBlock) {
-    std::size_t records = std::min<std::size_t>(kRecordsPerBlock, readable - first);
-    std::size_t got = readFully(*file, block.data(), records * kLogRecordSize) / kLogRecordSize;
-    for (std::size_t r = 0; r < got; ++r) {
-      if (parseLogRecord(app.lastDecodedRecord, 1, block.data() + r * kLogRecordSize) == 0) {
-        continue;
-      }
-      const HistorySample& s = app.lastDecodedRecord.sample;
-      DiurnalBin& bin = bins[s.hour * 12 + s.minute / 5];
-      bin.pressure += static_cast<double>(static_cast<std::uint32_t>(s.pressure));
-      bin.tendency1h += static_cast<double>(s.tendency1h);
-      bin.tendency3h += static_cast<double>(s.tendency3h);
-      bin.variation += static_cast<double>(s.variation);
-      ++bin.count;
+  for (std::size_t r = 0; r < got / kLogRecordSize; ++r) {
+    if (parseLogRecord(app.lastDecodedRecord, 1, records.data() + r * kLogRecordSize) == 0) {
+      continue;
     }
-    if (got < records) {
-      break; // the rest of the file cannot be read either
-    }
+    const HistorySample& s = app.lastDecodedRecord.sample;
+    DiurnalBin& bin = bins[s.hour * 12 + s.minute / 5];
+    bin.pressure += static_cast<double>(static_cast<std::uint32_t>(s.pressure));
+    bin.tendency1h += static_cast<double>(s.tendency1h);
+    bin.tendency3h += static_cast<double>(s.tendency3h);
+    bin.variation += static_cast<double>(s.variation);
+    ++bin.count;
   }
 
   for (int i = 0; i < kDiurnalSlots; ++i) {

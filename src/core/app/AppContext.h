@@ -15,6 +15,7 @@
 #include "platform/WindowServices.h"
 #include "core/serial/AcquisitionState.h"
 #include "core/store/LogRecord.h"
+#include "core/store/RecordingState.h"
 
 namespace baromon {
 
@@ -50,6 +51,7 @@ struct AppContext {
   CurrentReading reading;
   ConverterStats converter;
   AcquisitionState acquisition;
+  RecordingState recording;
   NmeaTable nmea{};
   FiveMinuteHistory fiveMinute{};
   SerialLink serial;

@@ -28,7 +28,7 @@ void setStartValues(AppContext& app) {
   app.acquisition.recordCounter = 0;
   app.acquisition.nmeaCount = 0;
   app.view.recordCount = 1024;
-  app.acquisition.lastSlot = 99;
+  app.acquisition.lastSlot = kNoFiveMinuteSlot;
   app.reading.temperature = -999;
   app.reading.voltage = 0;
   app.reading.adValue = 0;

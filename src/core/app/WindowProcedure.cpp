@@ -186,6 +186,9 @@ void onCommand(AppContext& app, WindowId from, int commandId) {
   case cmd::DeleteLog:
     // Neither a missing file nor one in use is reported; the event is written all the same.
     app.platform.files.remove(kLogFileName);
+    // Records still waiting for the log belonged to the one just erased.
+    app.recording.pending.clear();
+    app.recording.dropReported = false;
     reportEvent(app, kEventLogErased);
     app.history.fill(HistorySample{});
     break;

@@ -90,7 +90,8 @@ void processKxLine(AppContext& app) {
   }
 
   r.utcTime = app.platform.clock.utcNow();
-  const int slot = r.utcTime.minute / 5;
+  const bool boundaryMinute = r.utcTime.minute / 5 * 5 == r.utcTime.minute;
+  const std::int64_t slot = fiveMinuteSlot(r.utcTime);
 
   char values[64];
   std::snprintf(values, sizeof values, "NMEA link %3lu", static_cast<unsigned long>(acq.sentenceCount));
@@ -104,7 +105,7 @@ void processKxLine(AppContext& app) {
   app.platform.windows.invalidate(WindowId::Values);
   app.platform.windows.invalidate(WindowId::Converter);
 
-  if (r.valid == 1 && slot * 5 == r.utcTime.minute && slot != acq.lastSlot) {
+  if (r.valid == 1 && boundaryMinute && slot != acq.lastSlot) {
     acq.lastSlot = slot;
     pushFiveMinuteHistory(app);
     if (app.settings.SAVE != 0 && r.pressure != 0) {
@@ -147,6 +148,15 @@ void retryPortLater(AppContext& app) {
   app.serial.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
 }
 
+std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
+  // Room for every field's range (month < 16, day < 32), so distinct times never share a slot.
+  std::int64_t slot = utc.year;
+  slot = slot * 16 + utc.month;
+  slot = slot * 32 + utc.day;
+  slot = slot * 24 + utc.hour;
+  return slot * 12 + utc.minute / 5;
+}
+
 std::string barographLiveTitle(const AppContext& app) {
   const CurrentReading& r = app.reading;
   char buffer[256];
@@ -168,6 +178,13 @@ std::string barographLiveTitle(const AppContext& app) {
 int acquisitionTick(AppContext& app) {
   SerialLink& link = app.serial;
   AcquisitionState& acq = app.acquisition;
+
+  // Records held up by a failed append go out on the next tick that can write them,
+  // whether or not the device sends anything and even while a print job has the port.
+  if (!app.recording.pending.empty() && appendPendingRecords(app) > 0) {
+    loadHistory(app);
+    app.platform.windows.invalidate(WindowId::Main);
+  }
 
   if (link.lost) {
     retryLostPort(app);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "platform/Clock.h"
 
 namespace baromon {
 
@@ -16,6 +19,11 @@ int checkFreeDiskSpace(AppContext& app);
 
 // The live main-window title of KX mode after a processed line.
 std::string barographLiveTitle(const AppContext& app);
+
+// The five-minute slot of a UTC time: its date, its hour and minute / 5. The same
+// minute of another hour or day is another slot, so a boundary is never taken for
+// the last recorded one however long the sentences stayed away.
+std::int64_t fiveMinuteSlot(const platform::DateTime& utc);
 
 // Seconds between attempts to reopen a device that went away.
 constexpr int kReopenIntervalSeconds = 5;

@@ -43,6 +43,9 @@ using FiveMinuteHistory = std::array<std::int32_t, 128>;
 
 constexpr int kReceiveBufferSize = 1024;
 
+// The five-minute slot no boundary has: the start value of lastSlot.
+constexpr std::int64_t kNoFiveMinuteSlot = INT64_MIN;
+
 struct AcquisitionState {
   std::array<char, kReceiveBufferSize + 1> receiveBuffer{};
   std::uint32_t fillCount = 0;
@@ -51,7 +54,8 @@ struct AcquisitionState {
   std::uint32_t nmeaCount = 0;       // lines recorded in NMEA mode
   std::uint32_t recordCounter = 0;   // stamped into each record, 0..999999
   std::uint32_t ticksSinceSentence = 1000;
-  std::int32_t lastSlot = 99;        // five-minute slot of the last boundary; 99 matches none
+  // Five-minute slot of the last boundary (fiveMinuteSlot: UTC date, hour and minute / 5).
+  std::int64_t lastSlot = kNoFiveMinuteSlot;
   bool acquisitionPaused = false;    // set while the log check swaps the files
   // Totals for the whole life of the process, for reports on long runs; the counters
   // above wrap or are reset at start-up and cannot serve. Never reset.

@@ -68,7 +68,6 @@ int loadHistory(AppContext& app) {
       const auto n = position ? file->read(window.data() + got, span - got) : std::nullopt;
       if (!n) {
         if (++failures >= kMaxFailedHistoryReads) {
-          reportEvent(app, kEventReadFailed);
           break;
         }
         continue;
@@ -77,6 +76,12 @@ int loadHistory(AppContext& app) {
         break; // the file ended early: the rest of the window stays empty
       }
       got += *n;
+    }
+    // Everything needed is in memory: let go of the log before decoding or
+    // reporting anything, so a monitor's append never finds it held by a reader.
+    file.reset();
+    if (failures >= kMaxFailedHistoryReads) {
+      reportEvent(app, kEventReadFailed);
     }
     for (std::int64_t i = 0; i < filled; ++i) {
       const std::size_t at = static_cast<std::size_t>(newest - kLogRecordSize * stride * i - oldest);

@@ -12,7 +12,51 @@ namespace {
 constexpr ErrorCode kEventCannotOpen = 13;
 constexpr ErrorCode kEventWriteFailed = 21;
 
+enum class Failure { None, Open, Write };
+
+struct PendingOutcome {
+  std::size_t written = 0;
+  Failure failure = Failure::None;
+};
+
+// Writes the waiting records oldest first and stops at the first that fails, so that
+// no record ever lands before an older one. Reports nothing: the caller decides.
+PendingOutcome writePending(AppContext& app) {
+  RecordingState& recording = app.recording;
+  PendingOutcome outcome;
+  if (recording.pending.empty()) {
+    return outcome;
+  }
+  auto file = app.platform.files.openForAppend(kLogFileName);
+  if (!file) {
+    outcome.failure = Failure::Open;
+    return outcome;
+  }
+  while (!recording.pending.empty()) {
+    const LogRecord& record = recording.pending.front();
+    // The log is read in 80-byte steps from both ends; a fragment left by a
+    // failed write would misalign every record after it, so cut it off again.
+    const auto end = file->seek(0, platform::SeekFrom::Current);
+    const auto written = file->write(record.data(), record.size());
+    if (!written || *written != record.size()) {
+      if (end) {
+        file->resize(*end);
+      }
+      outcome.failure = Failure::Write;
+      return outcome;
+    }
+    recording.pending.pop_front();
+    ++outcome.written;
+  }
+  recording.dropReported = false;
+  return outcome;
+}
+
 } // namespace
+
+std::size_t appendPendingRecords(AppContext& app) {
+  return writePending(app).written;
+}
 
 void appendRecord(AppContext& app) {
   if (app.settings.DATA != 1) {
@@ -25,24 +69,30 @@ void appendRecord(AppContext& app) {
   time.year = static_cast<unsigned>(when.year);
   time.hour = when.hour;
   time.minute = when.minute;
+  // Encoded now: a record written late still carries its boundary's counter, time and values.
   const LogRecord record =
       encodeLogRecord(app.acquisition.recordCounter, time, app.reading.pressure, app.reading.tendency1h,
                       app.reading.tendency3h, static_cast<std::int32_t>(app.converter.variation), 0);
 
-  auto file = app.platform.files.openForAppend(kLogFileName);
-  if (!file) {
-    reportEvent(app, kEventCannotOpen);
-    return;
-  }
-  // The log is read in 80-byte steps from both ends; a fragment left by a
-  // failed write would misalign every record after it, so cut it off again.
-  const auto end = file->seek(0, platform::SeekFrom::Current);
-  const auto written = file->write(record.data(), record.size());
-  if (!written || *written != record.size()) {
-    reportEvent(app, kEventWriteFailed);
-    if (end) {
-      file->resize(*end);
+  RecordingState& recording = app.recording;
+  if (recording.pending.size() >= kPendingRecordLimit) {
+    recording.pending.pop_front();
+    if (!recording.dropReported) {
+      recording.dropReported = true;
+      reportEvent(app, kEventCannotOpen);
     }
+  }
+  recording.pending.push_back(record);
+
+  switch (writePending(app).failure) {
+  case Failure::None:
+    break;
+  case Failure::Open:
+    reportEvent(app, kEventCannotOpen);
+    break;
+  case Failure::Write:
+    reportEvent(app, kEventWriteFailed);
+    break;
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace baromon {
@@ -14,8 +15,15 @@ inline constexpr const char* kCheckBackupFileName = "monitor.bak";
 inline constexpr const char* kRecordingListFileName = "datalist.txt";
 
 // Appends one record built from the current reading to monitor.txt (KX mode only).
-// The acquisition cycle raises recordCounter and decides when to call.
+// The acquisition cycle raises recordCounter and decides when to call. Records held
+// back by earlier failures go first; when the append fails (event 13 when the log
+// cannot be opened, 21 when the write fails) the record waits for the next attempt.
 void appendRecord(AppContext& app);
+
+// Appends the records held back by failed appends, oldest first, without reporting
+// anything; those that still cannot be written keep waiting. Cheap when none waits
+// (no file is opened). Returns the number written.
+std::size_t appendPendingRecords(AppContext& app);
 
 // Appends row 0 of the NMEA sentence table to nmea.txt (NMEA mode only).
 void appendNmeaSentence(AppContext& app);

@@ -36,6 +36,13 @@ RecordingCanvas::RecordingCanvas(GraphicsObjects& objects, CanvasSize size) : ob
   fontHandle_ = objects_.stockFixedFont();
 }
 
+void RecordingCanvas::keep(const Op& op) {
+  ops.push_back(op);
+  if (onOp) {
+    onOp(ops.back());
+  }
+}
+
 RecordingCanvas::Op RecordingCanvas::stamp(Kind kind) const {
   Op op;
   op.kind = kind;
@@ -55,7 +62,7 @@ ObjectHandle RecordingCanvas::select(ObjectHandle handle) {
     }
     Op op = stamp(Kind::SelectFailed);
     op.handle = handle;
-    ops.push_back(op);
+    keep(op);
     return 0;
   }
   ObjectHandle previous = 0;
@@ -74,7 +81,7 @@ ObjectHandle RecordingCanvas::select(ObjectHandle handle) {
   }
   Op op = stamp(Kind::Select);
   op.handle = handle;
-  ops.push_back(op);
+  keep(op);
   return previous;
 }
 
@@ -82,7 +89,7 @@ void RecordingCanvas::moveTo(int x, int y) {
   Op op = stamp(Kind::MoveTo);
   op.x = curX_ = x;
   op.y = curY_ = y;
-  ops.push_back(op);
+  keep(op);
 }
 
 void RecordingCanvas::lineTo(int x, int y) {
@@ -91,7 +98,7 @@ void RecordingCanvas::lineTo(int x, int y) {
   op.y0 = curY_;
   op.x = curX_ = x;
   op.y = curY_ = y;
-  ops.push_back(op);
+  keep(op);
 }
 
 void RecordingCanvas::setPixel(int x, int y, Rgb colour) {
@@ -99,7 +106,7 @@ void RecordingCanvas::setPixel(int x, int y, Rgb colour) {
   op.x = x;
   op.y = y;
   op.colour = colour;
-  ops.push_back(op);
+  keep(op);
 }
 
 void RecordingCanvas::rectangle(int left, int top, int right, int bottom) {
@@ -108,7 +115,7 @@ void RecordingCanvas::rectangle(int left, int top, int right, int bottom) {
   op.y0 = top;
   op.x = right;
   op.y = bottom;
-  ops.push_back(op);
+  keep(op);
 }
 
 void RecordingCanvas::textOut(int x, int y, const char* text, int count) {
@@ -116,13 +123,13 @@ void RecordingCanvas::textOut(int x, int y, const char* text, int count) {
   op.x = x;
   op.y = y;
   op.text.assign(text, count > 0 ? static_cast<std::size_t>(count) : 0);
-  ops.push_back(op);
+  keep(op);
 }
 
 Rgb RecordingCanvas::setTextColour(Rgb colour) {
   Op op = stamp(Kind::TextColour);
   op.colour = colour;
-  ops.push_back(op);
+  keep(op);
   Rgb previous = textColour_;
   textColour_ = colour;
   return previous;
@@ -131,7 +138,7 @@ Rgb RecordingCanvas::setTextColour(Rgb colour) {
 BackgroundMode RecordingCanvas::setBackgroundMode(BackgroundMode mode) {
   BackgroundMode previous = background_;
   background_ = mode;
-  ops.push_back(stamp(Kind::BackgroundMode));
+  keep(stamp(Kind::BackgroundMode));
   return previous;
 }
 

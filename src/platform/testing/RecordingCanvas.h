@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ public:
   void failNextSelections(int count) { failingSelections_ = count; }
 
   std::vector<Op> ops;
+  // Called with each op as it is recorded, e.g. to look at the program's state mid-paint.
+  std::function<void(const Op&)> onOp;
 
   // Filters over `ops`.
   std::vector<Op> of(Kind kind) const;
@@ -68,6 +71,7 @@ public:
 
 private:
   Op stamp(Kind kind) const;
+  void keep(const Op& op);
 
   platform::GraphicsObjects& objects_;
   platform::CanvasSize size_;

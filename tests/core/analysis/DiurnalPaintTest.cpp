@@ -184,6 +184,24 @@ TEST(DiurnalPaint, IncompleteDataDrawsNoCurvesButStillThePhaseLine) {
 }
 
 // The pen the paint found is given back; the brush stays.
+// Every paint reads the whole log, but draws only once it has let go of it.
+TEST(DiurnalPaint, DrawsWithTheLogReleased) {
+  TestApp t;
+  baromon::createScreenPens(t.app);
+  LogBuilder log;
+  log.day(1, [](int) { return 101300; }).day(2, [](int slot) { return 101300 + slot; });
+  log.writeTo(t.dir);
+  RecordingCanvas canvas(t.graphics, {500, 250});
+  int held = 0;
+  canvas.onOp = [&](const RecordingCanvas::Op&) {
+    held += t.files.open("monitor.txt", baromon::platform::FileAccess::ReadWrite,
+                         baromon::platform::OpenMode::OpenExisting) == nullptr;
+  };
+  baromon::paintDiurnalRhythm(t.app, canvas);
+  EXPECT_GT(canvas.lines().size(), 288u * 5) << "the curves were drawn";
+  EXPECT_EQ(held, 0) << "monitor.txt was held while the window was drawn";
+}
+
 TEST(DiurnalPaint, RestoresThePenItFound) {
   Painted p(nullptr);
   EXPECT_EQ(p.canvas.currentPen(), p.t.graphics.stockBlackPen());

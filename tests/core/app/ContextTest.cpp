@@ -12,7 +12,7 @@ TEST(AppContext, FreshContextHoldsTheProcessStartValues) {
   EXPECT_EQ(app.settings.ERR, 1);
   EXPECT_EQ(app.settings.COM, '2');
   EXPECT_EQ(app.acquisition.ticksSinceSentence, 1000u);
-  EXPECT_EQ(app.acquisition.lastSlot, 99);
+  EXPECT_EQ(app.acquisition.lastSlot, baromon::kNoFiveMinuteSlot);
   EXPECT_EQ(app.view.scrollOffset, 1);
   EXPECT_EQ(app.view.recordCount, 1024);
   EXPECT_EQ(app.view.scrollPosition, 100);

@@ -216,10 +216,14 @@ TEST_F(Procedure, DeleteCommands) {
   t.dir.write("nmea.txt", "$GPGGA\r\n");
   app.history[5].day = 1;
   app.nmea[3][0] = '$';
+  app.recording.pending.push_back(LogRecord{}); // held up by a failed append: part of the erased log
   t.windows.invalidated.clear();
   onCommand(app, WindowId::Main, cmd::DeleteLog);
   EXPECT_FALSE(t.dir.exists("monitor.txt"));
   EXPECT_EQ(app.history[5].day, 0);
+  EXPECT_TRUE(app.recording.pending.empty());
+  onTimer(app);
+  EXPECT_FALSE(t.dir.exists("monitor.txt"));
   EXPECT_TRUE(t.dir.exists("nmea.txt"));
   EXPECT_FALSE(mainInvalidated()) << "the picture stays until the next repaint";
   onCommand(app, WindowId::Main, cmd::DeleteNmea);

@@ -154,6 +154,34 @@ TEST(PrintJob, BarogramJobLoadsTheHistoryFirst) {
   EXPECT_GT(b.printers.page->lines().size(), 100u);
 }
 
+// The page is drawn, and the job ended, with the log released: a printer that is
+// slow to take the page must not cost the monitor a record.
+TEST(PrintJob, BarogramPageIsDrawnWithTheLogReleased) {
+  PrintBench b;
+  std::string log;
+  for (int i = 0; i < 3; ++i) {
+    auto r = baromon::encodeLogRecord(i + 1, {7, 5, 2024, 10, i * 5}, 101000 + i, 0, 0, 0, 0);
+    log.append(r.data(), r.size());
+  }
+  b.t.dir.write("monitor.txt", log);
+  int probes = 0;
+  int held = 0;
+  auto probe = [&] {
+    ++probes;
+    auto other = b.t.files.open("monitor.txt", baromon::platform::FileAccess::ReadWrite,
+                                baromon::platform::OpenMode::OpenExisting);
+    held += other == nullptr;
+  };
+  b.printers.preparePage = [&](baromon::fakes::RecordingCanvas& page) {
+    page.onOp = [&](const baromon::fakes::RecordingCanvas::Op&) { probe(); };
+  };
+  b.printers.log->onCall = [&](const std::string&) { probe(); };
+  b.barogram();
+  EXPECT_EQ(b.t.app.history[0].pressure, 101002);
+  EXPECT_GT(probes, 100);
+  EXPECT_EQ(held, 0) << "monitor.txt was held while the page was drawn";
+}
+
 // --- the NMEA table page ---
 
 struct NmeaPage {

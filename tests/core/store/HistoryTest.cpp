@@ -199,6 +199,29 @@ TEST(LoadHistory, ReadFailuresAreRetriedThenGivenUp) {
   }
 }
 
+// Whatever the load writes comes after the log is released: a monitor's append must
+// never meet it held.
+TEST(LoadHistory, ReportsItsEventWithTheLogReleased) {
+  TestApp t;
+  t.dir.write("monitor.txt", testlog::gridLog(20, 0, kBase));
+  FaultyFileSystem faulty(t.files);
+  faulty.failAllReads = true;
+  std::vector<std::string> heldDuring;
+  auto logFree = [&] {
+    auto other = t.files.open("monitor.txt", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
+    return other != nullptr;
+  };
+  faulty.onStep = [&](const std::string& what) {
+    if (what == "open:monitor.err" && !logFree()) {
+      heldDuring.push_back("event");
+    }
+  };
+  AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
+  EXPECT_EQ(loadHistory(app), 1);
+  EXPECT_NE(t.dir.read("monitor.err").find("event # 21 "), std::string::npos);
+  EXPECT_TRUE(heldDuring.empty()) << "monitor.txt was held while the event was written";
+}
+
 TEST(LoadHistory, LockedLogCountsAsUnreadable) {
   TestApp t;
   t.dir.write("monitor.txt", testlog::gridLog(5, 0, kBase));

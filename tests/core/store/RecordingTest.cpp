@@ -37,6 +37,26 @@ bool eventLogged(const TestApp& t, int code) {
   return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
 }
 
+// How often an event stands in monitor.err.
+std::size_t eventCount(const TestApp& t, int code) {
+  const std::string text = t.dir.read("monitor.err");
+  const std::string needle = "event # " + std::to_string(code) + " ";
+  std::size_t count = 0;
+  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// The record setReading gives for a counter, as the writer lays it out.
+std::string recordWith(std::uint32_t counter) {
+  return testlog::record(counter, 28, 12, 2003, 21, 0, 98000 + static_cast<int>(counter), 18, 52);
+}
+
+void setNumberedReading(AppContext& app, std::uint32_t counter) {
+  setReading(app, counter, 98000 + static_cast<int>(counter));
+}
+
 TEST(AppendRecord, FirstRecordCreatesTheLogThenRecordsAppend) {
   TestApp t;
   setReading(t.app, 20, 98810);
@@ -77,7 +97,7 @@ TEST(AppendRecord, WritesOnlyInItsOwnMode) {
   EXPECT_FALSE(t.dir.exists("nmea.txt"));
 }
 
-// Another opener holds the file: the write is lost, event 13 is logged, nothing hangs or is truncated.
+// Another opener holds the file: the write fails at once with event 13, nothing hangs or is truncated.
 TEST(AppendRecord, LockedFilesCostTheWriteAndReportEvent13) {
   for (const char* name : {"monitor.txt", "nmea.txt"}) {
     SCOPED_TRACE(name);
@@ -112,10 +132,77 @@ TEST(AppendRecord, FailedWriteReportsEvent21AndLeavesNoFragment) {
   EXPECT_EQ(t.dir.read("monitor.txt"), before);
   EXPECT_TRUE(eventLogged(t, 21));
 
-  // Once the disk has room again, records continue on the grid.
+  // Once the disk has room again, the held-back record and the next one continue on the grid.
   faulty.shortWritesTo.clear();
+  setReading(app, 5, 98820);
   appendRecord(app);
-  EXPECT_EQ(t.dir.read("monitor.txt").size(), 4u * 80u);
+  const std::string after = t.dir.read("monitor.txt");
+  ASSERT_EQ(after.size(), 5u * 80u);
+  EXPECT_EQ(after.substr(240, 80), testlog::record(4, 28, 12, 2003, 21, 0, 98810, 18, 52));
+  EXPECT_EQ(after.substr(320, 80), testlog::record(5, 28, 12, 2003, 21, 0, 98820, 18, 52));
+  EXPECT_EQ(eventCount(t, 21), 1u);
+}
+
+// --- Records held back by a failed append ---------------------------------------------
+
+// Records whose append failed go out with the next append, oldest first and before it,
+// each with the bytes of its own boundary; each failure is reported once.
+TEST(PendingRecords, HeldBackRecordsAreWrittenOldestFirstBeforeTheNextOne) {
+  TestApp t;
+  setNumberedReading(t.app, 1);
+  appendRecord(t.app);
+  {
+    auto holder = t.files.open("monitor.txt", FileAccess::Read, OpenMode::OpenExisting);
+    ASSERT_TRUE(holder);
+    for (std::uint32_t n = 2; n <= 4; ++n) {
+      setNumberedReading(t.app, n);
+      appendRecord(t.app);
+    }
+    EXPECT_EQ(eventCount(t, 13), 3u) << "one event per record that missed its boundary";
+  }
+  // The reading has moved on meanwhile; the held records keep their own values.
+  setNumberedReading(t.app, 5);
+  t.app.reading.utcTime.hour = 22;
+  appendRecord(t.app);
+  const std::string expected = recordWith(1) + recordWith(2) + recordWith(3) + recordWith(4) +
+                               testlog::record(5, 28, 12, 2003, 22, 0, 98005, 18, 52);
+  EXPECT_EQ(t.dir.read("monitor.txt"), expected);
+  EXPECT_EQ(eventCount(t, 13), 3u) << "the successful append reports nothing";
+}
+
+// A day of records waits at most; beyond, the oldest goes, reported once.
+TEST(PendingRecords, BeyondADayOfWaitingRecordsTheOldestIsDroppedAndReportedOnce) {
+  TestApp t;
+  t.dir.write("monitor.txt", "");
+  {
+    auto holder = t.files.open("monitor.txt", FileAccess::Read, OpenMode::OpenExisting);
+    ASSERT_TRUE(holder);
+    for (std::uint32_t n = 1; n <= 300; ++n) {
+      setNumberedReading(t.app, n);
+      appendRecord(t.app);
+    }
+  }
+  EXPECT_EQ(eventCount(t, 13), 300u + 1u) << "each failed boundary, and once for the first dropped record";
+  setNumberedReading(t.app, 301);
+  appendRecord(t.app);
+  std::string expected;
+  for (std::uint32_t n = 301 - 287; n <= 301; ++n) {
+    expected += recordWith(n);
+  }
+  const std::string log = t.dir.read("monitor.txt");
+  EXPECT_EQ(log.size(), 288u * 80u);
+  EXPECT_EQ(log, expected) << "the newest 288 records, in order";
+
+  // Once the queue has drained, a new overflow is reported again.
+  {
+    auto holder = t.files.open("monitor.txt", FileAccess::Read, OpenMode::OpenExisting);
+    ASSERT_TRUE(holder);
+    for (std::uint32_t n = 302; n <= 590; ++n) {
+      setNumberedReading(t.app, n);
+      appendRecord(t.app);
+    }
+  }
+  EXPECT_EQ(eventCount(t, 13), 301u + 289u + 1u);
 }
 
 TEST(AppendNmeaSentence, WritesTheRowUpToItsZeroByte) {
