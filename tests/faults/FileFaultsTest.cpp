@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/config/Settings.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
@@ -255,6 +256,39 @@ TEST(DiskFull, TheEventOfACutRecordIsReported) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_EQ(t.dir.read(kLogFileName), log);
   EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21));
+}
+
+// The settings are written at shutdown, when the disk may be full: a write that
+// stores part of the file, or none of it, must leave the file from before.
+TEST(DiskFull, TheSettingsFileSurvivesAFullDisk) {
+  for (std::size_t room : {std::size_t{0}, std::size_t{64}}) {
+    SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
+    TestApp t;
+    applyDefaultSettings(t.app.settings);
+    t.app.settings.SHOW = 900;
+    t.app.settings.HK = 250;
+    saveSettings(t.app);
+    const std::string old = t.dir.read("monitor.ini");
+    ASSERT_EQ(old.size(), 125u);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      limitFileSizeTo(room);
+      t.app.settings.SHOW = 1800;
+      t.app.settings.HK = -250;
+      saveSettings(t.app);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(t.dir.read("monitor.ini"), old);
+    EXPECT_FALSE(t.dir.exists("monitor.ini.new"));
+    if (room > 0) {
+      EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21)); // the protocol line itself fits
+    }
+  }
 }
 
 // --- Files another program holds ----------------------------------------------------
