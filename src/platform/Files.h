@@ -15,6 +15,9 @@ enum class OpenMode {
   OpenExisting, // fail when the file does not exist
   CreateAlways, // create, or truncate an existing file
   OpenAlways,   // open an existing file without truncating it, else create it
+  CreateNew,    // create; fail when anything (a file, a link, even a dangling one) has the name
+  CreateFresh,  // remove what has the name (a link itself, never its target), then CreateNew;
+                // fail, leaving it, when another opener holds the file under the name
 };
 
 enum class SeekFrom { Begin, Current, End };
@@ -42,15 +45,25 @@ public:
 };
 
 // File access in one directory (the program keeps all its files in the current
-// directory). Names are plain file names such as "monitor.txt".
+// directory). Names are plain file names such as "monitor.txt", or names that
+// finalName gave. Only regular files are opened; anything else under a name
+// (a FIFO, a directory, a device) fails the open as a missing file would,
+// without waiting.
 class FileSystem {
 public:
   virtual ~FileSystem() = default;
   // nullptr when the file cannot be opened: missing, locked by another opener, no permission.
   virtual std::unique_ptr<File> open(const std::string& name, FileAccess access, OpenMode mode) = 0;
-  // Opens an existing file for read and write, falling back to creating it,
-  // then positions at the end: the append idiom of every writer of this program.
+  // Opens an existing file for read and write, else creates a new one (never
+  // truncating: a file that exists but is held fails the append as a failed
+  // open does), then positions at the end. The append idiom of every writer
+  // of this program.
   std::unique_ptr<File> openForAppend(const std::string& name);
+  // The file `name` stands for once every symbolic link is followed, as a name
+  // `open` and `rename` accept; `name` itself when it is no link or leads
+  // nowhere. Files that must lie beside a linked file (so that a rename over
+  // it stays on its disk and the link keeps working) are named after it.
+  virtual std::string finalName(const std::string& name) { return name; }
   virtual bool copy(const std::string& from, const std::string& to) = 0; // replaces `to`
   virtual bool remove(const std::string& name) = 0;
   // Replaces `to` by `from` in one step: a reader sees either the old or the new

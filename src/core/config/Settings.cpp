@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
@@ -209,14 +210,46 @@ int loadSettings(AppContext& app) {
 }
 
 void saveSettings(AppContext& app) {
+  using platform::FileAccess;
+  using platform::OpenMode;
   const SettingsBytes b = formatSettings(app.settings);
-  auto file = app.platform.files.open(kSettingsFile, platform::FileAccess::ReadWrite, platform::OpenMode::CreateAlways);
+  auto& files = app.platform.files;
+  // The file is replaced whole or not at all: truncating it first and then
+  // writing left it empty whenever the disk was full at shutdown. The new bytes
+  // go to a scratch file beside it (beside the file a link leads to, so the link
+  // stays), which is synced and renamed over the old one.
+  const std::string name = files.finalName(kSettingsFile);
+  const std::string scratch = name + ".new";
+
+  // Held for the whole replacement: a file another program holds is left to it
+  // (event 3, fatal error 1). Where none exists, an empty one is made and held,
+  // and removed again if the replacement fails.
+  bool created = false;
+  auto held = files.open(name, FileAccess::ReadWrite, OpenMode::OpenExisting);
+  if (!held) {
+    held = files.open(name, FileAccess::ReadWrite, OpenMode::CreateNew);
+    created = held != nullptr;
+  }
+  auto file = held ? files.open(scratch, FileAccess::Write, OpenMode::CreateFresh) : nullptr;
   if (!file) {
+    if (created) {
+      files.remove(name);
+    }
+    held.reset();
     reportEvent(app, 3);
     reportFatal(app, 1);
     return;
   }
-  if (!file->write(b.data(), b.size())) {
+  const auto written = file->write(b.data(), b.size());
+  bool replaced = written && *written == b.size() && file->sync();
+  file.reset();
+  replaced = replaced && files.rename(scratch, name);
+  if (!replaced) {
+    files.remove(scratch);
+    if (created) {
+      files.remove(name);
+    }
+    held.reset();
     reportEvent(app, 21);
   }
 }

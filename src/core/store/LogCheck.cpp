@@ -131,6 +131,16 @@ std::size_t resynchronise(const char* bytes, std::size_t available) {
   return kLogRecordSize;
 }
 
+// `name` with its extension (or, without one, nothing) replaced by `extension`,
+// in the same directory. Both separators count, so that the rule is the same on
+// every platform.
+std::string withExtension(const std::string& name, const char* extension) {
+  const auto dot = name.find_last_of('.');
+  const auto separator = name.find_last_of("/\\");
+  const bool hasExtension = dot != std::string::npos && (separator == std::string::npos || dot > separator);
+  return (hasExtension ? name.substr(0, dot) : name) + extension;
+}
+
 // Clears acquisitionPaused on every way out of the swap.
 class AcquisitionPause {
 public:
@@ -154,13 +164,24 @@ Pass checkAndSwap(AppContext& app) {
   std::uint64_t errors = 0; // E
   std::size_t current = 0; // table entry of the running recording
 
-  // Emptied on opening: a longer work file left by an earlier run must not
-  // leave its tail in the new log.
-  auto tmp = files.open(kCheckWorkFileName, FileAccess::Write, OpenMode::CreateAlways);
+  // A log reached through a link (kept on another disk) is repaired where it
+  // lives: the new log and the backup are made beside it, and the rename
+  // replaces the file the link leads to, so the link keeps working. Beside a
+  // plain monitor.txt these names are monitor.tmp and monitor.bak.
+  const std::string logName = files.finalName(kLogFileName);
+  const std::string workName = withExtension(logName, ".tmp");
+  const std::string backupName = withExtension(logName, ".bak");
+  if (workName == logName || backupName == logName) {
+    return fail(kTmpOpen); // the work file would be the log itself
+  }
+  // Work and result files are made afresh: whatever had their names (an older,
+  // longer work file, a link leading out of the directory, a FIFO) is removed,
+  // never followed, and never carried into the new files.
+  auto tmp = files.open(workName, FileAccess::Write, OpenMode::CreateFresh);
   if (!tmp) {
     return fail(kTmpOpen);
   }
-  auto log = files.open(kLogFileName, FileAccess::Read, OpenMode::OpenExisting);
+  auto log = files.open(logName, FileAccess::Read, OpenMode::OpenExisting);
   if (!log) {
     return fail(kLogOpen);
   }
@@ -254,8 +275,7 @@ Pass checkAndSwap(AppContext& app) {
   }
 
   {
-    // Emptied on opening, so no line of an earlier, longer list survives.
-    auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateAlways);
+    auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateFresh);
     if (!list) {
       return fail(kListOpen);
     }
@@ -293,9 +313,9 @@ Pass checkAndSwap(AppContext& app) {
     if (!log->sync()) {
       return fail(kLogRead);
     }
-    const bool linked = files.linkReplacing(kLogFileName, kCheckBackupFileName);
+    const bool linked = files.linkReplacing(logName, backupName);
     if (!linked) {
-      auto backup = files.open(kCheckBackupFileName, FileAccess::Write, OpenMode::CreateAlways);
+      auto backup = files.open(backupName, FileAccess::Write, OpenMode::CreateFresh);
       if (!backup) {
         return fail(kBackupOpen);
       }
@@ -319,9 +339,9 @@ Pass checkAndSwap(AppContext& app) {
         return fail(kBackupWrite);
       }
     }
-    if (!files.rename(kCheckWorkFileName, kLogFileName)) {
+    if (!files.rename(workName, logName)) {
       if (linked) {
-        files.remove(kCheckBackupFileName); // else it would go on growing with the log it names
+        files.remove(backupName); // else it would go on growing with the log it names
       }
       return fail(kReplace);
     }

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -86,16 +87,57 @@ private:
 PosixFileSystem::PosixFileSystem(std::string directory) : directory_(std::move(directory)) {}
 
 std::string PosixFileSystem::pathOf(const std::string& name) const {
-  return directory_ + "/" + name;
+  return !name.empty() && name[0] == '/' ? name : directory_ + "/" + name;
 }
 
+namespace {
+
+bool isRegularFile(int fd) {
+  struct stat st{};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Removes what lies under `path` so that a new file can take the name, unless
+// it is a file another opener holds: that one is somebody's work in progress.
+// A link is removed itself (O_NOFOLLOW), never the file it leads to. False
+// only when the name is held.
+bool removeUnlessHeld(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0 && isRegularFile(fd) && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  // Our lock (if any) is kept across the unlink, so nobody takes the old file meanwhile.
+  ::unlink(path.c_str());
+  if (fd >= 0) {
+    ::close(fd);
+  }
+  return true;
+}
+
+} // namespace
+
 std::unique_ptr<File> PosixFileSystem::open(const std::string& name, FileAccess access, OpenMode mode) {
-  int flags = O_CLOEXEC;
+  // Never blocking in open(): a FIFO under one of our names would otherwise
+  // wait there for a peer that never comes. Only regular files are kept.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   flags |= access == FileAccess::Read ? O_RDONLY : access == FileAccess::Write ? O_WRONLY : O_RDWR;
-  if (mode != OpenMode::OpenExisting) {
+  switch (mode) {
+  case OpenMode::OpenExisting:
+    break;
+  case OpenMode::CreateAlways:
+  case OpenMode::OpenAlways:
     flags |= O_CREAT;
+    break;
+  case OpenMode::CreateNew:
+  case OpenMode::CreateFresh:
+    flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
+    break;
   }
   const std::string path = pathOf(name);
+  if (mode == OpenMode::CreateFresh && !removeUnlessHeld(path)) {
+    return nullptr;
+  }
   int fd = -1;
   // A file replaced by rename while we waited for its lock is no longer the one
   // under this name: writing to it would lose the bytes, so open the new one.
@@ -104,7 +146,7 @@ std::unique_ptr<File> PosixFileSystem::open(const std::string& name, FileAccess 
     if (fd < 0) {
       return nullptr;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!isRegularFile(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       ::close(fd);
       return nullptr;
     }
@@ -119,12 +161,32 @@ std::unique_ptr<File> PosixFileSystem::open(const std::string& name, FileAccess 
       return nullptr;
     }
   }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
   // Truncate only once the lock is ours, so a failed open never empties a file another holds.
   if (mode == OpenMode::CreateAlways && ::ftruncate(fd, 0) != 0) {
     ::close(fd);
     return nullptr;
   }
   return std::make_unique<PosixFile>(fd);
+}
+
+std::string PosixFileSystem::finalName(const std::string& name) {
+  const std::string path = pathOf(name);
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+    return name;
+  }
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) {
+    return name; // leads nowhere: opening it fails as for a missing file
+  }
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
 }
 
 bool PosixFileSystem::copy(const std::string& from, const std::string& to) {
@@ -154,8 +216,10 @@ bool PosixFileSystem::copy(const std::string& from, const std::string& to) {
 
 namespace {
 
-// A new name is durable only once the directory itself is on the disk.
-void syncDirectory(const std::string& directory) {
+// A new name is durable only once the directory holding it is on the disk.
+void syncDirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
@@ -169,7 +233,7 @@ bool PosixFileSystem::rename(const std::string& from, const std::string& to) {
   if (::rename(pathOf(from).c_str(), pathOf(to).c_str()) != 0) {
     return false;
   }
-  syncDirectory(directory_);
+  syncDirectoryOf(pathOf(to));
   return true;
 }
 
@@ -186,7 +250,7 @@ bool PosixFileSystem::linkReplacing(const std::string& from, const std::string& 
   if (!renamed) {
     return false;
   }
-  syncDirectory(directory_);
+  syncDirectoryOf(pathOf(to));
   return true;
 }
 

@@ -8,7 +8,8 @@ namespace baromon::platform {
 
 // Files in one directory. Every open takes an exclusive flock, which stands in
 // for opening without sharing: a second opener, in this process or another,
-// fails while the first holds the file.
+// fails while the first holds the file. Only regular files are opened: a FIFO,
+// a directory or a device under a file's name fails the open, without waiting.
 class PosixFileSystem final : public FileSystem {
 public:
   explicit PosixFileSystem(std::string directory = ".");
@@ -19,7 +20,9 @@ public:
   bool rename(const std::string& from, const std::string& to) override;
   bool linkReplacing(const std::string& from, const std::string& to) override;
   std::optional<std::uint64_t> freeBytes() override;
+  std::string finalName(const std::string& name) override;
 
+  // A name relative to the directory, or an absolute path as finalName gives.
   std::string pathOf(const std::string& name) const;
 
 private:

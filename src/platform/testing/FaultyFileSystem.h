@@ -54,6 +54,7 @@ public:
     return !step("link") && real_.linkReplacing(from, to);
   }
   std::optional<std::uint64_t> freeBytes() override { return real_.freeBytes(); }
+  std::string finalName(const std::string& name) override { return real_.finalName(name); }
 
 private:
   class FaultyFile final : public File {

@@ -1,6 +1,7 @@
 #include "platform/testing/OtherProcess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -54,6 +55,25 @@ HeldByOtherProcess::~HeldByOtherProcess() {
     int status = 0;
     ::waitpid(pid_, &status, 0);
   }
+}
+
+int inChildProcess(const std::function<int()>& body, unsigned seconds) {
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    return kHung;
+  }
+  if (pid == 0) {
+    ::alarm(seconds); // SIGALRM ends a child that hangs
+    ::_exit(body());
+  }
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) {
+    return kHung;
+  }
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+    return kHung;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 } // namespace baromon::fakes

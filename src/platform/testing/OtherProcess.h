@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <sys/types.h>
@@ -25,5 +26,11 @@ private:
   pid_t pid_ = -1;
   bool held_ = false;
 };
+
+// Runs `body` in a child process that is killed after `seconds`, for a test of
+// something that might hang (an open of a FIFO, a lock wait). The child's exit
+// status, or kHung when the time ran out.
+inline constexpr int kHung = -1;
+int inChildProcess(const std::function<int()>& body, unsigned seconds = 10);
 
 } // namespace baromon::fakes

@@ -8,6 +8,7 @@
 
 #include "core/config/EventLog.h"
 #include "core/config/Settings.h"
+#include "platform/testing/FaultyFileSystem.h"
 #include "platform/testing/TestApp.h"
 
 using namespace baromon;
@@ -260,11 +261,21 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
 TEST(SettingsFile, UnreadableContentsGiveDefaults) {
   // Opens, but every read fails.
   TestApp t;
-  ASSERT_EQ(::mkdir(t.dir.file("monitor.ini").c_str(), 0755), 0);
-  EXPECT_EQ(loadSettings(t.app), 1);
+  t.dir.write("monitor.ini", "DATA=NMEA\nCOM=COM5\n");
+  fakes::FaultyFileSystem files(t.files);
+  files.failAllReads = true;
+  AppContext app{Platform{t.clock, files, t.windows, t.ports, t.graphics}};
+  EXPECT_EQ(loadSettings(app), 1);
   Settings expected = defaults();
   expected.DKS = 0;
-  EXPECT_TRUE(sameRecord(t.app.settings, expected));
+  EXPECT_TRUE(sameRecord(app.settings, expected));
+}
+
+TEST(SettingsFile, ADirectoryUnderTheNameIsNoSettingsFile) {
+  TestApp t;
+  ASSERT_EQ(::mkdir(t.dir.file("monitor.ini").c_str(), 0755), 0);
+  EXPECT_EQ(loadSettings(t.app), 0);
+  EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n");
 }
 
 TEST(SettingsFile, WriterClampsAndSpecialCases) {
@@ -360,13 +371,14 @@ public:
   std::unique_ptr<platform::File> open(const std::string& name, platform::FileAccess access,
                                        platform::OpenMode mode) override {
     auto file = real_.open(name, access, mode);
-    if (!file || name != "monitor.ini") {
+    if (!file || name.rfind("monitor.ini", 0) != 0) { // the file and its scratch copy
       return file;
     }
     return std::make_unique<Failing>(std::move(file));
   }
   bool copy(const std::string& from, const std::string& to) override { return real_.copy(from, to); }
   bool remove(const std::string& name) override { return real_.remove(name); }
+  bool rename(const std::string& from, const std::string& to) override { return real_.rename(from, to); }
   std::optional<std::uint64_t> freeBytes() override { return real_.freeBytes(); }
 
 private:
