@@ -1,14 +1,17 @@
 #include "platform/qt/QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
+#include <QTemporaryFile>
 #include <cmath>
 #include <variant>
 
+#include "platform/qt/CanvasOutput.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/Windows1252.h"
 
@@ -154,8 +157,10 @@ platform::TextMetrics PrinterPageCanvas::textMetrics() {
   return result;
 }
 
-QtPrinterJob::QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer)
-    : printer_(std::move(printer)), canvas_(std::make_unique<PrinterPageCanvas>(objects, *printer_)) {}
+QtPrinterJob::QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer,
+                           std::function<bool()> deliver)
+    : printer_(std::move(printer)), canvas_(std::make_unique<PrinterPageCanvas>(objects, *printer_)),
+      deliver_(std::move(deliver)) {}
 
 QtPrinterJob::~QtPrinterJob() {
   canvas_.reset(); // ends a document still open before the printer goes
@@ -184,7 +189,10 @@ int QtPrinterJob::endPage() {
 }
 
 int QtPrinterJob::endDoc() {
-  return canvas_->end() ? 1 : 0;
+  if (!canvas_->end()) {
+    return 0;
+  }
+  return !deliver_ || deliver_() ? 1 : 0;
 }
 
 void QtPrinterJob::abortDoc() {
@@ -210,9 +218,16 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   if (width_ < 1 || height_ < 1 || dpi_ < 1) {
     return nullptr;
   }
+  // The printer only writes to a file it can name in Unicode, which not every
+  // file name is: it writes a temporary file, whose bytes then go to `path_`.
+  auto pending = std::make_shared<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/baromon-print-XXXXXX.pdf"));
+  if (!pending->open()) {
+    return nullptr;
+  }
+  pending->close();
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer->setOutputFormat(QPrinter::PdfFormat);
-  printer->setOutputFileName(QString::fromLocal8Bit(path_.c_str()));
+  printer->setOutputFileName(pending->fileName());
   printer->setResolution(dpi_);
   printer->setFullPage(true);
   // Page sizes are portrait; a wide area is the portrait size turned.
@@ -226,7 +241,15 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   if (!printer->setPageLayout(layout)) {
     return nullptr;
   }
-  return std::make_unique<QtPrinterJob>(objects_, std::move(printer));
+  auto deliver = [pending, path = path_]() {
+    QFile written(pending->fileName());
+    if (!written.open(QIODevice::ReadOnly)) {
+      return false;
+    }
+    const QByteArray bytes = written.readAll();
+    return !bytes.isEmpty() && writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  };
+  return std::make_unique<QtPrinterJob>(objects_, std::move(printer), std::move(deliver));
 }
 
 } // namespace baromon::qt

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,7 +63,9 @@ private:
 // unfinished document and releases the printer and everything the dialog made.
 class QtPrinterJob final : public platform::PrinterJob {
 public:
-  QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer);
+  // `deliver`, when given, runs once the document has ended; its failure is the job's.
+  QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer,
+               std::function<bool()> deliver = {});
   ~QtPrinterJob() override;
 
   platform::Canvas& canvas() override { return *canvas_; }
@@ -75,6 +78,7 @@ public:
 private:
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<PrinterPageCanvas> canvas_;
+  std::function<bool()> deliver_;
   bool pageStarted_ = false;
 };
 
@@ -91,6 +95,7 @@ private:
 
 // A "printer" that writes one PDF file whose printable area is width x height
 // device pixels at `dpi` (the whole page, no margins): for people without a printer.
+// `path` is taken byte for byte; the file appears when the document has ended.
 class PdfFilePrinters final : public platform::Printers {
 public:
   PdfFilePrinters(platform::GraphicsObjects& objects, std::string path, int width, int height, int dpi = 600)
