@@ -9,9 +9,9 @@
 #include <QPrintDialog>
 #include <QTemporaryFile>
 #include <cmath>
+#include <cstdio>
 #include <variant>
 
-#include "platform/qt/CanvasOutput.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/Windows1252.h"
 
@@ -33,6 +33,51 @@ platform::CanvasSize printableArea(QPrinter& printer) {
   QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   return {area.width(), area.height()};
 }
+
+// The named PDF file of a PdfFilePrinters job: opened (and so made) when the
+// document starts, as the printer would open it, and given the bytes of the
+// printer's temporary file when the document has ended.
+class PdfFileOutput final : public JobOutput {
+public:
+  PdfFileOutput(std::string path, std::unique_ptr<QTemporaryFile> pending)
+      : path_(std::move(path)), pending_(std::move(pending)) {}
+  ~PdfFileOutput() override { discard(); }
+  PdfFileOutput(const PdfFileOutput&) = delete;
+  PdfFileOutput& operator=(const PdfFileOutput&) = delete;
+
+  bool begin() override {
+    discard();
+    file_ = std::fopen(path_.c_str(), "wb"); // the name byte for byte
+    return file_ != nullptr;
+  }
+  bool finish() override {
+    if (file_ == nullptr) {
+      return false;
+    }
+    QFile written(pending_->fileName());
+    const QByteArray bytes = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    const auto size = static_cast<std::size_t>(bytes.size());
+    bool ok = size > 0 && std::fwrite(bytes.constData(), 1, size, file_) == size;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) {
+      std::remove(path_.c_str());
+    }
+    return ok;
+  }
+  void discard() override {
+    if (file_ != nullptr) {
+      std::fclose(file_);
+      file_ = nullptr;
+      std::remove(path_.c_str());
+    }
+  }
+
+private:
+  std::string path_;
+  std::unique_ptr<QTemporaryFile> pending_;
+  std::FILE* file_ = nullptr;
+};
 
 } // namespace
 
@@ -158,17 +203,29 @@ platform::TextMetrics PrinterPageCanvas::textMetrics() {
 }
 
 QtPrinterJob::QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer,
-                           std::function<bool()> deliver)
+                           std::unique_ptr<JobOutput> output)
     : printer_(std::move(printer)), canvas_(std::make_unique<PrinterPageCanvas>(objects, *printer_)),
-      deliver_(std::move(deliver)) {}
+      output_(std::move(output)) {}
 
 QtPrinterJob::~QtPrinterJob() {
   canvas_.reset(); // ends a document still open before the printer goes
+  if (output_) {
+    output_->finish(); // nothing when there is no document in progress
+  }
 }
 
 int QtPrinterJob::startDoc(const std::string& documentName) {
   printer_->setDocName(QString::fromLatin1(documentName.c_str()));
-  return canvas_->begin() ? 1 : 0;
+  if (output_ && !output_->begin()) {
+    return 0;
+  }
+  if (!canvas_->begin()) {
+    if (output_) {
+      output_->discard();
+    }
+    return 0;
+  }
+  return 1;
 }
 
 int QtPrinterJob::startPage() {
@@ -190,9 +247,12 @@ int QtPrinterJob::endPage() {
 
 int QtPrinterJob::endDoc() {
   if (!canvas_->end()) {
+    if (output_) {
+      output_->discard();
+    }
     return 0;
   }
-  return !deliver_ || deliver_() ? 1 : 0;
+  return !output_ || output_->finish() ? 1 : 0;
 }
 
 void QtPrinterJob::abortDoc() {
@@ -200,6 +260,9 @@ void QtPrinterJob::abortDoc() {
   canvas_->end();
   if (printer_->outputFormat() == QPrinter::PdfFormat && !printer_->outputFileName().isEmpty()) {
     QFile::remove(printer_->outputFileName());
+  }
+  if (output_) {
+    output_->discard();
   }
 }
 
@@ -220,7 +283,7 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   }
   // The printer only writes to a file it can name in Unicode, which not every
   // file name is: it writes a temporary file, whose bytes then go to `path_`.
-  auto pending = std::make_shared<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/baromon-print-XXXXXX.pdf"));
+  auto pending = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/baromon-print-XXXXXX.pdf"));
   if (!pending->open()) {
     return nullptr;
   }
@@ -241,15 +304,8 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   if (!printer->setPageLayout(layout)) {
     return nullptr;
   }
-  auto deliver = [pending, path = path_]() {
-    QFile written(pending->fileName());
-    if (!written.open(QIODevice::ReadOnly)) {
-      return false;
-    }
-    const QByteArray bytes = written.readAll();
-    return !bytes.isEmpty() && writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  };
-  return std::make_unique<QtPrinterJob>(objects_, std::move(printer), std::move(deliver));
+  return std::make_unique<QtPrinterJob>(objects_, std::move(printer),
+                                        std::make_unique<PdfFileOutput>(path_, std::move(pending)));
 }
 
 } // namespace baromon::qt

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPrinter>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -59,13 +58,22 @@ private:
   platform::BackgroundMode background_ = platform::BackgroundMode::Opaque;
 };
 
+// A file that receives a job's output, for a printer that cannot name the file
+// itself: made when the document starts, filled when it has ended.
+class JobOutput {
+public:
+  virtual ~JobOutput() = default;
+  virtual bool begin() = 0;   // the document starts: false refuses it
+  virtual bool finish() = 0;  // the document has ended: false fails it
+  virtual void discard() = 0; // the document was thrown away: no file is left
+};
+
 // One job on a QPrinter: the printer context of the core. Destroying it ends an
 // unfinished document and releases the printer and everything the dialog made.
 class QtPrinterJob final : public platform::PrinterJob {
 public:
-  // `deliver`, when given, runs once the document has ended; its failure is the job's.
   QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer,
-               std::function<bool()> deliver = {});
+               std::unique_ptr<JobOutput> output = nullptr);
   ~QtPrinterJob() override;
 
   platform::Canvas& canvas() override { return *canvas_; }
@@ -78,7 +86,7 @@ public:
 private:
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<PrinterPageCanvas> canvas_;
-  std::function<bool()> deliver_;
+  std::unique_ptr<JobOutput> output_;
   bool pageStarted_ = false;
 };
 
