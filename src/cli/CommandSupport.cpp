@@ -6,8 +6,8 @@
 
 namespace baromon::cli {
 
-bool parseSize(const std::string& text, int& width, int& height) {
-  auto x = text.find('x');
+bool parseSize(const std::string& text, const SizeRange& range, int& width, int& height) {
+  auto x = text.find_first_of("xX");
   if (x == std::string::npos || x == 0 || x + 1 >= text.size()) {
     return false;
   }
@@ -17,7 +17,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return false;
   }
   long h = std::strtol(text.c_str() + x + 1, &end, 10);
-  if (*end != '\0' || w < 1 || h < 1 || w > 100000 || h > 100000) {
+  if (*end != '\0' || w < range.minWidth || h < range.minHeight || w > range.maxWidth || h > range.maxHeight) {
     return false;
   }
   width = static_cast<int>(w);

@@ -22,8 +22,9 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--size") {
-      if (i + 1 >= argc || !parseSize(argv[i + 1], width, height)) {
-        std::fputs("baromon: diurnal --size takes WxH, e.g. 500x250\n", err);
+      if (i + 1 >= argc || !parseSize(argv[i + 1], kPictureSizes, width, height)) {
+        std::fprintf(err, "baromon: diurnal --size takes WxH from %dx%d to %dx%d, e.g. 500x250\n",
+                     kPictureSizes.minWidth, kPictureSizes.minHeight, kPictureSizes.maxWidth, kPictureSizes.maxHeight);
         return 2;
       }
       ++i;

@@ -1,16 +1,25 @@
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "core/store/LogRecord.h"
+#include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
 #include "platform/posix/PosixFileSystem.h"
 
 namespace baromon::cli {
 
 namespace {
+
+// Records read per opening of the log.
+constexpr std::size_t kExportChunk = static_cast<std::size_t>(kLogRecordSize) * 2048;
+// How long a log held by another program is waited for between chunks (5 s).
+constexpr int kReopenAttempts = 250;
+constexpr std::chrono::milliseconds kReopenPause{20};
 
 // Tenths of a hPa as a signed decimal: +1.8, -0.3, +0.0.
 void appendTenths(std::string& row, std::int32_t tenths, bool withSign) {
@@ -48,37 +57,59 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
   }
   const std::filesystem::path path = argc == 1 ? std::filesystem::path(argv[0]) : std::filesystem::path(kLogFileName);
   const std::string directory = path.has_parent_path() ? path.parent_path().string() : std::string(".");
+  const std::string name = path.filename().string();
   platform::PosixFileSystem files(directory);
-  auto file = files.open(path.filename().string(), platform::FileAccess::Read, platform::OpenMode::OpenExisting);
-  if (!file) {
-    std::fprintf(err, "baromon: cannot open %s\n", path.string().c_str());
-    return 1;
-  }
 
-  std::fputs("counter,date,time,pressure_hpa,tendency1h_hpa,tendency3h_hpa,variation_hpa,valid\n", out);
+  // The log is held only while a chunk is read: the rows are written with it
+  // closed, so a reader that stops reading (a pager, a full pipe) never keeps
+  // the monitor from appending. Each chunk continues where the last one ended.
+  RecordGridScanner scanner;
   LastDecodedRecord decoded;
-  std::vector<char> block(static_cast<std::size_t>(kLogRecordSize) * 1024);
-  std::size_t held = 0; // bytes of an incomplete record carried into the next block
-  for (;;) {
-    const auto n = file->read(block.data() + held, block.size() - held);
-    if (!n) {
+  std::vector<char> chunk(kExportChunk);
+  bool started = false;
+  while (!scanner.finished()) {
+    auto file = files.open(name, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+    // Between chunks the monitor appending or a check replacing the log may
+    // hold it for a moment.
+    for (int attempt = 0; !file && started && attempt < kReopenAttempts; ++attempt) {
+      std::this_thread::sleep_for(kReopenPause);
+      file = files.open(name, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+    }
+    if (!file) {
+      std::fprintf(err, "baromon: cannot open %s\n", path.string().c_str());
+      return 1;
+    }
+    const auto offset = static_cast<std::int64_t>(scanner.received());
+    std::optional<std::size_t> got;
+    if (file->seek(offset, platform::SeekFrom::Begin) == offset) {
+      got = file->read(chunk.data(), chunk.size());
+    }
+    file.reset();
+    if (!got) {
       std::fprintf(err, "baromon: error reading %s\n", path.string().c_str());
       return 1;
     }
-    if (*n == 0) {
-      break; // a trailing partial record is not a record
+    if (*got == 0) {
+      scanner.finish();
+    } else {
+      scanner.append(chunk.data(), *got);
     }
-    held += *n;
-    std::size_t at = 0;
+
+    // Bytes the check would skip to find the next record give no row; a
+    // record that does not decode, standing in its place, shows as invalid.
     std::string rows;
-    for (; at + kLogRecordSize <= held; at += kLogRecordSize) {
-      const int valid = parseLogRecord(decoded, 1, block.data() + at);
-      rows += csvRow(decoded, valid);
+    if (!started) {
+      rows = "counter,date,time,pressure_hpa,tendency1h_hpa,tendency3h_hpa,variation_hpa,valid\n";
+      started = true;
     }
-    std::fwrite(rows.data(), 1, rows.size(), out);
-    std::copy(block.begin() + static_cast<std::ptrdiff_t>(at), block.begin() + static_cast<std::ptrdiff_t>(held),
-              block.begin());
-    held -= at;
+    while (const auto item = scanner.next(decoded)) {
+      if (item->kind != GridStepKind::Skipped) {
+        rows += csvRow(decoded, item->kind == GridStepKind::Record ? 1 : 0);
+      }
+    }
+    if (std::fwrite(rows.data(), 1, rows.size(), out) != rows.size()) {
+      break;
+    }
   }
   if (std::fflush(out) != 0 || std::ferror(out)) {
     std::fprintf(err, "baromon: error writing the export\n");

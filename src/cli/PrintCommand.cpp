@@ -44,7 +44,7 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
     if (arg == "--nmea") {
       nmea = true;
     } else if (arg == "--page") {
-      if (i + 1 >= argc || !parseSize(argv[i + 1], width, height)) {
+      if (i + 1 >= argc || !parseSize(argv[i + 1], kPageSizes, width, height)) {
         std::fputs("baromon: print --page takes WxH in device pixels, e.g. 4800x6600\n", err);
         return 2;
       }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleWindows.h"
 #include "core/app/AppContext.h"
@@ -52,15 +53,6 @@ bool parseInt(const char* text, long low, long high, int& out) {
   return true;
 }
 
-bool parseSize(const std::string& text, RenderOptions& options) {
-  const auto x = text.find_first_of("xX");
-  if (x == std::string::npos) {
-    return false;
-  }
-  return parseInt(text.substr(0, x).c_str(), 101, 20000, options.width) &&
-         parseInt(text.substr(x + 1).c_str(), 71, 20000, options.height);
-}
-
 } // namespace
 
 int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FILE* err) {
@@ -80,8 +72,9 @@ int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FIL
       if (v == nullptr) {
         return 2;
       }
-      if (!parseSize(v, options)) {
-        std::fprintf(err, "baromon render: --size takes WxH, at least 101x71 (not '%s')\n", v);
+      if (!parseSize(v, kPictureSizes, options.width, options.height)) {
+        std::fprintf(err, "baromon render: --size takes WxH from %dx%d to %dx%d (not '%s')\n", kPictureSizes.minWidth,
+                     kPictureSizes.minHeight, kPictureSizes.maxWidth, kPictureSizes.maxHeight, v);
         return 2;
       }
     } else if (arg == "--offset") {

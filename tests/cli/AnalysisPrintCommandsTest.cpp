@@ -88,12 +88,32 @@ TEST(DiurnalCommand, PaintsTheClientAreaIntoAPicture) {
     const char* args;
   } bad[] = {{"size without a height", "diurnal a.png --size 300"},
              {"zero size", "diurnal a.png --size 0x200"},
+             {"too small for the plot", "diurnal a.png --size 100x200"},
+             {"larger than a picture is drawn", "diurnal a.png --size 20001x200"},
+             {"gigabytes of picture", "diurnal a.png --size 40000x40000"},
              {"two pictures", "diurnal a.png b.png"},
              {"unknown option", "diurnal --colour"}};
   for (const auto& c : bad) {
     EXPECT_EQ(runBaromonIn(dir, c.args).status, 2) << c.legend;
   }
   EXPECT_EQ(runBaromonIn(dir, "diurnal a.bmp").status, 1) << "unknown picture type";
+  EXPECT_FALSE(dir.exists("a.png"));
+  const Outcome told = runBaromonIn(dir, "diurnal a.png --size 40000x40000", true);
+  EXPECT_NE(told.out.find("101x71 to 20000x20000"), std::string::npos) << told.out;
+  ASSERT_EQ(runBaromonIn(dir, "diurnal small.png --size 101x71").status, 0);
+  EXPECT_EQ(dir.read("small.png").substr(1, 3), "PNG");
+}
+
+// A file name is a string of bytes: one that is not UTF-8 is written as given,
+// not under a name with the bytes replaced.
+TEST(DiurnalAndPrintCommands, WriteFilesUnderTheirExactByteNames) {
+  TempDir dir;
+  twoDays().writeTo(dir);
+  ASSERT_EQ(runBaromonIn(dir, "diurnal \"$(printf 'd\\377.svg')\"").status, 0);
+  EXPECT_NE(dir.read("d\xff.svg").find("<svg"), std::string::npos);
+  ASSERT_EQ(runBaromonIn(dir, "print \"$(printf 'p\\377\\351.pdf')\"").status, 0);
+  EXPECT_EQ(dir.read("p\xff\xe9.pdf").substr(0, 5), "%PDF-");
+  EXPECT_EQ(runShellIn(dir, "ls | grep -c '\xef\xbf\xbd'").out, "0\n") << "no name with U+FFFD";
 }
 
 // The barogram page in both orientations and the NMEA page, looked at through pdftoppm.

@@ -62,6 +62,19 @@ TEST(RenderCommand, WritesThePictureAndNoOtherFile) {
   EXPECT_FALSE(exists(dir.file("monitor.err")));
 }
 
+// A file name is a string of bytes: one that is not UTF-8 is written as given.
+TEST(RenderCommand, WritesThePictureUnderItsExactByteName) {
+  TempDir dir;
+  writeLog(dir, 40);
+  for (const char* type : {"png", "svg", "pdf"}) {
+    SCOPED_TRACE(type);
+    const std::string name = std::string("o\xff\xfe.") + type;
+    EXPECT_EQ(renderIn(dir, std::string("\"$(printf 'o\\377\\376.") + type + "')\""), 0);
+    EXPECT_GT(contents(dir.file(name)).size(), 4u);
+  }
+  EXPECT_EQ(baromon::clitest::runShellIn(dir, "ls | grep -c '\xef\xbf\xbd'").out, "0\n") << "no name with U+FFFD";
+}
+
 TEST(RenderCommand, WithoutALogTheBarogramIsEmptyButDrawn) {
   TempDir dir;
   EXPECT_EQ(renderIn(dir, "empty.png"), 0);

@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "../core/store/LogBuilder.h"
 #include "ProgramRun.h"
@@ -91,6 +99,86 @@ TEST(ExportCommand, ReadsTheNamedFileAnywhere) {
   EXPECT_NE(run.out.find("\n3000,2026-01-11,19:55,1029.99,+0.0,+0.0,0.0,1\n"), std::string::npos);
   EXPECT_EQ(runBaromonIn(dir, "export missing.txt").status, 1);
   EXPECT_EQ(runBaromonIn(dir, "export").status, 1);
+}
+
+// A fragment shifts every later record off the 80-byte grid; export finds the
+// records again exactly as the check does instead of printing what straddles them.
+TEST(ExportCommand, FindsTheRecordsAgainAfterAFragment) {
+  TempDir dir;
+  const std::string good = goodLog(288);
+  dir.write("monitor.txt", good);
+  const Outcome clean = runBaromonIn(dir, "export");
+  ASSERT_EQ(clean.status, 0);
+  ASSERT_EQ(std::count(clean.out.begin(), clean.out.end(), '\n'), 289);
+  ASSERT_EQ(clean.out.find(",0\n"), std::string::npos);
+  struct Case {
+    const char* legend;
+    std::string log;
+  };
+  std::string lineEnd = good;
+  lineEnd.replace(80 * 150 + 78, 2, "\n\n");
+  const Case cases[] = {
+      {"4 bytes in the middle", good.substr(0, 80 * 100) + good.substr(0, 4) + good.substr(80 * 100)},
+      {"37 bytes at the start", good.substr(0, 37) + good},
+      {"two fragments", good.substr(0, 80 * 10) + good.substr(0, 61) + good.substr(80 * 10, 80 * 200) +
+                            good.substr(0, 19) + good.substr(80 * 210)},
+      {"a record whose line end is damaged", lineEnd},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    dir.write("monitor.txt", c.log);
+    const Outcome run = runBaromonIn(dir, "export");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, clean.out);
+  }
+}
+
+// Nothing holds the log while the rows wait in a full pipe: a reader that
+// stops reading must not keep the monitor from appending.
+TEST(ExportCommand, ReleasesTheLogWhileTheOutputIsBlocked) {
+  TempDir dir;
+  dir.write("monitor.txt", goodLog(5000));
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  ASSERT_GE(::fcntl(out[0], F_SETPIPE_SZ, 4096), 4096);
+  const int capacity = ::fcntl(out[0], F_GETPIPE_SZ);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(out[1], 1);
+    ::close(out[0]);
+    ::close(out[1]);
+    if (::chdir(dir.path().c_str()) == 0) {
+      ::execl(BAROMON_EXE, BAROMON_EXE, "export", static_cast<char*>(nullptr));
+    }
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  // The pipe fills with the first rows; from then on the exporter waits in a write.
+  int queued = 0;
+  for (int i = 0; i < 3000 && queued < capacity; ++i) {
+    ::ioctl(out[0], FIONREAD, &queued);
+    if (queued < capacity) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  EXPECT_EQ(queued, capacity);
+  const int log = ::open(dir.file("monitor.txt").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(log, 0);
+  EXPECT_EQ(::flock(log, LOCK_EX | LOCK_NB), 0);
+  ::close(log);
+  // Read the rest: the export still ends whole.
+  std::string rows;
+  char buffer[4096];
+  ssize_t n = 0;
+  while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+    rows.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(out[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 5001);
 }
 
 } // namespace

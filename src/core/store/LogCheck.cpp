@@ -9,6 +9,7 @@
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/store/LogRecord.h"
+#include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
 
 namespace baromon {
@@ -107,30 +108,6 @@ std::optional<std::size_t> readFully(File& file, char* buffer, std::size_t count
   return got;
 }
 
-// A record the check can keep: on the grid (ends in CR LF), valid, and one that
-// writes back as it reads. The reader puts no lower bound on the year, so a
-// non-digit there can decode to a negative year that no record can hold; written
-// back it would become a record that is itself invalid.
-bool isWholeRecord(LastDecodedRecord& decoded, const char* bytes) {
-  return bytes[kLogRecordSize - 2] == '\r' && bytes[kLogRecordSize - 1] == '\n' &&
-         parseLogRecord(decoded, 1, bytes) == 1 && decoded.sample.year >= 0;
-}
-
-// How far to move on from an invalid record. Normally one record; but a
-// fragment left by an interrupted write shifts every later record off the
-// 80-byte grid, and stepping on blindly would then drop the whole rest of the
-// log. So the next start is the nearest offset within one record that holds a
-// valid record ending in CR LF, which in a well-formed log is the next record.
-std::size_t resynchronise(const char* bytes, std::size_t available) {
-  LastDecodedRecord probe;
-  for (std::size_t offset = 1; offset <= kLogRecordSize && offset + kLogRecordSize <= available; ++offset) {
-    if (isWholeRecord(probe, bytes + offset)) {
-      return offset;
-    }
-  }
-  return kLogRecordSize;
-}
-
 // `name` with its extension (or, without one, nothing) replaced by `extension`,
 // in the same directory. Both separators count, so that the rule is the same on
 // every platform.
@@ -198,40 +175,33 @@ Pass checkAndSwap(AppContext& app) {
   // The whole log is examined: records past any fixed limit would otherwise
   // survive only in monitor.bak and vanish with the next check.
   BlockWriter out(*tmp);
-  // The window keeps two records of look-ahead past the record in hand, for
-  // finding the record boundary again after a damaged stretch.
-  constexpr std::size_t kLookAhead = 2 * kLogRecordSize;
-  std::vector<char> block(kBlockSize + kLookAhead);
-  std::size_t at = 0;   // start of the record in hand
-  std::size_t held = 0; // bytes in the window
-  bool ended = false;
+  // Which bytes are records is the same question export answers: one scanner
+  // finds the grid again after a fragment for both.
+  RecordGridScanner scanner;
+  std::vector<char> block(kBlockSize);
   bool havePrevious = false; // an invalid first record leaves the start of the grid open
   int previous = 0;          // hour * 60 + minute of the last valid record
   for (;;) {
-    if (!ended && held - at < kLookAhead) {
-      std::copy(block.begin() + static_cast<std::ptrdiff_t>(at), block.begin() + static_cast<std::ptrdiff_t>(held),
-                block.begin());
-      held -= at;
-      at = 0;
-      const auto got = readFully(*log, block.data() + held, block.size() - held);
+    const auto item = scanner.next(app.lastDecodedRecord);
+    if (!item) {
+      if (scanner.finished()) {
+        break; // a trailing partial record is not a record
+      }
+      const auto got = readFully(*log, block.data(), block.size());
       if (!got) {
         return fail(kLogRead);
       }
-      ended = *got < block.size() - held;
-      held += *got;
-    }
-    if (held - at < kLogRecordSize) {
-      break; // a trailing partial record is not a record
-    }
-    const char* bytes = block.data() + at;
-    // Without its CR LF the window is off the record grid, however well its
-    // fields happen to decode.
-    if (!isWholeRecord(app.lastDecodedRecord, bytes)) {
-      ++errors;
-      at += resynchronise(bytes, held - at);
+      if (*got == 0) {
+        scanner.finish();
+      } else {
+        scanner.append(block.data(), *got);
+      }
       continue;
     }
-    at += kLogRecordSize;
+    if (item->kind != GridStepKind::Record) {
+      ++errors; // a record that does not decode, or a fragment off the grid
+      continue;
+    }
     const HistorySample& s = app.lastDecodedRecord.sample;
     const int minutes = s.hour * 60 + s.minute;
     // The first valid record, and any record at midnight, continue the grid.

@@ -1,5 +1,6 @@
 #include "platform/qt/CanvasOutput.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
@@ -7,6 +8,7 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <memory>
 
 #include "platform/qt/QtCanvas.h"
@@ -41,6 +43,19 @@ std::unique_ptr<QGuiApplication> guiIfNeeded() {
 
 } // namespace
 
+bool writeWholeFile(const std::string& path, const char* data, std::size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    return false;
+  }
+  const bool written = std::fwrite(data, 1, size, file) == size;
+  if (std::fclose(file) != 0 || !written) {
+    std::remove(path.c_str());
+    return false;
+  }
+  return true;
+}
+
 std::string renderToFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
                          const PaintFunction& paint) {
   const std::string ext = extensionOf(path);
@@ -51,8 +66,11 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
     return "picture size must be positive";
   }
   const auto gui = guiIfNeeded();
-  const QString file = QString::fromLocal8Bit(path.c_str());
   const QSize size(width, height);
+  // The picture is made in memory and written under the name as given.
+  QBuffer out;
+  out.open(QIODevice::WriteOnly);
+  const std::string cannotWrite = "cannot write " + path;
 
   if (ext == "png") {
     QImage image = makeBackBuffer(width, height);
@@ -60,19 +78,19 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
       QtCanvas canvas(objects, image);
       paint(canvas);
     }
-    return image.save(file, "PNG") ? "" : "cannot write " + path;
-  }
-
-  if (ext == "svg") {
+    if (!image.save(&out, "PNG")) {
+      return cannotWrite;
+    }
+  } else if (ext == "svg") {
     QSvgGenerator svg;
-    svg.setFileName(file);
+    svg.setOutputDevice(&out);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
     svg.setResolution(96);
     svg.setTitle(QStringLiteral("barogram"));
     QPainter painter;
     if (!painter.begin(&svg)) {
-      return "cannot write " + path;
+      return cannotWrite;
     }
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     {
@@ -80,25 +98,25 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
       paint(canvas);
     }
     painter.end();
-    return "";
+  } else {
+    // PDF: one page exactly the picture's size, one device pixel per picture pixel.
+    QPdfWriter pdf(&out);
+    pdf.setResolution(96);
+    pdf.setPageSize(QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point, QString(), QPageSize::ExactMatch));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+      return cannotWrite;
+    }
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    {
+      QtCanvas canvas(objects, painter, size);
+      paint(canvas);
+    }
+    painter.end();
   }
-
-  // PDF: one page exactly the picture's size, one device pixel per picture pixel.
-  QPdfWriter pdf(file);
-  pdf.setResolution(96);
-  pdf.setPageSize(QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point, QString(), QPageSize::ExactMatch));
-  pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-  QPainter painter;
-  if (!painter.begin(&pdf)) {
-    return "cannot write " + path;
-  }
-  painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-  {
-    QtCanvas canvas(objects, painter, size);
-    paint(canvas);
-  }
-  painter.end();
-  return "";
+  const QByteArray& bytes = out.data();
+  return writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size())) ? "" : cannotWrite;
 }
 
 } // namespace baromon::qt

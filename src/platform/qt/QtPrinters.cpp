@@ -1,12 +1,15 @@
 #include "platform/qt/QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
+#include <QTemporaryFile>
 #include <cmath>
+#include <cstdio>
 #include <variant>
 
 #include "platform/qt/QtCanvas.h"
@@ -30,6 +33,51 @@ platform::CanvasSize printableArea(QPrinter& printer) {
   QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   return {area.width(), area.height()};
 }
+
+// The named PDF file of a PdfFilePrinters job: opened (and so made) when the
+// document starts, as the printer would open it, and given the bytes of the
+// printer's temporary file when the document has ended.
+class PdfFileOutput final : public JobOutput {
+public:
+  PdfFileOutput(std::string path, std::unique_ptr<QTemporaryFile> pending)
+      : path_(std::move(path)), pending_(std::move(pending)) {}
+  ~PdfFileOutput() override { discard(); }
+  PdfFileOutput(const PdfFileOutput&) = delete;
+  PdfFileOutput& operator=(const PdfFileOutput&) = delete;
+
+  bool begin() override {
+    discard();
+    file_ = std::fopen(path_.c_str(), "wb"); // the name byte for byte
+    return file_ != nullptr;
+  }
+  bool finish() override {
+    if (file_ == nullptr) {
+      return false;
+    }
+    QFile written(pending_->fileName());
+    const QByteArray bytes = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    const auto size = static_cast<std::size_t>(bytes.size());
+    bool ok = size > 0 && std::fwrite(bytes.constData(), 1, size, file_) == size;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) {
+      std::remove(path_.c_str());
+    }
+    return ok;
+  }
+  void discard() override {
+    if (file_ != nullptr) {
+      std::fclose(file_);
+      file_ = nullptr;
+      std::remove(path_.c_str());
+    }
+  }
+
+private:
+  std::string path_;
+  std::unique_ptr<QTemporaryFile> pending_;
+  std::FILE* file_ = nullptr;
+};
 
 } // namespace
 
@@ -154,16 +202,30 @@ platform::TextMetrics PrinterPageCanvas::textMetrics() {
   return result;
 }
 
-QtPrinterJob::QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer)
-    : printer_(std::move(printer)), canvas_(std::make_unique<PrinterPageCanvas>(objects, *printer_)) {}
+QtPrinterJob::QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer,
+                           std::unique_ptr<JobOutput> output)
+    : printer_(std::move(printer)), canvas_(std::make_unique<PrinterPageCanvas>(objects, *printer_)),
+      output_(std::move(output)) {}
 
 QtPrinterJob::~QtPrinterJob() {
   canvas_.reset(); // ends a document still open before the printer goes
+  if (output_) {
+    output_->finish(); // nothing when there is no document in progress
+  }
 }
 
 int QtPrinterJob::startDoc(const std::string& documentName) {
   printer_->setDocName(QString::fromLatin1(documentName.c_str()));
-  return canvas_->begin() ? 1 : 0;
+  if (output_ && !output_->begin()) {
+    return 0;
+  }
+  if (!canvas_->begin()) {
+    if (output_) {
+      output_->discard();
+    }
+    return 0;
+  }
+  return 1;
 }
 
 int QtPrinterJob::startPage() {
@@ -184,7 +246,13 @@ int QtPrinterJob::endPage() {
 }
 
 int QtPrinterJob::endDoc() {
-  return canvas_->end() ? 1 : 0;
+  if (!canvas_->end()) {
+    if (output_) {
+      output_->discard();
+    }
+    return 0;
+  }
+  return !output_ || output_->finish() ? 1 : 0;
 }
 
 void QtPrinterJob::abortDoc() {
@@ -192,6 +260,9 @@ void QtPrinterJob::abortDoc() {
   canvas_->end();
   if (printer_->outputFormat() == QPrinter::PdfFormat && !printer_->outputFileName().isEmpty()) {
     QFile::remove(printer_->outputFileName());
+  }
+  if (output_) {
+    output_->discard();
   }
 }
 
@@ -210,9 +281,16 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   if (width_ < 1 || height_ < 1 || dpi_ < 1) {
     return nullptr;
   }
+  // The printer only writes to a file it can name in Unicode, which not every
+  // file name is: it writes a temporary file, whose bytes then go to `path_`.
+  auto pending = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/baromon-print-XXXXXX.pdf"));
+  if (!pending->open()) {
+    return nullptr;
+  }
+  pending->close();
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer->setOutputFormat(QPrinter::PdfFormat);
-  printer->setOutputFileName(QString::fromLocal8Bit(path_.c_str()));
+  printer->setOutputFileName(pending->fileName());
   printer->setResolution(dpi_);
   printer->setFullPage(true);
   // Page sizes are portrait; a wide area is the portrait size turned.
@@ -226,7 +304,8 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   if (!printer->setPageLayout(layout)) {
     return nullptr;
   }
-  return std::make_unique<QtPrinterJob>(objects_, std::move(printer));
+  return std::make_unique<QtPrinterJob>(objects_, std::move(printer),
+                                        std::make_unique<PdfFileOutput>(path_, std::move(pending)));
 }
 
 } // namespace baromon::qt

@@ -58,11 +58,22 @@ private:
   platform::BackgroundMode background_ = platform::BackgroundMode::Opaque;
 };
 
+// A file that receives a job's output, for a printer that cannot name the file
+// itself: made when the document starts, filled when it has ended.
+class JobOutput {
+public:
+  virtual ~JobOutput() = default;
+  virtual bool begin() = 0;   // the document starts: false refuses it
+  virtual bool finish() = 0;  // the document has ended: false fails it
+  virtual void discard() = 0; // the document was thrown away: no file is left
+};
+
 // One job on a QPrinter: the printer context of the core. Destroying it ends an
 // unfinished document and releases the printer and everything the dialog made.
 class QtPrinterJob final : public platform::PrinterJob {
 public:
-  QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer);
+  QtPrinterJob(platform::GraphicsObjects& objects, std::unique_ptr<QPrinter> printer,
+               std::unique_ptr<JobOutput> output = nullptr);
   ~QtPrinterJob() override;
 
   platform::Canvas& canvas() override { return *canvas_; }
@@ -75,6 +86,7 @@ public:
 private:
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<PrinterPageCanvas> canvas_;
+  std::unique_ptr<JobOutput> output_;
   bool pageStarted_ = false;
 };
 
@@ -91,6 +103,7 @@ private:
 
 // A "printer" that writes one PDF file whose printable area is width x height
 // device pixels at `dpi` (the whole page, no margins): for people without a printer.
+// `path` is taken byte for byte; the file appears when the document has ended.
 class PdfFilePrinters final : public platform::Printers {
 public:
   PdfFilePrinters(platform::GraphicsObjects& objects, std::string path, int width, int height, int dpi = 600)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <random>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "LogBuilder.h"
+#include "core/store/LogRecord.h"
 #include "core/store/Store.h"
 #include "platform/testing/FaultyFileSystem.h"
 #include "platform/testing/TestApp.h"
@@ -321,6 +323,106 @@ TEST(CheckLogFile, FindsRecordsAgainAfterFragmentsAndNoise) {
     EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, c.kept));
     EXPECT_EQ(t.dir.read("monitor.bak"), c.log);
   }
+}
+
+// The decoder never looks at a record's line end: a record whose fields
+// decode is kept (written back with CR LF) whatever ends it, and the grid
+// goes on where the next record starts, also when the line end lost or gained
+// a byte or two.
+TEST(CheckLogFile, KeepsRecordsWhoseLineEndIsDamaged) {
+  struct Case {
+    const char* legend;
+    std::string log;
+    int kept;
+    int errors;
+  };
+  const std::vector<In> input = grid(10);
+  const std::string good = buildLog(input);
+  const std::string head = good.substr(0, 4 * 80 + 78); // records 0..3 and the fields of record 4
+  const std::string tail = good.substr(5 * 80);         // records 5..9
+  std::string unix = good;
+  unix.erase(std::remove(unix.begin(), unix.end(), '\r'), unix.end());
+  const Case cases[] = {
+      {"LF LF", head + "\n\n" + tail, 10, 0},
+      {"two blanks", head + "  " + tail, 10, 0},
+      {"CR CR", head + "\r\r" + tail, 10, 0},
+      {"no line end at all", head + tail, 10, 0},
+      {"LF only", head + "\n" + tail, 10, 0},
+      {"a doubled CR", head + "\r\r\n" + tail, 10, 0},
+      // 79 bytes at the end are less than a record, as any trailing piece is.
+      {"every record ending in LF only", unix, 9, 0},
+      // An empty line is a fragment of two bytes between whole records.
+      {"CR LF CR LF", head + "\r\n\r\n" + tail, 10, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    std::vector<std::pair<int, unsigned>> kept;
+    for (int i = 0; i < c.kept; ++i) {
+      kept.push_back({i, static_cast<unsigned>(i + 1)});
+    }
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    EXPECT_EQ(checkLogFile(t.app), c.errors);
+    EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, kept));
+    ASSERT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_EQ(t.windows.boxes[0].text, summary(c.kept, 1, c.errors));
+  }
+}
+
+// Pieces of records cut short: each is one error, and no record around it is lost.
+TEST(CheckLogFile, FragmentsOfAnyLengthCostNoRecord) {
+  struct Case {
+    const char* legend;
+    std::string log;
+    int errors;
+  };
+  const std::vector<In> input = grid(10);
+  const std::string good = buildLog(input);
+  const auto at = [&](int record) { return good.substr(0, static_cast<std::size_t>(record) * 80); };
+  const auto from = [&](int record) { return good.substr(static_cast<std::size_t>(record) * 80); };
+  const std::string other = buildLog(grid(2, 9000, 50000));
+  std::vector<std::pair<int, unsigned>> all;
+  for (int i = 0; i < 10; ++i) {
+    all.push_back({i, static_cast<unsigned>(i + 1)});
+  }
+  std::vector<Case> cases = {
+      {"two fragments", at(3) + other.substr(0, 37) + good.substr(240, 160) + other.substr(0, 4) + from(5), 2},
+      {"4 bytes at the start", other.substr(0, 4) + good, 1},
+      {"a fragment before the last record", at(9) + other.substr(0, 50) + from(9), 1},
+      {"80 bytes of two cut records that do not decode", at(5) + other.substr(0, 4) + other.substr(80, 76) + from(5),
+       1},
+      {"a cut record, then one whose line end is damaged",
+       at(5) + other.substr(0, 37) + good.substr(400, 78) + "\n\n" + from(6), 1},
+  };
+  for (const int length : {1, 4, 30, 37, 60, 77}) {
+    cases.push_back({"one cut record", at(5) + other.substr(0, static_cast<std::size_t>(length)) + from(5), 1});
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.legend) + ", " + std::to_string(c.log.size() - good.size()) + " bytes more");
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    EXPECT_EQ(checkLogFile(t.app), c.errors);
+    EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, all));
+  }
+}
+
+// 80 bytes made of two cut records decode as a record, but a record starts
+// inside them: they are two fragments, and the records around them stay.
+TEST(CheckLogFile, EightyBytesOfTwoCutRecordsAreTwoFragments) {
+  const std::vector<In> input = grid(10);
+  const std::string good = buildLog(input);
+  const std::string other = buildLog(grid(2, 9000, 50000));
+  const std::string pieces = other.substr(0, 37) + other.substr(80, 43);
+  LastDecodedRecord decoded;
+  ASSERT_EQ(parseLogRecord(decoded, 1, pieces.data()), 1);
+  TestApp t;
+  t.dir.write("monitor.txt", good.substr(0, 400) + pieces + good.substr(400));
+  EXPECT_EQ(checkLogFile(t.app), 2);
+  std::vector<std::pair<int, unsigned>> all;
+  for (int i = 0; i < 10; ++i) {
+    all.push_back({i, static_cast<unsigned>(i + 1)});
+  }
+  EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, all));
 }
 
 TEST(CheckLogFile, EveryFieldOutOfRangeIsOneDroppedRecord) {
