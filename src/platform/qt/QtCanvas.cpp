@@ -22,13 +22,21 @@ namespace {
 
 constexpr QRgb kBackground = 0xffffffffu; // the background colour of every paint: white
 
+// No greys at the letters' edges, whatever the machine's font configuration asks
+// for: a picture is then the same everywhere and labels stay sharp on paper.
+constexpr QFont::StyleStrategy kUnsmoothed =
+    QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias | QFont::PreferMatch);
+
 QRgb toQRgb(Rgb c) { return qRgb(c.r, c.g, c.b); }
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
-QFont baseFont(const char* family, int pixelSize) {
+QFont baseFont(const char* family, int pixelSize, QFont::StyleHint hint) {
   QFont font(QString::fromLatin1(family));
   font.setPixelSize(pixelSize);
-  font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::PreferMatch));
+  // setStyleHint also sets the style strategy (to its default when none is
+  // given), so the hint and the strategy go in one call: a hint set on its own
+  // afterwards would quietly let the font configuration smooth the letters again.
+  font.setStyleHint(hint, kUnsmoothed);
   font.setHintingPreference(QFont::PreferFullHinting);
   font.setKerning(false);
   return font;
@@ -39,8 +47,7 @@ QFont baseFont(const char* family, int pixelSize) {
 QFont panelFont(const FontSpec& wanted) {
   const int cell = wanted.height > 0 ? wanted.height : (wanted.height < 0 ? -wanted.height : 16);
   int pixels = cell * 14 / 16 + 2;
-  QFont font = baseFont("DejaVu Sans Mono", pixels);
-  font.setStyleHint(QFont::Monospace);
+  QFont font = baseFont("DejaVu Sans Mono", pixels, QFont::Monospace);
   font.setFixedPitch(true);
   if (wanted.weight > 0) {
     font.setWeight(QFont::Weight(wanted.weight > 1000 ? 1000 : wanted.weight));
@@ -65,12 +72,11 @@ QFont QtCanvas::fontFor(const FontSpec& wanted) {
   case FontKind::Panel:
     return panelFont(wanted);
   case FontKind::RotatedSystem:
-    return baseFont("DejaVu Sans", 14);
+    return baseFont("DejaVu Sans", 14, QFont::SansSerif);
   case FontKind::StockFixed:
     break;
   }
-  QFont font = baseFont("DejaVu Sans Mono", 14);
-  font.setStyleHint(QFont::Monospace);
+  QFont font = baseFont("DejaVu Sans Mono", 14, QFont::Monospace);
   font.setFixedPitch(true);
   return font;
 }
