@@ -104,7 +104,10 @@ void PrinterPageCanvas::rectangle(int left, int top, int right, int bottom) {
 }
 
 QFont PrinterPageCanvas::scaledFont() const {
-  QFont font = QtCanvas::fontFor(font_);
+  // The page's default font is a fixed-pitch one, as a printer's own font: the
+  // printed barogram sets its pressure labels six widest characters left of the
+  // frame, and the NMEA table's lines are meant as columns.
+  QFont font = font_.kind == platform::FontKind::StockFixed ? QtCanvas::fixedPitchFont() : QtCanvas::fontFor(font_);
   if (font.pixelSize() > 0) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * fontScale_))));
   }

@@ -160,8 +160,15 @@ TEST(QtCanvas, FontsHaveTheirCellHeightsAndTextHangsFromItsPoint) {
   QImage image = baromon::qt::makeBackBuffer(400, 200);
   {
     QtCanvas canvas(objects, image);
-    EXPECT_EQ(QFontInfo(QtCanvas::fontFor(FontSpec{})).family(), QStringLiteral("DejaVu Sans Mono"));
+    // The default font is proportional, in the system font's 16-pixel cell, with equal-width digits.
+    const QFont normal = QtCanvas::fontFor(FontSpec{});
+    EXPECT_EQ(QFontInfo(normal).family(), QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(canvas.textMetrics().height, 16);
+    const QFontMetrics digits(normal);
+    EXPECT_LT(digits.horizontalAdvance(QLatin1Char('i')), digits.horizontalAdvance(QLatin1Char('W')));
+    for (char d = '1'; d <= '9'; ++d) {
+      EXPECT_EQ(digits.horizontalAdvance(QLatin1Char(d)), digits.horizontalAdvance(QLatin1Char('0'))) << d;
+    }
     FontSpec panel{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21};
     ObjectHandle big = objects.create(panel);
     canvas.select(big);
