@@ -41,10 +41,14 @@ private:
 };
 
 // A top-level program window (values, converter, diurnal, correction popup).
+// The bordered popup has no frame from the window manager: the widget is its
+// outer size, draws the 1-pixel border itself and holds a client area inside it.
 class ProgramWindow : public QWidget {
   Q_OBJECT
 public:
   ProgramWindow(QtWindows& owner, platform::WindowId id, const platform::WindowSpec& wanted);
+  // Where the program paints and places controls, in client coordinates.
+  QWidget* client() { return client_ != nullptr ? static_cast<QWidget*>(client_) : this; }
   QLineEdit* edit = nullptr;
   QPushButton* button = nullptr;
 
@@ -55,7 +59,7 @@ private:
   QtWindows& owner_;
   platform::WindowId id_;
   QColor background_;
-  bool bordered_;
+  PaintArea* client_ = nullptr;
 };
 
 // The main window: menu bar, the barogram area and a horizontal scroll bar 0..100.

@@ -127,6 +127,47 @@ TEST(QtFrontEnd, CorrectionPopupTakesTheEntry) {
   shutDown(q.app, 0);
 }
 
+// The popup is 280 x 140 pixels outside with a 1-pixel border; its prompt and
+// controls are placed in the client area inside the border.
+TEST(QtFrontEnd, CorrectionPopupHasItsOuterSizeAndClientCoordinates) {
+  QtApp q;
+  ASSERT_EQ(startUp(q.app), 0);
+  q.windows.action(cmd::Correction)->trigger();
+  q.settle();
+  auto* popup = qobject_cast<qt::ProgramWindow*>(q.windows.widget(WindowId::Correction));
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->frameGeometry().size(), QSize(280, 140));
+  EXPECT_EQ(q.windows.windowOuterSize(WindowId::Correction).width, 280);
+  EXPECT_EQ(q.windows.windowOuterSize(WindowId::Correction).height, 140);
+  EXPECT_EQ(popup->client()->geometry(), QRect(1, 1, 278, 138));
+  EXPECT_EQ(popup->edit->mapTo(popup, QPoint(0, 0)), QPoint(21, 41));
+  EXPECT_EQ(popup->edit->size(), QSize(100, 25));
+  EXPECT_EQ(popup->button->mapTo(popup, QPoint(0, 0)), QPoint(21, 81));
+  EXPECT_EQ(popup->button->size(), QSize(100, 25));
+
+  const QImage picture = popup->grab().toImage();
+  ASSERT_EQ(picture.size(), QSize(280, 140));
+  for (auto [x, y] : {std::pair{0, 0}, {279, 0}, {0, 139}, {279, 139}, {140, 0}, {140, 139}, {0, 70}, {279, 70}}) {
+    EXPECT_EQ(picture.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+  }
+  EXPECT_EQ(picture.pixel(1, 1), qRgb(192, 192, 192));
+  EXPECT_EQ(picture.pixel(278, 138), qRgb(192, 192, 192));
+  // The prompt hangs from the client point (20, 10): no ink left of or above it.
+  int firstInkX = picture.width(), firstInkY = picture.height();
+  for (int y = 1; y < 40; ++y) {
+    for (int x = 1; x < 279; ++x) {
+      if (picture.pixel(x, y) == qRgb(0, 0, 0)) {
+        firstInkX = std::min(firstInkX, x);
+        firstInkY = std::min(firstInkY, y);
+      }
+    }
+  }
+  EXPECT_GE(firstInkX, 21);
+  EXPECT_LE(firstInkX, 23);
+  EXPECT_GE(firstInkY, 11);
+  shutDown(q.app, 0);
+}
+
 TEST(QtFrontEnd, ScrollArrowsMoveTheThumbWhereTheProgramPutsIt) {
   QtApp q;
   std::string log;
