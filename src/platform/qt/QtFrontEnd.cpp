@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -164,6 +165,15 @@ int QtWindows::exec() {
 }
 
 void QtWindows::messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) {
+  showBox(text, caption, icon, mainWindow());
+}
+
+void QtWindows::ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) {
+  showBox(text, caption, icon, nullptr);
+}
+
+void QtWindows::showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon,
+                        QWidget* owner) {
   shownBoxes.push_back(caption + ": " + text);
   if (!modalBoxes) {
     return;
@@ -182,10 +192,21 @@ void QtWindows::messageBox(const std::string& text, const std::string& caption, 
   case platform::BoxIcon::None:
     break;
   }
-  QMessageBox box(qicon, fromWindows1252(caption), fromWindows1252(text), QMessageBox::Ok);
-  box.setWindowIcon(icon_);
-  // A nested event loop: the timer, and with it the acquisition, goes on meanwhile.
-  box.exec();
+  // An owned box blocks its owner only, a box without owner no window at all (an
+  // application-modal box would freeze every menu). The call waits for the box
+  // in a loop of its own: the timer, and with it the acquisition, goes on, and
+  // the commands of windows the box leaves usable are carried out meanwhile.
+  // The box is not on the stack: its owner might go while the loop runs.
+  QPointer<QMessageBox> box = new QMessageBox(qicon, fromWindows1252(caption), fromWindows1252(text),
+                                              QMessageBox::Ok, owner);
+  box->setWindowIcon(icon_);
+  box->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
+  QEventLoop loop;
+  connect(box.data(), &QDialog::finished, &loop, &QEventLoop::quit);
+  connect(box.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+  box->show();
+  loop.exec();
+  delete box.data();
 }
 
 void QtWindows::beep(platform::BeepKind) {

@@ -95,6 +95,7 @@ public:
   bool quitRequested() const { return quit_; }
 
   void messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override;
+  void ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override;
   void beep(platform::BeepKind kind) override;
   void postQuit(int exitCode) override;
   void setTitle(platform::WindowId window, const std::string& title) override;
@@ -136,11 +137,14 @@ public:
   void scrollAction(int action);
   void mainWindowClosed();
   const QIcon& icon() const { return icon_; }
-  // Boxes are shown modally; tests turn this off and read the boxes from `shownBoxes`.
+  // Boxes are shown and waited for; tests that do not close them turn this off and
+  // read the boxes from `shownBoxes`.
   bool modalBoxes = true;
   std::vector<std::string> shownBoxes;
 
 private:
+  void showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon, QWidget* owner);
+
   AppContext* app_ = nullptr;
   std::map<platform::WindowId, QPointer<QWidget>> windows_;
   std::map<int, QAction*> actions_;
