@@ -58,8 +58,14 @@ struct ControlRect {
 class WindowServices {
 public:
   virtual ~WindowServices() = default;
-  // Modal box; `owned` says whether it belongs to the main window (when one exists).
+  // A box owned by the main window (when one exists): it blocks that window until
+  // it is closed. The call returns when the box is closed; timer ticks go on meanwhile.
   virtual void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+  // A box with no owner window: it blocks no window, and the call still returns
+  // when it is closed. Without windows it is an ordinary box.
+  virtual void ownerlessMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+    messageBox(text, caption, icon);
+  }
   virtual void beep(BeepKind kind) = 0;
   // Asks the main loop to end; the loop ends when it next fetches a message.
   virtual void postQuit(int exitCode) = 0;

@@ -76,7 +76,7 @@ void startSpectrum(AppContext& app, WindowId from) {
 
 void showInfo(AppContext& app, int commandId) {
   const InfoBox box = infoBoxFor(commandId, app.settings.LANG);
-  app.platform.windows.messageBox(box.text, box.caption, platform::BoxIcon::Information);
+  app.platform.windows.ownerlessMessageBox(box.text, box.caption, platform::BoxIcon::Information);
 }
 
 } // namespace

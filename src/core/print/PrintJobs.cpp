@@ -25,8 +25,8 @@ void releasePort(AppContext& app) {
 }
 
 void showPrintError(AppContext& app) {
-  app.platform.windows.messageBox(printErrorText(app.settings.LANG), printErrorCaption(app.settings.LANG),
-                                  platform::BoxIcon::Error);
+  app.platform.windows.ownerlessMessageBox(printErrorText(app.settings.LANG), printErrorCaption(app.settings.LANG),
+                                           platform::BoxIcon::Error);
 }
 
 // Ends the one page and the document. A page that cannot be ended leaves a

@@ -21,14 +21,23 @@ using platform::Rgb;
 namespace {
 
 constexpr QRgb kBackground = 0xffffffffu; // the background colour of every paint: white
+constexpr int kDefaultCellHeight = 16;    // the system font's cell, in pixels
+
+// No greys at the letters' edges, whatever the machine's font configuration asks
+// for: a picture is then the same everywhere and labels stay sharp on paper.
+constexpr QFont::StyleStrategy kUnsmoothed =
+    QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias | QFont::PreferMatch);
 
 QRgb toQRgb(Rgb c) { return qRgb(c.r, c.g, c.b); }
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
-QFont baseFont(const char* family, int pixelSize) {
+QFont baseFont(const char* family, int pixelSize, QFont::StyleHint hint) {
   QFont font(QString::fromLatin1(family));
   font.setPixelSize(pixelSize);
-  font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::PreferMatch));
+  // setStyleHint also sets the style strategy (to its default when none is
+  // given), so the hint and the strategy go in one call: a hint set on its own
+  // afterwards would quietly let the font configuration smooth the letters again.
+  font.setStyleHint(hint, kUnsmoothed);
   font.setHintingPreference(QFont::PreferFullHinting);
   font.setKerning(false);
   return font;
@@ -39,8 +48,7 @@ QFont baseFont(const char* family, int pixelSize) {
 QFont panelFont(const FontSpec& wanted) {
   const int cell = wanted.height > 0 ? wanted.height : (wanted.height < 0 ? -wanted.height : 16);
   int pixels = cell * 14 / 16 + 2;
-  QFont font = baseFont("DejaVu Sans Mono", pixels);
-  font.setStyleHint(QFont::Monospace);
+  QFont font = baseFont("DejaVu Sans Mono", pixels, QFont::Monospace);
   font.setFixedPitch(true);
   if (wanted.weight > 0) {
     font.setWeight(QFont::Weight(wanted.weight > 1000 ? 1000 : wanted.weight));
@@ -65,14 +73,32 @@ QFont QtCanvas::fontFor(const FontSpec& wanted) {
   case FontKind::Panel:
     return panelFont(wanted);
   case FontKind::RotatedSystem:
-    return baseFont("DejaVu Sans", 14);
+    return baseFont("DejaVu Sans", 14, QFont::SansSerif);
   case FontKind::StockFixed:
     break;
   }
-  QFont font = baseFont("DejaVu Sans Mono", 14);
-  font.setStyleHint(QFont::Monospace);
+  // The font a paint starts with stands for the system's default font, which is
+  // proportional: a fixed-pitch face makes the texts a sixth longer than the
+  // places they are drawn in (the diurnal window's phase line ran out of it).
+  // DejaVu Sans has equal-width digits, so scale labels still line up; at 13
+  // pixels its digits are 8 pixels wide, as the system font's, so two-digit
+  // labels 16 pixels apart (the diurnal hours) do not run into each other.
+  return baseFont("DejaVu Sans", 13, QFont::SansSerif);
+}
+
+QFont QtCanvas::fixedPitchFont() {
+  QFont font = baseFont("DejaVu Sans Mono", 14, QFont::Monospace);
   font.setFixedPitch(true);
   return font;
+}
+
+int QtCanvas::cellTopFor(const FontSpec& wanted, const QFont& font) {
+  if (wanted.kind != FontKind::StockFixed) {
+    return 0;
+  }
+  // The default font's letters stand in the system font's 16-pixel cell, one
+  // pixel lower than in their own 15-pixel one, so the baseline is 13 below the top.
+  return std::max(0, kDefaultCellHeight - QFontMetrics(font).height());
 }
 
 QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QImage& image) : objects_(objects), image_(&image) {
@@ -92,7 +118,7 @@ QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QImage& image) : objects_
   penHandle_ = objects_.stockBlackPen();
   brushHandle_ = objects_.stockWhiteBrush();
   fontHandle_ = objects_.stockFixedFont();
-  qfont_ = fontFor(font_);
+  useFont(font_);
 }
 
 QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QPainter& painter, QSize size)
@@ -102,7 +128,7 @@ QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QPainter& painter, QSize 
   penHandle_ = objects_.stockBlackPen();
   brushHandle_ = objects_.stockWhiteBrush();
   fontHandle_ = objects_.stockFixedFont();
-  qfont_ = fontFor(font_);
+  useFont(font_);
 }
 
 QtCanvas::~QtCanvas() {
@@ -128,10 +154,15 @@ ObjectHandle QtCanvas::select(ObjectHandle handle) {
   } else {
     previous = fontHandle_;
     fontHandle_ = handle;
-    font_ = std::get<FontSpec>(*object);
-    qfont_ = fontFor(font_);
+    useFont(std::get<FontSpec>(*object));
   }
   return previous;
+}
+
+void QtCanvas::useFont(const FontSpec& font) {
+  font_ = font;
+  qfont_ = fontFor(font);
+  cellTop_ = cellTopFor(font, qfont_);
 }
 
 void QtCanvas::moveTo(int x, int y) {
@@ -348,10 +379,10 @@ void QtCanvas::textOut(int x, int y, const char* text, int count) {
     painter_->rotate(-font_.escapement / 10.0);
   }
   if (background_ == BackgroundMode::Opaque) {
-    painter_->fillRect(QRect(0, 0, metrics.horizontalAdvance(shown), metrics.height()), QColor(Qt::white));
+    painter_->fillRect(QRect(0, 0, metrics.horizontalAdvance(shown), cellTop_ + metrics.height()), QColor(Qt::white));
   }
   painter_->setPen(toQColor(textColour_));
-  painter_->drawText(QPoint(0, metrics.ascent()), shown);
+  painter_->drawText(QPoint(0, cellTop_ + metrics.ascent()), shown);
   painter_->restore();
 }
 
@@ -370,7 +401,7 @@ BackgroundMode QtCanvas::setBackgroundMode(BackgroundMode mode) {
 platform::TextMetrics QtCanvas::textMetrics() {
   const QFontMetrics metrics(qfont_, painter_->device());
   platform::TextMetrics result;
-  result.height = metrics.height();
+  result.height = cellTop_ + metrics.height();
   result.externalLeading = metrics.leading() > 0 ? metrics.leading() : 0;
   result.maxCharWidth = metrics.maxWidth();
   result.aveCharWidth = metrics.averageCharWidth();

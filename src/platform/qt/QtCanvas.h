@@ -22,9 +22,10 @@ namespace baromon::qt {
 // Vector mode (any other paint device: SVG, PDF, printer): the same primitives as
 // QPainter shapes at pixel centres, so the output stays scalable.
 //
-// Fonts: DejaVu Sans Mono at pixel sizes for the stock fixed font (14 px, a cell
-// 16 high) and the panel font (fitted to the cell height and width asked for);
-// DejaVu Sans for the rotated system font.
+// Fonts, at pixel sizes: the stock font every paint starts with is the system's
+// default font, proportional with equal-width digits (DejaVu Sans, a cell 16
+// high); the panel font is DejaVu Sans Mono fitted to the cell height and width
+// asked for; the rotated system font is DejaVu Sans. No text is smoothed.
 class QtCanvas : public platform::Canvas {
 public:
   // Raster mode on `image` (Format_RGB32 or ARGB32), which must outlive the canvas.
@@ -49,6 +50,11 @@ public:
 
   // The QFont that stands for a font description (exposed for the front end's own texts).
   static QFont fontFor(const platform::FontSpec& wanted);
+  // A fixed-pitch face of the default font's size (a printer's default font).
+  static QFont fixedPitchFont();
+  // Pixels between a text's cell top and its letters' own cell (the default font's letters
+  // are a size smaller than its cell).
+  static int cellTopFor(const platform::FontSpec& wanted, const QFont& font);
 
 private:
   void plot(int x, int y, QRgb colour);
@@ -56,6 +62,7 @@ private:
   void rasterLine(int x0, int y0, int x1, int y1);
   void wideLine(int x0, int y0, int x1, int y1, int width, QRgb colour);
   void vectorLine(int x0, int y0, int x1, int y1);
+  void useFont(const platform::FontSpec& font);
 
   platform::GraphicsObjects& objects_;
   std::unique_ptr<QPainter> ownPainter_;
@@ -70,6 +77,7 @@ private:
   platform::BrushSpec brush_{{255, 255, 255}};
   platform::FontSpec font_{};
   QFont qfont_;
+  int cellTop_ = 0;
   platform::Rgb textColour_{0, 0, 0};
   platform::BackgroundMode background_ = platform::BackgroundMode::Opaque;
   platform::ObjectHandle penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,6 +29,7 @@ namespace {
 // What a caption and frame take of a window's outer size; the program gives outer sizes.
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 39;
+constexpr int kBorder = 1; // the bordered popup's own border, each side
 
 QColor backgroundOf(platform::WindowClass windowClass) {
   return windowClass == platform::WindowClass::LightGrey ? QColor(192, 192, 192) : QColor(255, 255, 255);
@@ -72,25 +74,30 @@ void PaintArea::paintEvent(QPaintEvent*) {
 ProgramWindow::ProgramWindow(QtWindows& owner, WindowId id, const platform::WindowSpec& wanted)
     : QWidget(nullptr, wanted.style == platform::WindowStyle::Popup ? Qt::Window | Qt::FramelessWindowHint
                                                                   : Qt::Window),
-      owner_(owner), id_(id), background_(backgroundOf(wanted.windowClass)),
-      bordered_(wanted.style == platform::WindowStyle::Popup) {
+      owner_(owner), id_(id), background_(backgroundOf(wanted.windowClass)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setWindowIcon(owner.icon());
   setWindowTitle(fromWindows1252(wanted.title));
-  const int frameW = bordered_ ? 2 : kFrameWidth;
-  const int frameH = bordered_ ? 2 : kFrameHeight;
   move(wanted.x, wanted.y);
-  resize(std::max(1, wanted.width - frameW), std::max(1, wanted.height - frameH));
+  if (wanted.style == platform::WindowStyle::Popup) {
+    resize(std::max(2 * kBorder + 1, wanted.width), std::max(2 * kBorder + 1, wanted.height));
+    client_ = new PaintArea(owner, id, background_, this);
+    client_->setGeometry(kBorder, kBorder, width() - 2 * kBorder, height() - 2 * kBorder);
+  } else {
+    resize(std::max(1, wanted.width - kFrameWidth), std::max(1, wanted.height - kFrameHeight));
+  }
 }
 
 void ProgramWindow::paintEvent(QPaintEvent*) {
-  owner_.paint(id_, *this, background_, size());
-  if (bordered_) {
-    QPainter p(this);
-    p.setPen(Qt::black);
-    p.drawRect(0, 0, width() - 1, height() - 1);
+  if (client_ == nullptr) {
+    owner_.paint(id_, *this, background_, size());
+    return;
   }
+  QPainter p(this);
+  p.setPen(Qt::black);
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(0, 0, width() - 1, height() - 1);
 }
 
 // --------------------------------------------------------------- MainWindow
@@ -158,6 +165,15 @@ int QtWindows::exec() {
 }
 
 void QtWindows::messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) {
+  showBox(text, caption, icon, mainWindow());
+}
+
+void QtWindows::ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) {
+  showBox(text, caption, icon, nullptr);
+}
+
+void QtWindows::showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon,
+                        QWidget* owner) {
   shownBoxes.push_back(caption + ": " + text);
   if (!modalBoxes) {
     return;
@@ -176,10 +192,21 @@ void QtWindows::messageBox(const std::string& text, const std::string& caption, 
   case platform::BoxIcon::None:
     break;
   }
-  QMessageBox box(qicon, fromWindows1252(caption), fromWindows1252(text), QMessageBox::Ok);
-  box.setWindowIcon(icon_);
-  // A nested event loop: the timer, and with it the acquisition, goes on meanwhile.
-  box.exec();
+  // An owned box blocks its owner only, a box without owner no window at all (an
+  // application-modal box would freeze every menu). The call waits for the box
+  // in a loop of its own: the timer, and with it the acquisition, goes on, and
+  // the commands of windows the box leaves usable are carried out meanwhile.
+  // The box is not on the stack: its owner might go while the loop runs.
+  QPointer<QMessageBox> box = new QMessageBox(qicon, fromWindows1252(caption), fromWindows1252(text),
+                                              QMessageBox::Ok, owner);
+  box->setWindowIcon(icon_);
+  box->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
+  QEventLoop loop;
+  connect(box.data(), &QDialog::finished, &loop, &QEventLoop::quit);
+  connect(box.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+  box->show();
+  loop.exec();
+  delete box.data();
 }
 
 void QtWindows::beep(platform::BeepKind) {
@@ -219,8 +246,8 @@ void QtWindows::invalidate(WindowId window) {
     if (MainWindow* m = mainWindow()) {
       m->area()->update();
     }
-  } else if (QWidget* w = widget(window)) {
-    w->update();
+  } else if (auto* pw = qobject_cast<ProgramWindow*>(widget(window))) {
+    pw->client()->update();
   }
 }
 
@@ -281,7 +308,12 @@ void QtWindows::showWindow(WindowId window, platform::ShowMode mode) {
 }
 
 void QtWindows::updateWindow(WindowId window) {
-  QWidget* w = window == WindowId::Main && mainWindow() != nullptr ? mainWindow()->area() : widget(window);
+  QWidget* w = widget(window);
+  if (window == WindowId::Main && mainWindow() != nullptr) {
+    w = mainWindow()->area();
+  } else if (auto* pw = qobject_cast<ProgramWindow*>(w)) {
+    w = pw->client();
+  }
   if (w != nullptr && w->isVisible()) {
     w->repaint();
   }
@@ -333,7 +365,7 @@ bool QtWindows::createEditField(WindowId parent, const platform::ControlRect& re
     return false;
   }
   delete pw->edit;
-  pw->edit = new QLineEdit(pw);
+  pw->edit = new QLineEdit(pw->client());
   pw->edit->setGeometry(rect.x, rect.y, rect.width, rect.height);
   pw->edit->setMaxLength(static_cast<int>(maxChars));
   pw->edit->show();
@@ -348,7 +380,7 @@ bool QtWindows::createButton(WindowId parent, const platform::ControlRect& rect,
     return false;
   }
   delete pw->button;
-  pw->button = new QPushButton(fromWindows1252(text), pw);
+  pw->button = new QPushButton(fromWindows1252(text), pw->client());
   pw->button->setGeometry(rect.x, rect.y, rect.width, rect.height);
   pw->button->setDefault(true);
   pw->button->show();

@@ -41,10 +41,14 @@ private:
 };
 
 // A top-level program window (values, converter, diurnal, correction popup).
+// The bordered popup has no frame from the window manager: the widget is its
+// outer size, draws the 1-pixel border itself and holds a client area inside it.
 class ProgramWindow : public QWidget {
   Q_OBJECT
 public:
   ProgramWindow(QtWindows& owner, platform::WindowId id, const platform::WindowSpec& wanted);
+  // Where the program paints and places controls, in client coordinates.
+  QWidget* client() { return client_ != nullptr ? static_cast<QWidget*>(client_) : this; }
   QLineEdit* edit = nullptr;
   QPushButton* button = nullptr;
 
@@ -55,7 +59,7 @@ private:
   QtWindows& owner_;
   platform::WindowId id_;
   QColor background_;
-  bool bordered_;
+  PaintArea* client_ = nullptr;
 };
 
 // The main window: menu bar, the barogram area and a horizontal scroll bar 0..100.
@@ -91,6 +95,7 @@ public:
   bool quitRequested() const { return quit_; }
 
   void messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override;
+  void ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override;
   void beep(platform::BeepKind kind) override;
   void postQuit(int exitCode) override;
   void setTitle(platform::WindowId window, const std::string& title) override;
@@ -132,11 +137,14 @@ public:
   void scrollAction(int action);
   void mainWindowClosed();
   const QIcon& icon() const { return icon_; }
-  // Boxes are shown modally; tests turn this off and read the boxes from `shownBoxes`.
+  // Boxes are shown and waited for; tests that do not close them turn this off and
+  // read the boxes from `shownBoxes`.
   bool modalBoxes = true;
   std::vector<std::string> shownBoxes;
 
 private:
+  void showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon, QWidget* owner);
+
   AppContext* app_ = nullptr;
   std::map<platform::WindowId, QPointer<QWidget>> windows_;
   std::map<int, QAction*> actions_;

@@ -29,6 +29,9 @@ namespace {
 // still fits the width of the page.
 constexpr double kScreenDpi = 100.0;
 
+// The resolution of a PDF file chosen as the printer (and of `baromon print`).
+constexpr int kFilePrinterDpi = 600;
+
 platform::CanvasSize printableArea(QPrinter& printer) {
   QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
   return {area.width(), area.height()};
@@ -149,12 +152,13 @@ void PrinterPageCanvas::rectangle(int left, int top, int right, int bottom) {
 }
 
 QFont PrinterPageCanvas::scaledFont() const {
-  QFont font = QtCanvas::fontFor(font_);
+  // The page's default font is a fixed-pitch one, as a printer's own font: the
+  // printed barogram sets its pressure labels six widest characters left of the
+  // frame, and the NMEA table's lines are meant as columns.
+  QFont font = font_.kind == platform::FontKind::StockFixed ? QtCanvas::fixedPitchFont() : QtCanvas::fontFor(font_);
   if (font.pixelSize() > 0) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * fontScale_))));
   }
-  // Paper takes smooth letters; the screen's unsmoothed ones are for pixel-exact pictures.
-  font.setStyleStrategy(QFont::PreferMatch);
   return font;
 }
 
@@ -274,7 +278,15 @@ std::unique_ptr<platform::PrinterJob> QtPrinters::choose() {
   if (dialog.exec() != QDialog::Accepted) {
     return nullptr;
   }
-  return std::make_unique<QtPrinterJob>(objects_, std::move(printer));
+  return jobFor(objects_, std::move(printer));
+}
+
+std::unique_ptr<platform::PrinterJob> QtPrinters::jobFor(platform::GraphicsObjects& objects,
+                                                         std::unique_ptr<QPrinter> printer) {
+  if (printer->outputFormat() == QPrinter::PdfFormat) {
+    printer->setResolution(kFilePrinterDpi);
+  }
+  return std::make_unique<QtPrinterJob>(objects, std::move(printer));
 }
 
 std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {

@@ -42,9 +42,10 @@ public:
   platform::CanvasSize size() const override { return size_; }
 
   double fontScale() const { return fontScale_; }
+  // The font the next text is written in: the selected one, scaled for the page.
+  QFont scaledFont() const;
 
 private:
-  QFont scaledFont() const;
 
   platform::GraphicsObjects& objects_;
   QPrinter& printer_;
@@ -95,6 +96,11 @@ class QtPrinters final : public platform::Printers {
 public:
   QtPrinters(platform::GraphicsObjects& objects, QWidget* parent = nullptr) : objects_(objects), parent_(parent) {}
   std::unique_ptr<platform::PrinterJob> choose() override;
+  // The job on a printer the dialog gave. A PDF file is printed at 600 dpi, the
+  // resolution the program's pen widths in device pixels are meant for; the
+  // file's own 1200 dpi would make them half as wide on paper.
+  static std::unique_ptr<platform::PrinterJob> jobFor(platform::GraphicsObjects& objects,
+                                                      std::unique_ptr<QPrinter> printer);
 
 private:
   platform::GraphicsObjects& objects_;

@@ -19,6 +19,7 @@ public:
     std::string text;
     std::string caption;
     BoxIcon icon;
+    bool owned = true; // false: shown with no owner window
   };
   struct Window {
     WindowSpec wanted;
@@ -63,6 +64,10 @@ public:
 
   void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
     boxes.push_back({text, caption, icon});
+    calls.push_back("box:" + caption);
+  }
+  void ownerlessMessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override {
+    boxes.push_back({text, caption, icon, false});
     calls.push_back("box:" + caption);
   }
   void beep(BeepKind kind) override {

@@ -2,12 +2,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
+#include <functional>
 
 #include "core/app/AppContext.h"
 #include "core/app/Startup.h"
@@ -127,6 +131,144 @@ TEST(QtFrontEnd, CorrectionPopupTakesTheEntry) {
   EXPECT_EQ(q.app.settings.HK, 150);
   EXPECT_EQ(q.windows.widget(WindowId::Correction), nullptr);
   shutDown(q.app, 0);
+}
+
+// The popup is 280 x 140 pixels outside with a 1-pixel border; its prompt and
+// controls are placed in the client area inside the border.
+TEST(QtFrontEnd, CorrectionPopupHasItsOuterSizeAndClientCoordinates) {
+  QtApp q;
+  ASSERT_EQ(startUp(q.app), 0);
+  q.windows.action(cmd::Correction)->trigger();
+  q.settle();
+  auto* popup = qobject_cast<qt::ProgramWindow*>(q.windows.widget(WindowId::Correction));
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->frameGeometry().size(), QSize(280, 140));
+  EXPECT_EQ(q.windows.windowOuterSize(WindowId::Correction).width, 280);
+  EXPECT_EQ(q.windows.windowOuterSize(WindowId::Correction).height, 140);
+  EXPECT_EQ(popup->client()->geometry(), QRect(1, 1, 278, 138));
+  EXPECT_EQ(popup->edit->mapTo(popup, QPoint(0, 0)), QPoint(21, 41));
+  EXPECT_EQ(popup->edit->size(), QSize(100, 25));
+  EXPECT_EQ(popup->button->mapTo(popup, QPoint(0, 0)), QPoint(21, 81));
+  EXPECT_EQ(popup->button->size(), QSize(100, 25));
+
+  const QImage picture = popup->grab().toImage();
+  ASSERT_EQ(picture.size(), QSize(280, 140));
+  for (auto [x, y] : {std::pair{0, 0}, {279, 0}, {0, 139}, {279, 139}, {140, 0}, {140, 139}, {0, 70}, {279, 70}}) {
+    EXPECT_EQ(picture.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+  }
+  EXPECT_EQ(picture.pixel(1, 1), qRgb(192, 192, 192));
+  EXPECT_EQ(picture.pixel(278, 138), qRgb(192, 192, 192));
+  // The prompt hangs from the client point (20, 10): no ink left of or above it.
+  int firstInkX = picture.width(), firstInkY = picture.height();
+  for (int y = 1; y < 40; ++y) {
+    for (int x = 1; x < 279; ++x) {
+      if (picture.pixel(x, y) == qRgb(0, 0, 0)) {
+        firstInkX = std::min(firstInkX, x);
+        firstInkY = std::min(firstInkY, y);
+      }
+    }
+  }
+  EXPECT_GE(firstInkX, 21);
+  EXPECT_LE(firstInkX, 23);
+  EXPECT_GE(firstInkY, 11);
+  shutDown(q.app, 0);
+}
+
+namespace {
+
+QMessageBox* openBox() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+      return box;
+    }
+  }
+  return nullptr;
+}
+
+// Runs the event loop until `done` holds. The deadline only keeps a broken
+// program from hanging the test; nothing is asserted about the time taken.
+bool runUntil(const std::function<bool()>& done) {
+  QDeadlineTimer deadline(30000);
+  while (!done() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
+  return done();
+}
+
+} // namespace
+
+// A box waits for the user in a loop of its own: the 200 ms ticks go on meanwhile,
+// so the sentences are read and a five-minute boundary is recorded; a box without
+// owner (the information boxes) blocks no window, and a box owned by the main
+// window blocks only that one.
+TEST(QtFrontEnd, TicksAndRecordingGoOnWhileABoxIsOpen) {
+  struct Case {
+    const char* legend;
+    int command;
+    bool owned;
+  } cases[] = {{"help", cmd::Help, false},
+               {"about", cmd::About, false},
+               {"spectrum program missing", cmd::Spectrum, true},
+               {"log check", cmd::CheckLog, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.legend);
+    QtApp q;
+    q.windows.modalBoxes = true;
+    q.ports.add("COM2");
+    q.clock.utc = {2026, 12, 7, 7, 4, 58, 1};
+    ASSERT_EQ(startUp(q.app), 0);
+    q.settle();
+    ASSERT_EQ(openBox(), nullptr);
+
+    // Steps taken from a timer while the box is open; they only look and feed,
+    // so every tick and command in between runs in the box's own loop.
+    bool sawBox = false;
+    bool blocksNothing = false;
+    bool ownedByMain = false;
+    std::string recordedWhileOpen;
+    bool t1OffWhileOpen = false;
+    QTimer driver;
+    driver.setInterval(5);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+      QMessageBox* box = openBox();
+      if (box == nullptr) {
+        return;
+      }
+      if (!sawBox) {
+        sawBox = true;
+        blocksNothing = QGuiApplication::modalWindow() == nullptr && QApplication::activeModalWidget() == nullptr;
+        ownedByMain = box->parentWidget() == q.windows.mainWindow() && box->windowModality() == Qt::WindowModal;
+        // The barograph sends its sentence at the boundary; only timer ticks can read it.
+        q.clock.utc = {2026, 12, 7, 7, 5, 0, 1};
+        q.ports.feed("COM2", "$PXDR,1013.25,52684,+00.5,-01.0\r\n");
+      } else if (recordedWhileOpen.empty()) {
+        if (q.dir.exists("monitor.txt") && q.dir.read("monitor.txt").size() >= 80) {
+          recordedWhileOpen = q.dir.read("monitor.txt");
+          // A menu command given meanwhile is carried out while the box is still open.
+          q.windows.action(cmd::ToggleT1)->trigger();
+        }
+      } else if (q.app.settings.T1 == 0) {
+        t1OffWhileOpen = true;
+        box->accept();
+      }
+    });
+    driver.start();
+    q.windows.postCommand(WindowId::Main, c.command);
+    ASSERT_TRUE(runUntil([&] { return sawBox && openBox() == nullptr; }));
+    driver.stop();
+
+    EXPECT_EQ(q.windows.shownBoxes.size(), 1u);
+    if (c.owned) {
+      EXPECT_TRUE(ownedByMain) << "an owned box is modal to the main window only";
+    } else {
+      EXPECT_TRUE(blocksNothing) << "a box without owner leaves every window usable";
+    }
+    ASSERT_EQ(recordedWhileOpen.size(), 80u);
+    EXPECT_EQ(recordedWhileOpen.substr(0, 33), "000001 07.12.2026 07:05 1013,25 h");
+    EXPECT_EQ(q.app.reading.pressure, 101325);
+    EXPECT_TRUE(t1OffWhileOpen);
+    shutDown(q.app, 0);
+  }
 }
 
 TEST(QtFrontEnd, ScrollArrowsMoveTheThumbWhereTheProgramPutsIt) {

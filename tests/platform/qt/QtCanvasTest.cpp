@@ -160,8 +160,15 @@ TEST(QtCanvas, FontsHaveTheirCellHeightsAndTextHangsFromItsPoint) {
   QImage image = baromon::qt::makeBackBuffer(400, 200);
   {
     QtCanvas canvas(objects, image);
-    EXPECT_EQ(QFontInfo(QtCanvas::fontFor(FontSpec{})).family(), QStringLiteral("DejaVu Sans Mono"));
+    // The default font is proportional, in the system font's 16-pixel cell, with equal-width digits.
+    const QFont normal = QtCanvas::fontFor(FontSpec{});
+    EXPECT_EQ(QFontInfo(normal).family(), QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(canvas.textMetrics().height, 16);
+    const QFontMetrics digits(normal);
+    EXPECT_LT(digits.horizontalAdvance(QLatin1Char('i')), digits.horizontalAdvance(QLatin1Char('W')));
+    for (char d = '1'; d <= '9'; ++d) {
+      EXPECT_EQ(digits.horizontalAdvance(QLatin1Char(d)), digits.horizontalAdvance(QLatin1Char('0'))) << d;
+    }
     FontSpec panel{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21};
     ObjectHandle big = objects.create(panel);
     canvas.select(big);
@@ -279,4 +286,67 @@ TEST(QtCanvas, MidwayStepsMatchTheReferenceInEveryOctant) {
     }
     EXPECT_EQ(countColour(p.image, kBlack), count);
   }
+}
+
+namespace {
+
+// The colours of a picture that are neither of the two given.
+std::string strayColours(const QImage& image, QRgb ink, QRgb paper) {
+  std::ostringstream stray;
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      if (c != ink && c != paper && n++ < 5) {
+        stray << x << "," << y << "=(" << qRed(c) << "," << qGreen(c) << "," << qBlue(c) << ") ";
+      }
+    }
+  }
+  return n == 0 ? "" : std::to_string(n) + " stray pixels: " + stray.str();
+}
+
+} // namespace
+
+// Text is never smoothed, whatever the machine's font configuration says: every
+// pixel of a label is the text colour or the background, in every font and angle.
+TEST(QtCanvas, TextHasOnlyTextAndBackgroundPixels) {
+  struct Case {
+    const char* legend;
+    FontSpec font;
+    Rgb colour;
+    BackgroundMode mode;
+    const char* text;
+  } cases[] = {
+      {"scale label", FontSpec{}, {0, 0, 0}, BackgroundMode::Opaque, "+10"},
+      {"legend", FontSpec{}, {0, 0, 0}, BackgroundMode::Opaque, "3 hrs tendency"},
+      {"paper label", FontSpec{}, {180, 100, 90}, BackgroundMode::Transparent, "28.12. 1050"},
+      {"panel font", FontSpec{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21}, {255, 0, 0}, BackgroundMode::Transparent,
+       "-1.4 hPa/h"},
+      {"small panel", FontSpec{FontKind::Panel, 30, 15, 0, 700, 4, 4, 0x21}, {0, 0, 0}, BackgroundMode::Transparent,
+       "mean: 41234"},
+      {"rotated", FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0}, {0, 0, 0}, BackgroundMode::Opaque,
+       "Luftdruck 1013"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.legend);
+    GraphicsObjects objects;
+    QImage image = baromon::qt::makeBackBuffer(500, 300);
+    {
+      QtCanvas canvas(objects, image);
+      canvas.select(objects.create(c.font));
+      canvas.setTextColour(c.colour);
+      canvas.setBackgroundMode(c.mode);
+      canvas.textOut(250, 20, c.text);
+    }
+    const QRgb ink = qRgb(c.colour.r, c.colour.g, c.colour.b);
+    EXPECT_GT(countColour(image, ink), 10);
+    EXPECT_EQ(strayColours(image, ink, kWhite), "");
+  }
+  // The same through the PNG output.
+  baromon::fakes::TempDir dir;
+  GraphicsObjects objects;
+  const std::string path = dir.path() + "/label.png";
+  ASSERT_EQ(baromon::qt::renderToFile(objects, path, 80, 40, [](Canvas& dc) { dc.textOut(5, 5, "+10"); }), "");
+  QImage png(QString::fromStdString(path));
+  EXPECT_EQ(strayColours(png.convertToFormat(QImage::Format_RGB32), kBlack, kWhite), "");
 }

@@ -3,6 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
@@ -89,3 +93,46 @@ TEST(QtPrinters, NmeaJobFillsThePage) {
 }
 
 } // namespace
+
+namespace {
+
+using baromon::platform::FontKind;
+using baromon::platform::FontSpec;
+using baromon::qt::PrinterPageCanvas;
+
+} // namespace
+
+// Texts on paper are written unsmoothed too, in every font the program selects.
+TEST(QtPrinters, PageFontsAreUnsmoothed) {
+  TestApp t;
+  PdfFilePrinters printers(t.graphics, t.dir.file("page.pdf"), 4800, 6600);
+  auto job = printers.choose();
+  auto& page = dynamic_cast<PrinterPageCanvas&>(job->canvas());
+  for (const FontSpec& font : {FontSpec{}, FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0},
+                               FontSpec{FontKind::Panel, 30, 15, 0, 700, 4, 4, 0x21}}) {
+    page.select(t.graphics.create(font));
+    const QFont used = page.scaledFont();
+    EXPECT_TRUE(used.styleStrategy() & QFont::NoAntialias) << static_cast<int>(font.kind);
+    EXPECT_TRUE(used.styleStrategy() & QFont::NoSubpixelAntialias) << static_cast<int>(font.kind);
+  }
+}
+
+// A printer chosen in the dialog that prints to a PDF file works at 600 dpi, as a
+// real printer does, not at the file's own 1200 dpi, at which the program's pen
+// widths in device pixels would come out half as wide as on paper.
+TEST(QtPrinters, FilePrinterFromTheDialogWorksAt600Dpi) {
+  TestApp t;
+  auto file = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  file->setOutputFormat(QPrinter::PdfFormat);
+  file->setOutputFileName(QString::fromStdString(t.dir.file("chosen.pdf")));
+  file->setPageSize(QPageSize(QPageSize::Letter));
+  file->setPageMargins(QMarginsF(0.25, 0, 0.25, 0), QPageLayout::Inch);
+  QPrinter* printer = file.get();
+  auto job = baromon::qt::QtPrinters::jobFor(t.graphics, std::move(file));
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(printer->resolution(), 600);
+  EXPECT_EQ(job->canvas().size().width, 4800); // 8 inches
+  EXPECT_EQ(job->canvas().size().height, 6600); // 11 inches
+  auto& page = dynamic_cast<PrinterPageCanvas&>(job->canvas());
+  EXPECT_DOUBLE_EQ(page.fontScale(), 6.0);
+}
