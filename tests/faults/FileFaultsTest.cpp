@@ -22,6 +22,7 @@
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
+#include "core/store/RecordingState.h"
 #include "core/store/Store.h"
 #include "platform/testing/OtherProcess.h"
 #include "platform/testing/TestApp.h"
@@ -437,6 +438,12 @@ TEST(HeldFiles, ALogTakenAndReleasedByAnotherProcessIsNeverTruncated) {
     std::size_t before = sizeOf(t.dir, kLogFileName);
     // Until enough appends met the lock to make the race likely; bounded either way.
     while (reportedFailed.size() < 2000 && n < 40000) {
+      // Appends here come microseconds apart, not five minutes: on a loaded machine
+      // the other process can hold the lock across hundreds of them. Stay within the
+      // day of records that may wait, which has its own test.
+      while (t.app.recording.pending.size() + 1 >= kPendingRecordLimit) {
+        appendPendingRecords(t.app);
+      }
       ++n;
       const std::size_t events = sizeOf(t.dir, "monitor.err");
       prepareRecord(t.app, n);
