@@ -241,7 +241,8 @@ const Failure* copyRecords(AppContext& app, File& log, File& tmp, std::vector<ch
 }
 
 // datalist.txt: one line per recording with its first record and its length.
-const Failure* writeRecordingList(platform::FileSystem& files, const std::array<Recording, kRecordingSlots>& table) {
+const Failure* writeRecordingList(platform::FileSystem& files,
+                                  const std::array<Recording, kRecordingSlots>& table) {
   auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateFresh);
   if (!list) {
     return &kListOpen;
@@ -293,7 +294,8 @@ const Failure* copyToBackup(platform::FileSystem& files, File& log, const std::s
 // the disk before it replaces the old one in a single rename, and the old one
 // is safe in monitor.bak before that. monitor.txt and monitor.tmp stay locked
 // throughout, so no writer slips a record in between the copy and the rename.
-const Failure* swapIn(AppContext& app, File& tmp, File& log, const WorkNames& names, std::vector<char>& block) {
+const Failure* swapIn(AppContext& app, File& tmp, File& log, const WorkNames& names,
+                      std::vector<char>& block) {
   auto& files = app.platform.files;
   AcquisitionPause pause(app);
   if (!tmp.sync()) {
