@@ -94,17 +94,22 @@ int writeLog(const baromon::sim::BarographSimulator& sim, double days, const std
   return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+// What the command line asks for.
+struct Arguments {
   bool pty = false, pace = false, nmea = false, fast = false;
   std::int64_t from = -1;
   std::string device, out;
   double interval = 1.0, logDays = -1.0;
   long count = -1;
   baromon::sim::SimulatorOptions options;
-  options.start = static_cast<std::int64_t>(std::time(nullptr));
+};
 
+constexpr int kCarryOn = -1;
+
+// Reads the options into `args`; kCarryOn, or the exit status when there is
+// nothing more to do.
+int parseArguments(int argc, char** argv, Arguments& args) {
+  baromon::sim::SimulatorOptions& options = args.options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> const char* {
@@ -114,19 +119,19 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    if (arg == "--pty") pty = true;
-    else if (arg == "--device") device = value();
-    else if (arg == "--interval") interval = std::atof(value());
+    if (arg == "--pty") args.pty = true;
+    else if (arg == "--device") args.device = value();
+    else if (arg == "--interval") args.interval = std::atof(value());
     else if (arg == "--fall") options.fallPerHour = std::atof(value());
-    else if (arg == "--pace") pace = true;
-    else if (arg == "--nmea") nmea = true;
-    else if (arg == "--count") count = std::atol(value());
-    else if (arg == "--from") from = std::atoll(value());
-    else if (arg == "--fast") fast = true;
+    else if (arg == "--pace") args.pace = true;
+    else if (arg == "--nmea") args.nmea = true;
+    else if (arg == "--count") args.count = std::atol(value());
+    else if (arg == "--from") args.from = std::atoll(value());
+    else if (arg == "--fast") args.fast = true;
     else if (arg == "--base") options.basePressure = std::atof(value());
     else if (arg == "--seed") options.seed = static_cast<std::uint32_t>(std::strtoul(value(), nullptr, 10));
-    else if (arg == "--log") logDays = std::atof(value());
-    else if (arg == "--out") out = value();
+    else if (arg == "--log") args.logDays = std::atof(value());
+    else if (arg == "--out") args.out = value();
     else if (arg == "--help" || arg == "-h") {
       usage(stdout);
       return 0;
@@ -136,93 +141,131 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  return kCarryOn;
+}
 
-  if (from >= 0) {
-    options.start = from;
+// A new pseudo-terminal, its path printed as the first output line; the
+// master's descriptor, or -1. `slave` receives our own hold on the other end.
+int openPseudoTerminal(int& slave) {
+  const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (fd < 0 || ::grantpt(fd) != 0 || ::unlockpt(fd) != 0) {
+    std::perror("baromon-sim: pseudo-terminal");
+    return -1;
   }
-  baromon::sim::BarographSimulator sim(options);
-  if (logDays >= 0.0) {
-    if (out.empty()) {
+  const char* name = ::ptsname(fd);
+  if (name == nullptr) {
+    std::perror("baromon-sim: ptsname");
+    return -1;
+  }
+  const std::string path = name;
+  // Holding our own end open keeps the terminal alive while the monitor
+  // closes and reopens it; raw mode keeps the line discipline from echoing.
+  slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+  if (slave >= 0) {
+    termios tio{};
+    if (::tcgetattr(slave, &tio) == 0) {
+      ::cfmakeraw(&tio);
+      ::tcsetattr(slave, TCSANOW, &tio);
+    }
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  std::printf("%s\n", path.c_str());
+  std::fflush(stdout);
+  return fd;
+}
+
+int openDevice(const std::string& device) {
+  const int fd = ::open(device.c_str(), O_WRONLY | O_NOCTTY | O_APPEND | O_CREAT, 0644);
+  if (fd < 0) {
+    std::fprintf(stderr, "baromon-sim: cannot open %s: %s\n", device.c_str(), std::strerror(errno));
+  }
+  return fd;
+}
+
+// One frame, whole or byte by byte at the pace of the line; false when the
+// write failed (reported).
+bool sendFrame(int fd, const std::string& frame, const Arguments& args) {
+  const double byteTime = 10.0 / 4800.0; // start, 8 data bits, stop
+  if (args.pace) {
+    double at = monotonicNow();
+    for (char c : frame) {
+      if (!sendBytes(fd, &c, 1, args.pty)) {
+        std::perror("baromon-sim: write");
+        return false;
+      }
+      at += byteTime;
+      if (!args.fast) {
+        sleepUntil(at);
+      }
+    }
+  } else if (!sendBytes(fd, frame.data(), frame.size(), args.pty)) {
+    std::perror("baromon-sim: write");
+    return false;
+  }
+  return true;
+}
+
+// Sends an interval's sentences until the count is reached; the exit status.
+int sendIntervals(int fd, const baromon::sim::BarographSimulator& sim, const Arguments& args) {
+  const double interval = args.interval;
+  const std::int64_t from = args.from;
+  double next = monotonicNow();
+  for (long n = 0; args.count < 0 || n < args.count; ++n) {
+    const auto t = from >= 0 ? from + static_cast<std::int64_t>(std::llround(static_cast<double>(n) * interval))
+                             : static_cast<std::int64_t>(std::time(nullptr));
+    const std::vector<std::string> frames = args.nmea ? sim.gpsSentences(t) : sim.barographFrames(t);
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+      // Spread the frames over the interval, as the device does, so that each
+      // usually arrives in a timer tick of its own.
+      if (!args.fast) {
+        sleepUntil(next + interval * static_cast<double>(k) / static_cast<double>(frames.size()));
+      }
+      if (!sendFrame(fd, frames[k], args)) {
+        return 1;
+      }
+    }
+    next += interval;
+    if (!args.fast) {
+      sleepUntil(next);
+    }
+  }
+  return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  Arguments args;
+  args.options.start = static_cast<std::int64_t>(std::time(nullptr));
+  if (const int status = parseArguments(argc, argv, args); status != kCarryOn) {
+    return status;
+  }
+
+  if (args.from >= 0) {
+    args.options.start = args.from;
+  }
+  baromon::sim::BarographSimulator sim(args.options);
+  if (args.logDays >= 0.0) {
+    if (args.out.empty()) {
       std::fputs("baromon-sim: --log needs --out FILE\n", stderr);
       return 2;
     }
-    return writeLog(sim, logDays, out);
+    return writeLog(sim, args.logDays, args.out);
   }
-  if (pty == !device.empty() || !(interval > 0.0)) {
+  if (args.pty == !args.device.empty() || !(args.interval > 0.0)) {
     usage(stderr);
     return 2;
   }
 
   std::signal(SIGPIPE, SIG_IGN);
-  int fd = -1;
   int slave = -1;
-  if (pty) {
-    fd = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (fd < 0 || ::grantpt(fd) != 0 || ::unlockpt(fd) != 0) {
-      std::perror("baromon-sim: pseudo-terminal");
-      return 1;
-    }
-    const char* name = ::ptsname(fd);
-    if (name == nullptr) {
-      std::perror("baromon-sim: ptsname");
-      return 1;
-    }
-    const std::string path = name;
-    // Holding our own end open keeps the terminal alive while the monitor
-    // closes and reopens it; raw mode keeps the line discipline from echoing.
-    slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (slave >= 0) {
-      termios tio{};
-      if (::tcgetattr(slave, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::tcsetattr(slave, TCSANOW, &tio);
-      }
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    std::printf("%s\n", path.c_str());
-    std::fflush(stdout);
-  } else {
-    fd = ::open(device.c_str(), O_WRONLY | O_NOCTTY | O_APPEND | O_CREAT, 0644);
-    if (fd < 0) {
-      std::fprintf(stderr, "baromon-sim: cannot open %s: %s\n", device.c_str(), std::strerror(errno));
-      return 1;
-    }
+  const int fd = args.pty ? openPseudoTerminal(slave) : openDevice(args.device);
+  if (fd < 0) {
+    return 1;
   }
-
-  const double byteTime = 10.0 / 4800.0; // start, 8 data bits, stop
-  double next = monotonicNow();
-  for (long n = 0; count < 0 || n < count; ++n) {
-    const auto t = from >= 0 ? from + static_cast<std::int64_t>(std::llround(static_cast<double>(n) * interval))
-                             : static_cast<std::int64_t>(std::time(nullptr));
-    const std::vector<std::string> frames = nmea ? sim.gpsSentences(t) : sim.barographFrames(t);
-    for (std::size_t k = 0; k < frames.size(); ++k) {
-      // Spread the frames over the interval, as the device does, so that each
-      // usually arrives in a timer tick of its own.
-      if (!fast) {
-        sleepUntil(next + interval * static_cast<double>(k) / static_cast<double>(frames.size()));
-      }
-      const std::string& frame = frames[k];
-      if (pace) {
-        double at = monotonicNow();
-        for (char c : frame) {
-          if (!sendBytes(fd, &c, 1, pty)) {
-            std::perror("baromon-sim: write");
-            return 1;
-          }
-          at += byteTime;
-          if (!fast) {
-            sleepUntil(at);
-          }
-        }
-      } else if (!sendBytes(fd, frame.data(), frame.size(), pty)) {
-        std::perror("baromon-sim: write");
-        return 1;
-      }
-    }
-    next += interval;
-    if (!fast) {
-      sleepUntil(next);
-    }
+  const int status = sendIntervals(fd, sim, args);
+  if (status != 0) {
+    return status;
   }
   if (slave >= 0) {
     ::close(slave);

@@ -31,11 +31,10 @@ bool parseHk(const char* text, int& hk) {
   return true;
 }
 
-} // namespace
+constexpr int kCarryOn = -1;
 
-int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
-  int hk = 0;
-  const char* path = nullptr;
+// Reads the options; kCarryOn, or the exit status when there is nothing more to do.
+int parseArguments(int argc, char** argv, std::FILE* out, std::FILE* err, int& hk, const char*& path) {
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--hk" && i + 1 < argc) {
@@ -62,16 +61,12 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
       return 2;
     }
   }
+  return kCarryOn;
+}
 
-  std::FILE* source = in;
-  if (path != nullptr && std::strcmp(path, "-") != 0) {
-    source = std::fopen(path, "rb");
-    if (source == nullptr) {
-      std::fprintf(err, "baromon decode: cannot open %s: %s\n", path, std::strerror(errno));
-      return 1;
-    }
-  }
-
+// Decodes and prints every line of `source`, the last one also without its
+// line feed; errno as the reading ended.
+int decodeLines(std::FILE* source, std::FILE* out, int hk) {
   // Live input (a device, a pipe) gets each reading as soon as its line is complete.
   struct stat sourceStat {};
   const bool live = ::fstat(::fileno(source), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode);
@@ -106,6 +101,28 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
     decodeSentence(reading, line.data(), line.size(), hk);
     printReading(out, reading);
   }
+  return readError;
+}
+
+} // namespace
+
+int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+  int hk = 0;
+  const char* path = nullptr;
+  if (const int status = parseArguments(argc, argv, out, err, hk, path); status != kCarryOn) {
+    return status;
+  }
+
+  std::FILE* source = in;
+  if (path != nullptr && std::strcmp(path, "-") != 0) {
+    source = std::fopen(path, "rb");
+    if (source == nullptr) {
+      std::fprintf(err, "baromon decode: cannot open %s: %s\n", path, std::strerror(errno));
+      return 1;
+    }
+  }
+
+  const int readError = decodeLines(source, out, hk);
   // A terminal whose other end went away (a simulator that stopped, an adapter
   // pulled out) ends the input with EIO; that is the end of the data, not an error.
   struct stat st {};

@@ -155,6 +155,119 @@ void drawText(platform::Canvas& canvas, int x, int y, const char* format, auto..
   canvas.textOut(x, y, text, std::min<int>(length, sizeof text - 1));
 }
 
+// The plot's geometry in the window's client area.
+struct DiurnalFrame {
+  int W;
+  int H;
+  int ym;    // the mean's line
+  double xh; // pixels per hour
+  double ys; // pixels per hundredth of a hPa
+  double yt; // pixels per unit of tendency and variation
+
+  explicit DiurnalFrame(platform::CanvasSize client)
+      : W(client.width), H(client.height), ym(H / 2), xh((W - 100) / 24.0), ys((H - 100) * 0.001),
+        yt((H - 100) * 0.05) {}
+
+  int slotX(int i) const {
+    const double xs = (W - 100) / 288.0;
+    return static_cast<int>(i * xs + 50);
+  }
+};
+
+void drawAxes(platform::Canvas& canvas, const DiurnalFrame& f) {
+  canvas.moveTo(50, f.ym);
+  canvas.lineTo(f.W - 50, f.ym);
+  canvas.moveTo(50, f.ym);
+  canvas.lineTo(50, 50);
+  canvas.lineTo(50, f.H - 50);
+}
+
+// Hour ticks under the plot, tenths of a hPa either side of the mean.
+void drawTicks(platform::Canvas& canvas, const DiurnalFrame& f) {
+  for (int h = 0; h < 24; ++h) {
+    int x = static_cast<int>(h * f.xh) + 50;
+    canvas.moveTo(x, f.H - 50);
+    canvas.lineTo(x, f.H - 40);
+    if (h > 0) {
+      drawText(canvas, x - 9, f.H - 40, "%2d", h);
+    }
+  }
+  for (int k = 0; k <= 50; k += 10) {
+    int dy = static_cast<int>(k * f.ys * 10);
+    canvas.moveTo(50, f.ym - dy);
+    canvas.lineTo(40, f.ym - dy);
+    if (k > 0) {
+      drawText(canvas, 10, f.ym - dy - 10, "+%3.1f", k * 0.1);
+    }
+    canvas.moveTo(50, f.ym + dy);
+    canvas.lineTo(40, f.ym + dy);
+    if (k > 0) {
+      drawText(canvas, 10, f.ym + dy - 10, "-%3.1f", k * 0.1);
+    }
+  }
+}
+
+void drawGrid(platform::Canvas& canvas, const DiurnalFrame& f) {
+  for (int h = 0; h < 24; ++h) {
+    int x = static_cast<int>(h * f.xh) + 50;
+    canvas.moveTo(x, f.H - 50);
+    canvas.lineTo(x, 50);
+  }
+  for (int k = 0; k <= 45; k += 5) {
+    int dy = static_cast<int>(k * f.ys * 10);
+    canvas.moveTo(50, f.ym - dy);
+    canvas.lineTo(f.W - 50, f.ym - dy);
+    canvas.moveTo(50, f.ym + dy);
+    canvas.lineTo(f.W - 50, f.ym + dy);
+  }
+}
+
+// One line through all slots, from wherever the pen stands.
+template <typename ToY>
+void drawSlotCurve(platform::Canvas& canvas, const DiurnalFrame& f,
+                   const std::array<DiurnalBin, kDiurnalBins>& bins, ToY toY) {
+  for (int i = 0; i < kDiurnalSlots; ++i) {
+    canvas.lineTo(f.slotX(i), toY(bins[i]));
+  }
+}
+
+// A curve that starts on the mean's line at the left edge.
+template <typename ToY>
+void drawFromTheMean(platform::Canvas& canvas, const DiurnalFrame& f,
+                     const std::array<DiurnalBin, kDiurnalBins>& bins, platform::ObjectHandle pen, ToY toY) {
+  canvas.select(pen);
+  canvas.moveTo(50, f.ym);
+  drawSlotCurve(canvas, f, bins, toY);
+}
+
+// The mean pressure of each slot, then (with a full day of data) the fitted
+// wave, both tendencies and the variation.
+void drawCurves(AppContext& app, platform::Canvas& canvas, const DiurnalFrame& f,
+                const DiurnalSummary& summary) {
+  const auto& pens = app.display.screen;
+  const auto& bins = app.diurnal.bins;
+  const double mean = summary.mean;
+  const int ym = f.ym;
+  const double ys = f.ys;
+  const double yt = f.yt;
+  const int bottom = f.H - 50;
+  canvas.select(pens.blackPen3);
+  canvas.moveTo(50, ym - static_cast<int>((bins[0].pressure - mean) * ys));
+  if (summary.insufficient) {
+    return;
+  }
+  drawSlotCurve(canvas, f, bins,
+                [&](const DiurnalBin& b) { return ym - static_cast<int>((b.pressure - mean) * ys); });
+  drawFromTheMean(canvas, f, bins, pens.redPen1,
+                  [&](const DiurnalBin& b) { return ym - static_cast<int>(b.fit * ys); });
+  drawFromTheMean(canvas, f, bins, pens.bluePen1,
+                  [&](const DiurnalBin& b) { return ym - static_cast<int>(b.tendency1h * yt); });
+  drawFromTheMean(canvas, f, bins, pens.greenPen1,
+                  [&](const DiurnalBin& b) { return ym - static_cast<int>(b.tendency3h * yt); });
+  drawFromTheMean(canvas, f, bins, pens.lightGreyPen,
+                  [&](const DiurnalBin& b) { return bottom - static_cast<int>(b.variation * yt * 0.6); });
+}
+
 } // namespace
 
 DiurnalSummary analyseDiurnalRhythm(AppContext& app) {
@@ -181,98 +294,20 @@ DiurnalSummary analyseDiurnalRhythm(AppContext& app) {
 // frame, axes, ticks, grid, curves, phase line.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas) {
   const auto& pens = app.display.screen;
-  const auto& bins = app.diurnal.bins;
 
   DiurnalSummary summary = analyseDiurnalRhythm(app);
-  const bool insufficient = summary.insufficient;
-  const double mean = summary.mean;
   canvas.setBackgroundMode(platform::BackgroundMode::Transparent);
   canvas.textOut(10, 2, summary.dataLine);
 
-  platform::CanvasSize client = canvas.size();
-  const int W = client.width;
-  const int H = client.height;
-  const int ym = H / 2;
-  const double xh = (W - 100) / 24.0;
-  const double ys = (H - 100) * 0.001;
-  const double yt = (H - 100) * 0.05;
-
+  const DiurnalFrame f(canvas.size());
   canvas.select(pens.plotBrush);
-  canvas.rectangle(50, 50, W - 50, H - 50);
+  canvas.rectangle(50, 50, f.W - 50, f.H - 50);
   platform::ObjectHandle previousPen = canvas.select(pens.blackPen2);
-
-  canvas.moveTo(50, ym);
-  canvas.lineTo(W - 50, ym);
-  canvas.moveTo(50, ym);
-  canvas.lineTo(50, 50);
-  canvas.lineTo(50, H - 50);
-
-  for (int h = 0; h < 24; ++h) {
-    int x = static_cast<int>(h * xh) + 50;
-    canvas.moveTo(x, H - 50);
-    canvas.lineTo(x, H - 40);
-    if (h > 0) {
-      drawText(canvas, x - 9, H - 40, "%2d", h);
-    }
-  }
-
-  for (int k = 0; k <= 50; k += 10) {
-    int dy = static_cast<int>(k * ys * 10);
-    canvas.moveTo(50, ym - dy);
-    canvas.lineTo(40, ym - dy);
-    if (k > 0) {
-      drawText(canvas, 10, ym - dy - 10, "+%3.1f", k * 0.1);
-    }
-    canvas.moveTo(50, ym + dy);
-    canvas.lineTo(40, ym + dy);
-    if (k > 0) {
-      drawText(canvas, 10, ym + dy - 10, "-%3.1f", k * 0.1);
-    }
-  }
-
+  drawAxes(canvas, f);
+  drawTicks(canvas, f);
   canvas.select(pens.gridDotPen);
-  for (int h = 0; h < 24; ++h) {
-    int x = static_cast<int>(h * xh) + 50;
-    canvas.moveTo(x, H - 50);
-    canvas.lineTo(x, 50);
-  }
-  for (int k = 0; k <= 45; k += 5) {
-    int dy = static_cast<int>(k * ys * 10);
-    canvas.moveTo(50, ym - dy);
-    canvas.lineTo(W - 50, ym - dy);
-    canvas.moveTo(50, ym + dy);
-    canvas.lineTo(W - 50, ym + dy);
-  }
-
-  canvas.select(pens.blackPen3);
-  const double xs = (W - 100) / 288.0;
-  auto slotX = [xs](int i) { return static_cast<int>(i * xs + 50); };
-  canvas.moveTo(50, ym - static_cast<int>((bins[0].pressure - mean) * ys));
-  if (!insufficient) {
-    for (int i = 0; i < kDiurnalSlots; ++i) {
-      canvas.lineTo(slotX(i), ym - static_cast<int>((bins[i].pressure - mean) * ys));
-    }
-    canvas.select(pens.redPen1);
-    canvas.moveTo(50, ym);
-    for (int i = 0; i < kDiurnalSlots; ++i) {
-      canvas.lineTo(slotX(i), ym - static_cast<int>(bins[i].fit * ys));
-    }
-    canvas.select(pens.bluePen1);
-    canvas.moveTo(50, ym);
-    for (int i = 0; i < kDiurnalSlots; ++i) {
-      canvas.lineTo(slotX(i), ym - static_cast<int>(bins[i].tendency1h * yt));
-    }
-    canvas.select(pens.greenPen1);
-    canvas.moveTo(50, ym);
-    for (int i = 0; i < kDiurnalSlots; ++i) {
-      canvas.lineTo(slotX(i), ym - static_cast<int>(bins[i].tendency3h * yt));
-    }
-    canvas.select(pens.lightGreyPen);
-    canvas.moveTo(50, ym);
-    for (int i = 0; i < kDiurnalSlots; ++i) {
-      canvas.lineTo(slotX(i), (H - 50) - static_cast<int>(bins[i].variation * yt * 0.6));
-    }
-  }
+  drawGrid(canvas, f);
+  drawCurves(app, canvas, f, summary);
 
   canvas.textOut(10, 20, summary.phaseLine);
 

@@ -42,20 +42,10 @@ void setModeTitles(AppContext& app) {
   }
 }
 
-// A toggled view option: checks, then a repaint of the barogram.
-template <typename T>
-void toggleView(AppContext& app, T& option) {
-  toggle(option);
-  updateMenuChecks(app);
-  repaintMain(app);
-}
-
+// A display step also turns recording on.
 void setStep(AppContext& app, unsigned show) {
   app.settings.SHOW = show;
   app.settings.SAVE = 300;
-  updateMenuChecks(app);
-  loadHistory(app);
-  repaintMain(app);
 }
 
 void setLanguage(AppContext& app, int language) {
@@ -77,6 +67,179 @@ void startSpectrum(AppContext& app, WindowId from) {
 void showInfo(AppContext& app, int commandId) {
   const InfoBox box = infoBoxFor(commandId, app.settings.LANG);
   app.platform.windows.ownerlessMessageBox(box.text, box.caption, platform::BoxIcon::Information);
+}
+
+void printOnChosen(AppContext& app, void (*print)(AppContext&)) {
+  choosePrinter(app);
+  print(app);
+}
+
+void deleteLog(AppContext& app) {
+  // Neither a missing file nor one in use is reported; the event is written all the same.
+  app.platform.files.remove(kLogFileName);
+  // Records still waiting for the log belonged to the one just erased.
+  app.recording.pending.clear();
+  app.recording.dropReported = false;
+  reportEvent(app, kEventLogErased);
+  app.history.fill(HistorySample{});
+}
+
+void clearNmea(AppContext& app) {
+  for (auto& row : app.nmea) {
+    row.fill(0);
+  }
+}
+
+void deleteNmea(AppContext& app) {
+  app.platform.files.remove(kNmeaFileName);
+  clearNmea(app);
+}
+
+void toggleValuesWindow(AppContext& app) {
+  if (app.settings.DW != 0) {
+    app.settings.DW = 0;
+    closeValuesWindow(app);
+  } else {
+    app.settings.DW = 1;
+    openValuesWindow(app);
+    app.platform.windows.invalidate(WindowId::Values);
+  }
+}
+
+void toggleConverterWindow(AppContext& app) {
+  if (app.settings.AW != 0) {
+    app.settings.AW = 0;
+    closeConverterWindow(app);
+  } else {
+    app.settings.AW = 1;
+    openConverterWindow(app);
+    app.platform.windows.invalidate(WindowId::Converter);
+  }
+}
+
+void selectPort(AppContext& app, int commandId) {
+  for (std::size_t n = 0; n < kPortCommands.size(); ++n) {
+    if (kPortCommands[n] == commandId) {
+      changePort(app, static_cast<char>('1' + n));
+    }
+  }
+}
+
+void selectLanguage(AppContext& app, int commandId) {
+  for (std::size_t n = 0; n < kLanguageCommands.size(); ++n) {
+    if (kLanguageCommands[n] == commandId) {
+      setLanguage(app, static_cast<int>(n));
+    }
+  }
+}
+
+// What follows a command's own action, in this order.
+enum class Then {
+  Nothing,
+  Checks,              // the menu's check marks
+  ChecksAndRepaint,    // check marks, then the main window
+  ChecksReloadRepaint, // check marks, the history from the log, then the main window
+  Repaint,             // the main window
+};
+
+struct CommandEntry {
+  int id;
+  void (*action)(AppContext& app, WindowId from, int commandId);
+  Then then;
+};
+
+// One line per menu command: its action, then what it brings up to date.
+// Commands not listed do nothing.
+const CommandEntry kCommands[] = {
+    {cmd::PrintNmeaTable, [](AppContext& a, WindowId, int) { printOnChosen(a, printNmeaTable); },
+     Then::Nothing},
+    {cmd::PrintBarogram, [](AppContext& a, WindowId, int) { printOnChosen(a, printBarogram); },
+     Then::Nothing},
+    {cmd::Exit,
+     [](AppContext& a, WindowId from, int) {
+       if (from == WindowId::Main) {
+         a.platform.windows.postQuit(0);
+       }
+     },
+     Then::Nothing},
+    {cmd::CheckLog, [](AppContext& a, WindowId, int) { checkLogFile(a); }, Then::Nothing},
+    {cmd::DeleteLog, [](AppContext& a, WindowId, int) { deleteLog(a); }, Then::Nothing},
+    {cmd::DeleteNmea, [](AppContext& a, WindowId, int) { deleteNmea(a); }, Then::Nothing},
+    {cmd::ToggleT1, [](AppContext& a, WindowId, int) { toggle(a.settings.T1); }, Then::ChecksAndRepaint},
+    {cmd::ToggleT3, [](AppContext& a, WindowId, int) { toggle(a.settings.T3); }, Then::ChecksAndRepaint},
+    {cmd::ToggleVar, [](AppContext& a, WindowId, int) { toggle(a.settings.VAR); }, Then::ChecksAndRepaint},
+    {cmd::ToggleDks, [](AppContext& a, WindowId, int) { toggle(a.settings.DKS); }, Then::ChecksAndRepaint},
+    {cmd::ToggleDp, [](AppContext& a, WindowId, int) { toggle(a.settings.DP); }, Then::ChecksAndRepaint},
+    {cmd::ValuesWindow, [](AppContext& a, WindowId, int) { toggleValuesWindow(a); }, Then::ChecksAndRepaint},
+    {cmd::ConverterWindow, [](AppContext& a, WindowId, int) { toggleConverterWindow(a); },
+     Then::ChecksAndRepaint},
+    {cmd::DiurnalWindow,
+     [](AppContext& a, WindowId, int) {
+       openDiurnalWindow(a);
+       a.platform.windows.invalidate(WindowId::Diurnal);
+     },
+     Then::Repaint},
+    {cmd::Spectrum, [](AppContext& a, WindowId from, int) { startSpectrum(a, from); }, Then::Nothing},
+    {cmd::KxMode,
+     [](AppContext& a, WindowId, int) {
+       a.settings.DATA = 1;
+       a.acquisition.recordCounter = 0;
+       a.history.fill(HistorySample{});
+       setBarographTitles(a);
+     },
+     Then::ChecksReloadRepaint},
+    {cmd::NmeaMode,
+     [](AppContext& a, WindowId, int) {
+       a.settings.DATA = 0;
+       a.acquisition.recordCounter = 0;
+       clearNmea(a);
+       setNmeaTitle(a);
+     },
+     Then::ChecksAndRepaint},
+    {cmd::Com1, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com2, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com3, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com4, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com5, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com6, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com7, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Com8, [](AppContext& a, WindowId, int id) { selectPort(a, id); }, Then::Nothing},
+    {cmd::Step5, [](AppContext& a, WindowId, int) { setStep(a, 300); }, Then::ChecksReloadRepaint},
+    {cmd::Step10, [](AppContext& a, WindowId, int) { setStep(a, 600); }, Then::ChecksReloadRepaint},
+    {cmd::Step15, [](AppContext& a, WindowId, int) { setStep(a, 900); }, Then::ChecksReloadRepaint},
+    {cmd::Step30, [](AppContext& a, WindowId, int) { setStep(a, 1800); }, Then::ChecksReloadRepaint},
+    {cmd::RecordOff, [](AppContext& a, WindowId, int) { a.settings.SAVE = 0; }, Then::Checks},
+    {cmd::RecordOn, [](AppContext& a, WindowId, int) { a.settings.SAVE = 300; }, Then::Checks},
+    {cmd::ToggleSig, [](AppContext& a, WindowId, int) { toggle(a.settings.SIG); }, Then::Checks},
+    {cmd::ToggleErr, [](AppContext& a, WindowId, int) { toggle(a.settings.ERR); }, Then::Checks},
+    {cmd::LangGerman, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
+    {cmd::LangEnglish, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
+    {cmd::LangFrench, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
+    {cmd::LangDutch, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
+    {cmd::LangItalian, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
+    {cmd::LangSpanish, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
+    {cmd::UnitHpa, [](AppContext& a, WindowId, int) { a.view.pressureUnit = 0; }, Then::Checks},
+    {cmd::UnitInchHg, [](AppContext& a, WindowId, int) { a.view.pressureUnit = 1; }, Then::Checks},
+    {cmd::ScaleNormal, [](AppContext& a, WindowId, int) { a.settings.LO = 0; }, Then::ChecksAndRepaint},
+    {cmd::ScaleLow, [](AppContext& a, WindowId, int) { a.settings.LO = 1; }, Then::ChecksAndRepaint},
+    {cmd::Correction, [](AppContext& a, WindowId, int) { openCorrectionDialog(a); }, Then::Nothing},
+    {cmd::Help, [](AppContext& a, WindowId, int id) { showInfo(a, id); }, Then::Nothing},
+    {cmd::About, [](AppContext& a, WindowId, int id) { showInfo(a, id); }, Then::Nothing},
+    {cmd::Cable, [](AppContext& a, WindowId, int id) { showInfo(a, id); }, Then::Nothing},
+    {cmd::DataFormats, [](AppContext& a, WindowId, int id) { showInfo(a, id); }, Then::Nothing},
+    {cmd::CorrectionOk, [](AppContext& a, WindowId, int) { applyCorrectionInput(a); }, Then::Nothing},
+};
+
+void bringUpToDate(AppContext& app, Then then) {
+  if (then == Then::Checks || then == Then::ChecksAndRepaint || then == Then::ChecksReloadRepaint) {
+    updateMenuChecks(app);
+  }
+  if (then == Then::ChecksReloadRepaint) {
+    loadHistory(app);
+  }
+  if (then == Then::ChecksAndRepaint || then == Then::ChecksReloadRepaint || then == Then::Repaint) {
+    repaintMain(app);
+  }
 }
 
 } // namespace
@@ -164,192 +327,12 @@ void paintWindow(AppContext& app, WindowId window, platform::Canvas& canvas) {
 }
 
 void onCommand(AppContext& app, WindowId from, int commandId) {
-  Settings& s = app.settings;
-  auto& windows = app.platform.windows;
-  switch (commandId) {
-  case cmd::PrintNmeaTable:
-    choosePrinter(app);
-    printNmeaTable(app);
-    break;
-  case cmd::PrintBarogram:
-    choosePrinter(app);
-    printBarogram(app);
-    break;
-  case cmd::Exit:
-    if (from == WindowId::Main) {
-      windows.postQuit(0);
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.id == commandId) {
+      entry.action(app, from, commandId);
+      bringUpToDate(app, entry.then);
+      return;
     }
-    break;
-  case cmd::CheckLog:
-    checkLogFile(app);
-    break;
-  case cmd::DeleteLog:
-    // Neither a missing file nor one in use is reported; the event is written all the same.
-    app.platform.files.remove(kLogFileName);
-    // Records still waiting for the log belonged to the one just erased.
-    app.recording.pending.clear();
-    app.recording.dropReported = false;
-    reportEvent(app, kEventLogErased);
-    app.history.fill(HistorySample{});
-    break;
-  case cmd::DeleteNmea:
-    app.platform.files.remove(kNmeaFileName);
-    for (auto& row : app.nmea) {
-      row.fill(0);
-    }
-    break;
-  case cmd::ToggleT1:
-    toggleView(app, s.T1);
-    break;
-  case cmd::ToggleT3:
-    toggleView(app, s.T3);
-    break;
-  case cmd::ToggleVar:
-    toggleView(app, s.VAR);
-    break;
-  case cmd::ToggleDks:
-    toggleView(app, s.DKS);
-    break;
-  case cmd::ToggleDp:
-    toggleView(app, s.DP);
-    break;
-  case cmd::ValuesWindow:
-    if (s.DW != 0) {
-      s.DW = 0;
-      closeValuesWindow(app);
-    } else {
-      s.DW = 1;
-      openValuesWindow(app);
-      windows.invalidate(WindowId::Values);
-    }
-    updateMenuChecks(app);
-    repaintMain(app);
-    break;
-  case cmd::ConverterWindow:
-    if (s.AW != 0) {
-      s.AW = 0;
-      closeConverterWindow(app);
-    } else {
-      s.AW = 1;
-      openConverterWindow(app);
-      windows.invalidate(WindowId::Converter);
-    }
-    updateMenuChecks(app);
-    repaintMain(app);
-    break;
-  case cmd::DiurnalWindow:
-    openDiurnalWindow(app);
-    windows.invalidate(WindowId::Diurnal);
-    repaintMain(app);
-    break;
-  case cmd::Spectrum:
-    startSpectrum(app, from);
-    break;
-  case cmd::KxMode:
-    s.DATA = 1;
-    app.acquisition.recordCounter = 0;
-    app.history.fill(HistorySample{});
-    setBarographTitles(app);
-    updateMenuChecks(app);
-    loadHistory(app);
-    repaintMain(app);
-    break;
-  case cmd::NmeaMode:
-    s.DATA = 0;
-    app.acquisition.recordCounter = 0;
-    for (auto& row : app.nmea) {
-      row.fill(0);
-    }
-    setNmeaTitle(app);
-    updateMenuChecks(app);
-    repaintMain(app);
-    break;
-  case cmd::Com1:
-  case cmd::Com2:
-  case cmd::Com3:
-  case cmd::Com4:
-  case cmd::Com5:
-  case cmd::Com6:
-  case cmd::Com7:
-  case cmd::Com8:
-    for (std::size_t n = 0; n < kPortCommands.size(); ++n) {
-      if (kPortCommands[n] == commandId) {
-        changePort(app, static_cast<char>('1' + n));
-      }
-    }
-    break;
-  case cmd::Step5:
-    setStep(app, 300);
-    break;
-  case cmd::Step10:
-    setStep(app, 600);
-    break;
-  case cmd::Step15:
-    setStep(app, 900);
-    break;
-  case cmd::Step30:
-    setStep(app, 1800);
-    break;
-  case cmd::RecordOff:
-    s.SAVE = 0;
-    updateMenuChecks(app);
-    break;
-  case cmd::RecordOn:
-    s.SAVE = 300;
-    updateMenuChecks(app);
-    break;
-  case cmd::ToggleSig:
-    toggle(s.SIG);
-    updateMenuChecks(app);
-    break;
-  case cmd::ToggleErr:
-    toggle(s.ERR);
-    updateMenuChecks(app);
-    break;
-  case cmd::LangGerman:
-  case cmd::LangEnglish:
-  case cmd::LangFrench:
-  case cmd::LangDutch:
-  case cmd::LangItalian:
-  case cmd::LangSpanish:
-    for (std::size_t n = 0; n < kLanguageCommands.size(); ++n) {
-      if (kLanguageCommands[n] == commandId) {
-        setLanguage(app, static_cast<int>(n));
-      }
-    }
-    break;
-  case cmd::UnitHpa:
-    app.view.pressureUnit = 0;
-    updateMenuChecks(app);
-    break;
-  case cmd::UnitInchHg:
-    app.view.pressureUnit = 1;
-    updateMenuChecks(app);
-    break;
-  case cmd::ScaleNormal:
-    s.LO = 0;
-    updateMenuChecks(app);
-    repaintMain(app);
-    break;
-  case cmd::ScaleLow:
-    s.LO = 1;
-    updateMenuChecks(app);
-    repaintMain(app);
-    break;
-  case cmd::Correction:
-    openCorrectionDialog(app);
-    break;
-  case cmd::Help:
-  case cmd::About:
-  case cmd::Cable:
-  case cmd::DataFormats:
-    showInfo(app, commandId);
-    break;
-  case cmd::CorrectionOk:
-    applyCorrectionInput(app);
-    break;
-  default:
-    break;
   }
 }
 

@@ -127,6 +127,93 @@ void drawPressureCurve(AppContext& app, Canvas& dc, const PlotFrame& f, int firs
   }
 }
 
+// Legend: texts and their line samples, whether or not the curves are on.
+void drawLegend(AppContext& app, Canvas& dc, const PlotFrame& f) {
+  const ScreenPens& pens = app.display.screen;
+  const LegendTexts& legend = kLegend[app.settings.LANG <= 5 ? app.settings.LANG : 0];
+  dc.textOut(f.q, 10, legend.pressure, static_cast<int>(std::strlen(legend.pressure)));
+  dc.textOut(2 * f.q, 10, legend.oneHour, static_cast<int>(std::strlen(legend.oneHour)));
+  dc.textOut(3 * f.q, 10, legend.threeHours, static_cast<int>(std::strlen(legend.threeHours)));
+  dc.select(pens.blackPen1);
+  drawLine(dc, f.q - f.t, 18, f.q - 10, 18);
+  selectChecked(app, dc, pens.bluePen1);
+  drawLine(dc, 2 * f.q - f.t, 18, 2 * f.q - 10, 18);
+  selectChecked(app, dc, pens.greenPen1);
+  drawLine(dc, 3 * f.q - f.t, 18, 3 * f.q - 10, 18);
+}
+
+// Frame and plot area, then the scales: pressure on the right, one tick per hPa
+// on the left, tendency on the left.
+void drawFrameAndScales(AppContext& app, Canvas& dc, const PlotFrame& f) {
+  const ScreenPens& pens = app.display.screen;
+  selectChecked(app, dc, pens.blackPen1);
+  dc.select(pens.plotBrush);
+  dc.rectangle(kLeft, kTop, f.xR + 1, f.y0 + 1);
+
+  const int base = scaleBase(app.settings);
+  for (int k = 0; k <= 10; ++k) {
+    drawFormatted(dc, f.xR + 5, scaleRowY(k, 0.1, f.y0, f.h) - 8, 4, "%4d", base + 10 * k);
+  }
+  for (int k = 0; k <= 100; ++k) {
+    const int y = scaleRowY(k, 0.01, f.y0, f.h);
+    drawLine(dc, kLeft, y, kLeft - 5, y);
+  }
+  for (int k = 0; k <= 20; ++k) {
+    drawFormatted(dc, 20, scaleRowY(k, 0.05, f.y0, f.h) - 8, 3, "%+3d", k - 10);
+  }
+  for (int k = 0; k <= 20; ++k) {
+    const int y = scaleRowY(k, 0.05, f.y0, f.h);
+    drawLine(dc, f.xR, y, f.xR + 5, y);
+  }
+}
+
+// The day lines with their dates and, at the five-minute step, the six-hour
+// lines, drawn with the pen the canvas holds.
+void drawDayLines(AppContext& app, Canvas& dc, const PlotFrame& f, int first) {
+  const History& history = app.history;
+  // The previous day starts as the newest sample's, so an empty slot 0 makes no day line.
+  int prevDay = history[first].day;
+  int prevMonth = history[first].month;
+  int prevSix = history[first].hour / 6;
+  for (int i = first; i < kHistoryShown; ++i) {
+    const HistorySample& s = history[i];
+    if (s.day == 0) {
+      continue;
+    }
+    const int x = sampleToX(i, f.xR, f.w);
+    if (s.day != prevDay) {
+      for (int y = f.y0 + 1; y <= f.y0 + 5; ++y) {
+        dc.setPixel(x, y, kBlack);
+      }
+      drawLine(dc, x, f.y0, x, f.y0 - f.h);
+      drawFormatted(dc, x - 15, f.y0 + 8, 6, "%2d.%2d.", prevDay, prevMonth);
+      prevDay = s.day;
+      prevMonth = s.month;
+    }
+    if (app.settings.SHOW <= 300 && s.hour / 6 != prevSix) {
+      for (int y = f.y0 + 2; y <= f.y0 + 5; ++y) {
+        dc.setPixel(x, y, kBlack);
+      }
+      drawLine(dc, x, f.y0 - 1, x, f.y0 - f.h);
+      prevSix = s.hour / 6;
+    }
+  }
+}
+
+// Variation curve, rising from the bottom edge.
+void drawVariationCurve(Canvas& dc, const History& history, const PlotFrame& f, int first) {
+  if (first > 0) {
+    dc.moveTo(sampleToX(first, f.xR, f.w) - 3, clampTop(variationToY(history[first].variation, f.y0 - 1, f.h)));
+  } else {
+    dc.moveTo(f.xR, variationToY(history[0].variation, f.y0, f.h));
+  }
+  for (int i = 0; i < kHistoryShown; ++i) {
+    if (history[i].day != 0) {
+      dc.lineTo(sampleToX(i, f.xR, f.w) - 3, clampTop(variationToY(history[i].variation, f.y0 - 1, f.h)));
+    }
+  }
+}
+
 } // namespace
 
 PlotFrame plotFrame(int clientWidth, int clientHeight) {
@@ -153,40 +240,9 @@ void paintBarogram(AppContext& app, Canvas& dc) {
   const PlotFrame f = plotFrame(client.width, client.height);
   const ScreenPens& pens = app.display.screen;
   const History& history = app.history;
-  const int base = scaleBase(settings);
 
-  // Legend: texts and their line samples, whether or not the curves are on.
-  const LegendTexts& legend = kLegend[settings.LANG <= 5 ? settings.LANG : 0];
-  dc.textOut(f.q, 10, legend.pressure, static_cast<int>(std::strlen(legend.pressure)));
-  dc.textOut(2 * f.q, 10, legend.oneHour, static_cast<int>(std::strlen(legend.oneHour)));
-  dc.textOut(3 * f.q, 10, legend.threeHours, static_cast<int>(std::strlen(legend.threeHours)));
-  dc.select(pens.blackPen1);
-  drawLine(dc, f.q - f.t, 18, f.q - 10, 18);
-  selectChecked(app, dc, pens.bluePen1);
-  drawLine(dc, 2 * f.q - f.t, 18, 2 * f.q - 10, 18);
-  selectChecked(app, dc, pens.greenPen1);
-  drawLine(dc, 3 * f.q - f.t, 18, 3 * f.q - 10, 18);
-
-  // Frame and plot area.
-  selectChecked(app, dc, pens.blackPen1);
-  dc.select(pens.plotBrush);
-  dc.rectangle(kLeft, kTop, f.xR + 1, f.y0 + 1);
-
-  // Scales: pressure on the right, one tick per hPa on the left, tendency on the left.
-  for (int k = 0; k <= 10; ++k) {
-    drawFormatted(dc, f.xR + 5, scaleRowY(k, 0.1, f.y0, f.h) - 8, 4, "%4d", base + 10 * k);
-  }
-  for (int k = 0; k <= 100; ++k) {
-    const int y = scaleRowY(k, 0.01, f.y0, f.h);
-    drawLine(dc, kLeft, y, kLeft - 5, y);
-  }
-  for (int k = 0; k <= 20; ++k) {
-    drawFormatted(dc, 20, scaleRowY(k, 0.05, f.y0, f.h) - 8, 3, "%+3d", k - 10);
-  }
-  for (int k = 0; k <= 20; ++k) {
-    const int y = scaleRowY(k, 0.05, f.y0, f.h);
-    drawLine(dc, f.xR, y, f.xR + 5, y);
-  }
+  drawLegend(app, dc, f);
+  drawFrameAndScales(app, dc, f);
 
   // Dotted grid, then the day and six-hour lines with the same pen.
   const ObjectHandle keptPen = selectChecked(app, dc, pens.gridDotPen);
@@ -196,48 +252,12 @@ void paintBarogram(AppContext& app, Canvas& dc) {
   }
   const int first = firstFilledSlot(history);
   if (first >= 0) {
-    // The previous day starts as the newest sample's, so an empty slot 0 makes no day line.
-    int prevDay = history[first].day;
-    int prevMonth = history[first].month;
-    int prevSix = history[first].hour / 6;
-    for (int i = first; i < kHistoryShown; ++i) {
-      const HistorySample& s = history[i];
-      if (s.day == 0) {
-        continue;
-      }
-      const int x = sampleToX(i, f.xR, f.w);
-      if (s.day != prevDay) {
-        for (int y = f.y0 + 1; y <= f.y0 + 5; ++y) {
-          dc.setPixel(x, y, kBlack);
-        }
-        drawLine(dc, x, f.y0, x, f.y0 - f.h);
-        drawFormatted(dc, x - 15, f.y0 + 8, 6, "%2d.%2d.", prevDay, prevMonth);
-        prevDay = s.day;
-        prevMonth = s.month;
-      }
-      if (settings.SHOW <= 300 && s.hour / 6 != prevSix) {
-        for (int y = f.y0 + 2; y <= f.y0 + 5; ++y) {
-          dc.setPixel(x, y, kBlack);
-        }
-        drawLine(dc, x, f.y0 - 1, x, f.y0 - f.h);
-        prevSix = s.hour / 6;
-      }
-    }
+    drawDayLines(app, dc, f, first);
   }
 
-  // Variation curve, rising from the bottom edge.
   dc.select(pens.redPen1);
   if (settings.VAR) {
-    if (first > 0) {
-      dc.moveTo(sampleToX(first, f.xR, f.w) - 3, clampTop(variationToY(history[first].variation, f.y0 - 1, f.h)));
-    } else {
-      dc.moveTo(f.xR, variationToY(history[0].variation, f.y0, f.h));
-    }
-    for (int i = 0; i < kHistoryShown; ++i) {
-      if (history[i].day != 0) {
-        dc.lineTo(sampleToX(i, f.xR, f.w) - 3, clampTop(variationToY(history[i].variation, f.y0 - 1, f.h)));
-      }
-    }
+    drawVariationCurve(dc, history, f, first);
   }
 
   // Tendency curves about the middle line.

@@ -237,12 +237,4 @@ int decodeSentence(AppContext& app) {
                         app.settings.HK);
 }
 
-std::int32_t decodePxdr(AppContext& app) {
-  return decodePxdr(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount);
-}
-
-std::int32_t decodeWixdr(AppContext& app) {
-  return decodeWixdr(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount);
-}
-
 } // namespace baromon

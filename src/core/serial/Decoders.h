@@ -29,7 +29,5 @@ void updateConverterStats(ConverterStats& stats, std::uint32_t adValue);
 
 // The same on the monitor's state: the receive buffer, HK and CurrentReading.
 int decodeSentence(AppContext& app);
-std::int32_t decodePxdr(AppContext& app);
-std::int32_t decodeWixdr(AppContext& app);
 
 } // namespace baromon

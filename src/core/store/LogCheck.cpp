@@ -130,66 +130,94 @@ private:
   AppContext& app_;
 };
 
-Pass checkAndSwap(AppContext& app) {
-  auto& files = app.platform.files;
-  const auto fail = [](const Failure& failure) { return Pass{LogCheckOutcome{}, &failure}; };
-  // The pass ends with the rename; the handles below close when it returns.
+// What the copy into the new log has found so far.
+struct Tally {
   std::array<Recording, kRecordingSlots> table{};
-  std::uint64_t written = 0; // W
+  std::uint64_t written = 0;     // W
   std::uint64_t inRecording = 0; // K
-  std::uint64_t breaks = 0; // R
-  std::uint64_t errors = 0; // E
-  std::size_t current = 0; // table entry of the running recording
+  std::uint64_t breaks = 0;      // R
+  std::uint64_t errors = 0;      // E
+  std::size_t current = 0;       // table entry of the running recording
+  bool havePrevious = false;     // an invalid first record leaves the start of the grid open
+  int previous = 0;              // hour * 60 + minute of the last valid record
+};
 
-  // A log reached through a link (kept on another disk) is repaired where it
-  // lives: the new log and the backup are made beside it, and the rename
-  // replaces the file the link leads to, so the link keeps working. Beside a
-  // plain monitor.txt these names are monitor.tmp and monitor.bak.
-  const std::string logName = files.finalName(kLogFileName);
-  const std::string workName = withExtension(logName, ".tmp");
-  const std::string backupName = withExtension(logName, ".bak");
-  if (workName == logName || backupName == logName) {
-    return fail(kTmpOpen); // the work file would be the log itself
-  }
-  // Work and result files are made afresh: whatever had their names (an older,
-  // longer work file, a link leading out of the directory, a FIFO) is removed,
-  // never followed, and never carried into the new files.
-  auto tmp = files.open(workName, FileAccess::Write, OpenMode::CreateFresh);
-  if (!tmp) {
-    return fail(kTmpOpen);
-  }
-  auto log = files.open(logName, FileAccess::Read, OpenMode::OpenExisting);
-  if (!log) {
-    return fail(kLogOpen);
-  }
-  const auto size = log->size();
-  if (!size || !log->seek(0, SeekFrom::Begin)) {
-    return fail(kLogRead);
-  }
-  if (*size < kLogRecordSize) {
-    Pass pass;
-    pass.outcome.status = LogCheckOutcome::Status::NoRecords;
-    return pass;
-  }
+// The names the check works with. A log reached through a link (kept on
+// another disk) is repaired where it lives: the new log and the backup are made
+// beside it, and the rename replaces the file the link leads to, so the link
+// keeps working. Beside a plain monitor.txt these names are monitor.tmp and
+// monitor.bak.
+struct WorkNames {
+  std::string log;
+  std::string work;
+  std::string backup;
+};
 
-  // The whole log is examined: records past any fixed limit would otherwise
-  // survive only in monitor.bak and vanish with the next check.
-  BlockWriter out(*tmp);
+WorkNames workNamesFor(const std::string& logName) {
+  return WorkNames{logName, withExtension(logName, ".tmp"), withExtension(logName, ".bak")};
+}
+
+// A valid record that continues the grid, numbered anew within its recording.
+LogRecord renumbered(const HistorySample& s, std::uint64_t inRecording) {
+  RecordTime time;
+  time.day = s.day;
+  time.month = s.month;
+  time.year = static_cast<unsigned>(s.year);
+  time.hour = s.hour;
+  time.minute = s.minute;
+  const auto counter = static_cast<std::uint32_t>(inRecording % kCounterLimit + 1);
+  return encodeLogRecord(counter, time, s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
+}
+
+// A valid record: it either continues the grid and is copied, or opens the
+// next recording. Null, or the failure that ends the pass.
+const Failure* takeRecord(const HistorySample& s, Tally& tally, BlockWriter& out) {
+  const int minutes = s.hour * 60 + s.minute;
+  // The first valid record, and any record at midnight, continue the grid.
+  const int step = (!tally.havePrevious || minutes == 0) ? kGridMinutes : minutes - tally.previous;
+  if (step != kGridMinutes) {
+    ++tally.breaks;
+    if (tally.current < kRecordingSlots) {
+      tally.table[tally.current].count = tally.inRecording;
+    }
+    ++tally.current;
+    if (tally.current < kRecordingSlots) {
+      tally.table[tally.current].first = tally.written;
+    }
+    tally.inRecording = 0;
+  } else {
+    const LogRecord record = renumbered(s, tally.inRecording);
+    if (!out.add(record.data(), record.size())) {
+      return &kTmpWrite;
+    }
+    ++tally.inRecording;
+    ++tally.written;
+  }
+  if (step == 0) {
+    ++tally.errors; // a second record for the same minute
+  }
+  tally.previous = minutes;
+  tally.havePrevious = true;
+  return nullptr;
+}
+
+// Copies the valid records of the whole log into the new one. The whole log is
+// examined: records past any fixed limit would otherwise survive only in
+// monitor.bak and vanish with the next check.
+const Failure* copyRecords(AppContext& app, File& log, File& tmp, std::vector<char>& block, Tally& tally) {
+  BlockWriter out(tmp);
   // Which bytes are records is the same question export answers: one scanner
   // finds the grid again after a fragment for both.
   RecordGridScanner scanner;
-  std::vector<char> block(kBlockSize);
-  bool havePrevious = false; // an invalid first record leaves the start of the grid open
-  int previous = 0;          // hour * 60 + minute of the last valid record
   for (;;) {
     const auto item = scanner.next(app.lastDecodedRecord);
     if (!item) {
       if (scanner.finished()) {
         break; // a trailing partial record is not a record
       }
-      const auto got = readFully(*log, block.data(), block.size());
+      const auto got = readFully(log, block.data(), block.size());
       if (!got) {
-        return fail(kLogRead);
+        return &kLogRead;
       }
       if (*got == 0) {
         scanner.finish();
@@ -199,129 +227,147 @@ Pass checkAndSwap(AppContext& app) {
       continue;
     }
     if (item->kind != GridStepKind::Record) {
-      ++errors; // a record that does not decode, or a fragment off the grid
+      ++tally.errors; // a record that does not decode, or a fragment off the grid
       continue;
     }
-    const HistorySample& s = app.lastDecodedRecord.sample;
-    const int minutes = s.hour * 60 + s.minute;
-    // The first valid record, and any record at midnight, continue the grid.
-    const int step = (!havePrevious || minutes == 0) ? kGridMinutes : minutes - previous;
-    if (step != kGridMinutes) {
-      ++breaks;
-      if (current < kRecordingSlots) {
-        table[current].count = inRecording;
-      }
-      ++current;
-      if (current < kRecordingSlots) {
-        table[current].first = written;
-      }
-      inRecording = 0;
-    } else {
-      RecordTime time;
-      time.day = s.day;
-      time.month = s.month;
-      time.year = static_cast<unsigned>(s.year);
-      time.hour = s.hour;
-      time.minute = s.minute;
-      const auto counter = static_cast<std::uint32_t>(inRecording % kCounterLimit + 1);
-      const LogRecord record = encodeLogRecord(counter, time, s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
-      if (!out.add(record.data(), record.size())) {
-        return fail(kTmpWrite);
-      }
-      ++inRecording;
-      ++written;
+    if (const Failure* failure = takeRecord(app.lastDecodedRecord.sample, tally, out)) {
+      return failure;
     }
-    if (step == 0) {
-      ++errors; // a second record for the same minute
+  }
+  if (tally.current < kRecordingSlots) {
+    tally.table[tally.current].count = tally.inRecording;
+  }
+  return out.flush() ? nullptr : &kTmpWrite;
+}
+
+// datalist.txt: one line per recording with its first record and its length.
+const Failure* writeRecordingList(platform::FileSystem& files,
+                                  const std::array<Recording, kRecordingSlots>& table) {
+  auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateFresh);
+  if (!list) {
+    return &kListOpen;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].count == 0) {
+      continue;
     }
-    previous = minutes;
-    havePrevious = true;
+    // A field too narrow for its number widens instead of cutting digits.
+    char line[64];
+    const int n = std::snprintf(line, sizeof line, "%3u %6llu %4llu\n", static_cast<unsigned>(i),
+                                static_cast<unsigned long long>(table[i].first),
+                                static_cast<unsigned long long>(table[i].count));
+    text.append(line, static_cast<std::size_t>(n));
   }
-  if (current < kRecordingSlots) {
-    table[current].count = inRecording;
+  const auto n = text.empty() ? std::optional<std::size_t>(0) : list->write(text.data(), text.size());
+  return (!n || *n != text.size()) ? &kListWrite : nullptr;
+}
+
+// The old log's bytes copied into a fresh monitor.bak, for file systems that
+// refuse it a second name.
+const Failure* copyToBackup(platform::FileSystem& files, File& log, const std::string& backupName,
+                            std::vector<char>& block) {
+  auto backup = files.open(backupName, FileAccess::Write, OpenMode::CreateFresh);
+  if (!backup) {
+    return &kBackupOpen;
   }
-  if (!out.flush()) {
-    return fail(kTmpWrite);
+  if (!log.seek(0, SeekFrom::Begin)) {
+    return &kLogRead;
+  }
+  for (;;) {
+    const auto got = readFully(log, block.data(), block.size());
+    if (!got) {
+      return &kLogRead;
+    }
+    if (*got == 0) {
+      break;
+    }
+    const auto n = backup->write(block.data(), *got);
+    if (!n || *n != *got) {
+      return &kBackupWrite;
+    }
+  }
+  return backup->sync() ? nullptr : &kBackupWrite;
+}
+
+// The swap keeps monitor.txt whole at every instant: the new log is complete on
+// the disk before it replaces the old one in a single rename, and the old one
+// is safe in monitor.bak before that. monitor.txt and monitor.tmp stay locked
+// throughout, so no writer slips a record in between the copy and the rename.
+const Failure* swapIn(AppContext& app, File& tmp, File& log, const WorkNames& names,
+                      std::vector<char>& block) {
+  auto& files = app.platform.files;
+  AcquisitionPause pause(app);
+  if (!tmp.sync()) {
+    return &kTmpWrite;
+  }
+  // The old log itself becomes monitor.bak when the file system allows a
+  // second name for it: nothing to copy, and its bytes are as safe as they
+  // were under monitor.txt once they are on the disk. Otherwise it is copied.
+  if (!log.sync()) {
+    return &kLogRead;
+  }
+  const bool linked = files.linkReplacing(names.log, names.backup);
+  if (!linked) {
+    if (const Failure* failure = copyToBackup(files, log, names.backup, block)) {
+      return failure;
+    }
+  }
+  if (!files.rename(names.work, names.log)) {
+    if (linked) {
+      files.remove(names.backup); // else it would go on growing with the log it names
+    }
+    return &kReplace;
+  }
+  return nullptr;
+}
+
+Pass checkAndSwap(AppContext& app) {
+  auto& files = app.platform.files;
+  const auto fail = [](const Failure* failure) { return Pass{LogCheckOutcome{}, failure}; };
+  // The pass ends with the rename; the handles below close when it returns.
+  const WorkNames names = workNamesFor(files.finalName(kLogFileName));
+  if (names.work == names.log || names.backup == names.log) {
+    return fail(&kTmpOpen); // the work file would be the log itself
+  }
+  // Work and result files are made afresh: whatever had their names (an older,
+  // longer work file, a link leading out of the directory, a FIFO) is removed,
+  // never followed, and never carried into the new files.
+  auto tmp = files.open(names.work, FileAccess::Write, OpenMode::CreateFresh);
+  if (!tmp) {
+    return fail(&kTmpOpen);
+  }
+  auto log = files.open(names.log, FileAccess::Read, OpenMode::OpenExisting);
+  if (!log) {
+    return fail(&kLogOpen);
+  }
+  const auto size = log->size();
+  if (!size || !log->seek(0, SeekFrom::Begin)) {
+    return fail(&kLogRead);
+  }
+  if (*size < kLogRecordSize) {
+    Pass pass;
+    pass.outcome.status = LogCheckOutcome::Status::NoRecords;
+    return pass;
   }
 
-  {
-    auto list = files.open(kRecordingListFileName, FileAccess::Write, OpenMode::CreateFresh);
-    if (!list) {
-      return fail(kListOpen);
-    }
-    std::string text;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-      if (table[i].count == 0) {
-        continue;
-      }
-      // A field too narrow for its number widens instead of cutting digits.
-      char line[64];
-      const int n = std::snprintf(line, sizeof line, "%3u %6llu %4llu\n", static_cast<unsigned>(i),
-                                  static_cast<unsigned long long>(table[i].first),
-                                  static_cast<unsigned long long>(table[i].count));
-      text.append(line, static_cast<std::size_t>(n));
-    }
-    const auto n = text.empty() ? std::optional<std::size_t>(0) : list->write(text.data(), text.size());
-    if (!n || *n != text.size()) {
-      return fail(kListWrite);
-    }
+  Tally tally;
+  std::vector<char> block(kBlockSize);
+  const Failure* failure = copyRecords(app, *log, *tmp, block, tally);
+  if (!failure) {
+    failure = writeRecordingList(files, tally.table);
   }
-
-  {
-    // The swap keeps monitor.txt whole at every instant: the new log is
-    // complete on the disk before it replaces the old one in a single rename,
-    // and the old one is safe in monitor.bak before that. monitor.txt and
-    // monitor.tmp stay locked throughout, so no writer slips a record in
-    // between the copy and the rename.
-    AcquisitionPause pause(app);
-    if (!tmp->sync()) {
-      return fail(kTmpWrite);
-    }
-    // The old log itself becomes monitor.bak when the file system allows a
-    // second name for it: nothing to copy, and its bytes are as safe as they
-    // were under monitor.txt once they are on the disk. Otherwise it is copied.
-    if (!log->sync()) {
-      return fail(kLogRead);
-    }
-    const bool linked = files.linkReplacing(logName, backupName);
-    if (!linked) {
-      auto backup = files.open(backupName, FileAccess::Write, OpenMode::CreateFresh);
-      if (!backup) {
-        return fail(kBackupOpen);
-      }
-      if (!log->seek(0, SeekFrom::Begin)) {
-        return fail(kLogRead);
-      }
-      for (;;) {
-        const auto got = readFully(*log, block.data(), block.size());
-        if (!got) {
-          return fail(kLogRead);
-        }
-        if (*got == 0) {
-          break;
-        }
-        const auto n = backup->write(block.data(), *got);
-        if (!n || *n != *got) {
-          return fail(kBackupWrite);
-        }
-      }
-      if (!backup->sync()) {
-        return fail(kBackupWrite);
-      }
-    }
-    if (!files.rename(workName, logName)) {
-      if (linked) {
-        files.remove(backupName); // else it would go on growing with the log it names
-      }
-      return fail(kReplace);
-    }
+  if (!failure) {
+    failure = swapIn(app, *tmp, *log, names, block);
   }
-
+  if (failure) {
+    return fail(failure);
+  }
   Pass pass;
   pass.outcome.status = LogCheckOutcome::Status::Repaired;
-  pass.outcome.recordsWritten = written;
-  pass.outcome.recordings = breaks + 1;
-  pass.outcome.errors = errors;
+  pass.outcome.recordsWritten = tally.written;
+  pass.outcome.recordings = tally.breaks + 1;
+  pass.outcome.errors = tally.errors;
   return pass;
 }
 
