@@ -23,8 +23,8 @@
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TestApp.h"
+#include "support/OtherProcess.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {
