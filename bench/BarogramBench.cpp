@@ -2,14 +2,14 @@
 
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
-#include "platform/testing/RecordingCanvas.h"
-#include "platform/testing/TestApp.h"
+#include "support/RecordingCanvas.h"
+#include "support/TestApp.h"
 
 #ifdef BAROMON_HAVE_QT
 #include <QGuiApplication>
 #include <memory>
 
-#include "platform/qt/QtCanvas.h"
+#include "adapters/qt/QtCanvas.h"
 #endif
 
 namespace {

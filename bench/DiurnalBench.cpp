@@ -10,7 +10,7 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/display/DrawingResources.h"
 #include "core/store/LogRecord.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace {
 

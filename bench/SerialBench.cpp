@@ -5,8 +5,8 @@
 #include "core/serial/Acquisition.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/SerialPort.h"
-#include "platform/sim/BarographSimulator.h"
-#include "platform/testing/TestApp.h"
+#include "sim/BarographSimulator.h"
+#include "support/TestApp.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 

@@ -7,7 +7,7 @@
 #include "FuzzCheck.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 

@@ -6,7 +6,7 @@
 
 #include "FuzzCheck.h"
 #include "core/config/Settings.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 

@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/sim/BarographSimulator.h"
+#include "sim/BarographSimulator.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "core/app/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/store/Store.h"
-#include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixClock.h"
+#include "adapters/posix/PosixFileSystem.h"
 
 namespace baromon::cli {
 

@@ -1,9 +1,9 @@
 #include "cli/Cli.h"
-#include "cli/Commands.h"
 
 #include <cstdio>
 #include <string>
 
+#include "app/Monitor.h"
 #include "cli/Commands.h"
 
 #ifndef BAROMON_VERSION
@@ -87,7 +87,7 @@ int run(int argc, char** argv) {
     printUsage(stderr);
     return 2;
   }
-  return runMonitor(argc, argv, options);
+  return app::runMonitor(argc, argv, options.ports, options.headless);
 }
 
 } // namespace baromon::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/posix/PosixSerialPorts.h"
+#include "adapters/posix/PosixSerialPorts.h"
 
 namespace baromon::cli {
 

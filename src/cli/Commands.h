@@ -19,9 +19,6 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err);
 // `baromon export [FILE]`: the records of FILE (default monitor.txt) as CSV.
 int runExport(int argc, char** argv, std::FILE* out, std::FILE* err);
 
-// Runs the monitor in the current directory, with windows or headless; returns the exit code.
-int runMonitor(int argc, char** argv, const GeneralOptions& options);
-
 struct RenderOptions {
   std::string out;   // .png, .svg or .pdf
   int width = 1100;  // the main window's client area

@@ -8,10 +8,10 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
-#include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixClock.h"
+#include "adapters/posix/PosixFileSystem.h"
 #ifdef BAROMON_HAVE_QT
-#include "platform/qt/CanvasOutput.h"
+#include "adapters/qt/CanvasOutput.h"
 #endif
 
 namespace baromon::cli {

@@ -9,7 +9,7 @@
 #include "core/store/LogRecord.h"
 #include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixFileSystem.h"
 
 namespace baromon::cli {
 

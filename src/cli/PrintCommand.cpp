@@ -9,13 +9,13 @@
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
-#include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixClock.h"
+#include "adapters/posix/PosixFileSystem.h"
 #ifdef BAROMON_HAVE_QT
 #include <QGuiApplication>
 #include <memory>
 
-#include "platform/qt/QtPrinters.h"
+#include "adapters/qt/QtPrinters.h"
 #endif
 
 namespace baromon::cli {

@@ -11,11 +11,11 @@
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
 #include "core/store/Store.h"
-#include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixClock.h"
+#include "adapters/posix/PosixFileSystem.h"
 
 #ifdef BAROMON_HAVE_QT
-#include "platform/qt/CanvasOutput.h"
+#include "adapters/qt/CanvasOutput.h"
 #endif
 
 namespace baromon::cli {

@@ -55,10 +55,14 @@ using ObjectHandle = std::uint32_t;
 
 // Drawing objects live independently of any canvas, as the pens made once at
 // start-up are selected into the screen and the printer alike. Creation can
-// fail; tests use `failNextCreations` to reach the failure paths.
+// fail (it returns 0); a test double overrides `create` to reach those paths.
 class GraphicsObjects {
 public:
-  ObjectHandle create(const GraphicsObject& object);
+  GraphicsObjects() = default;
+  GraphicsObjects(const GraphicsObjects&) = default;
+  GraphicsObjects& operator=(const GraphicsObjects&) = default;
+  virtual ~GraphicsObjects() = default;
+  virtual ObjectHandle create(const GraphicsObject& object);
   void destroy(ObjectHandle handle);
   // nullptr for 0, unknown or destroyed handles.
   const GraphicsObject* find(ObjectHandle handle) const;
@@ -67,15 +71,12 @@ public:
   ObjectHandle stockBlackPen();   // solid, 1 pixel, black
   ObjectHandle stockWhiteBrush(); // solid white
   std::size_t liveCount() const;
-  // The next `count` creations fail (return 0).
-  void failNextCreations(int count) { failing_ = count; }
 
 private:
   std::vector<std::optional<GraphicsObject>> objects_{std::nullopt}; // slot 0 is never used
   ObjectHandle stockFont_ = 0;
   ObjectHandle stockPen_ = 0;
   ObjectHandle stockBrush_ = 0;
-  int failing_ = 0;
 };
 
 struct TextMetrics {

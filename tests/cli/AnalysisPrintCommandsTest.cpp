@@ -6,7 +6,7 @@
 
 #include "../core/analysis/LogFixture.h"
 #include "ProgramRun.h"
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "ProgramRun.h"
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "ProgramRun.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "ProgramRun.h"
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 

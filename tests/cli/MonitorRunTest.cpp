@@ -11,8 +11,8 @@
 
 #include "ProgramRun.h"
 #include "core/app/Startup.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TempDir.h"
+#include "support/OtherProcess.h"
+#include "support/TempDir.h"
 
 namespace {
 

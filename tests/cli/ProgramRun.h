@@ -5,7 +5,7 @@
 
 #include <sys/types.h>
 
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace baromon::clitest {
 

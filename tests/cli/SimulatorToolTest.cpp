@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "core/store/LogRecord.h"
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 

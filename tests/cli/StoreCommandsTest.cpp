@@ -13,7 +13,7 @@
 
 #include "../core/store/LogBuilder.h"
 #include "ProgramRun.h"
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include "core/store/LogRecord.h"
 #include "core/store/RecordingState.h"
 #include "core/store/Store.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TestApp.h"
+#include "support/OtherProcess.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

@@ -11,12 +11,12 @@
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixSerialPorts.h"
-#include "platform/testing/FakeClock.h"
-#include "platform/testing/FakeSerialPorts.h"
-#include "platform/testing/FakeWindows.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixSerialPorts.h"
+#include "support/FakeClock.h"
+#include "support/FakeSerialPorts.h"
+#include "support/FakeWindows.h"
+#include "support/TempDir.h"
 
 namespace baromon {
 namespace {

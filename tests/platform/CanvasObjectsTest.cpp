@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/testing/RecordingCanvas.h"
+#include "support/FailingGraphicsObjects.h"
+#include "support/RecordingCanvas.h"
 
 using namespace baromon::platform;
 using baromon::fakes::RecordingCanvas;
@@ -28,7 +29,7 @@ TEST(CanvasObjects, SelectionReturnsThePreviousObjectOfTheSameKind) {
 }
 
 TEST(CanvasObjects, StockObjectsSurviveDestroyAndFailuresAreCounted) {
-  GraphicsObjects objects;
+  baromon::fakes::FailingGraphicsObjects objects;
   ObjectHandle font = objects.stockFixedFont();
   objects.destroy(font);
   EXPECT_NE(objects.find(font), nullptr);

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/posix/PosixDirectoryLock.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixDirectoryLock.h"
+#include "support/OtherProcess.h"
+#include "support/TempDir.h"
 
 namespace baromon::platform {
 namespace {

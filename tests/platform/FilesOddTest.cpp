@@ -7,10 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/testing/FaultyFileSystem.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "support/FaultyFileSystem.h"
+#include "support/OtherProcess.h"
+#include "support/TempDir.h"
 
 using namespace baromon::platform;
 using baromon::fakes::HeldByOtherProcess;

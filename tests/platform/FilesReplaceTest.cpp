@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "support/TempDir.h"
 
 using namespace baromon::platform;
 

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "core/app/AppContext.h"
-#include "platform/posix/HeadlessRun.h"
-#include "platform/posix/HeadlessWindows.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/testing/FakeClock.h"
-#include "platform/testing/TempDir.h"
+#include "app/HeadlessRun.h"
+#include "adapters/posix/HeadlessWindows.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "support/FakeClock.h"
+#include "support/TempDir.h"
 
 namespace baromon::platform {
 namespace {

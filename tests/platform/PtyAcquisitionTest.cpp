@@ -16,12 +16,12 @@
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixSerialPorts.h"
-#include "platform/sim/BarographSimulator.h"
-#include "platform/testing/FakeClock.h"
-#include "platform/testing/FakeWindows.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixSerialPorts.h"
+#include "sim/BarographSimulator.h"
+#include "support/FakeClock.h"
+#include "support/FakeWindows.h"
+#include "support/TempDir.h"
 
 namespace baromon {
 namespace {

@@ -2,13 +2,15 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <pty.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
 
-#include "platform/posix/PosixSerialPorts.h"
+#include "adapters/posix/PosixSerialPorts.h"
+#include "support/LineErrorInjector.h"
 
 namespace baromon::platform {
 namespace {
@@ -163,8 +165,9 @@ TEST(PosixSerialDevice, ClosedOtherEndIsAHangUp) {
 
 TEST(PosixSerialDevice, InjectedLineErrorsAreReportedOnce) {
   Pty pty;
-  auto device = PosixSerialDevice::open(pty.path);
-  ASSERT_TRUE(device);
+  auto opened = PosixSerialDevice::open(pty.path);
+  ASSERT_TRUE(opened);
+  auto device = std::make_unique<fakes::LineErrorInjector>(std::move(opened));
   LineErrors errors;
   errors.framing = true;
   device->injectLineErrors(errors);

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <thread>
 
-#include "platform/posix/Programs.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/Programs.h"
+#include "support/TempDir.h"
 
 namespace baromon::platform {
 namespace {

@@ -5,7 +5,7 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "LogFixture.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace {
 

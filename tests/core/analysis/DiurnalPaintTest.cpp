@@ -8,8 +8,8 @@
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "LogFixture.h"
-#include "platform/testing/RecordingCanvas.h"
-#include "platform/testing/TestApp.h"
+#include "support/RecordingCanvas.h"
+#include "support/TestApp.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace {
 

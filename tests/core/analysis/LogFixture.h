@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/store/LogRecord.h"
-#include "platform/testing/TempDir.h"
+#include "support/TempDir.h"
 
 namespace baromon::testlog {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon::testsupport {
 

@@ -3,7 +3,7 @@
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "core/print/PrintJobs.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

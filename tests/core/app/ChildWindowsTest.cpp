@@ -5,7 +5,7 @@
 #include "core/app/ChildWindows.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace {
 

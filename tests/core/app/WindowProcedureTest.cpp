@@ -8,7 +8,7 @@
 #include "core/app/InfoTexts.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
-#include "platform/testing/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace baromon {
 namespace {

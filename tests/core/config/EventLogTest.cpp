@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "core/config/EventLog.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 using baromon::fakes::TestApp;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/config/Menus.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "core/config/EventLog.h"
 #include "core/config/Settings.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TestApp.h"
+#include "support/OtherProcess.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 using baromon::fakes::HeldByOtherProcess;

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include "core/config/Settings.h"
-#include "platform/testing/FaultyFileSystem.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TestApp.h"
+#include "support/FaultyFileSystem.h"
+#include "support/OtherProcess.h"
+#include "support/TestApp.h"
 
 // monitor.ini is replaced as a whole or not at all: a failure anywhere on the
 // way (a full disk at shutdown) must leave the settings the user had.

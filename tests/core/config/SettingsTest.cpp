@@ -8,8 +8,8 @@
 
 #include "core/config/EventLog.h"
 #include "core/config/Settings.h"
-#include "platform/testing/FaultyFileSystem.h"
-#include "platform/testing/TestApp.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 using baromon::fakes::TestApp;

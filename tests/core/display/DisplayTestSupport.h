@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/display/DrawingResources.h"
-#include "platform/testing/RecordingCanvas.h"
-#include "platform/testing/TestApp.h"
+#include "support/RecordingCanvas.h"
+#include "support/TestApp.h"
 
 namespace baromon::testing {
 

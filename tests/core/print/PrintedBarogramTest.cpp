@@ -8,8 +8,8 @@
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
 #include "core/print/PrintedBarogram.h"
-#include "platform/testing/FakePrinters.h"
-#include "platform/testing/TestApp.h"
+#include "support/FakePrinters.h"
+#include "support/TestApp.h"
 
 namespace {
 

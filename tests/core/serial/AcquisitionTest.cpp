@@ -10,7 +10,7 @@
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

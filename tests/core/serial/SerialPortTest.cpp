@@ -7,7 +7,7 @@
 #include "core/config/Menus.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

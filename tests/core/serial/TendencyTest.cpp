@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/serial/Tendencies.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "LogBuilder.h"
 #include "core/store/Store.h"
-#include "platform/testing/TestApp.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

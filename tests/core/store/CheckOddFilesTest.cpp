@@ -7,9 +7,9 @@
 
 #include "LogBuilder.h"
 #include "core/store/Store.h"
-#include "platform/testing/FaultyFileSystem.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TestApp.h"
+#include "support/FaultyFileSystem.h"
+#include "support/OtherProcess.h"
+#include "support/TestApp.h"
 
 // The check's work and result files under names that are links, FIFOs or
 // other odd objects, and a log that lives behind a link on another disk.

@@ -5,8 +5,8 @@
 
 #include "LogBuilder.h"
 #include "core/store/Store.h"
-#include "platform/testing/FaultyFileSystem.h"
-#include "platform/testing/TestApp.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TestApp.h"
 
 namespace baromon {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
-#include "platform/qt/CanvasOutput.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/testing/TestApp.h"
+#include "adapters/qt/CanvasOutput.h"
+#include "adapters/qt/QtCanvas.h"
+#include "support/TestApp.h"
 
 using namespace baromon;
 

@@ -16,13 +16,14 @@
 #include "core/app/AppContext.h"
 #include "core/app/Startup.h"
 #include "core/config/Menus.h"
-#include "platform/posix/PosixDirectoryLock.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/QtFrontEnd.h"
-#include "platform/testing/FakeClock.h"
-#include "platform/testing/FakeSerialPorts.h"
-#include "platform/testing/OtherProcess.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/posix/PosixDirectoryLock.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/qt/QtFrontEnd.h"
+#include "support/FakeClock.h"
+#include "support/FakeSerialPorts.h"
+#include "support/OtherProcess.h"
+#include "support/TempDir.h"
+#include "support/qt/RecordingQtWindows.h"
 
 namespace baromon {
 namespace {
@@ -47,7 +48,7 @@ struct QtApp {
   fakes::FakeClock clock;
   fakes::FakeSerialPorts ports;
   platform::GraphicsObjects graphics;
-  qt::QtWindows windows;
+  fakes::RecordingQtWindows windows;
   AppContext app{Platform{clock, files, windows, ports, graphics}};
 
   QStringList menuTitles() {

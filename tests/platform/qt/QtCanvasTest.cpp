@@ -8,10 +8,10 @@
 #include <memory>
 #include <sstream>
 
-#include "platform/qt/CanvasOutput.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/qt/Windows1252.h"
-#include "platform/testing/TempDir.h"
+#include "adapters/qt/CanvasOutput.h"
+#include "adapters/qt/QtCanvas.h"
+#include "adapters/qt/Windows1252.h"
+#include "support/TempDir.h"
 
 using namespace baromon::platform;
 using baromon::qt::QtCanvas;

@@ -10,8 +10,8 @@
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
-#include "platform/qt/QtPrinters.h"
-#include "platform/testing/TestApp.h"
+#include "adapters/qt/QtPrinters.h"
+#include "support/TestApp.h"
 
 // The Qt application object comes from the canvas tests' environment in this program.
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/display/Panels.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/testing/TestApp.h"
+#include "adapters/qt/QtCanvas.h"
+#include "support/TestApp.h"
 
 // The texts drawn in the default font fit the windows they are drawn in.
 // The QApplication comes from the environment registered in QtCanvasTest.cpp.

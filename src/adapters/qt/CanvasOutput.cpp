@@ -1,0 +1,122 @@
+#include "adapters/qt/CanvasOutput.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <memory>
+
+#include "adapters/qt/QtCanvas.h"
+
+namespace baromon::qt {
+
+namespace {
+
+std::string extensionOf(const std::string& path) {
+  const auto dot = path.find_last_of('.');
+  const auto slash = path.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return "";
+  }
+  std::string ext = path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+std::unique_ptr<QGuiApplication> guiIfNeeded() {
+  if (QCoreApplication::instance() != nullptr) {
+    return nullptr;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  static int argc = 1;
+  static char name[] = "baromon";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace
+
+bool writeWholeFile(const std::string& path, const char* data, std::size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    return false;
+  }
+  const bool written = std::fwrite(data, 1, size, file) == size;
+  if (std::fclose(file) != 0 || !written) {
+    std::remove(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string renderToFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
+                         const PaintFunction& paint) {
+  const std::string ext = extensionOf(path);
+  if (ext != "png" && ext != "svg" && ext != "pdf") {
+    return "unknown picture type (use .png, .svg or .pdf): " + path;
+  }
+  if (width < 1 || height < 1) {
+    return "picture size must be positive";
+  }
+  const auto gui = guiIfNeeded();
+  const QSize size(width, height);
+  // The picture is made in memory and written under the name as given.
+  QBuffer out;
+  out.open(QIODevice::WriteOnly);
+  const std::string cannotWrite = "cannot write " + path;
+
+  if (ext == "png") {
+    QImage image = makeBackBuffer(width, height);
+    {
+      QtCanvas canvas(objects, image);
+      paint(canvas);
+    }
+    if (!image.save(&out, "PNG")) {
+      return cannotWrite;
+    }
+  } else if (ext == "svg") {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&out);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setResolution(96);
+    svg.setTitle(QStringLiteral("barogram"));
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+      return cannotWrite;
+    }
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    {
+      QtCanvas canvas(objects, painter, size);
+      paint(canvas);
+    }
+    painter.end();
+  } else {
+    // PDF: one page exactly the picture's size, one device pixel per picture pixel.
+    QPdfWriter pdf(&out);
+    pdf.setResolution(96);
+    pdf.setPageSize(QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point, QString(), QPageSize::ExactMatch));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+      return cannotWrite;
+    }
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    {
+      QtCanvas canvas(objects, painter, size);
+      paint(canvas);
+    }
+    painter.end();
+  }
+  const QByteArray& bytes = out.data();
+  return writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size())) ? "" : cannotWrite;
+}
+
+} // namespace baromon::qt

@@ -1,0 +1,41 @@
+#include "app/Monitor.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "adapters/posix/HeadlessWindows.h"
+#include "adapters/posix/PosixClock.h"
+#include "adapters/posix/PosixDirectoryLock.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixSerialPorts.h"
+#include "app/HeadlessRun.h"
+#include "core/app/AppContext.h"
+#ifdef BAROMON_HAVE_QT
+#include "app/GuiRun.h"
+#endif
+
+namespace baromon::app {
+
+int runMonitor(int argc, char** argv, const platform::PortMap& portMap, bool headless) {
+  platform::PosixSerialPorts ports(portMap);
+  // Held until the process ends; start-up takes it before anything else.
+  platform::PosixDirectoryLock directoryLock(".");
+  if (!headless) {
+#ifdef BAROMON_HAVE_QT
+    return qt::runGui(argc, argv, ports, directoryLock);
+#else
+    std::fputs("baromon: built without windows; running headless\n", stderr);
+#endif
+  }
+  (void)argc;
+  (void)argv;
+  platform::PosixClock clock;
+  platform::PosixFileSystem files(".");
+  platform::GraphicsObjects graphics;
+  platform::HeadlessWindows windows;
+  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock}};
+  return platform::runHeadless(app, windows);
+}
+
+} // namespace baromon::app
