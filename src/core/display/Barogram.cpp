@@ -6,6 +6,7 @@
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/display/DrawingResources.h"
+#include "core/domain/Rules.h"
 
 namespace baromon {
 
@@ -105,7 +106,7 @@ void drawPressureCurve(AppContext& app, Canvas& dc, const PlotFrame& f, int firs
       continue;
     }
     const int y = clampTop(toY(s));
-    const bool falls = fallsFast(s.tendency1h, s.tendency3h);
+    const bool falls = isFastFall(s.tendency1h, s.tendency3h);
     if (falls && !falling) {
       dc.select(app.display.screen.redPen2);
       falling = true;
@@ -140,8 +141,6 @@ PlotFrame plotFrame(int clientWidth, int clientHeight) {
   f.t = clientWidth / 12;
   return f;
 }
-
-bool fallsFast(std::int32_t tendency1h, std::int32_t tendency3h) { return tendency1h < -14 || tendency3h < -40; }
 
 void paintBarogram(AppContext& app, Canvas& dc) {
   const Settings& settings = app.settings;

@@ -6,6 +6,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
+#include "core/domain/Rules.h"
 
 namespace baromon {
 
@@ -82,11 +83,11 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);
   dc.textOut(10, 0, format("%8.2f hPa", r.pressure * 0.01));
-  dc.setTextColour(r.tendency1h < -14 ? kRed : kBlack);
+  dc.setTextColour(fallsFastInOneHour(r.tendency1h) ? kRed : kBlack);
   dc.textOut(10, 70, format("   %+4.1f  hPa/h", r.tendency1h * 0.1));
-  dc.setTextColour(r.tendency3h < -40 ? kRed : kBlack);
+  dc.setTextColour(fallsFastInThreeHours(r.tendency3h) ? kRed : kBlack);
   dc.textOut(10, 110, format("   %+4.1f  hPa/3h", r.tendency3h * 0.1));
-  dc.setTextColour(r.tendency6h < -90 ? kRed : kBlack);
+  dc.setTextColour(fallsMarkedlyInSixHours(r.tendency6h) ? kRed : kBlack);
   // Until a pressure from six hours back exists, the six-hour value means nothing.
   if (app.fiveMinute[71] != 0) {
     dc.textOut(10, 150, format("   %+4.1f  hPa/6h", r.tendency6h * 0.1));

@@ -6,6 +6,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
+#include "core/domain/Rules.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"
@@ -23,7 +24,6 @@ constexpr ErrorCode kReadError = 63;
 
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
-constexpr std::uint32_t kCounterLimit = 999999;
 constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
 constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
 constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence

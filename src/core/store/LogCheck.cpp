@@ -8,6 +8,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
+#include "core/domain/Rules.h"
 #include "core/store/LogRecord.h"
 #include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
@@ -31,7 +32,6 @@ constexpr const char* kSummaryCaption = "Data check";
 
 constexpr int kRecordingSlots = 128;
 constexpr int kGridMinutes = 5;
-constexpr std::uint64_t kCounterLimit = 999999;
 
 // Records are moved in blocks: one system call per record would make a long
 // log take many times longer to check than to copy.
