@@ -20,11 +20,9 @@ using platform::WindowStyle;
 
 namespace {
 
-constexpr int kEventWindowNotCreated = 10;
-
 int openPanelWindow(AppContext& app, WindowId id, const WindowSpec& wanted, int option) {
   if (!createProgramWindow(app, id, wanted)) {
-    reportEvent(app, kEventWindowNotCreated);
+    reportEvent(app, Event::WindowNotCreated);
     return 0;
   }
   auto& windows = app.platform.windows;
@@ -77,7 +75,7 @@ int openDiurnalWindow(AppContext& app) {
   }
   const WindowSpec wanted{WindowClass::White, WindowStyle::Overlapped, kDiurnalWindowTitle, 110, 110, 500, 250};
   if (!createProgramWindow(app, WindowId::Diurnal, wanted)) {
-    reportEvent(app, kEventWindowNotCreated);
+    reportEvent(app, Event::WindowNotCreated);
     return 255;
   }
   windows.showWindow(WindowId::Diurnal, ShowMode::Show);

@@ -22,7 +22,6 @@ using platform::WindowId;
 
 namespace {
 
-constexpr int kEventLogErased = 12;
 constexpr std::uint32_t kTicksUntilInactive = 100;
 
 template <typename T>
@@ -189,7 +188,7 @@ void onCommand(AppContext& app, WindowId from, int commandId) {
     // Records still waiting for the log belonged to the one just erased.
     app.recording.pending.clear();
     app.recording.dropReported = false;
-    reportEvent(app, kEventLogErased);
+    reportEvent(app, Event::LogErased);
     app.history.fill(HistorySample{});
     break;
   case cmd::DeleteNmea:

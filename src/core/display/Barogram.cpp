@@ -43,7 +43,7 @@ int scaleBase(const Settings& settings) { return settings.LO ? 900 : 950; }
 ObjectHandle selectChecked(AppContext& app, Canvas& dc, ObjectHandle pen) {
   ObjectHandle previous = dc.select(pen);
   if (previous == 0) {
-    reportEvent(app, 22);
+    reportEvent(app, Event::SelectObjectFailed);
   }
   return previous;
 }

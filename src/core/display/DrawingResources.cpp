@@ -17,7 +17,7 @@ namespace {
 ObjectHandle makePen(AppContext& app, PenStyle style, int width, platform::Rgb colour) {
   ObjectHandle handle = app.platform.graphics.create(PenSpec{style, width, colour});
   if (handle == 0) {
-    reportEvent(app, 23);
+    reportEvent(app, Event::CreatePenFailed);
   }
   return handle;
 }
@@ -25,7 +25,7 @@ ObjectHandle makePen(AppContext& app, PenStyle style, int width, platform::Rgb c
 ObjectHandle makeBrush(AppContext& app, platform::Rgb colour) {
   ObjectHandle handle = app.platform.graphics.create(BrushSpec{colour});
   if (handle == 0) {
-    reportEvent(app, 25);
+    reportEvent(app, Event::CreateBrushFailed);
   }
   return handle;
 }
@@ -35,7 +35,7 @@ ObjectHandle makeBrush(AppContext& app, platform::Rgb colour) {
 // error for one fault. Returns the font replaced, 0 if nothing was selected.
 ObjectHandle selectNewFont(AppContext& app, platform::Canvas& dc, ObjectHandle font) {
   if (font == 0) {
-    reportEvent(app, 5);
+    reportEvent(app, Event::FontSet2Failed);
     reportFatal(app, 60);
     return 0;
   }

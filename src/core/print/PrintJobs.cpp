@@ -14,7 +14,6 @@ namespace baromon {
 
 namespace {
 
-constexpr int kNoPrinterEvent = 8;
 constexpr int kPrintedLineLength = 91;
 
 // The print job cannot read the port, and the spooler may take long enough for
@@ -102,7 +101,7 @@ void printBarogram(AppContext& app) {
   releasePort(app);
   auto& job = app.printing.printer;
   if (!job) {
-    reportEvent(app, kNoPrinterEvent);
+    reportEvent(app, Event::PrintingFailed);
     showPrintError(app);
   } else if (job->startDoc("printjob") <= 0) {
     showPrintError(app);

@@ -19,9 +19,6 @@ namespace {
 
 using platform::WindowId;
 
-constexpr ErrorCode kManyBytesWaiting = 18;
-constexpr ErrorCode kReadError = 63;
-
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
 constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
@@ -53,7 +50,7 @@ void portVanished(AppContext& app) {
   // A line cut by the loss would otherwise be glued to the first line after the return.
   app.acquisition.fillCount = 0;
   app.acquisition.lastByte = 0;
-  reportEvent(app, kReadError);
+  reportEvent(app, Event::PortReadError);
 }
 
 void retryLostPort(AppContext& app) {
@@ -211,7 +208,7 @@ int acquisitionTick(AppContext& app) {
     return 0;
   }
   if (waiting > kWarnBytesWaiting) {
-    reportEvent(app, kManyBytesWaiting);
+    reportEvent(app, Event::ManyBytesWaiting);
   }
 
   const std::size_t count = std::min(waiting, kMaxBytesPerTick);
@@ -222,7 +219,7 @@ int acquisitionTick(AppContext& app) {
         portVanished(app);
         return 1;
       }
-      reportEvent(app, kReadError);
+      reportEvent(app, Event::PortReadError);
       continue;
     }
     // Past the buffer's size the rest of the line is dropped; its line feed still ends it.

@@ -6,7 +6,6 @@ namespace baromon {
 
 namespace {
 
-constexpr ErrorCode kNotEnoughSpace = 24;
 constexpr std::uint64_t kMinFreeBytes = 100000;
 
 struct DiskMessage {
@@ -35,7 +34,7 @@ int checkFreeDiskSpace(AppContext& app) {
   const DiskMessage& m = kDiskMessages[app.settings.LANG <= 5 ? app.settings.LANG : 0];
   app.platform.windows.messageBox(m.text, m.caption, platform::BoxIcon::Error);
   app.platform.windows.beep(platform::BeepKind::Exclamation);
-  reportEvent(app, kNotEnoughSpace);
+  reportEvent(app, Event::NotEnoughSpace);
   return 0;
 }
 
