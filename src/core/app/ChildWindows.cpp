@@ -9,6 +9,7 @@
 #include "core/app/WindowProcedure.h"
 #include "core/config/EventLog.h"
 #include "core/config/Menus.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
@@ -97,7 +98,7 @@ PopupPosition correctionPopupPosition(platform::ScreenSize screen) {
 std::string correctionText(int hk) {
   char buffer[32];
   // to_chars is independent of the process locale, which the toolkit may have changed.
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(hk) * 0.01,
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, hpaFromHundredths(hk),
                               std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
 }

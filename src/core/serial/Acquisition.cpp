@@ -7,6 +7,7 @@
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"
@@ -159,14 +160,14 @@ std::string barographLiveTitle(const AppContext& app) {
   char buffer[256];
   int n = std::snprintf(buffer, sizeof buffer, kLiveTitles[languageIndex(app)],
                         static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
-                        r.utcTime.minute, r.pressure / 100.0, r.tendency1h / 10.0, r.tendency3h / 10.0);
+                        r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h), hpaFromTenths(r.tendency3h));
   std::string title(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
   if (r.voltage != 0) {
-    std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", r.voltage / 10.0);
+    std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", voltsFromTenths(static_cast<std::int32_t>(r.voltage)));
     title += buffer;
   }
   if (r.temperature > -999) {
-    std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", r.temperature / 10.0);
+    std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", celsiusFromTenths(r.temperature));
     title += buffer;
   }
   return title;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -49,11 +50,18 @@ std::string printed(const char* format, double v) {
   return buffer;
 }
 
+std::string fixedTwo(double v) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 2);
+  return std::string(buffer, result.ptr);
+}
+
 // The conversions replaced both "x * 0.01" and "x / 100.0": every pressure a record can hold
 // and every tenth a tendency, temperature or voltage can hold must print and narrow alike.
 TEST(Units, ConversionsPrintAsMultiplicationDid) {
   for (std::int32_t v = -160000; v <= 160000; ++v) {
     ASSERT_EQ(printed("%8.2f", hpaFromHundredths(v)), printed("%8.2f", v * 0.01)) << v;
+    ASSERT_EQ(fixedTwo(hpaFromHundredths(v)), fixedTwo(v * 0.01)) << v;
     ASSERT_EQ(static_cast<float>(hpaFromTenths(v)), static_cast<float>(v * 0.1)) << v;
   }
   for (std::int32_t v = -1000; v <= 1000; ++v) {
