@@ -155,7 +155,7 @@ void paintBarogram(AppContext& app, Canvas& dc) {
   const int base = scaleBase(settings);
 
   // Legend: texts and their line samples, whether or not the curves are on.
-  const LegendTexts& legend = kLegend[settings.LANG <= 5 ? settings.LANG : 0];
+  const LegendTexts& legend = inLanguage(kLegend, settings.LANG);
   dc.textOut(f.q, 10, legend.pressure, static_cast<int>(std::strlen(legend.pressure)));
   dc.textOut(2 * f.q, 10, legend.oneHour, static_cast<int>(std::strlen(legend.oneHour)));
   dc.textOut(3 * f.q, 10, legend.threeHours, static_cast<int>(std::strlen(legend.threeHours)));

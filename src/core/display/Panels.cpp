@@ -56,8 +56,7 @@ constexpr const char* kNmeaTitle[6] = {
     "Monitor NMEA COM%d",
 };
 
-// A language index out of range (never written by the settings reader) reads as German.
-int language(const AppContext& app) { return app.settings.LANG <= 5 ? app.settings.LANG : 0; }
+int language(const AppContext& app) { return languageIndex(app.settings.LANG); }
 
 int portNumber(const AppContext& app) { return app.settings.COM - '0'; }
 

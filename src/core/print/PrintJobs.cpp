@@ -45,12 +45,12 @@ const char* printErrorText(int language) {
   static const char* const texts[] = {"Fehler beim Drucken",      "Error printing", "Erreur durant imprimer",
                                       "Error printing",           "errore durante la stampa",
                                       "Error printing"};
-  return texts[language >= 0 && language < 6 ? language : 0];
+  return inLanguage(texts, language);
 }
 
 const char* printErrorCaption(int language) {
   static const char* const captions[] = {"Drucker", "Printer", "Imprimante", "Printer", "Stampante", "Imprimador"};
-  return captions[language >= 0 && language < 6 ? language : 0];
+  return inLanguage(captions, language);
 }
 
 int choosePrinter(AppContext& app) {

@@ -21,7 +21,7 @@ const char* title(int language, bool landscape) {
                                      "Air pressure data",      "dati pressione atmosferica", "Air pressure data"};
   static const char* const tall[] = {"Luftdruck Messdaten",    "Air pressure data",     "Pression atmospherique",
                                      "Pression atmospherique", "Pressione atmosferica", "Pression atmospherique"};
-  int index = language >= 0 && language < 6 ? language : 0;
+  int index = languageIndex(language);
   return landscape ? wide[index] : tall[index];
 }
 

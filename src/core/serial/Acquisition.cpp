@@ -35,8 +35,6 @@ constexpr const char* kLiveTitles[] = {
     "monitor pression atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3oras ",
 };
 
-int languageIndex(const AppContext& app) { return app.settings.LANG <= 5 ? app.settings.LANG : 0; }
-
 std::int64_t nowSeconds(const AppContext& app) {
   return toEpochSeconds(app.platform.clock.utcNow());
 }
@@ -158,7 +156,7 @@ std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
 std::string barographLiveTitle(const AppContext& app) {
   const CurrentReading& r = app.reading;
   char buffer[256];
-  int n = std::snprintf(buffer, sizeof buffer, kLiveTitles[languageIndex(app)],
+  int n = std::snprintf(buffer, sizeof buffer, inLanguage(kLiveTitles, app.settings.LANG),
                         static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
                         r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h), hpaFromTenths(r.tendency3h));
   std::string title(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));

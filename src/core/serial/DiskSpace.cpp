@@ -31,7 +31,7 @@ int checkFreeDiskSpace(AppContext& app) {
   if (*free >= kMinFreeBytes) {
     return 1;
   }
-  const DiskMessage& m = kDiskMessages[app.settings.LANG <= 5 ? app.settings.LANG : 0];
+  const DiskMessage& m = inLanguage(kDiskMessages, app.settings.LANG);
   app.platform.windows.messageBox(m.text, m.caption, platform::BoxIcon::Error);
   app.platform.windows.beep(platform::BeepKind::Exclamation);
   reportEvent(app, Event::NotEnoughSpace);

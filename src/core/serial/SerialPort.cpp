@@ -24,10 +24,7 @@ constexpr PortMessage kPortMessages[] = {
 } // namespace
 
 PortMessage portNotAvailableMessage(int language) {
-  if (language < 0 || language > 5) {
-    language = 0;
-  }
-  return kPortMessages[language];
+  return inLanguage(kPortMessages, language);
 }
 
 int configurePort(AppContext&, platform::SerialDevice& device) {
