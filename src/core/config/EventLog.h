@@ -58,6 +58,18 @@ inline constexpr Event kNamedEvents[] = {
 
 constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }
 
+// Fatal codes end the program; they have no text, and their numbers are their own
+// (fatal 22 is not event 22).
+enum class Fatal : ErrorCode {
+  SettingsNotWritten = 1,
+  FramePenFailed = 7,
+  LandscapeGridPenFailed = 9,
+  PortraitGridPenFailed = 11,
+  CurvePenFailed = 22,
+  FontNotCreated = 60,
+  FontNotSelected = 61,
+};
+
 // Appends an event line to monitor.err while ERR is on; 1 when ERR is off, else 0.
 int reportEvent(AppContext& app, ErrorCode code);
 // Appends a fatal line whatever ERR says, shows the box, beeps, asks the loop to end, and returns.
@@ -67,5 +79,6 @@ std::string eventText(ErrorCode code);
 
 inline int reportEvent(AppContext& app, Event event) { return reportEvent(app, eventCode(event)); }
 inline std::string eventText(Event event) { return eventText(eventCode(event)); }
+inline void reportFatal(AppContext& app, Fatal fatal) { reportFatal(app, static_cast<ErrorCode>(fatal)); }
 
 } // namespace baromon

@@ -237,7 +237,7 @@ void saveSettings(AppContext& app) {
     }
     held.reset();
     reportEvent(app, Event::SettingsWriteFailed);
-    reportFatal(app, 1);
+    reportFatal(app, Fatal::SettingsNotWritten);
     return;
   }
   const auto written = file->write(b.data(), b.size());

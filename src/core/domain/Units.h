@@ -29,6 +29,9 @@ constexpr std::int32_t clampTenths(std::int32_t v) { return v < kMinTenths ? kMi
 // A difference of two pressures in hundredths as tenths, truncated toward zero as C division does.
 constexpr std::int32_t tenthsFromHundredths(std::int32_t hundredths) { return hundredths / kHundredthsPerTenth; }
 
+// A pressure in tenths of a hPa without rounding, as the plots scale it.
+constexpr double exactTenthsFromHundredths(std::int32_t hundredths) { return hundredths / 10.0; }
+
 constexpr double hpaFromHundredths(std::int32_t hundredths) { return hundredths / 100.0; }
 constexpr double hpaFromTenths(std::int32_t tenths) { return tenths / 10.0; }
 constexpr double celsiusFromTenths(std::int32_t tenths) { return tenths / 10.0; }

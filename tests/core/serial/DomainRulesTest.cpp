@@ -62,7 +62,7 @@ TEST(Units, ConversionsPrintAsMultiplicationDid) {
   for (std::int32_t v = -160000; v <= 160000; ++v) {
     ASSERT_EQ(printed("%8.2f", hpaFromHundredths(v)), printed("%8.2f", v * 0.01)) << v;
     ASSERT_EQ(fixedTwo(hpaFromHundredths(v)), fixedTwo(v * 0.01)) << v;
-    ASSERT_EQ(static_cast<float>(hpaFromTenths(v)), static_cast<float>(v * 0.1)) << v;
+    ASSERT_EQ(static_cast<float>(exactTenthsFromHundredths(v)), static_cast<float>(v * 0.1)) << v;
   }
   for (std::int32_t v = -1000; v <= 1000; ++v) {
     ASSERT_EQ(printed("%+4.1f", hpaFromTenths(v)), printed("%+4.1f", v * 0.1)) << v;
