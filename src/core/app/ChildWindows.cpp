@@ -9,6 +9,7 @@
 #include "core/app/WindowProcedure.h"
 #include "core/config/EventLog.h"
 #include "core/config/Menus.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
@@ -20,11 +21,9 @@ using platform::WindowStyle;
 
 namespace {
 
-constexpr int kEventWindowNotCreated = 10;
-
 int openPanelWindow(AppContext& app, WindowId id, const WindowSpec& wanted, int option) {
   if (!createProgramWindow(app, id, wanted)) {
-    reportEvent(app, kEventWindowNotCreated);
+    reportEvent(app, Event::WindowNotCreated);
     return 0;
   }
   auto& windows = app.platform.windows;
@@ -77,7 +76,7 @@ int openDiurnalWindow(AppContext& app) {
   }
   const WindowSpec wanted{WindowClass::White, WindowStyle::Overlapped, kDiurnalWindowTitle, 110, 110, 500, 250};
   if (!createProgramWindow(app, WindowId::Diurnal, wanted)) {
-    reportEvent(app, kEventWindowNotCreated);
+    reportEvent(app, Event::WindowNotCreated);
     return 255;
   }
   windows.showWindow(WindowId::Diurnal, ShowMode::Show);
@@ -99,7 +98,7 @@ PopupPosition correctionPopupPosition(platform::ScreenSize screen) {
 std::string correctionText(int hk) {
   char buffer[32];
   // to_chars is independent of the process locale, which the toolkit may have changed.
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(hk) * 0.01,
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, hpaFromHundredths(hk),
                               std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/config/Menus.h"
+#include "core/config/Settings.h"
 
 namespace baromon {
 
@@ -138,7 +139,7 @@ constexpr const char* kFormatsCaption[6] = {"Datenformate", "Data formats", "For
 } // namespace
 
 InfoBox infoBoxFor(int commandId, int language) {
-  const int lang = language >= 0 && language < 6 ? language : 0;
+  const int lang = languageIndex(language);
   const char* help[6] = {kHelpGerman, kHelpEnglish, kHelpFrench, kHelpGerman, kHelpItalian, kHelpSpanish};
   const char* cable[6] = {kCableGerman, kCableEnglish, kCableFrench, kCableGerman, kCableItalian, kCableGerman};
   const char* formats[6] = {kFormatsGerman, kFormatsEnglish, kFormatsFrench,

@@ -19,10 +19,6 @@ using platform::WindowStyle;
 
 namespace {
 
-constexpr int kEventDefaultsWritten = 11;
-constexpr int kEventClassNotRegistered = 9;
-constexpr int kEventWindowNotCreated = 10;
-
 void setStartValues(AppContext& app) {
   app.acquisition.fillCount = 0;
   app.acquisition.recordCounter = 0;
@@ -61,17 +57,17 @@ int startUp(AppContext& app) {
   if (loadSettings(app) == 0) {
     applyDefaultSettings(app.settings);
     saveSettings(app);
-    reportEvent(app, kEventDefaultsWritten);
+    reportEvent(app, Event::SettingsNotFound);
   }
 
   if (!windows.registerWindowClasses()) {
-    reportEvent(app, kEventClassNotRegistered);
+    reportEvent(app, Event::ClassNotRegistered);
     return kStartFailed;
   }
   const WindowSpec mainSpec{WindowClass::White, WindowStyle::OverlappedWithScrollBar, kInitialMainTitle, 0, 0,
                             app.shell.screen.width, app.shell.screen.height};
   if (!createProgramWindow(app, WindowId::Main, mainSpec)) {
-    reportEvent(app, kEventWindowNotCreated);
+    reportEvent(app, Event::WindowNotCreated);
     return kStartFailed;
   }
   windows.showWindow(WindowId::Main, ShowMode::ShowMaximized);

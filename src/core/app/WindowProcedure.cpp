@@ -22,7 +22,6 @@ using platform::WindowId;
 
 namespace {
 
-constexpr int kEventLogErased = 12;
 constexpr std::uint32_t kTicksUntilInactive = 100;
 
 template <typename T>
@@ -80,7 +79,7 @@ void deleteLog(AppContext& app) {
   // Records still waiting for the log belonged to the one just erased.
   app.recording.pending.clear();
   app.recording.dropReported = false;
-  reportEvent(app, kEventLogErased);
+  reportEvent(app, Event::LogErased);
   app.history.fill(HistorySample{});
 }
 

@@ -82,6 +82,8 @@ constexpr std::array<const char*, 66> kEventText = {
     "error: LastError",                      // 65
 };
 
+static_assert(kEventText.size() == static_cast<std::size_t>(eventCode(Event::LastError)) + 1);
+
 constexpr const char* kUnidentifiedText = "unidentified error #100 ";
 
 } // namespace

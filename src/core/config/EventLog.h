@@ -9,11 +9,76 @@ struct AppContext;
 // Signed event number; events select a text, fatal codes are only printed.
 using ErrorCode = int;
 
+// The events monitor.err knows by name; their numbers and texts (EventLog.cpp) are what existing
+// protocols hold, so neither may change. Codes 26..62 carry only "error #N".
+enum class Event : ErrorCode {
+  None = 0,
+  PortInUse = 1,
+  NoSettingsFile = 2,
+  SettingsWriteFailed = 3,
+  FontSetFailed = 4,
+  FontSet2Failed = 5,
+  LogNotFound = 6,
+  NoPrinter = 7,
+  PrintingFailed = 8,
+  ClassNotRegistered = 9,
+  WindowNotCreated = 10,
+  SettingsNotFound = 11,
+  LogErased = 12,
+  // The text names MONITOR.TXT; the log check also reports it for its other files.
+  FileOpenFailed = 13,
+  Com1ReadError = 14, // COM2..COM4 follow
+  Com2ReadError = 15,
+  Com3ReadError = 16,
+  Com4ReadError = 17,
+  ManyBytesWaiting = 18,
+  ClearCommError = 19,
+  TransmissionError = 20,
+  ReadWriteFailed = 21,
+  SelectObjectFailed = 22,
+  CreatePenFailed = 23,
+  NotEnoughSpace = 24,
+  CreateBrushFailed = 25,
+  PortReadError = 63,
+  SetCommStateFailed = 64,
+  LastError = 65,
+};
+
+// Every named event, in number order.
+inline constexpr Event kNamedEvents[] = {
+    Event::None,               Event::PortInUse,          Event::NoSettingsFile,    Event::SettingsWriteFailed,
+    Event::FontSetFailed,      Event::FontSet2Failed,     Event::LogNotFound,       Event::NoPrinter,
+    Event::PrintingFailed,     Event::ClassNotRegistered, Event::WindowNotCreated,  Event::SettingsNotFound,
+    Event::LogErased,          Event::FileOpenFailed,     Event::Com1ReadError,     Event::Com2ReadError,
+    Event::Com3ReadError,      Event::Com4ReadError,      Event::ManyBytesWaiting,  Event::ClearCommError,
+    Event::TransmissionError,  Event::ReadWriteFailed,    Event::SelectObjectFailed, Event::CreatePenFailed,
+    Event::NotEnoughSpace,     Event::CreateBrushFailed,  Event::PortReadError,     Event::SetCommStateFailed,
+    Event::LastError,
+};
+
+constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }
+
+// Fatal codes end the program; they have no text, and their numbers are their own
+// (fatal 22 is not event 22).
+enum class Fatal : ErrorCode {
+  SettingsNotWritten = 1,
+  FramePenFailed = 7,
+  LandscapeGridPenFailed = 9,
+  PortraitGridPenFailed = 11,
+  CurvePenFailed = 22,
+  FontNotCreated = 60,
+  FontNotSelected = 61,
+};
+
 // Appends an event line to monitor.err while ERR is on; 1 when ERR is off, else 0.
 int reportEvent(AppContext& app, ErrorCode code);
 // Appends a fatal line whatever ERR says, shows the box, beeps, asks the loop to end, and returns.
 void reportFatal(AppContext& app, ErrorCode code);
 // The text appended after the line head (empty for codes without a text).
 std::string eventText(ErrorCode code);
+
+inline int reportEvent(AppContext& app, Event event) { return reportEvent(app, eventCode(event)); }
+inline std::string eventText(Event event) { return eventText(eventCode(event)); }
+inline void reportFatal(AppContext& app, Fatal fatal) { reportFatal(app, static_cast<ErrorCode>(fatal)); }
 
 } // namespace baromon

@@ -151,7 +151,7 @@ void applyDefaultSettings(Settings& s) {
 int loadSettings(AppContext& app) {
   auto file = app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
-    reportEvent(app, 2);
+    reportEvent(app, Event::NoSettingsFile);
     return 0;
   }
   SettingsBytes b = defaultBytes();
@@ -236,8 +236,8 @@ void saveSettings(AppContext& app) {
       files.remove(name);
     }
     held.reset();
-    reportEvent(app, 3);
-    reportFatal(app, 1);
+    reportEvent(app, Event::SettingsWriteFailed);
+    reportFatal(app, Fatal::SettingsNotWritten);
     return;
   }
   const auto written = file->write(b.data(), b.size());
@@ -250,7 +250,7 @@ void saveSettings(AppContext& app) {
       files.remove(name);
     }
     held.reset();
-    reportEvent(app, 21);
+    reportEvent(app, Event::ReadWriteFailed);
   }
 }
 

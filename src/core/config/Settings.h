@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace baromon {
@@ -8,6 +9,18 @@ struct AppContext;
 
 // User-interface language, stored in monitor.ini as "DE", "EN", "FR", "NL", "IT", "SP".
 enum Language : std::uint8_t { German = 0, English = 1, French = 2, Dutch = 3, Italian = 4, Spanish = 5 };
+inline constexpr int kLanguageCount = 6;
+
+// A language number outside the six (never written by the settings reader) reads as German,
+// whichever table it selects from.
+constexpr int languageIndex(int language) { return language >= 0 && language < kLanguageCount ? language : German; }
+
+// The entry of a per-language table, German first, Spanish last.
+template <typename T, std::size_t N>
+constexpr const T& inLanguage(const T (&table)[N], int language) {
+  static_assert(N == kLanguageCount, "a per-language table has one entry per language");
+  return table[languageIndex(language)];
+}
 
 // The option record, fields named after their monitor.ini keys. A flag is on when non-zero.
 // Start values are those the process has before the settings file is read: only

@@ -6,6 +6,7 @@
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/display/DrawingResources.h"
+#include "core/domain/Rules.h"
 
 namespace baromon {
 
@@ -42,7 +43,7 @@ int scaleBase(const Settings& settings) { return settings.LO ? 900 : 950; }
 ObjectHandle selectChecked(AppContext& app, Canvas& dc, ObjectHandle pen) {
   ObjectHandle previous = dc.select(pen);
   if (previous == 0) {
-    reportEvent(app, 22);
+    reportEvent(app, Event::SelectObjectFailed);
   }
   return previous;
 }
@@ -105,7 +106,7 @@ void drawPressureCurve(AppContext& app, Canvas& dc, const PlotFrame& f, int firs
       continue;
     }
     const int y = clampTop(toY(s));
-    const bool falls = fallsFast(s.tendency1h, s.tendency3h);
+    const bool falls = isFastFall(s.tendency1h, s.tendency3h);
     if (falls && !falling) {
       dc.select(app.display.screen.redPen2);
       falling = true;
@@ -130,7 +131,7 @@ void drawPressureCurve(AppContext& app, Canvas& dc, const PlotFrame& f, int firs
 // Legend: texts and their line samples, whether or not the curves are on.
 void drawLegend(AppContext& app, Canvas& dc, const PlotFrame& f) {
   const ScreenPens& pens = app.display.screen;
-  const LegendTexts& legend = kLegend[app.settings.LANG <= 5 ? app.settings.LANG : 0];
+  const LegendTexts& legend = inLanguage(kLegend, app.settings.LANG);
   dc.textOut(f.q, 10, legend.pressure, static_cast<int>(std::strlen(legend.pressure)));
   dc.textOut(2 * f.q, 10, legend.oneHour, static_cast<int>(std::strlen(legend.oneHour)));
   dc.textOut(3 * f.q, 10, legend.threeHours, static_cast<int>(std::strlen(legend.threeHours)));
@@ -227,8 +228,6 @@ PlotFrame plotFrame(int clientWidth, int clientHeight) {
   f.t = clientWidth / 12;
   return f;
 }
-
-bool fallsFast(std::int32_t tendency1h, std::int32_t tendency3h) { return tendency1h < -14 || tendency3h < -40; }
 
 void paintBarogram(AppContext& app, Canvas& dc) {
   const Settings& settings = app.settings;

@@ -19,9 +19,6 @@ struct PlotFrame {
 
 PlotFrame plotFrame(int clientWidth, int clientHeight);
 
-// True when a sample counts as a fast pressure fall (drawn red).
-bool fallsFast(std::int32_t tendency1h, std::int32_t tendency3h);
-
 // Paints the barogram of app.history into `dc` (the main window's client area);
 // hands over to paintPaperBarogram when DP is on.
 void paintBarogram(AppContext& app, platform::Canvas& dc);

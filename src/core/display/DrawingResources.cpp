@@ -4,6 +4,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
@@ -17,7 +18,7 @@ namespace {
 ObjectHandle makePen(AppContext& app, PenStyle style, int width, platform::Rgb colour) {
   ObjectHandle handle = app.platform.graphics.create(PenSpec{style, width, colour});
   if (handle == 0) {
-    reportEvent(app, 23);
+    reportEvent(app, Event::CreatePenFailed);
   }
   return handle;
 }
@@ -25,7 +26,7 @@ ObjectHandle makePen(AppContext& app, PenStyle style, int width, platform::Rgb c
 ObjectHandle makeBrush(AppContext& app, platform::Rgb colour) {
   ObjectHandle handle = app.platform.graphics.create(BrushSpec{colour});
   if (handle == 0) {
-    reportEvent(app, 25);
+    reportEvent(app, Event::CreateBrushFailed);
   }
   return handle;
 }
@@ -35,13 +36,13 @@ ObjectHandle makeBrush(AppContext& app, platform::Rgb colour) {
 // error for one fault. Returns the font replaced, 0 if nothing was selected.
 ObjectHandle selectNewFont(AppContext& app, platform::Canvas& dc, ObjectHandle font) {
   if (font == 0) {
-    reportEvent(app, 5);
-    reportFatal(app, 60);
+    reportEvent(app, Event::FontSet2Failed);
+    reportFatal(app, Fatal::FontNotCreated);
     return 0;
   }
   ObjectHandle previous = dc.select(font);
   if (previous == 0) {
-    reportFatal(app, 61);
+    reportFatal(app, Fatal::FontNotSelected);
     app.platform.graphics.destroy(font);
   }
   return previous;
@@ -123,7 +124,7 @@ double nearestHalfUp(double x) {
 }
 
 int pressureToY(std::int32_t pressure, int y0, int h, bool lowScale) {
-  float v = static_cast<float>(pressure * 0.1);
+  float v = static_cast<float>(exactTenthsFromHundredths(pressure));
   v = v - (lowScale ? 9000.0f : 9500.0f);
   const float factor = static_cast<float>(h * 0.001);
   v = v * factor;

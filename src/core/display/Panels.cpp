@@ -6,6 +6,8 @@
 
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
+#include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
@@ -54,8 +56,7 @@ constexpr const char* kNmeaTitle[6] = {
     "Monitor NMEA COM%d",
 };
 
-// A language index out of range (never written by the settings reader) reads as German.
-int language(const AppContext& app) { return app.settings.LANG <= 5 ? app.settings.LANG : 0; }
+int language(const AppContext& app) { return languageIndex(app.settings.LANG); }
 
 int portNumber(const AppContext& app) { return app.settings.COM - '0'; }
 
@@ -81,23 +82,23 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
   selectPanelFont(app, dc, 0, 60, 30, 700);
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);
-  dc.textOut(10, 0, format("%8.2f hPa", r.pressure * 0.01));
-  dc.setTextColour(r.tendency1h < -14 ? kRed : kBlack);
-  dc.textOut(10, 70, format("   %+4.1f  hPa/h", r.tendency1h * 0.1));
-  dc.setTextColour(r.tendency3h < -40 ? kRed : kBlack);
-  dc.textOut(10, 110, format("   %+4.1f  hPa/3h", r.tendency3h * 0.1));
-  dc.setTextColour(r.tendency6h < -90 ? kRed : kBlack);
+  dc.textOut(10, 0, format("%8.2f hPa", hpaFromHundredths(r.pressure)));
+  dc.setTextColour(fallsFastInOneHour(r.tendency1h) ? kRed : kBlack);
+  dc.textOut(10, 70, format("   %+4.1f  hPa/h", hpaFromTenths(r.tendency1h)));
+  dc.setTextColour(fallsFastInThreeHours(r.tendency3h) ? kRed : kBlack);
+  dc.textOut(10, 110, format("   %+4.1f  hPa/3h", hpaFromTenths(r.tendency3h)));
+  dc.setTextColour(fallsMarkedlyInSixHours(r.tendency6h) ? kRed : kBlack);
   // Until a pressure from six hours back exists, the six-hour value means nothing.
   if (app.fiveMinute[71] != 0) {
-    dc.textOut(10, 150, format("   %+4.1f  hPa/6h", r.tendency6h * 0.1));
+    dc.textOut(10, 150, format("   %+4.1f  hPa/6h", hpaFromTenths(r.tendency6h)));
   }
   dc.setTextColour(kBlack);
-  dc.textOut(10, 190, format("+/-%5.2f hPa/5min", app.converter.variation * 0.01));
+  dc.textOut(10, 190, format("+/-%5.2f hPa/5min", hpaFromHundredths(static_cast<std::int32_t>(app.converter.variation))));
   if (r.temperature > -99) {
-    dc.textOut(10, 260, format("  %+4.1f C", r.temperature * 0.1));
+    dc.textOut(10, 260, format("  %+4.1f C", celsiusFromTenths(r.temperature)));
   }
   if (r.voltage != 0) {
-    dc.textOut(10, 300, format("   %4.1f V", r.voltage * 0.1));
+    dc.textOut(10, 300, format("   %4.1f V", voltsFromTenths(static_cast<std::int32_t>(r.voltage))));
   }
   restoreStockFont(app, dc);
 }

@@ -14,7 +14,6 @@ namespace baromon {
 
 namespace {
 
-constexpr int kNoPrinterEvent = 8;
 constexpr int kPrintedLineLength = 91;
 
 // The print job cannot read the port, and the spooler may take long enough for
@@ -46,12 +45,12 @@ const char* printErrorText(int language) {
   static const char* const texts[] = {"Fehler beim Drucken",      "Error printing", "Erreur durant imprimer",
                                       "Error printing",           "errore durante la stampa",
                                       "Error printing"};
-  return texts[language >= 0 && language < 6 ? language : 0];
+  return inLanguage(texts, language);
 }
 
 const char* printErrorCaption(int language) {
   static const char* const captions[] = {"Drucker", "Printer", "Imprimante", "Printer", "Stampante", "Imprimador"};
-  return captions[language >= 0 && language < 6 ? language : 0];
+  return inLanguage(captions, language);
 }
 
 int choosePrinter(AppContext& app) {
@@ -102,7 +101,7 @@ void printBarogram(AppContext& app) {
   releasePort(app);
   auto& job = app.printing.printer;
   if (!job) {
-    reportEvent(app, kNoPrinterEvent);
+    reportEvent(app, Event::PrintingFailed);
     showPrintError(app);
   } else if (job->startDoc("printjob") <= 0) {
     showPrintError(app);

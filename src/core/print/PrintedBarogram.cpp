@@ -6,22 +6,18 @@
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/display/DrawingResources.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
 namespace {
-
-constexpr int kFramePenFailed = 7;
-constexpr int kLandscapeGridPenFailed = 9;
-constexpr int kPortraitGridPenFailed = 11;
-constexpr int kCurvePenFailed = 22;
 
 const char* title(int language, bool landscape) {
   static const char* const wide[] = {"Luftdruck Messdaten",    "Air pressure data",          "Pression atmospherique",
                                      "Air pressure data",      "dati pressione atmosferica", "Air pressure data"};
   static const char* const tall[] = {"Luftdruck Messdaten",    "Air pressure data",     "Pression atmospherique",
                                      "Pression atmospherique", "Pressione atmosferica", "Pression atmospherique"};
-  int index = language >= 0 && language < 6 ? language : 0;
+  int index = languageIndex(language);
   return landscape ? wide[index] : tall[index];
 }
 
@@ -60,7 +56,7 @@ enum class Curve { Pressure, Tendency1h, Tendency3h, Variation };
 
 float sampleValue(const HistorySample& s, Curve curve) {
   switch (curve) {
-  case Curve::Pressure: return static_cast<float>(s.pressure * 0.1);
+  case Curve::Pressure: return static_cast<float>(exactTenthsFromHundredths(s.pressure));
   case Curve::Tendency1h: return static_cast<float>(s.tendency1h);
   case Curve::Tendency3h: return static_cast<float>(s.tendency3h);
   case Curve::Variation: return static_cast<float>(s.variation);
@@ -113,7 +109,7 @@ int timePosition(const PageGeometry& g, int i) {
 void drawCurve(AppContext& app, platform::Canvas& canvas, const PageGeometry& g, Curve curve,
                platform::ObjectHandle pen, bool bars) {
   if (canvas.select(pen) == 0) {
-    reportFatal(app, kCurvePenFailed);
+    reportFatal(app, Fatal::CurvePenFailed);
   }
   const History& history = app.history;
   int first = valuePosition(g, history[0], curve);
@@ -169,7 +165,7 @@ void drawMarks(AppContext& app, platform::Canvas& canvas, const PageGeometry& g,
   bool penFailed = canvas.select(app.display.printer.printBlackPen3) == 0;
   selectRotatedSystemFont(app, canvas, g.landscape ? 0 : 2700);
   if (penFailed) {
-    reportFatal(app, kCurvePenFailed);
+    reportFatal(app, Fatal::CurvePenFailed);
   }
   const History& history = app.history;
   int lastDay = history[0].day;
@@ -233,7 +229,7 @@ void drawLandscape(AppContext& app, platform::Canvas& canvas, const PageGeometry
   }
 
   if (canvas.select(app.display.printer.printDotPen) == 0) {
-    reportFatal(app, kLandscapeGridPenFailed);
+    reportFatal(app, Fatal::LandscapeGridPenFailed);
   }
   for (int k = 1; k <= 19; ++k) {
     int y = f + toPixel(static_cast<float>(k) * g.h01 * 5.0f);
@@ -278,7 +274,7 @@ void drawPortrait(AppContext& app, platform::Canvas& canvas, const PageGeometry&
   }
 
   if (canvas.select(app.display.printer.printDotPen) == 0) {
-    reportFatal(app, kPortraitGridPenFailed);
+    reportFatal(app, Fatal::PortraitGridPenFailed);
   }
   for (int k = 1; k <= 19; ++k) {
     int x = f + toPixel(static_cast<float>(k) * g.w01 * 5.0f);
@@ -333,7 +329,7 @@ void drawPrintedBarogram(AppContext& app) {
   }
 
   if (canvas.select(app.display.printer.printBlackPen5) == 0) {
-    reportFatal(app, kFramePenFailed);
+    reportFatal(app, Fatal::FramePenFailed);
   }
 
   if (g.landscape) {

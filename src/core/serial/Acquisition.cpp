@@ -6,6 +6,8 @@
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
+#include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"
@@ -18,12 +20,8 @@ namespace {
 
 using platform::WindowId;
 
-constexpr ErrorCode kManyBytesWaiting = 18;
-constexpr ErrorCode kReadError = 63;
-
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
-constexpr std::uint32_t kCounterLimit = 999999;
 constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
 constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
 constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
@@ -36,8 +34,6 @@ constexpr const char* kLiveTitles[] = {
     "Pressione atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3ore ",
     "monitor pression atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3oras ",
 };
-
-int languageIndex(const AppContext& app) { return app.settings.LANG <= 5 ? app.settings.LANG : 0; }
 
 std::int64_t nowSeconds(const AppContext& app) {
   return toEpochSeconds(app.platform.clock.utcNow());
@@ -53,7 +49,7 @@ void portVanished(AppContext& app) {
   // A line cut by the loss would otherwise be glued to the first line after the return.
   app.acquisition.fillCount = 0;
   app.acquisition.lastByte = 0;
-  reportEvent(app, kReadError);
+  reportEvent(app, Event::PortReadError);
 }
 
 void retryLostPort(AppContext& app) {
@@ -160,16 +156,16 @@ std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
 std::string barographLiveTitle(const AppContext& app) {
   const CurrentReading& r = app.reading;
   char buffer[256];
-  int n = std::snprintf(buffer, sizeof buffer, kLiveTitles[languageIndex(app)],
+  int n = std::snprintf(buffer, sizeof buffer, inLanguage(kLiveTitles, app.settings.LANG),
                         static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
-                        r.utcTime.minute, r.pressure / 100.0, r.tendency1h / 10.0, r.tendency3h / 10.0);
+                        r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h), hpaFromTenths(r.tendency3h));
   std::string title(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
   if (r.voltage != 0) {
-    std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", r.voltage / 10.0);
+    std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", voltsFromTenths(static_cast<std::int32_t>(r.voltage)));
     title += buffer;
   }
   if (r.temperature > -999) {
-    std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", r.temperature / 10.0);
+    std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", celsiusFromTenths(r.temperature));
     title += buffer;
   }
   return title;
@@ -211,7 +207,7 @@ int acquisitionTick(AppContext& app) {
     return 0;
   }
   if (waiting > kWarnBytesWaiting) {
-    reportEvent(app, kManyBytesWaiting);
+    reportEvent(app, Event::ManyBytesWaiting);
   }
 
   const std::size_t count = std::min(waiting, kMaxBytesPerTick);
@@ -222,7 +218,7 @@ int acquisitionTick(AppContext& app) {
         portVanished(app);
         return 1;
       }
-      reportEvent(app, kReadError);
+      reportEvent(app, Event::PortReadError);
       continue;
     }
     // Past the buffer's size the rest of the line is dropped; its line feed still ends it.

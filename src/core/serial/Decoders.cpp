@@ -1,6 +1,7 @@
 #include "core/serial/Decoders.h"
 
 #include "core/app/AppContext.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
@@ -32,8 +33,6 @@ private:
 };
 
 constexpr std::int32_t kMaxRawPressure = 150000;
-
-std::int32_t clampTenths(std::int32_t v) { return v < -999 ? -999 : v > 999 ? 999 : v; }
 
 std::int32_t pxdrTendency(const Line& b, std::size_t sign) {
   std::int32_t v = b.d(sign + 1) * 100 + b.d(sign + 2) * 10 + b.d(sign + 4);

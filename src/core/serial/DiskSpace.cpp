@@ -6,7 +6,6 @@ namespace baromon {
 
 namespace {
 
-constexpr ErrorCode kNotEnoughSpace = 24;
 constexpr std::uint64_t kMinFreeBytes = 100000;
 
 struct DiskMessage {
@@ -32,10 +31,10 @@ int checkFreeDiskSpace(AppContext& app) {
   if (*free >= kMinFreeBytes) {
     return 1;
   }
-  const DiskMessage& m = kDiskMessages[app.settings.LANG <= 5 ? app.settings.LANG : 0];
+  const DiskMessage& m = inLanguage(kDiskMessages, app.settings.LANG);
   app.platform.windows.messageBox(m.text, m.caption, platform::BoxIcon::Error);
   app.platform.windows.beep(platform::BeepKind::Exclamation);
-  reportEvent(app, kNotEnoughSpace);
+  reportEvent(app, Event::NotEnoughSpace);
   return 0;
 }
 

@@ -21,17 +21,10 @@ constexpr PortMessage kPortMessages[] = {
     {"Error: COM %s not available !", "COM port"},
 };
 
-constexpr ErrorCode kPortInUse = 1;
-constexpr ErrorCode kFirstPortReadError = 14; // COM1; COM2..COM4 follow
-constexpr ErrorCode kSetCommState = 64;
-
 } // namespace
 
 PortMessage portNotAvailableMessage(int language) {
-  if (language < 0 || language > 5) {
-    language = 0;
-  }
-  return kPortMessages[language];
+  return inLanguage(kPortMessages, language);
 }
 
 int configurePort(AppContext&, platform::SerialDevice& device) {
@@ -58,15 +51,15 @@ int openSerialPort(AppContext& app, int showErrors) {
     char text[128];
     std::snprintf(text, sizeof text, message.format, argument.c_str());
     app.platform.windows.messageBox(text, message.caption, platform::BoxIcon::Error);
-    reportEvent(app, kPortInUse);
+    reportEvent(app, Event::PortInUse);
     if (digit >= '1' && digit <= '4') {
-      reportEvent(app, kFirstPortReadError + (digit - '1'));
+      reportEvent(app, eventCode(Event::Com1ReadError) + (digit - '1'));
     }
     return 0;
   }
 
   if (configurePort(app, *link.device) == 0) {
-    reportEvent(app, kSetCommState);
+    reportEvent(app, Event::SetCommStateFailed);
   }
   // The device reads without waiting by construction; there are no time-outs to set.
   link.open = true;

@@ -1,12 +1,12 @@
 #include "core/serial/Tendencies.h"
 
 #include "core/app/AppContext.h"
+#include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
 namespace {
-
-std::int32_t clampTenths(std::int32_t v) { return v < -999 ? -999 : v > 999 ? 999 : v; }
 
 // Index of the boundary 55, 175 and 355 minutes before the newest one.
 constexpr std::size_t kOneHourBack = 11;
@@ -22,13 +22,13 @@ void updateTendencies(AppContext& app) {
   const std::int32_t p = r.pressure;
   // Differences in hundredths become tenths by truncation toward zero, as C division does.
   if (r.tendency1h == 0 && h[kOneHourBack] != 0) {
-    r.tendency1h = (p - h[kOneHourBack]) / 10;
+    r.tendency1h = tenthsFromHundredths(p - h[kOneHourBack]);
   }
   if (r.tendency3h == 0 && h[kThreeHoursBack] != 0) {
-    r.tendency3h = (p - h[kThreeHoursBack]) / 10;
+    r.tendency3h = tenthsFromHundredths(p - h[kThreeHoursBack]);
   }
   if (h[kSixHoursBack] != 0) {
-    r.tendency6h = (p - h[kSixHoursBack]) / 10;
+    r.tendency6h = tenthsFromHundredths(p - h[kSixHoursBack]);
   }
   r.tendency1h = clampTenths(r.tendency1h);
   r.tendency3h = clampTenths(r.tendency3h);
@@ -47,7 +47,7 @@ void checkPressureAlarm(AppContext& app) {
   if (app.settings.SIG == 0) {
     return;
   }
-  if (app.reading.tendency1h < -14 || app.reading.tendency3h < -40) {
+  if (isFastFall(app.reading.tendency1h, app.reading.tendency3h)) {
     app.platform.windows.beep(platform::BeepKind::Default);
   }
 }

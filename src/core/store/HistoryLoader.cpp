@@ -11,8 +11,6 @@ namespace baromon {
 
 namespace {
 
-constexpr ErrorCode kEventReadFailed = 21;
-
 // Records per barogram step: the log holds one record every 300 s.
 std::int64_t strideFor(unsigned show) {
   switch (show) {
@@ -81,7 +79,7 @@ int loadHistory(AppContext& app) {
     // reporting anything, so a monitor's append never finds it held by a reader.
     file.reset();
     if (failures >= kMaxFailedHistoryReads) {
-      reportEvent(app, kEventReadFailed);
+      reportEvent(app, Event::ReadWriteFailed);
     }
     for (std::int64_t i = 0; i < filled; ++i) {
       const std::size_t at = static_cast<std::size_t>(newest - kLogRecordSize * stride * i - oldest);

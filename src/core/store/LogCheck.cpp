@@ -8,6 +8,7 @@
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
+#include "core/domain/Rules.h"
 #include "core/store/LogRecord.h"
 #include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
@@ -22,16 +23,12 @@ using platform::FileAccess;
 using platform::OpenMode;
 using platform::SeekFrom;
 
-constexpr ErrorCode kEventCannotOpen = 13;
-constexpr ErrorCode kEventReadWriteFailed = 21;
-
 constexpr const char* kWriteCaption = "write data";
 constexpr const char* kReadCaption = "read data";
 constexpr const char* kSummaryCaption = "Data check";
 
 constexpr int kRecordingSlots = 128;
 constexpr int kGridMinutes = 5;
-constexpr std::uint64_t kCounterLimit = 999999;
 
 // Records are moved in blocks: one system call per record would make a long
 // log take many times longer to check than to copy.
@@ -46,7 +43,7 @@ struct Recording {
 struct Failure {
   const char* text;
   const char* caption;
-  ErrorCode event;
+  Event event;
 };
 
 // The work of the check up to the rename. Its files are closed and the
@@ -57,15 +54,15 @@ struct Pass {
   const Failure* failure = nullptr;
 };
 
-const Failure kTmpOpen{"error writing monitor.tmp", kWriteCaption, kEventCannotOpen};
-const Failure kTmpWrite{"error writing monitor.tmp", kWriteCaption, kEventReadWriteFailed};
-const Failure kLogOpen{"error reading monitor.txt", kReadCaption, kEventCannotOpen};
-const Failure kLogRead{"error reading monitor.txt", kReadCaption, kEventReadWriteFailed};
-const Failure kListOpen{"error writing datalist.txt", kWriteCaption, kEventCannotOpen};
-const Failure kListWrite{"error writing datalist.txt", kWriteCaption, kEventReadWriteFailed};
-const Failure kBackupOpen{"error writing monitor.bak", kWriteCaption, kEventCannotOpen};
-const Failure kBackupWrite{"error writing monitor.bak", kWriteCaption, kEventReadWriteFailed};
-const Failure kReplace{"error writing monitor.txt", kWriteCaption, kEventCannotOpen};
+const Failure kTmpOpen{"error writing monitor.tmp", kWriteCaption, Event::FileOpenFailed};
+const Failure kTmpWrite{"error writing monitor.tmp", kWriteCaption, Event::ReadWriteFailed};
+const Failure kLogOpen{"error reading monitor.txt", kReadCaption, Event::FileOpenFailed};
+const Failure kLogRead{"error reading monitor.txt", kReadCaption, Event::ReadWriteFailed};
+const Failure kListOpen{"error writing datalist.txt", kWriteCaption, Event::FileOpenFailed};
+const Failure kListWrite{"error writing datalist.txt", kWriteCaption, Event::ReadWriteFailed};
+const Failure kBackupOpen{"error writing monitor.bak", kWriteCaption, Event::FileOpenFailed};
+const Failure kBackupWrite{"error writing monitor.bak", kWriteCaption, Event::ReadWriteFailed};
+const Failure kReplace{"error writing monitor.txt", kWriteCaption, Event::FileOpenFailed};
 
 // Collects output and writes it in blocks; remembers the first failure.
 class BlockWriter {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "core/domain/Rules.h"
+
 namespace baromon {
 
 namespace {
@@ -156,7 +158,7 @@ int parseLogRecord(LastDecodedRecord& last, int mode, const char* record) {
   // Counter and pressure are compared without sign, which also catches the
   // negative sums that non-digits produce.
   auto counter = static_cast<std::uint32_t>(number(record, {0, 1, 2, 3, 4, 5}));
-  last.counter = counter > 999999u ? 999999u : counter;
+  last.counter = counter > kCounterLimit ? kCounterLimit : counter;
 
   auto pressure = static_cast<std::uint32_t>(number(record, {24, 25, 26, 27, 29, 30}));
   if (pressure > 150000u) {

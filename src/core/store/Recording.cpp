@@ -9,9 +9,6 @@ namespace baromon {
 
 namespace {
 
-constexpr ErrorCode kEventCannotOpen = 13;
-constexpr ErrorCode kEventWriteFailed = 21;
-
 enum class Failure { None, Open, Write };
 
 struct PendingOutcome {
@@ -79,7 +76,7 @@ void appendRecord(AppContext& app) {
     recording.pending.pop_front();
     if (!recording.dropReported) {
       recording.dropReported = true;
-      reportEvent(app, kEventCannotOpen);
+      reportEvent(app, Event::FileOpenFailed);
     }
   }
   recording.pending.push_back(record);
@@ -88,10 +85,10 @@ void appendRecord(AppContext& app) {
   case Failure::None:
     break;
   case Failure::Open:
-    reportEvent(app, kEventCannotOpen);
+    reportEvent(app, Event::FileOpenFailed);
     break;
   case Failure::Write:
-    reportEvent(app, kEventWriteFailed);
+    reportEvent(app, Event::ReadWriteFailed);
     break;
   }
 }
@@ -110,7 +107,7 @@ void appendNmeaSentence(AppContext& app) {
 
   auto file = app.platform.files.openForAppend(kNmeaFileName);
   if (!file) {
-    reportEvent(app, kEventCannotOpen);
+    reportEvent(app, Event::FileOpenFailed);
     return;
   }
   // A sentence arrives every second: a failing disk would flood the event log, so stay silent.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -69,6 +70,26 @@ TEST(ReportEvent, TextTableShape) {
   for (int code : {100, 101, 2147483647}) {
     EXPECT_EQ(eventText(code), "unidentified error #100 ") << code;
   }
+}
+
+// The names and the text table describe the same codes: every name has a text of its own and
+// every code with a text of its own has a name, in order and without gaps or doubles.
+TEST(EventNames, CoverExactlyTheCodesWithTheirOwnText) {
+  std::vector<ErrorCode> named;
+  for (Event event : kNamedEvents) {
+    named.push_back(eventCode(event));
+    EXPECT_FALSE(eventText(event).empty()) << eventCode(event);
+  }
+  std::vector<ErrorCode> withOwnText;
+  for (ErrorCode code = 0; code < 100; ++code) {
+    const std::string text = eventText(code);
+    if (!text.empty() && text.rfind("error #", 0) != 0) {
+      withOwnText.push_back(code);
+    }
+  }
+  EXPECT_EQ(named, withOwnText);
+  EXPECT_EQ(eventCode(Event::ReadWriteFailed), 21);
+  EXPECT_EQ(eventText(Event::ReadWriteFailed), "error: WriteFile/ReadFile");
 }
 
 TEST(ReportEvent, UsesLocalTimeNotUtc) {
