@@ -17,18 +17,10 @@ using baromon::fakes::HeldByOtherProcess;
 using baromon::fakes::inChildProcess;
 using baromon::fakes::kHung;
 using baromon::fakes::TempDir;
+using baromon::fakes::isSymlink;
+using baromon::fakes::isRegular;
 
 namespace {
-
-bool isSymlink(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-bool isRegular(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // --- Appending ----------------------------------------------------------------------
 

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 namespace baromon::fakes {
 
 TempDir::TempDir() {
@@ -48,6 +50,21 @@ std::map<std::string, std::string> TempDir::snapshot() const {
     }
   }
   return entries;
+}
+
+bool isSymlink(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool isRegular(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool lexists(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 } // namespace baromon::fakes

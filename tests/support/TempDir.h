@@ -27,4 +27,9 @@ private:
   std::string path_;
 };
 
+// What lies under a path, without following a link there.
+bool isSymlink(const std::string& path);
+bool isRegular(const std::string& path);
+bool lexists(const std::string& path);
+
 } // namespace baromon::fakes

@@ -18,14 +18,10 @@ namespace {
 
 using fakes::FaultyFileSystem;
 using fakes::TestApp;
+using baromon::fakes::lexists;
 
 bool hasEvent(const TestApp& t, int code) {
   return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
-}
-
-bool lexists(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 // A settings file unlike the defaults, as an earlier run left it.

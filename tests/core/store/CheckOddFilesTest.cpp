@@ -20,6 +20,9 @@ namespace {
 using fakes::FaultyFileSystem;
 using fakes::TempDir;
 using fakes::TestApp;
+using baromon::fakes::isSymlink;
+using baromon::fakes::isRegular;
+using baromon::fakes::lexists;
 
 // Ten records on the grid with a broken one in the middle: the check has work to do.
 std::string damagedLog() {
@@ -49,21 +52,6 @@ std::string repairedLog() {
 std::string summary(int written, int recordings, int errors) {
   return std::to_string(written) + " records read\n" + std::to_string(recordings) + " recordings\n" +
          std::to_string(errors) + " errors found\n" + std::to_string(errors) + " errors corrected";
-}
-
-bool isSymlink(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-bool isRegular(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool lexists(const std::string& path) {
-  struct stat st{};
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 // A record at 11:00 UTC on 1 January 2026, appended as the monitor does.
