@@ -27,7 +27,9 @@ public:
   void rectangle(int, int, int, int) override { ++calls; }
   void textOut(int, int, const char*, int) override { ++calls; }
   baromon::platform::Rgb setTextColour(baromon::platform::Rgb c) override { return c; }
-  baromon::platform::BackgroundMode setBackgroundMode(baromon::platform::BackgroundMode m) override { return m; }
+  baromon::platform::BackgroundMode setBackgroundMode(baromon::platform::BackgroundMode m) override {
+    return m;
+  }
   baromon::platform::TextMetrics textMetrics() override { return {16, 0, 8, 8}; }
   baromon::platform::CanvasSize size() const override { return {500, 250}; }
 };
@@ -37,11 +39,12 @@ void writeLog(TestApp& t, int records) {
   log.reserve(static_cast<std::size_t>(records) * 80);
   for (int i = 0; i < records; ++i) {
     int minutes = i * 5;
-    baromon::RecordTime time{1u + static_cast<unsigned>(minutes / 1440 % 28), 1u + static_cast<unsigned>(minutes / 40320 % 12),
-                             2024, minutes / 60 % 24, minutes % 60};
+    baromon::RecordTime time{1u + static_cast<unsigned>(minutes / 1440 % 28),
+                             1u + static_cast<unsigned>(minutes / 40320 % 12), 2024, minutes / 60 % 24,
+                             minutes % 60};
     auto r = baromon::encodeLogRecord(static_cast<std::uint32_t>(i + 1), time,
-                                      101300 + static_cast<int>(60 * std::sin(i / 45.8)), i % 21 - 10, i % 41 - 20,
-                                      i % 30, 0);
+                                      101300 + static_cast<int>(60 * std::sin(i / 45.8)), i % 21 - 10,
+                                      i % 41 - 20, i % 30, 0);
     log.append(r.data(), r.size());
   }
   t.dir.write("monitor.txt", log);

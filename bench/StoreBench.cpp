@@ -79,8 +79,8 @@ BENCHMARK(BM_LoadHistoryFromTheEnd)->Arg(300)->Arg(1800)->Unit(benchmark::kMicro
 void BM_CheckLogFileAgainstCopyingTwice(benchmark::State& state) {
   auto& t = appWithBigLog();
   t.app.settings.SHOW = 300;
-  const std::string copyTwice = "cp '" + t.dir.file("monitor.txt") + "' '" + t.dir.file("copy1") + "' && cp '" +
-                                t.dir.file("monitor.txt") + "' '" + t.dir.file("copy2") + "'";
+  const std::string copyTwice = "cp '" + t.dir.file("monitor.txt") + "' '" + t.dir.file("copy1") +
+                                "' && cp '" + t.dir.file("monitor.txt") + "' '" + t.dir.file("copy2") + "'";
   double checkSeconds = 0;
   double copySeconds = 0;
   for (auto _ : state) {

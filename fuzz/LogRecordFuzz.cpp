@@ -26,7 +26,8 @@ void checkRanges(const LastDecodedRecord& d) {
 
 LogRecord encodeDecoded(const LastDecodedRecord& d) {
   const HistorySample& s = d.sample;
-  return encodeLogRecord(d.counter, RecordTime{s.day, s.month, static_cast<unsigned>(s.year), s.hour, s.minute},
+  return encodeLogRecord(d.counter,
+                         RecordTime{s.day, s.month, static_cast<unsigned>(s.year), s.hour, s.minute},
                          s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
 }
 

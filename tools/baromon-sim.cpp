@@ -119,19 +119,32 @@ int parseArguments(int argc, char** argv, Arguments& args) {
       }
       return argv[++i];
     };
-    if (arg == "--pty") args.pty = true;
-    else if (arg == "--device") args.device = value();
-    else if (arg == "--interval") args.interval = std::atof(value());
-    else if (arg == "--fall") options.fallPerHour = std::atof(value());
-    else if (arg == "--pace") args.pace = true;
-    else if (arg == "--nmea") args.nmea = true;
-    else if (arg == "--count") args.count = std::atol(value());
-    else if (arg == "--from") args.from = std::atoll(value());
-    else if (arg == "--fast") args.fast = true;
-    else if (arg == "--base") options.basePressure = std::atof(value());
-    else if (arg == "--seed") options.seed = static_cast<std::uint32_t>(std::strtoul(value(), nullptr, 10));
-    else if (arg == "--log") args.logDays = std::atof(value());
-    else if (arg == "--out") args.out = value();
+    if (arg == "--pty")
+      args.pty = true;
+    else if (arg == "--device")
+      args.device = value();
+    else if (arg == "--interval")
+      args.interval = std::atof(value());
+    else if (arg == "--fall")
+      options.fallPerHour = std::atof(value());
+    else if (arg == "--pace")
+      args.pace = true;
+    else if (arg == "--nmea")
+      args.nmea = true;
+    else if (arg == "--count")
+      args.count = std::atol(value());
+    else if (arg == "--from")
+      args.from = std::atoll(value());
+    else if (arg == "--fast")
+      args.fast = true;
+    else if (arg == "--base")
+      options.basePressure = std::atof(value());
+    else if (arg == "--seed")
+      options.seed = static_cast<std::uint32_t>(std::strtoul(value(), nullptr, 10));
+    else if (arg == "--log")
+      args.logDays = std::atof(value());
+    else if (arg == "--out")
+      args.out = value();
     else if (arg == "--help" || arg == "-h") {
       usage(stdout);
       return 0;
@@ -211,8 +224,9 @@ int sendIntervals(int fd, const baromon::sim::BarographSimulator& sim, const Arg
   const std::int64_t from = args.from;
   double next = monotonicNow();
   for (long n = 0; args.count < 0 || n < args.count; ++n) {
-    const auto t = from >= 0 ? from + static_cast<std::int64_t>(std::llround(static_cast<double>(n) * interval))
-                             : static_cast<std::int64_t>(std::time(nullptr));
+    const auto t = from >= 0
+                       ? from + static_cast<std::int64_t>(std::llround(static_cast<double>(n) * interval))
+                       : static_cast<std::int64_t>(std::time(nullptr));
     const std::vector<std::string> frames = args.nmea ? sim.gpsSentences(t) : sim.barographFrames(t);
     for (std::size_t k = 0; k < frames.size(); ++k) {
       // Spread the frames over the interval, as the device does, so that each

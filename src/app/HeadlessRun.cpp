@@ -17,9 +17,7 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-extern "C" void onStopSignal(int) {
-  stopRequested = 1;
-}
+extern "C" void onStopSignal(int) { stopRequested = 1; }
 
 // SIGINT and SIGTERM end the run through the normal shutdown; restored afterwards.
 class StopSignals {
@@ -61,7 +59,9 @@ bool before(const timespec& a, const timespec& b) {
 
 TickSleeps systemTickSleeps() {
   return TickSleeps{
-      [](const timespec& deadline) { return clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr); },
+      [](const timespec& deadline) {
+        return clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
+      },
       [](const timespec& length) { return nanosleep(&length, nullptr) == 0 ? 0 : errno; },
   };
 }

@@ -63,11 +63,16 @@ int run(int argc, char** argv) {
       }
       continue;
     }
-    if (arg == "check") return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
-    if (arg == "export") return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
-    if (arg == "render") return runRender(argc - i - 1, argv + i + 1, stderr);
-    if (arg == "diurnal") return runDiurnal(argc - i - 1, argv + i + 1, stdout, stderr);
-    if (arg == "print") return runPrint(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "check")
+      return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "export")
+      return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "render")
+      return runRender(argc - i - 1, argv + i + 1, stderr);
+    if (arg == "diurnal")
+      return runDiurnal(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "print")
+      return runPrint(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }

@@ -17,7 +17,8 @@ bool parseSize(const std::string& text, const SizeRange& range, int& width, int&
     return false;
   }
   long h = std::strtol(text.c_str() + x + 1, &end, 10);
-  if (*end != '\0' || w < range.minWidth || h < range.minHeight || w > range.maxWidth || h > range.maxHeight) {
+  if (*end != '\0' || w < range.minWidth || h < range.minHeight || w > range.maxWidth ||
+      h > range.maxHeight) {
     return false;
   }
   width = static_cast<int>(w);
@@ -27,8 +28,8 @@ bool parseSize(const std::string& text, const SizeRange& range, int& width, int&
 
 void loadSettingsOrDefaults(AppContext& app) {
   applyDefaultSettings(app.settings);
-  bool present =
-      app.platform.files.open("monitor.ini", platform::FileAccess::Read, platform::OpenMode::OpenExisting) != nullptr;
+  bool present = app.platform.files.open("monitor.ini", platform::FileAccess::Read,
+                                         platform::OpenMode::OpenExisting) != nullptr;
   if (present) {
     loadSettings(app);
   }

@@ -20,8 +20,8 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err);
 int runExport(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 struct RenderOptions {
-  std::string out;   // .png, .svg or .pdf
-  int width = 1100;  // the main window's client area
+  std::string out;  // .png, .svg or .pdf
+  int width = 1100; // the main window's client area
   int height = 600;
   bool paper = false; // force the paper look
   int offset = 1;     // scroll offset: 1 = the newest record

@@ -126,8 +126,7 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
   // A terminal whose other end went away (a simulator that stopped, an adapter
   // pulled out) ends the input with EIO; that is the end of the data, not an error.
   struct stat st {};
-  const bool hungUpTerminal =
-      readError == EIO && ::fstat(::fileno(source), &st) == 0 && S_ISCHR(st.st_mode);
+  const bool hungUpTerminal = readError == EIO && ::fstat(::fileno(source), &st) == 0 && S_ISCHR(st.st_mode);
   const bool readFailed = std::ferror(source) != 0 && !hungUpTerminal;
   if (source != in) {
     std::fclose(source);

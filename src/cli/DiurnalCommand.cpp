@@ -24,7 +24,8 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
     if (arg == "--size") {
       if (i + 1 >= argc || !parseSize(argv[i + 1], kPictureSizes, width, height)) {
         std::fprintf(err, "baromon: diurnal --size takes WxH from %dx%d to %dx%d, e.g. 500x250\n",
-                     kPictureSizes.minWidth, kPictureSizes.minHeight, kPictureSizes.maxWidth, kPictureSizes.maxHeight);
+                     kPictureSizes.minWidth, kPictureSizes.minHeight, kPictureSizes.maxWidth,
+                     kPictureSizes.maxHeight);
         return 2;
       }
       ++i;

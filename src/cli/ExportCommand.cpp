@@ -55,7 +55,8 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "baromon: export takes at most one file name\n");
     return 2;
   }
-  const std::filesystem::path path = argc == 1 ? std::filesystem::path(argv[0]) : std::filesystem::path(kLogFileName);
+  const std::filesystem::path path =
+      argc == 1 ? std::filesystem::path(argv[0]) : std::filesystem::path(kLogFileName);
   const std::string directory = path.has_parent_path() ? path.parent_path().string() : std::string(".");
   const std::string name = path.filename().string();
   platform::PosixFileSystem files(directory);

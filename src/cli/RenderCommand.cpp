@@ -73,8 +73,9 @@ int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FIL
         return 2;
       }
       if (!parseSize(v, kPictureSizes, options.width, options.height)) {
-        std::fprintf(err, "baromon render: --size takes WxH from %dx%d to %dx%d (not '%s')\n", kPictureSizes.minWidth,
-                     kPictureSizes.minHeight, kPictureSizes.maxWidth, kPictureSizes.maxHeight, v);
+        std::fprintf(err, "baromon render: --size takes WxH from %dx%d to %dx%d (not '%s')\n",
+                     kPictureSizes.minWidth, kPictureSizes.minHeight, kPictureSizes.maxWidth,
+                     kPictureSizes.maxHeight, v);
         return 2;
       }
     } else if (arg == "--offset") {

@@ -6,11 +6,11 @@ namespace baromon::platform {
 // lines in monitor.err carry local time, so the clock offers both.
 struct DateTime {
   int year = 0;
-  int month = 0;  // 1..12
-  int day = 0;    // 1..31
-  int hour = 0;   // 0..23
-  int minute = 0; // 0..59
-  int second = 0; // 0..59
+  int month = 0;     // 1..12
+  int day = 0;       // 1..31
+  int hour = 0;      // 0..23
+  int minute = 0;    // 0..59
+  int second = 0;    // 0..59
   int dayOfWeek = 0; // 0 = Sunday
 
   friend bool operator==(const DateTime&, const DateTime&) = default;

@@ -44,7 +44,8 @@ double BarographSimulator::pressureAt(std::int64_t t) const {
                          3.0 * std::sin(2 * kPi * s / (1.7 * kDay) + phase_[1]) +
                          1.5 * std::sin(2 * kPi * s / (9.1 * kDay) + phase_[2]);
   // The atmospheric tide: maxima near 10 and 22 h, a weaker daily term.
-  const double tide = 0.8 * std::cos(2 * kPi * (hours - 10.0) / 12.0) + 0.3 * std::cos(2 * kPi * (hours - 4.0) / 24.0);
+  const double tide =
+      0.8 * std::cos(2 * kPi * (hours - 10.0) / 12.0) + 0.3 * std::cos(2 * kPi * (hours - 4.0) / 24.0);
   double storm = 0.0;
   if (options_.fallPerHour != 0.0 && t > options_.start) {
     storm = -options_.fallPerHour * static_cast<double>(t - options_.start) / 3600.0;
@@ -117,8 +118,9 @@ std::vector<std::string> BarographSimulator::gpsSentences(std::int64_t t) const 
   const double minutesEast = 31.000 + static_cast<double>(t % 86400) * 0.00003;
   char body[128];
   std::vector<std::string> out;
-  std::snprintf(body, sizeof body, "$GPRMC,%02d%02d%02d.00,A,48%06.3f,N,011%06.3f,E,002.1,045.0,%02d%02d%02d,,,A",
-                d.hour, d.minute, d.second, minutesNorth, minutesEast, d.day, d.month, d.year % 100);
+  std::snprintf(body, sizeof body,
+                "$GPRMC,%02d%02d%02d.00,A,48%06.3f,N,011%06.3f,E,002.1,045.0,%02d%02d%02d,,,A", d.hour,
+                d.minute, d.second, minutesNorth, minutesEast, d.day, d.month, d.year % 100);
   out.push_back(withNmeaChecksum(body));
   std::snprintf(body, sizeof body, "$GPGGA,%02d%02d%02d.00,48%06.3f,N,011%06.3f,E,1,08,0.9,545.4,M,46.9,M,,",
                 d.hour, d.minute, d.second, minutesNorth, minutesEast);

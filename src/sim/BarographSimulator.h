@@ -11,9 +11,9 @@ namespace baromon::sim {
 // value is a pure function of the time (seconds since 1970, UTC) and the seed,
 // so tests can ask what was sent at any moment.
 struct SimulatorOptions {
-  double basePressure = 1008.0;  // hPa
-  double fallPerHour = 0.0;      // hPa per hour, counted from `start`
-  std::int64_t start = 0;        // seconds since 1970 when the fall begins
+  double basePressure = 1008.0; // hPa
+  double fallPerHour = 0.0;     // hPa per hour, counted from `start`
+  std::int64_t start = 0;       // seconds since 1970 when the fall begins
   std::uint32_t seed = 1;
 };
 

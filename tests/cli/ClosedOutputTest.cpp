@@ -19,8 +19,8 @@ std::string records(int n) {
   for (int i = 0; i < n; ++i) {
     char line[96];
     std::snprintf(line, sizeof line,
-                  "%06d 07.12.2026 %02d:%02d 1013,25 hPa +00,5 hPa/hr -01,0 hPa/3h 00,2 hPa/h var 0\r\n", i + 1,
-                  (i / 12) % 24, (i % 12) * 5);
+                  "%06d 07.12.2026 %02d:%02d 1013,25 hPa +00,5 hPa/hr -01,0 hPa/3h 00,2 hPa/h var 0\r\n",
+                  i + 1, (i / 12) % 24, (i % 12) * 5);
     text += line;
   }
   return text;

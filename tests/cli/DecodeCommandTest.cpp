@@ -82,7 +82,8 @@ TEST(DecodeCommand, ADeviceThatHangsUpEndsTheInputWithoutAnError) {
   baromon::clitest::RawTerminal device;
   ASSERT_TRUE(device.ok());
   ASSERT_TRUE(device.send("$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
-  std::FILE* decode = ::popen((std::string(BAROMON_EXE) + " decode < " + device.name() + "; echo rc=$?").c_str(), "r");
+  std::FILE* decode =
+      ::popen((std::string(BAROMON_EXE) + " decode < " + device.name() + "; echo rc=$?").c_str(), "r");
   ASSERT_NE(decode, nullptr);
   char first[256] = {};
   ASSERT_NE(std::fgets(first, sizeof first, decode), nullptr);

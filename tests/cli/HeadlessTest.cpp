@@ -77,8 +77,9 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
     EXPECT_EQ(run.stop(signal), 0);
     EXPECT_EQ(run.dir.read("monitor.ini").size(), 125u) << "saved at shutdown";
     const std::string err = run.dir.read("stderr.txt");
-    EXPECT_NE(err.find("serielle Schnittstelle: Fehler: Schnittstelle COM2 steht nicht zur Verf\xC3\xBCgung !"),
-              std::string::npos)
+    EXPECT_NE(
+        err.find("serielle Schnittstelle: Fehler: Schnittstelle COM2 steht nicht zur Verf\xC3\xBCgung !"),
+        std::string::npos)
         << err;
     EXPECT_NE(err.find("baromon: 0 lines received, 0 valid sentences\n"), std::string::npos) << err;
     const std::string log = run.dir.read("monitor.err");
@@ -105,9 +106,7 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
   // One line at a time, each sent once the monitor has read the one before, so that
   // every line ends a tick of its own and none are merged.
   const char* lines[] = {
-      "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n",
-      "$WIXDR,P,0.9986,B\r\n",
-      "noise\r\n",
+      "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", "$WIXDR,P,0.9986,B\r\n", "noise\r\n",
       "$PXDR,0998.70,52690,+01.2,+03.5,-0300,0995.40\r\n",
       "$PXDR,0998.80;52690,+01.2,+03.5,-0300,0995.40\r\n", // a field separator missing: not valid
       "$PXDR,0998.80,52695,+01.2,+03.5,-0300,0995.40\r\n",

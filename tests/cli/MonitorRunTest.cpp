@@ -37,7 +37,9 @@ template <typename Done> bool within10s(Done done) {
   return done();
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 std::size_t count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -112,8 +114,9 @@ TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
   TempDir out;
   std::vector<std::unique_ptr<BaromonChild>> runs;
   for (int i = 0; i < 3; ++i) {
-    runs.push_back(std::make_unique<BaromonChild>(dir.path(), std::vector<std::string>{"--headless", "--port", "2=/nonexistent/tty"},
-                                                  out.file("output" + std::to_string(i) + ".txt")));
+    runs.push_back(std::make_unique<BaromonChild>(
+        dir.path(), std::vector<std::string>{"--headless", "--port", "2=/nonexistent/tty"},
+        out.file("output" + std::to_string(i) + ".txt")));
   }
   std::vector<int> refused;
   int running = -1;
@@ -127,7 +130,8 @@ TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
       }
     }
     return refused.size() == 2;
-  })) << refused.size() << " ended";
+  })) << refused.size()
+      << " ended";
   for (int i : refused) {
     EXPECT_EQ(runs[i]->waitExit(0), baromon::kAnotherMonitorRunning);
     EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), kRefusal);

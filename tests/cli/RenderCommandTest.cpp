@@ -15,7 +15,8 @@ namespace {
 using baromon::fakes::TempDir;
 
 int renderIn(const TempDir& dir, const std::string& args) {
-  return baromon::clitest::runShellIn(dir, "QT_QPA_PLATFORM=offscreen '" BAROMON_EXE "' render " + args).status;
+  return baromon::clitest::runShellIn(dir, "QT_QPA_PLATFORM=offscreen '" BAROMON_EXE "' render " + args)
+      .status;
 }
 
 std::string contents(const std::string& path) {
@@ -72,7 +73,8 @@ TEST(RenderCommand, WritesThePictureUnderItsExactByteName) {
     EXPECT_EQ(renderIn(dir, std::string("\"$(printf 'o\\377\\376.") + type + "')\""), 0);
     EXPECT_GT(contents(dir.file(name)).size(), 4u);
   }
-  EXPECT_EQ(baromon::clitest::runShellIn(dir, "ls | grep -c '\xef\xbf\xbd'").out, "0\n") << "no name with U+FFFD";
+  EXPECT_EQ(baromon::clitest::runShellIn(dir, "ls | grep -c '\xef\xbf\xbd'").out, "0\n")
+      << "no name with U+FFFD";
 }
 
 TEST(RenderCommand, WithoutALogTheBarogramIsEmptyButDrawn) {

@@ -34,7 +34,8 @@ TEST(CheckCommand, PrintsTheBoxAndTellsByStatus) {
   std::string withError = goodLog(6);
   withError[80 * 2 + 12] = ':';
   const Case cases[] = {
-      {"a clean log", true, goodLog(10), "10 records read\n1 recordings\n0 errors found\n0 errors corrected\n", 0},
+      {"a clean log", true, goodLog(10),
+       "10 records read\n1 recordings\n0 errors found\n0 errors corrected\n", 0},
       {"errors found and corrected", true, withError,
        "4 records read\n2 recordings\n1 errors found\n1 errors corrected\n", 1},
       {"an empty log", true, "", "No records read\nno errors can be found\n", 0},
@@ -74,10 +75,11 @@ TEST(ExportCommand, WritesOneCsvRowPerRecord) {
   log += std::string(80, ' ');
   log += example.substr(0, 50); // a trailing partial record is not exported
   dir.write("monitor.txt", log);
-  const std::string expected = "counter,date,time,pressure_hpa,tendency1h_hpa,tendency3h_hpa,variation_hpa,valid\n"
-                               "20,2003-12-28,21:00,988.10,+1.8,+5.2,0.0,1\n"
-                               "21,2003-12-28,21:05,987.05,-0.3,-12.0,1.5,1\n"
-                               "22,2003-12-01,21:10,1000.00,+0.0,+0.0,0.0,0\n";
+  const std::string expected =
+      "counter,date,time,pressure_hpa,tendency1h_hpa,tendency3h_hpa,variation_hpa,valid\n"
+      "20,2003-12-28,21:00,988.10,+1.8,+5.2,0.0,1\n"
+      "21,2003-12-28,21:05,987.05,-0.3,-12.0,1.5,1\n"
+      "22,2003-12-01,21:10,1000.00,+0.0,+0.0,0.0,0\n";
   const Outcome run = runBaromonIn(dir, "export");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.substr(0, expected.size()), expected);

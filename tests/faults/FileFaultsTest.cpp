@@ -98,7 +98,7 @@ std::string recordFor(unsigned n) {
 
 // Bytes in a file of the directory, 0 when it is missing.
 std::size_t sizeOf(const fakes::TempDir& dir, const std::string& name) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(dir.file(name).c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
 }
 

@@ -21,7 +21,7 @@ TEST(CanvasObjects, SelectionReturnsThePreviousObjectOfTheSameKind) {
   EXPECT_EQ(canvas.select(0), 0u);      // failed creation
   EXPECT_EQ(canvas.currentPen(), blue); // unchanged by the failure
   objects.destroy(blue);
-  EXPECT_EQ(canvas.select(blue), 0u);   // destroyed
+  EXPECT_EQ(canvas.select(blue), 0u); // destroyed
   canvas.moveTo(1, 2);
   canvas.lineTo(3, 4);
   // The selected pen was copied: destroying it does not change what is drawn.
@@ -46,7 +46,10 @@ TEST(CanvasObjects, RecordingKeepsExactCoordinatesAndState) {
   canvas.lineTo(30, 20);
   canvas.setBackgroundMode(BackgroundMode::Transparent);
   canvas.setTextColour({180, 100, 90});
-  canvas.textOut(5, 6, "ab\xFC" "cdef", 4);
+  canvas.textOut(5, 6,
+                 "ab\xFC"
+                 "cdef",
+                 4);
   canvas.rectangle(50, 35, 1051, 566);
   canvas.failNextSelections(1);
   EXPECT_EQ(canvas.select(objects.stockBlackPen()), 0u);

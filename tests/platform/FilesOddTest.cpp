@@ -15,10 +15,10 @@
 using namespace baromon::platform;
 using baromon::fakes::HeldByOtherProcess;
 using baromon::fakes::inChildProcess;
+using baromon::fakes::isRegular;
+using baromon::fakes::isSymlink;
 using baromon::fakes::kHung;
 using baromon::fakes::TempDir;
-using baromon::fakes::isSymlink;
-using baromon::fakes::isRegular;
 
 namespace {
 
@@ -142,11 +142,14 @@ TEST(OddObjects, NoOpenHangsOnAFifoOrTakesIt) {
     std::function<bool(FileSystem&)> opens; // true when the open returned a file
   };
   const Case cases[] = {
-      {"read existing", [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::Read, OpenMode::OpenExisting); }},
+      {"read existing",
+       [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::Read, OpenMode::OpenExisting); }},
       {"read-write existing",
        [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::ReadWrite, OpenMode::OpenExisting); }},
-      {"write, open always", [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::Write, OpenMode::OpenAlways); }},
-      {"create always", [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::ReadWrite, OpenMode::CreateAlways); }},
+      {"write, open always",
+       [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::Write, OpenMode::OpenAlways); }},
+      {"create always",
+       [](FileSystem& f) { return !!f.open("monitor.txt", FileAccess::ReadWrite, OpenMode::CreateAlways); }},
       {"append", [](FileSystem& f) { return !!f.openForAppend("monitor.txt"); }},
   };
   for (const auto& c : cases) {

@@ -27,7 +27,9 @@ struct CountingPorts final : SerialPorts {
     }
     std::optional<std::uint8_t> readByte() override { return std::nullopt; }
   };
-  std::unique_ptr<SerialDevice> open(const std::string&) override { return std::make_unique<Device>(statusQueries); }
+  std::unique_ptr<SerialDevice> open(const std::string&) override {
+    return std::make_unique<Device>(statusQueries);
+  }
 };
 
 // The headless monitor on a fake clock, boxes and the last line into a scratch file.

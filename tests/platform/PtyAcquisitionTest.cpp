@@ -100,10 +100,10 @@ TEST_F(PtyMonitor, SimulatedBarographThroughAPseudoTerminalWritesTheBoundaryReco
   }
 
   EXPECT_EQ(app->acquisition.sentenceCount, 48u);
-  EXPECT_EQ(app->reading.temperature, static_cast<std::int32_t>(std::lround(barograph.temperatureAt(
-                                          toEpochSeconds(clock.utc) - 1) * 10)));
-  EXPECT_EQ(app->reading.voltage, static_cast<std::uint32_t>(std::lround(barograph.voltageAt(
-                                      toEpochSeconds(clock.utc) - 1) * 10)));
+  EXPECT_EQ(app->reading.temperature, static_cast<std::int32_t>(std::lround(
+                                          barograph.temperatureAt(toEpochSeconds(clock.utc) - 1) * 10)));
+  EXPECT_EQ(app->reading.voltage,
+            static_cast<std::uint32_t>(std::lround(barograph.voltageAt(toEpochSeconds(clock.utc) - 1) * 10)));
 
   const std::string log = dir.read("monitor.txt");
   ASSERT_EQ(log.size(), 80u) << "one record for the one boundary";
@@ -219,9 +219,9 @@ TEST_P(SessionReplay, MatchesItsCheckFile) {
     ASSERT_TRUE(deliver(line)) << line;
     const CurrentReading& r = app->reading;
     std::snprintf(row, sizeof row, "%02d:%02d:%02d %d %d %u %d %d %d %d %u %u %u%s\n", clock.utc.hour,
-                  clock.utc.minute, clock.utc.second, r.valid, r.pressure, r.adValue, r.tendency1h, r.tendency3h,
-                  r.tendency6h, r.temperature, r.voltage, app->converter.variation, app->acquisition.recordCounter,
-                  windows.beeps.size() != beepsSeen ? " beep" : "");
+                  clock.utc.minute, clock.utc.second, r.valid, r.pressure, r.adValue, r.tendency1h,
+                  r.tendency3h, r.tendency6h, r.temperature, r.voltage, app->converter.variation,
+                  app->acquisition.recordCounter, windows.beeps.size() != beepsSeen ? " beep" : "");
     beepsSeen = windows.beeps.size();
     report += row;
   }

@@ -2,9 +2,8 @@
 
 namespace baromon::fakes {
 
-FakePrinterJob::FakePrinterJob(platform::GraphicsObjects& objects, platform::CanvasSize page,
-                               Results results, std::shared_ptr<PrinterLog> log,
-                               std::shared_ptr<RecordingCanvas>* keep)
+FakePrinterJob::FakePrinterJob(platform::GraphicsObjects& objects, platform::CanvasSize page, Results results,
+                               std::shared_ptr<PrinterLog> log, std::shared_ptr<RecordingCanvas>* keep)
     : canvas_(std::make_shared<RecordingCanvas>(objects, page)), results_(results), log_(std::move(log)) {
   ++log_->liveJobs;
   if (keep) {
@@ -37,9 +36,7 @@ int FakePrinterJob::endDoc() {
   return results_.endDoc;
 }
 
-void FakePrinterJob::abortDoc() {
-  log_->record("abortDoc");
-}
+void FakePrinterJob::abortDoc() { log_->record("abortDoc"); }
 
 std::unique_ptr<platform::PrinterJob> FakePrinters::choose() {
   log->record("choose");

@@ -13,7 +13,8 @@ namespace baromon::fakes {
 // What happened to the fake printer over its jobs, shared with the test after
 // the job object itself has been deleted.
 struct PrinterLog {
-  std::vector<std::string> calls; // "choose", "startDoc:<name>", "startPage", "endPage", "endDoc", "abortDoc", "delete"
+  std::vector<std::string>
+      calls; // "choose", "startDoc:<name>", "startPage", "endPage", "endDoc", "abortDoc", "delete"
   int liveJobs = 0;
   // Called with each call as it happens, e.g. to look at the program's state mid-job.
   std::function<void(const std::string&)> onCall;

@@ -163,7 +163,8 @@ std::string RecordingCanvas::describe(const Op& op) {
   case Kind::MoveTo:
     return "move " + point(op.x, op.y);
   case Kind::LineTo:
-    return "line " + point(op.x0, op.y0) + " -> " + point(op.x, op.y) + " pen=" + describePen(op.pen) + " bk=" + bk;
+    return "line " + point(op.x0, op.y0) + " -> " + point(op.x, op.y) + " pen=" + describePen(op.pen) +
+           " bk=" + bk;
   case Kind::Pixel:
     return "pixel " + point(op.x, op.y) + " " + hexColour(op.colour);
   case Kind::Rectangle:

@@ -13,14 +13,24 @@ namespace baromon::fakes {
 // check a paint primitive by primitive or compare its text dump with a golden copy.
 class RecordingCanvas : public platform::Canvas {
 public:
-  enum class Kind { Select, SelectFailed, MoveTo, LineTo, Pixel, Rectangle, Text, TextColour, BackgroundMode };
+  enum class Kind {
+    Select,
+    SelectFailed,
+    MoveTo,
+    LineTo,
+    Pixel,
+    Rectangle,
+    Text,
+    TextColour,
+    BackgroundMode
+  };
 
   struct Op {
     Kind kind = Kind::MoveTo;
-    int x0 = 0, y0 = 0; // line start (the current position), rectangle left/top
-    int x = 0, y = 0;   // line end, pixel, text point, rectangle right/bottom
-    platform::Rgb colour;             // pixel colour, new text colour
-    std::string text;                 // exactly the bytes drawn
+    int x0 = 0, y0 = 0;                // line start (the current position), rectangle left/top
+    int x = 0, y = 0;                  // line end, pixel, text point, rectangle right/bottom
+    platform::Rgb colour;              // pixel colour, new text colour
+    std::string text;                  // exactly the bytes drawn
     platform::ObjectHandle handle = 0; // Select / SelectFailed
     // State in force when the op ran.
     platform::PenSpec pen;

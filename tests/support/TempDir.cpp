@@ -53,17 +53,17 @@ std::map<std::string, std::string> TempDir::snapshot() const {
 }
 
 bool isSymlink(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool isRegular(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool lexists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
 

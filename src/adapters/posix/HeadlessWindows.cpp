@@ -78,9 +78,7 @@ bool HeadlessWindows::createWindow(WindowId window, const WindowSpec& wanted) {
   return true;
 }
 
-void HeadlessWindows::destroyWindow(WindowId window) {
-  windows_.erase(window);
-}
+void HeadlessWindows::destroyWindow(WindowId window) { windows_.erase(window); }
 
 ScreenSize HeadlessWindows::windowOuterSize(WindowId window) {
   auto it = windows_.find(window);
@@ -108,8 +106,6 @@ std::string HeadlessWindows::editText(WindowId parent, std::size_t maxChars) {
   return it == windows_.end() ? std::string() : it->second.edit.substr(0, maxChars);
 }
 
-bool HeadlessWindows::startProgram(const std::string& program) {
-  return startDetachedProgram(program);
-}
+bool HeadlessWindows::startProgram(const std::string& program) { return startDetachedProgram(program); }
 
 } // namespace baromon::platform

@@ -6,8 +6,7 @@ namespace baromon::platform {
 
 namespace {
 DateTime fromTm(const std::tm& tm) {
-  return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                  tm.tm_min,         tm.tm_sec,     tm.tm_wday};
+  return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday};
 }
 } // namespace
 

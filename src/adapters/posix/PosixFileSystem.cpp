@@ -65,7 +65,7 @@ public:
   }
 
   std::optional<std::int64_t> size() override {
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd_, &st) != 0) {
       return std::nullopt;
     }
@@ -93,7 +93,7 @@ std::string PosixFileSystem::pathOf(const std::string& name) const {
 namespace {
 
 bool isRegularFile(int fd) {
-  struct stat st{};
+  struct stat st {};
   return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -150,8 +150,8 @@ std::unique_ptr<File> PosixFileSystem::open(const std::string& name, FileAccess 
       ::close(fd);
       return nullptr;
     }
-    struct stat held{};
-    struct stat named{};
+    struct stat held {};
+    struct stat named {};
     if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
         held.st_ino == named.st_ino) {
       break;
@@ -176,7 +176,7 @@ std::unique_ptr<File> PosixFileSystem::open(const std::string& name, FileAccess 
 
 std::string PosixFileSystem::finalName(const std::string& name) {
   const std::string path = pathOf(name);
-  struct stat st{};
+  struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
     return name;
   }
@@ -254,12 +254,10 @@ bool PosixFileSystem::linkReplacing(const std::string& from, const std::string& 
   return true;
 }
 
-bool PosixFileSystem::remove(const std::string& name) {
-  return ::unlink(pathOf(name).c_str()) == 0;
-}
+bool PosixFileSystem::remove(const std::string& name) { return ::unlink(pathOf(name).c_str()) == 0; }
 
 std::optional<std::uint64_t> PosixFileSystem::freeBytes() {
-  struct statvfs st{};
+  struct statvfs st {};
   if (::statvfs(directory_.c_str(), &st) != 0) {
     return std::nullopt;
   }

@@ -21,7 +21,8 @@ bool isExecutableFile(const std::string& path) {
 std::vector<std::string> candidateNames(const std::string& program) {
   std::vector<std::string> names{program};
   const std::string suffix = ".exe";
-  if (program.size() > suffix.size() && program.compare(program.size() - suffix.size(), suffix.size(), suffix) == 0) {
+  if (program.size() > suffix.size() &&
+      program.compare(program.size() - suffix.size(), suffix.size(), suffix) == 0) {
     names.push_back(program.substr(0, program.size() - suffix.size()));
   }
   return names;

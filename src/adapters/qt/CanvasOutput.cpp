@@ -102,7 +102,8 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
     // PDF: one page exactly the picture's size, one device pixel per picture pixel.
     QPdfWriter pdf(&out);
     pdf.setResolution(96);
-    pdf.setPageSize(QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point, QString(), QPageSize::ExactMatch));
+    pdf.setPageSize(
+        QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point, QString(), QPageSize::ExactMatch));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter;
     if (!painter.begin(&pdf)) {

@@ -355,7 +355,8 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom) {
   }
   painter_->save();
   painter_->fillRect(QRect(left, top, right - left, bottom - top), toQColor(brush_.colour));
-  QPen pen(toQColor(pen_.colour), pen_.width > 1 ? pen_.width : 1.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+  QPen pen(toQColor(pen_.colour), pen_.width > 1 ? pen_.width : 1.0, Qt::SolidLine, Qt::SquareCap,
+           Qt::MiterJoin);
   if (pen_.style == PenStyle::Dot && pen_.width <= 1) {
     pen.setDashPattern({3.0, 3.0});
   }
@@ -379,7 +380,8 @@ void QtCanvas::textOut(int x, int y, const char* text, int count) {
     painter_->rotate(-font_.escapement / 10.0);
   }
   if (background_ == BackgroundMode::Opaque) {
-    painter_->fillRect(QRect(0, 0, metrics.horizontalAdvance(shown), cellTop_ + metrics.height()), QColor(Qt::white));
+    painter_->fillRect(QRect(0, 0, metrics.horizontalAdvance(shown), cellTop_ + metrics.height()),
+                       QColor(Qt::white));
   }
   painter_->setPen(toQColor(textColour_));
   painter_->drawText(QPoint(0, cellTop_ + metrics.ascent()), shown);

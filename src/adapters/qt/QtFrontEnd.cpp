@@ -65,15 +65,13 @@ PaintArea::PaintArea(QtWindows& owner, WindowId id, QColor background, QWidget* 
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PaintArea::paintEvent(QPaintEvent*) {
-  owner_.paint(id_, *this, background_, size());
-}
+void PaintArea::paintEvent(QPaintEvent*) { owner_.paint(id_, *this, background_, size()); }
 
 // ------------------------------------------------------------ ProgramWindow
 
 ProgramWindow::ProgramWindow(QtWindows& owner, WindowId id, const platform::WindowSpec& wanted)
     : QWidget(nullptr, wanted.style == platform::WindowStyle::Popup ? Qt::Window | Qt::FramelessWindowHint
-                                                                  : Qt::Window),
+                                                                    : Qt::Window),
       owner_(owner), id_(id), background_(backgroundOf(wanted.windowClass)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -121,7 +119,8 @@ MainWindow::MainWindow(QtWindows& owner, const platform::WindowSpec& wanted) : o
   setCentralWidget(central);
   move(wanted.x, wanted.y);
   resize(std::max(1, wanted.width), std::max(1, wanted.height));
-  connect(scroll_, &QAbstractSlider::actionTriggered, this, [this](int action) { owner_.scrollAction(action); });
+  connect(scroll_, &QAbstractSlider::actionTriggered, this,
+          [this](int action) { owner_.scrollAction(action); });
   // The thumb only moves where the program puts it: a drag springs back.
   connect(scroll_, &QAbstractSlider::sliderReleased, this, [this] { owner_.scrollAction(-1); });
 }
@@ -168,7 +167,8 @@ void QtWindows::messageBox(const std::string& text, const std::string& caption, 
   showBox(text, caption, icon, mainWindow());
 }
 
-void QtWindows::ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) {
+void QtWindows::ownerlessMessageBox(const std::string& text, const std::string& caption,
+                                    platform::BoxIcon icon) {
   showBox(text, caption, icon, nullptr);
 }
 
@@ -196,8 +196,8 @@ void QtWindows::showBox(const std::string& text, const std::string& caption, pla
   // in a loop of its own: the timer, and with it the acquisition, goes on, and
   // the commands of windows the box leaves usable are carried out meanwhile.
   // The box is not on the stack: its owner might go while the loop runs.
-  QPointer<QMessageBox> box = new QMessageBox(qicon, fromWindows1252(caption), fromWindows1252(text),
-                                              QMessageBox::Ok, owner);
+  QPointer<QMessageBox> box =
+      new QMessageBox(qicon, fromWindows1252(caption), fromWindows1252(text), QMessageBox::Ok, owner);
   box->setWindowIcon(icon_);
   box->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
   QEventLoop loop;
@@ -208,9 +208,7 @@ void QtWindows::showBox(const std::string& text, const std::string& caption, pla
   delete box.data();
 }
 
-void QtWindows::beep(platform::BeepKind) {
-  QApplication::beep();
-}
+void QtWindows::beep(platform::BeepKind) { QApplication::beep(); }
 
 void QtWindows::postQuit(int exitCode) {
   if (!quit_) {
@@ -225,9 +223,7 @@ QWidget* QtWindows::widget(WindowId window) const {
   return it == windows_.end() ? nullptr : it->second.data();
 }
 
-MainWindow* QtWindows::mainWindow() const {
-  return qobject_cast<MainWindow*>(widget(WindowId::Main));
-}
+MainWindow* QtWindows::mainWindow() const { return qobject_cast<MainWindow*>(widget(WindowId::Main)); }
 
 QAction* QtWindows::action(int commandId) const {
   auto it = actions_.find(commandId);
@@ -337,9 +333,7 @@ void QtWindows::destroyWindow(WindowId window) {
   }
 }
 
-bool QtWindows::windowExists(WindowId window) {
-  return widget(window) != nullptr;
-}
+bool QtWindows::windowExists(WindowId window) { return widget(window) != nullptr; }
 
 void QtWindows::raiseWindow(WindowId window) {
   if (QWidget* w = widget(window)) {
@@ -383,7 +377,8 @@ bool QtWindows::createButton(WindowId parent, const platform::ControlRect& rect,
   pw->button->setGeometry(rect.x, rect.y, rect.width, rect.height);
   pw->button->setDefault(true);
   pw->button->show();
-  connect(pw->button, &QPushButton::clicked, this, [this, parent, commandId] { postCommand(parent, commandId); });
+  connect(pw->button, &QPushButton::clicked, this,
+          [this, parent, commandId] { postCommand(parent, commandId); });
   if (pw->edit != nullptr) {
     connect(pw->edit, &QLineEdit::returnPressed, pw->button, &QPushButton::click);
   }
@@ -467,17 +462,11 @@ void QtWindows::setScrollPosition(int position) {
   }
 }
 
-void QtWindows::startTimer(int periodMs) {
-  timer_.start(periodMs);
-}
+void QtWindows::startTimer(int periodMs) { timer_.start(periodMs); }
 
-void QtWindows::stopTimer() {
-  timer_.stop();
-}
+void QtWindows::stopTimer() { timer_.stop(); }
 
-bool QtWindows::startProgram(const std::string& program) {
-  return platform::startDetachedProgram(program);
-}
+bool QtWindows::startProgram(const std::string& program) { return platform::startDetachedProgram(program); }
 
 void QtWindows::paint(WindowId window, QPaintDevice& device, QColor background, QSize size) {
   QImage buffer = makeBackBuffer(std::max(1, size.width()), std::max(1, size.height()));

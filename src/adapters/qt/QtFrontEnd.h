@@ -95,7 +95,8 @@ public:
   bool quitRequested() const { return quit_; }
 
   void messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override;
-  void ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override;
+  void ownerlessMessageBox(const std::string& text, const std::string& caption,
+                           platform::BoxIcon icon) override;
   void beep(platform::BeepKind kind) override;
   void postQuit(int exitCode) override;
   void setTitle(platform::WindowId window, const std::string& title) override;
@@ -111,7 +112,8 @@ public:
   void raiseWindow(platform::WindowId window) override;
   platform::ScreenSize windowOuterSize(platform::WindowId window) override;
 
-  bool createEditField(platform::WindowId parent, const platform::ControlRect& rect, std::size_t maxChars) override;
+  bool createEditField(platform::WindowId parent, const platform::ControlRect& rect,
+                       std::size_t maxChars) override;
   bool createButton(platform::WindowId parent, const platform::ControlRect& rect, const std::string& text,
                     int commandId) override;
   void setEditText(platform::WindowId parent, const std::string& text) override;

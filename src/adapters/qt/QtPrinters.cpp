@@ -90,9 +90,7 @@ PrinterPageCanvas::PrinterPageCanvas(platform::GraphicsObjects& objects, QPrinte
   fontHandle_ = objects_.stockFixedFont();
 }
 
-PrinterPageCanvas::~PrinterPageCanvas() {
-  end();
-}
+PrinterPageCanvas::~PrinterPageCanvas() { end(); }
 
 bool PrinterPageCanvas::begin() {
   if (inner_) {
@@ -155,7 +153,8 @@ QFont PrinterPageCanvas::scaledFont() const {
   // The page's default font is a fixed-pitch one, as a printer's own font: the
   // printed barogram sets its pressure labels six widest characters left of the
   // frame, and the NMEA table's lines are meant as columns.
-  QFont font = font_.kind == platform::FontKind::StockFixed ? QtCanvas::fixedPitchFont() : QtCanvas::fontFor(font_);
+  QFont font =
+      font_.kind == platform::FontKind::StockFixed ? QtCanvas::fixedPitchFont() : QtCanvas::fontFor(font_);
   if (font.pixelSize() > 0) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * fontScale_))));
   }
@@ -295,7 +294,8 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   }
   // The printer only writes to a file it can name in Unicode, which not every
   // file name is: it writes a temporary file, whose bytes then go to `path_`.
-  auto pending = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/baromon-print-XXXXXX.pdf"));
+  auto pending =
+      std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/baromon-print-XXXXXX.pdf"));
   if (!pending->open()) {
     return nullptr;
   }
@@ -310,8 +310,8 @@ std::unique_ptr<platform::PrinterJob> PdfFilePrinters::choose() {
   QSizeF inches(landscape ? height_ : width_, landscape ? width_ : height_);
   inches /= dpi_;
   QPageSize pageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch);
-  QPageLayout layout(pageSize, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                     QPageLayout::Inch);
+  QPageLayout layout(pageSize, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                     QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
   layout.setMode(QPageLayout::FullPageMode);
   if (!printer->setPageLayout(layout)) {
     return nullptr;

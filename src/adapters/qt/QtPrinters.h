@@ -46,7 +46,6 @@ public:
   QFont scaledFont() const;
 
 private:
-
   platform::GraphicsObjects& objects_;
   QPrinter& printer_;
   platform::CanvasSize size_;
@@ -94,7 +93,8 @@ private:
 // The system's print dialog: real printers through the print service, or a PDF file.
 class QtPrinters final : public platform::Printers {
 public:
-  QtPrinters(platform::GraphicsObjects& objects, QWidget* parent = nullptr) : objects_(objects), parent_(parent) {}
+  QtPrinters(platform::GraphicsObjects& objects, QWidget* parent = nullptr)
+      : objects_(objects), parent_(parent) {}
   std::unique_ptr<platform::PrinterJob> choose() override;
   // The job on a printer the dialog gave. A PDF file is printed at 600 dpi, the
   // resolution the program's pen widths in device pixels are meant for; the

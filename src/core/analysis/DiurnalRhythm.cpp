@@ -41,8 +41,8 @@ std::uint32_t loadDiurnalBins(AppContext& app) {
   auto& bins = app.diurnal.bins;
   bins.fill(DiurnalBin{});
 
-  auto file = app.platform.files.open("monitor.txt", platform::FileAccess::Read,
-                                      platform::OpenMode::OpenExisting);
+  auto file =
+      app.platform.files.open("monitor.txt", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
     return 0;
   }

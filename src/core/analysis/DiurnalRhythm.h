@@ -23,8 +23,8 @@ struct DiurnalBin {
   std::uint32_t count = 0;     // records that fell into this slot
 };
 
-constexpr int kDiurnalBins = 300;   // the table is cleared whole; only the day's slots are used
-constexpr int kDiurnalSlots = 288;  // 00:00-00:04 UTC is slot 0, 23:55-23:59 slot 287
+constexpr int kDiurnalBins = 300;  // the table is cleared whole; only the day's slots are used
+constexpr int kDiurnalSlots = 288; // 00:00-00:04 UTC is slot 0, 23:55-23:59 slot 287
 constexpr std::uint32_t kDiurnalRecordCap = 32000;
 
 // The mean day the diurnal window shows. Nothing in it survives the next paint.

@@ -32,9 +32,7 @@ int openPanelWindow(AppContext& app, WindowId id, const WindowSpec& wanted, int 
   return 1;
 }
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 } // namespace
 
@@ -47,15 +45,13 @@ bool createProgramWindow(AppContext& app, WindowId window, const WindowSpec& wan
 }
 
 int openValuesWindow(AppContext& app) {
-  return openPanelWindow(app, WindowId::Values,
-                         WindowSpec{WindowClass::LightGrey, WindowStyle::Overlapped, kValuesWindowTitle, 10, 10,
-                                    550, 450},
-                         app.settings.DW);
+  return openPanelWindow(
+      app, WindowId::Values,
+      WindowSpec{WindowClass::LightGrey, WindowStyle::Overlapped, kValuesWindowTitle, 10, 10, 550, 450},
+      app.settings.DW);
 }
 
-void closeValuesWindow(AppContext& app) {
-  app.platform.windows.destroyWindow(WindowId::Values);
-}
+void closeValuesWindow(AppContext& app) { app.platform.windows.destroyWindow(WindowId::Values); }
 
 int openConverterWindow(AppContext& app) {
   return openPanelWindow(app, WindowId::Converter,
@@ -63,9 +59,7 @@ int openConverterWindow(AppContext& app) {
                          app.settings.AW);
 }
 
-void closeConverterWindow(AppContext& app) {
-  app.platform.windows.destroyWindow(WindowId::Converter);
-}
+void closeConverterWindow(AppContext& app) { app.platform.windows.destroyWindow(WindowId::Converter); }
 
 int openDiurnalWindow(AppContext& app) {
   auto& windows = app.platform.windows;
@@ -74,7 +68,8 @@ int openDiurnalWindow(AppContext& app) {
     windows.raiseWindow(WindowId::Diurnal);
     return 1;
   }
-  const WindowSpec wanted{WindowClass::White, WindowStyle::Overlapped, kDiurnalWindowTitle, 110, 110, 500, 250};
+  const WindowSpec wanted{
+      WindowClass::White, WindowStyle::Overlapped, kDiurnalWindowTitle, 110, 110, 500, 250};
   if (!createProgramWindow(app, WindowId::Diurnal, wanted)) {
     reportEvent(app, Event::WindowNotCreated);
     return 255;
@@ -98,8 +93,8 @@ PopupPosition correctionPopupPosition(platform::ScreenSize screen) {
 std::string correctionText(int hk) {
   char buffer[32];
   // to_chars is independent of the process locale, which the toolkit may have changed.
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, hpaFromHundredths(hk),
-                              std::chars_format::fixed, 2);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, hpaFromHundredths(hk), std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
 }
 
@@ -112,8 +107,9 @@ void openCorrectionDialog(AppContext& app) {
     return;
   }
   const PopupPosition pos = correctionPopupPosition(app.shell.screen);
-  if (createProgramWindow(app, WindowId::Correction,
-                          WindowSpec{WindowClass::LightGrey, WindowStyle::Popup, " ", pos.x, pos.y, 280, 140})) {
+  if (createProgramWindow(
+          app, WindowId::Correction,
+          WindowSpec{WindowClass::LightGrey, WindowStyle::Popup, " ", pos.x, pos.y, 280, 140})) {
     windows.showWindow(WindowId::Correction, ShowMode::ShowNormal);
     windows.updateWindow(WindowId::Correction);
   }
@@ -177,8 +173,6 @@ void applyCorrectionInput(AppContext& app) {
   closeCorrectionPopup(app);
 }
 
-void closeCorrectionPopup(AppContext& app) {
-  app.platform.windows.destroyWindow(WindowId::Correction);
-}
+void closeCorrectionPopup(AppContext& app) { app.platform.windows.destroyWindow(WindowId::Correction); }
 
 } // namespace baromon

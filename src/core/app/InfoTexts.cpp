@@ -17,7 +17,8 @@ constexpr const char* kContact =
 // Help. The Spanish text starts in Spanish and goes on in German.
 constexpr const char* kHelpGerman =
     "Dieses Programm speichert die Messdaten des Barographen auf der Festplatte,\n"
-    "zeigt den Luftdruckverlauf \xFC" "ber lange Zeitr\xE4ume an, druckt ihn aus\n"
+    "zeigt den Luftdruckverlauf \xFC"
+    "ber lange Zeitr\xE4ume an, druckt ihn aus\n"
     "und zeichnet NMEA-Datenstr\xF6me auf.\n\n"
     "Ben\xF6tigt werden ein PC und ein RS-232-Kabel zum Barographen oder zu einem NMEA-Ger\xE4t.\n"
     "Die Messdaten stehen in der Datei monitor.txt, NMEA-Daten in nmea.txt.\n"
@@ -127,11 +128,11 @@ constexpr const char* kAboutFormat[6] = {
     "baromon - monitor de presion atmosferica\nVersion %s del %s\n\n",
 };
 
-constexpr const char* kHelpCaption[6] = {"Hilfen zu diesem Programm", "Help", "Aide",
-                                         "Help", "Aiuto programma", "Ayuda"};
-constexpr const char* kAboutCaption[6] = {"Informationen zum Programm", "About", "A propos",
+constexpr const char* kHelpCaption[6] = {"Hilfen zu diesem Programm", "Help", "Aide", "Help",
+                                         "Aiuto programma",           "Ayuda"};
+constexpr const char* kAboutCaption[6] = {"Informationen zum Programm", "About",        "A propos",
                                           "Informationen zum Programm", "Informazioni", "Acerca de"};
-constexpr const char* kCableCaption[6] = {"Anschlusskabel", "Link cable info", "Cable",
+constexpr const char* kCableCaption[6] = {"Anschlusskabel", "Link cable info",      "Cable",
                                           "Anschlusskabel", "Cavo di collegamento", "Anschlusskabel"};
 constexpr const char* kFormatsCaption[6] = {"Datenformate", "Data formats", "Formats des donnees",
                                             "Datenformate", "Formato dati", "Datenformate"};
@@ -141,7 +142,8 @@ constexpr const char* kFormatsCaption[6] = {"Datenformate", "Data formats", "For
 InfoBox infoBoxFor(int commandId, int language) {
   const int lang = languageIndex(language);
   const char* help[6] = {kHelpGerman, kHelpEnglish, kHelpFrench, kHelpGerman, kHelpItalian, kHelpSpanish};
-  const char* cable[6] = {kCableGerman, kCableEnglish, kCableFrench, kCableGerman, kCableItalian, kCableGerman};
+  const char* cable[6] = {kCableGerman, kCableEnglish, kCableFrench,
+                          kCableGerman, kCableItalian, kCableGerman};
   const char* formats[6] = {kFormatsGerman, kFormatsEnglish, kFormatsFrench,
                             kFormatsGerman, kFormatsItalian, kFormatsGerman};
   switch (commandId) {

@@ -64,8 +64,13 @@ int startUp(AppContext& app) {
     reportEvent(app, Event::ClassNotRegistered);
     return kStartFailed;
   }
-  const WindowSpec mainSpec{WindowClass::White, WindowStyle::OverlappedWithScrollBar, kInitialMainTitle, 0, 0,
-                            app.shell.screen.width, app.shell.screen.height};
+  const WindowSpec mainSpec{WindowClass::White,
+                            WindowStyle::OverlappedWithScrollBar,
+                            kInitialMainTitle,
+                            0,
+                            0,
+                            app.shell.screen.width,
+                            app.shell.screen.height};
   if (!createProgramWindow(app, WindowId::Main, mainSpec)) {
     reportEvent(app, Event::WindowNotCreated);
     return kStartFailed;
@@ -113,8 +118,8 @@ int shutDown(AppContext& app, int quitCode) {
   windows.stopTimer();
   closeSerialPort(app);
   app.printing.printer.reset();
-  for (WindowId id : {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal,
-                      WindowId::Correction}) {
+  for (WindowId id :
+       {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal, WindowId::Correction}) {
     windows.destroyWindow(id);
   }
   return quitCode;

@@ -24,14 +24,9 @@ namespace {
 
 constexpr std::uint32_t kTicksUntilInactive = 100;
 
-template <typename T>
-void toggle(T& option) {
-  option = option == 0 ? 1 : 0;
-}
+template <typename T> void toggle(T& option) { option = option == 0 ? 1 : 0; }
 
-void repaintMain(AppContext& app) {
-  app.platform.windows.invalidate(WindowId::Main);
-}
+void repaintMain(AppContext& app) { app.platform.windows.invalidate(WindowId::Main); }
 
 void setModeTitles(AppContext& app) {
   if (app.settings.DATA == 1) {
@@ -248,9 +243,7 @@ void onWindowCreated(AppContext& app) {
   createPrinterPens(app);
 }
 
-void onMainWindowDestroyed(AppContext& app) {
-  app.platform.windows.postQuit(0);
-}
+void onMainWindowDestroyed(AppContext& app) { app.platform.windows.postQuit(0); }
 
 void onTimer(AppContext& app) {
   auto& acq = app.acquisition;

@@ -118,14 +118,14 @@ int reportEvent(AppContext& app, ErrorCode code) {
 void reportFatal(AppContext& app, ErrorCode code) {
   const platform::DateTime now = app.platform.clock.localNow();
   char line[256] = {};
-  std::snprintf(line, sizeof line, "%02d.%02d.%4d %02d:%02d fatal error # %03d\n", now.day, now.month, now.year,
-                now.hour, now.minute, code);
+  std::snprintf(line, sizeof line, "%02d.%02d.%4d %02d:%02d fatal error # %03d\n", now.day, now.month,
+                now.year, now.hour, now.minute, code);
   if (auto file = app.platform.files.openForAppend(kEventFile)) {
     file->write(line, std::strlen(line));
   }
   char box[256] = {};
-  std::snprintf(box, sizeof box, "%02d.%02d.%4d %02d:%02d\nerror %03d\nprogram end ", now.day, now.month, now.year,
-                now.hour, now.minute, code);
+  std::snprintf(box, sizeof box, "%02d.%02d.%4d %02d:%02d\nerror %03d\nprogram end ", now.day, now.month,
+                now.year, now.hour, now.minute, code);
   app.platform.windows.messageBox(box, "Error", platform::BoxIcon::Error);
   app.platform.windows.beep(platform::BeepKind::Exclamation);
   app.platform.windows.postQuit(0);

@@ -149,7 +149,8 @@ void applyDefaultSettings(Settings& s) {
 }
 
 int loadSettings(AppContext& app) {
-  auto file = app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  auto file =
+      app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
     reportEvent(app, Event::NoSettingsFile);
     return 0;

@@ -23,12 +23,9 @@ struct LegendTexts {
 
 // By Language. The Spanish texts are those the users know, odd spelling included.
 constexpr LegendTexts kLegend[6] = {
-    {"Luftdruck", "1 Std Tendenz", "3 Std Tendenz"},
-    {"air pressure", "1 hr tendency", "3 hrs tendency"},
-    {"pression atm.", "tendence 1h", "tendence 3h"},
-    {"Luchtdruk", "1h tendency", "3h tendency"},
-    {"pressione atm.", "tendenza 1h", "tendenza 3h"},
-    {"pression atm.", "tendenza 1h", "tendenz 3h"},
+    {"Luftdruck", "1 Std Tendenz", "3 Std Tendenz"},  {"air pressure", "1 hr tendency", "3 hrs tendency"},
+    {"pression atm.", "tendence 1h", "tendence 3h"},  {"Luchtdruk", "1h tendency", "3h tendency"},
+    {"pressione atm.", "tendenza 1h", "tendenza 3h"}, {"pression atm.", "tendenza 1h", "tendenz 3h"},
 };
 
 constexpr platform::Rgb kBlack{0, 0, 0};
@@ -204,7 +201,8 @@ void drawDayLines(AppContext& app, Canvas& dc, const PlotFrame& f, int first) {
 // Variation curve, rising from the bottom edge.
 void drawVariationCurve(Canvas& dc, const History& history, const PlotFrame& f, int first) {
   if (first > 0) {
-    dc.moveTo(sampleToX(first, f.xR, f.w) - 3, clampTop(variationToY(history[first].variation, f.y0 - 1, f.h)));
+    dc.moveTo(sampleToX(first, f.xR, f.w) - 3,
+              clampTop(variationToY(history[first].variation, f.y0 - 1, f.h)));
   } else {
     dc.moveTo(f.xR, variationToY(history[0].variation, f.y0, f.h));
   }
@@ -262,11 +260,13 @@ void paintBarogram(AppContext& app, Canvas& dc) {
   // Tendency curves about the middle line.
   selectChecked(app, dc, pens.greenPen1);
   if (settings.T3) {
-    drawCurve(dc, history, f, first, [&](const HistorySample& s) { return tendencyToY(s.tendency3h, f.yMid, f.h); });
+    drawCurve(dc, history, f, first,
+              [&](const HistorySample& s) { return tendencyToY(s.tendency3h, f.yMid, f.h); });
   }
   selectChecked(app, dc, pens.bluePen1);
   if (settings.T1) {
-    drawCurve(dc, history, f, first, [&](const HistorySample& s) { return tendencyToY(s.tendency1h, f.yMid, f.h); });
+    drawCurve(dc, history, f, first,
+              [&](const HistorySample& s) { return tendencyToY(s.tendency1h, f.yMid, f.h); });
   }
 
   drawPressureCurve(app, dc, f, first, pens.blackPen2, settings.DKS != 0, 2.0f);

@@ -89,7 +89,8 @@ void createPrinterPens(AppContext& app) {
   p.printBluePen5 = makePen(app, PenStyle::Solid, 5, {0, 0, 255});
 }
 
-void selectPanelFont(AppContext& app, platform::Canvas& dc, int escapement, int height, int width, int weight) {
+void selectPanelFont(AppContext& app, platform::Canvas& dc, int escapement, int height, int width,
+                     int weight) {
   platform::FontSpec& font = app.display.panelFont;
   font.kind = platform::FontKind::Panel;
   font.escapement = escapement;

@@ -56,7 +56,8 @@ void createPrinterPens(AppContext& app);
 
 // Makes the panel font of the given cell height, width and weight and selects it
 // into `dc` until restoreStockFont. Failures are fatal (events 5 and 60, or 61).
-void selectPanelFont(AppContext& app, platform::Canvas& dc, int escapement, int height, int width, int weight);
+void selectPanelFont(AppContext& app, platform::Canvas& dc, int escapement, int height, int width,
+                     int weight);
 // Selects the stock fixed font and destroys the font it replaces.
 void restoreStockFont(AppContext& app, platform::Canvas& dc);
 // Makes the system font turned by `escapement` (0 or 2700) and selects it; the

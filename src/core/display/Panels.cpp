@@ -20,17 +20,15 @@ constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kRed{255, 0, 0};
 
 constexpr const char* kCorrectionPrompt[6] = {
-    "Druckkorrektur in hPa eingeben:",
-    "pressure correction (hPa):",
-    "correction de la pression en hPa:",
-    "Druckkorrektur in hPa eingeben",
-    "Inserire il valore di correzione in hPa:",
-    "Druckkorrektur in hPa eingeben",
+    "Druckkorrektur in hPa eingeben:",          "pressure correction (hPa):",
+    "correction de la pression en hPa:",        "Druckkorrektur in hPa eingeben",
+    "Inserire il valore di correzione in hPa:", "Druckkorrektur in hPa eingeben",
 };
 
 // The trailing blanks belong to the titles.
 constexpr const char* kBarographTitle[6] = {
-    "Dureridarovidozi Verbindung \xFC" "ber COM%d ",
+    "Dureridarovidozi Verbindung \xFC"
+    "ber COM%d ",
     "Air pressure monitor using COM%d ",
     "Moniteur pression atmospherique COM%d ",
     "Vuviduvoravuridid COM%d ",
@@ -48,7 +46,8 @@ constexpr const char* kDiurnalCaption[6] = {
 };
 
 constexpr const char* kNmeaTitle[6] = {
-    "NMEA-Monitor Verbindung \xFC" "ber COM%d",
+    "NMEA-Monitor Verbindung \xFC"
+    "ber COM%d",
     "NMEA monitor using COM%d",
     "Moniteur NMEA COM%d",
     "NMEA monitor COM%d",
@@ -60,11 +59,11 @@ int language(const AppContext& app) { return languageIndex(app.settings.LANG); }
 
 int portNumber(const AppContext& app) { return app.settings.COM - '0'; }
 
-template <typename... Args>
-std::string format(const char* pattern, Args... args) {
+template <typename... Args> std::string format(const char* pattern, Args... args) {
   char text[128];
   int n = std::snprintf(text, sizeof text, pattern, args...);
-  return std::string(text, n < 0 ? 0 : (n < static_cast<int>(sizeof text) ? n : static_cast<int>(sizeof text) - 1));
+  return std::string(text,
+                     n < 0 ? 0 : (n < static_cast<int>(sizeof text) ? n : static_cast<int>(sizeof text) - 1));
 }
 
 void preparePanelFont(AppContext& app) {
@@ -93,7 +92,9 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
     dc.textOut(10, 150, format("   %+4.1f  hPa/6h", hpaFromTenths(r.tendency6h)));
   }
   dc.setTextColour(kBlack);
-  dc.textOut(10, 190, format("+/-%5.2f hPa/5min", hpaFromHundredths(static_cast<std::int32_t>(app.converter.variation))));
+  dc.textOut(
+      10, 190,
+      format("+/-%5.2f hPa/5min", hpaFromHundredths(static_cast<std::int32_t>(app.converter.variation))));
   if (r.temperature > -99) {
     dc.textOut(10, 260, format("  %+4.1f C", celsiusFromTenths(r.temperature)));
   }
@@ -110,7 +111,8 @@ void paintConverterPanel(AppContext& app, Canvas& dc) {
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);
   dc.textOut(10, 0, format("AD16: %5u", static_cast<unsigned>(app.reading.adValue)));
-  dc.textOut(10, 20, format("mean: %5u  +/-%2u", static_cast<unsigned>(c.mean), static_cast<unsigned>(c.range / 2)));
+  dc.textOut(10, 20,
+             format("mean: %5u  +/-%2u", static_cast<unsigned>(c.mean), static_cast<unsigned>(c.range / 2)));
   // The minimum keeps its start value until the first converter value arrives.
   const unsigned minimum = c.minimum >= 65530u ? 0u : static_cast<unsigned>(c.minimum);
   dc.textOut(10, 40, format("min:  %5u", minimum));

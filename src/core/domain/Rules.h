@@ -15,8 +15,12 @@ inline constexpr std::int32_t kFastFallThreeHoursTenths = -40;
 inline constexpr std::int32_t kMarkedFallSixHoursTenths = -90;
 
 constexpr bool fallsFastInOneHour(std::int32_t tendency1h) { return tendency1h < kFastFallOneHourTenths; }
-constexpr bool fallsFastInThreeHours(std::int32_t tendency3h) { return tendency3h < kFastFallThreeHoursTenths; }
-constexpr bool fallsMarkedlyInSixHours(std::int32_t tendency6h) { return tendency6h < kMarkedFallSixHoursTenths; }
+constexpr bool fallsFastInThreeHours(std::int32_t tendency3h) {
+  return tendency3h < kFastFallThreeHoursTenths;
+}
+constexpr bool fallsMarkedlyInSixHours(std::int32_t tendency6h) {
+  return tendency6h < kMarkedFallSixHoursTenths;
+}
 
 // The fast-fall rule: the alarm beeps and the barogram draws red while it holds.
 constexpr bool isFastFall(std::int32_t tendency1h, std::int32_t tendency3h) {

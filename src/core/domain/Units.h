@@ -24,10 +24,14 @@ inline constexpr std::int32_t kHundredthsPerTenth = kHundredthsPerHpa / kTenthsP
 inline constexpr std::int32_t kMinTenths = -999;
 inline constexpr std::int32_t kMaxTenths = 999;
 
-constexpr std::int32_t clampTenths(std::int32_t v) { return v < kMinTenths ? kMinTenths : v > kMaxTenths ? kMaxTenths : v; }
+constexpr std::int32_t clampTenths(std::int32_t v) {
+  return v < kMinTenths ? kMinTenths : v > kMaxTenths ? kMaxTenths : v;
+}
 
 // A difference of two pressures in hundredths as tenths, truncated toward zero as C division does.
-constexpr std::int32_t tenthsFromHundredths(std::int32_t hundredths) { return hundredths / kHundredthsPerTenth; }
+constexpr std::int32_t tenthsFromHundredths(std::int32_t hundredths) {
+  return hundredths / kHundredthsPerTenth;
+}
 
 // A pressure in tenths of a hPa without rounding, as the plots scale it.
 constexpr double exactTenthsFromHundredths(std::int32_t hundredths) { return hundredths / 10.0; }

@@ -19,13 +19,11 @@ constexpr int kPrintedLineLength = 91;
 // The print job cannot read the port, and the spooler may take long enough for
 // the driver's buffer to overflow; the open flag stays set so that the port is
 // given back afterwards.
-void releasePort(AppContext& app) {
-  app.serial.device.reset();
-}
+void releasePort(AppContext& app) { app.serial.device.reset(); }
 
 void showPrintError(AppContext& app) {
-  app.platform.windows.ownerlessMessageBox(printErrorText(app.settings.LANG), printErrorCaption(app.settings.LANG),
-                                           platform::BoxIcon::Error);
+  app.platform.windows.ownerlessMessageBox(printErrorText(app.settings.LANG),
+                                           printErrorCaption(app.settings.LANG), platform::BoxIcon::Error);
 }
 
 // Ends the one page and the document. A page that cannot be ended leaves a
@@ -42,14 +40,15 @@ bool finishDocument(platform::PrinterJob& job) {
 } // namespace
 
 const char* printErrorText(int language) {
-  static const char* const texts[] = {"Fehler beim Drucken",      "Error printing", "Erreur durant imprimer",
-                                      "Error printing",           "errore durante la stampa",
-                                      "Error printing"};
+  static const char* const texts[] = {"Fehler beim Drucken",      "Error printing",
+                                      "Erreur durant imprimer",   "Error printing",
+                                      "errore durante la stampa", "Error printing"};
   return inLanguage(texts, language);
 }
 
 const char* printErrorCaption(int language) {
-  static const char* const captions[] = {"Drucker", "Printer", "Imprimante", "Printer", "Stampante", "Imprimador"};
+  static const char* const captions[] = {"Drucker", "Printer",   "Imprimante",
+                                         "Printer", "Stampante", "Imprimador"};
   return inLanguage(captions, language);
 }
 

@@ -13,10 +13,12 @@ namespace baromon {
 namespace {
 
 const char* title(int language, bool landscape) {
-  static const char* const wide[] = {"Luftdruck Messdaten",    "Air pressure data",          "Pression atmospherique",
-                                     "Air pressure data",      "dati pressione atmosferica", "Air pressure data"};
-  static const char* const tall[] = {"Luftdruck Messdaten",    "Air pressure data",     "Pression atmospherique",
-                                     "Pression atmospherique", "Pressione atmosferica", "Pression atmospherique"};
+  static const char* const wide[] = {"Luftdruck Messdaten",        "Air pressure data",
+                                     "Pression atmospherique",     "Air pressure data",
+                                     "dati pressione atmosferica", "Air pressure data"};
+  static const char* const tall[] = {"Luftdruck Messdaten",    "Air pressure data",
+                                     "Pression atmospherique", "Pression atmospherique",
+                                     "Pressione atmosferica",  "Pression atmospherique"};
   int index = languageIndex(language);
   return landscape ? wide[index] : tall[index];
 }
@@ -35,14 +37,10 @@ void writeFixed(platform::Canvas& canvas, int x, int y, int width, const char* f
   canvas.textOut(x, y, text, width);
 }
 
-int toPixel(double v) {
-  return static_cast<int>(nearestHalfUp(v));
-}
+int toPixel(double v) { return static_cast<int>(nearestHalfUp(v)); }
 
 // A position that would lie above (or left of) the page's first pixel is drawn on its edge.
-int clampToEdge(int v) {
-  return v < 1 ? 0 : v;
-}
+int clampToEdge(int v) { return v < 1 ? 0 : v; }
 
 struct PageGeometry {
   int d, e, f, W, H, B;
@@ -56,10 +54,14 @@ enum class Curve { Pressure, Tendency1h, Tendency3h, Variation };
 
 float sampleValue(const HistorySample& s, Curve curve) {
   switch (curve) {
-  case Curve::Pressure: return static_cast<float>(exactTenthsFromHundredths(s.pressure));
-  case Curve::Tendency1h: return static_cast<float>(s.tendency1h);
-  case Curve::Tendency3h: return static_cast<float>(s.tendency3h);
-  case Curve::Variation: return static_cast<float>(s.variation);
+  case Curve::Pressure:
+    return static_cast<float>(exactTenthsFromHundredths(s.pressure));
+  case Curve::Tendency1h:
+    return static_cast<float>(s.tendency1h);
+  case Curve::Tendency3h:
+    return static_cast<float>(s.tendency3h);
+  case Curve::Variation:
+    return static_cast<float>(s.variation);
   }
   return 0;
 }

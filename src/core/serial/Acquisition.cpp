@@ -35,9 +35,7 @@ constexpr const char* kLiveTitles[] = {
     "monitor pression atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3oras ",
 };
 
-std::int64_t nowSeconds(const AppContext& app) {
-  return toEpochSeconds(app.platform.clock.utcNow());
-}
+std::int64_t nowSeconds(const AppContext& app) { return toEpochSeconds(app.platform.clock.utcNow()); }
 
 // The device went away under us: release it at once (so it can come back under
 // the same name), say so once, and leave reopening to later ticks.
@@ -158,7 +156,8 @@ std::string barographLiveTitle(const AppContext& app) {
   char buffer[256];
   int n = std::snprintf(buffer, sizeof buffer, inLanguage(kLiveTitles, app.settings.LANG),
                         static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
-                        r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h), hpaFromTenths(r.tendency3h));
+                        r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h),
+                        hpaFromTenths(r.tendency3h));
   std::string title(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
   if (r.voltage != 0) {
     std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", voltsFromTenths(static_cast<std::int32_t>(r.voltage)));

@@ -12,15 +12,15 @@ namespace baromon {
 
 // The latest decoded device values.
 struct CurrentReading {
-  std::int32_t pressure = 0;     // hundredths of a hPa, HK included; 0 until the first pressure
-  std::uint32_t adValue = 0;     // converter counts, 0..65535
-  std::int32_t tendency1h = 0;   // tenths of a hPa, -999..999
-  std::int32_t tendency3h = 0;   // tenths of a hPa, -999..999
-  std::int32_t tendency6h = 0;   // tenths of a hPa, -999..999, computed only
+  std::int32_t pressure = 0;       // hundredths of a hPa, HK included; 0 until the first pressure
+  std::uint32_t adValue = 0;       // converter counts, 0..65535
+  std::int32_t tendency1h = 0;     // tenths of a hPa, -999..999
+  std::int32_t tendency3h = 0;     // tenths of a hPa, -999..999
+  std::int32_t tendency6h = 0;     // tenths of a hPa, -999..999, computed only
   std::int32_t temperature = -999; // tenths of a degree C; -999 = none received
-  std::uint32_t voltage = 0;     // tenths of a volt; 0 = none received
-  std::uint8_t valid = 0;        // the line just processed was a well-formed $PXDR
-  platform::DateTime utcTime;    // when the last KX-mode line was processed
+  std::uint32_t voltage = 0;       // tenths of a volt; 0 = none received
+  std::uint8_t valid = 0;          // the line just processed was a well-formed $PXDR
+  platform::DateTime utcTime;      // when the last KX-mode line was processed
 };
 
 // Statistics of the last 100 converter values (entry 0 newest).
@@ -50,22 +50,22 @@ struct AcquisitionState {
   std::array<char, kReceiveBufferSize + 1> receiveBuffer{};
   std::uint32_t fillCount = 0;
   std::uint8_t lastByte = 0;
-  std::uint32_t sentenceCount = 0;   // lines processed in KX mode, 0..999999
-  std::uint32_t nmeaCount = 0;       // lines recorded in NMEA mode
-  std::uint32_t recordCounter = 0;   // stamped into each record, 0..999999
+  std::uint32_t sentenceCount = 0; // lines processed in KX mode, 0..999999
+  std::uint32_t nmeaCount = 0;     // lines recorded in NMEA mode
+  std::uint32_t recordCounter = 0; // stamped into each record, 0..999999
   std::uint32_t ticksSinceSentence = 1000;
   // Five-minute slot of the last boundary (fiveMinuteSlot: UTC date, hour and minute / 5).
   std::int64_t lastSlot = kNoFiveMinuteSlot;
-  bool acquisitionPaused = false;    // set while the log check swaps the files
+  bool acquisitionPaused = false; // set while the log check swaps the files
   // Totals for the whole life of the process, for reports on long runs; the counters
   // above wrap or are reset at start-up and cannot serve. Never reset.
-  std::uint64_t linesReceived = 0;   // lines taken out of the receive buffer, either mode
+  std::uint64_t linesReceived = 0;     // lines taken out of the receive buffer, either mode
   std::uint64_t sentencesAccepted = 0; // valid $PXDR (KX mode) or recorded sentences (NMEA mode)
 };
 
 // The one serial port.
 struct SerialLink {
-  std::string portName = "COM2"; // "COM" and the COM setting's digit, set by each open
+  std::string portName = "COM2";                  // "COM" and the COM setting's digit, set by each open
   std::unique_ptr<platform::SerialDevice> device; // null when closed or after a failed open
   bool open = false;
   // The device went away, or was missing at start-up; the acquisition quietly tries to

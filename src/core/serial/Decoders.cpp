@@ -11,9 +11,7 @@ namespace {
 class Line {
 public:
   Line(const char* bytes, std::size_t length) : bytes_(bytes), length_(length) {}
-  unsigned char at(std::size_t i) const {
-    return i < length_ ? static_cast<unsigned char>(bytes_[i]) : 0;
-  }
+  unsigned char at(std::size_t i) const { return i < length_ ? static_cast<unsigned char>(bytes_[i]) : 0; }
   // The device's digits are taken as they come: any byte minus "0".
   int d(std::size_t i) const { return static_cast<int>(at(i)) - '0'; }
   bool isDigit(std::size_t i) const { return at(i) >= '0' && at(i) <= '9'; }
@@ -73,8 +71,7 @@ std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t l
       b.at(13) != ',' || b.at(19) != ',' || b.at(25) != ',') {
     return 0;
   }
-  std::int32_t raw = b.d(6) * 100000 + b.d(7) * 10000 + b.d(8) * 1000 + b.d(9) * 100 +
-                     b.d(11) * 10 + b.d(12);
+  std::int32_t raw = b.d(6) * 100000 + b.d(7) * 10000 + b.d(8) * 1000 + b.d(9) * 100 + b.d(11) * 10 + b.d(12);
   if (raw > kMaxRawPressure) {
     raw = kMaxRawPressure;
   }
@@ -126,12 +123,17 @@ std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t 
     const std::size_t p = b.find('.', 9, e);
     std::int32_t t = reading.temperature;
     if (p < e) {
-      if (b.isDigit(p + 1)) t = b.d(p + 1);
-      if (b.isDigit(p - 1)) t += b.d(p - 1) * 10;
-      if (b.isDigit(p - 2)) t += b.d(p - 2) * 100;
+      if (b.isDigit(p + 1))
+        t = b.d(p + 1);
+      if (b.isDigit(p - 1))
+        t += b.d(p - 1) * 10;
+      if (b.isDigit(p - 2))
+        t += b.d(p - 2) * 100;
     } else {
-      if (b.isDigit(e - 1)) t = b.d(e - 1);
-      if (b.isDigit(e - 2)) t += b.d(e - 2) * 10;
+      if (b.isDigit(e - 1))
+        t = b.d(e - 1);
+      if (b.isDigit(e - 2))
+        t += b.d(e - 2) * 10;
     }
     if (b.at(9) == '-') {
       t = -t;
@@ -144,13 +146,19 @@ std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t 
     const std::size_t p = b.find('.', 9, e);
     std::uint32_t v = reading.voltage;
     if (p < e) {
-      if (b.isDigit(p + 1)) v = static_cast<std::uint32_t>(b.d(p + 1));
-      if (b.isDigit(p - 1)) v += static_cast<std::uint32_t>(b.d(p - 1)) * 10;
-      if (b.isDigit(p - 2)) v += static_cast<std::uint32_t>(b.d(p - 2)) * 100;
+      if (b.isDigit(p + 1))
+        v = static_cast<std::uint32_t>(b.d(p + 1));
+      if (b.isDigit(p - 1))
+        v += static_cast<std::uint32_t>(b.d(p - 1)) * 10;
+      if (b.isDigit(p - 2))
+        v += static_cast<std::uint32_t>(b.d(p - 2)) * 100;
     } else {
-      if (b.isDigit(e - 1)) v = static_cast<std::uint32_t>(b.d(e - 1));
-      if (b.isDigit(e - 2)) v += static_cast<std::uint32_t>(b.d(e - 2)) * 10;
-      if (b.isDigit(e - 3)) v += static_cast<std::uint32_t>(b.d(e - 3)) * 100;
+      if (b.isDigit(e - 1))
+        v = static_cast<std::uint32_t>(b.d(e - 1));
+      if (b.isDigit(e - 2))
+        v += static_cast<std::uint32_t>(b.d(e - 2)) * 10;
+      if (b.isDigit(e - 3))
+        v += static_cast<std::uint32_t>(b.d(e - 3)) * 100;
     }
     reading.voltage = v > 999 ? 999 : v;
     return 0;
@@ -185,7 +193,8 @@ int decodeSentence(CurrentReading& reading, const char* line, std::size_t length
   }
   const SentenceKind* kind = nullptr;
   for (const SentenceKind& k : kSentenceKinds) {
-    if ((b.at(1) == static_cast<unsigned char>(k.first) || b.at(1) == static_cast<unsigned char>(k.firstAlternative)) &&
+    if ((b.at(1) == static_cast<unsigned char>(k.first) ||
+         b.at(1) == static_cast<unsigned char>(k.firstAlternative)) &&
         (k.second == 0 || b.at(2) == static_cast<unsigned char>(k.second))) {
       kind = &k;
       break;
@@ -215,8 +224,10 @@ void updateConverterStats(ConverterStats& stats, std::uint32_t adValue) {
     }
     sum += v;
     ++count;
-    if (v < minimum) minimum = v;
-    if (v > maximum) maximum = v;
+    if (v < minimum)
+      minimum = v;
+    if (v > maximum)
+      maximum = v;
   }
   stats.minimum = minimum;
   stats.maximum = maximum;

@@ -23,13 +23,9 @@ constexpr PortMessage kPortMessages[] = {
 
 } // namespace
 
-PortMessage portNotAvailableMessage(int language) {
-  return inLanguage(kPortMessages, language);
-}
+PortMessage portNotAvailableMessage(int language) { return inLanguage(kPortMessages, language); }
 
-int configurePort(AppContext&, platform::SerialDevice& device) {
-  return device.configure() ? 1 : 0;
-}
+int configurePort(AppContext&, platform::SerialDevice& device) { return device.configure() ? 1 : 0; }
 
 int openSerialPort(AppContext& app, int showErrors) {
   SerialLink& link = app.serial;

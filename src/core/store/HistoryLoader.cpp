@@ -30,7 +30,8 @@ std::int64_t strideFor(unsigned show) {
 int loadHistory(AppContext& app) {
   app.history.fill(HistorySample{});
 
-  auto file = app.platform.files.open(kLogFileName, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  auto file =
+      app.platform.files.open(kLogFileName, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
     return 0;
   }

@@ -385,17 +385,19 @@ LogCheckOutcome runLogCheck(AppContext& app) {
   loadHistory(app);
   const auto& o = pass.outcome;
   char summary[160];
-  std::snprintf(summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
-                static_cast<unsigned long long>(o.recordsWritten), static_cast<unsigned long long>(o.recordings),
-                static_cast<unsigned long long>(o.errors), static_cast<unsigned long long>(o.errors));
+  std::snprintf(
+      summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
+      static_cast<unsigned long long>(o.recordsWritten), static_cast<unsigned long long>(o.recordings),
+      static_cast<unsigned long long>(o.errors), static_cast<unsigned long long>(o.errors));
   windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
   return o;
 }
 
 int checkLogFile(AppContext& app) {
   const LogCheckOutcome outcome = runLogCheck(app);
-  return outcome.status == LogCheckOutcome::Status::Repaired ? static_cast<int>(std::min<std::uint64_t>(outcome.errors, INT32_MAX))
-                                                             : 0;
+  return outcome.status == LogCheckOutcome::Status::Repaired
+             ? static_cast<int>(std::min<std::uint64_t>(outcome.errors, INT32_MAX))
+             : 0;
 }
 
 } // namespace baromon

@@ -33,7 +33,8 @@ bool probeWhole(const char* bytes) { return endsLine(bytes) && probeValid(bytes)
 
 // The nearest offset in [first, last] whose window satisfies `test`; 0 if none.
 template <typename Test>
-std::size_t nearest(const char* bytes, std::size_t available, std::size_t first, std::size_t last, Test test) {
+std::size_t nearest(const char* bytes, std::size_t available, std::size_t first, std::size_t last,
+                    Test test) {
   for (std::size_t o = first; o <= last && o + kRecord <= available; ++o) {
     if (test(bytes + o)) {
       return o;

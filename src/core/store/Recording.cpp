@@ -51,9 +51,7 @@ PendingOutcome writePending(AppContext& app) {
 
 } // namespace
 
-std::size_t appendPendingRecords(AppContext& app) {
-  return writePending(app).written;
-}
+std::size_t appendPendingRecords(AppContext& app) { return writePending(app).written; }
 
 void appendRecord(AppContext& app) {
   if (app.settings.DATA != 1) {

@@ -38,9 +38,9 @@ int loadHistory(AppContext& app);
 // How one log check ended.
 struct LogCheckOutcome {
   enum class Status {
-    Repaired,    // the log was rewritten, the summary box was shown
-    NoRecords,   // the log holds no whole record; nothing was replaced
-    Failed,      // a file step failed; monitor.txt is as it was, an error box was shown
+    Repaired,  // the log was rewritten, the summary box was shown
+    NoRecords, // the log holds no whole record; nothing was replaced
+    Failed,    // a file step failed; monitor.txt is as it was, an error box was shown
   };
   Status status = Status::Failed;
   std::uint64_t recordsWritten = 0; // W

@@ -104,7 +104,8 @@ TEST(DiurnalBins, CountIncludesRecordsThatCannotBeDecoded) {
   log.writeTo(t.dir);
   EXPECT_EQ(loadDiurnalBins(t.app), 700u);
   EXPECT_EQ(totalCount(t.app), 650u);
-  EXPECT_EQ(baromon::analyseDiurnalRhythm(t.app).dataLine, "700 records of 2 days analyzed (mean 1010.00 hPa)");
+  EXPECT_EQ(baromon::analyseDiurnalRhythm(t.app).dataLine,
+            "700 records of 2 days analyzed (mean 1010.00 hPa)");
 }
 
 // A long log: only the oldest 32000 records are read, and the count is capped.
@@ -121,7 +122,8 @@ TEST(DiurnalBins, LongLogIsCutToItsOldest32000Records) {
   for (int i = 0; i < 288; ++i) {
     ASSERT_DOUBLE_EQ(t.app.diurnal.bins[i].pressure, 100000.0) << "slot " << i;
   }
-  EXPECT_EQ(baromon::analyseDiurnalRhythm(t.app).dataLine, "32000 records of 111 days analyzed (mean 1000.00 hPa)");
+  EXPECT_EQ(baromon::analyseDiurnalRhythm(t.app).dataLine,
+            "32000 records of 111 days analyzed (mean 1000.00 hPa)");
 }
 
 // Logs that give nothing: the bins stay empty and nothing is reported.

@@ -159,8 +159,10 @@ TEST(DiurnalPaint, FrameTicksLabelsAndGridFollowTheClientSize) {
   EXPECT_FALSE(hasLine(p.canvas, 50, 50, 1050, 50, kGridPen)) << "the edge is not drawn again";
 
   auto texts = textsOf(p.canvas);
-  EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [](const std::string& s) { return s.size() == 4; }), 10);
-  EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [](const std::string& s) { return s.size() == 2; }), 23);
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [](const std::string& s) { return s.size() == 4; }),
+            10);
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [](const std::string& s) { return s.size() == 2; }),
+            23);
 }
 
 // No log, or a day with one empty slot: the frame and the phase line, no curve.

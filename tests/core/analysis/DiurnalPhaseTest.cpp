@@ -49,8 +49,8 @@ TEST(DiurnalPhase, SearchPicksTheFirstStrictlyBestSlotAndAngle) {
       {"best deviation exactly 10^8 at 90 degrees is not strictly below the limit",
        [](int i) { return i == 0 ? 91270.0 : 0.0; }, 0},
       {"one hundredth closer and 90 degrees is chosen", [](int i) { return i == 0 ? 91271.0 : 0.0; }, 90},
-      {"slot 100 (08:20) needs the trough: 250 + a = 270", [](int i) { return i == 100 ? 101370.0 : 98000.0; },
-       20},
+      {"slot 100 (08:20) needs the trough: 250 + a = 270",
+       [](int i) { return i == 100 ? 101370.0 : 98000.0; }, 20},
       {"tie: slot 36 matches at 180, slot 0 at 270; the lower angle wins",
        [](int i) { return i == 0 || i == 36 ? 101370.0 : 0.0; }, 180},
       // A 0.5 hPa wave of phase 30 degrees, in whole hundredths. The wave that

@@ -21,8 +21,7 @@ struct LogBuilder {
     return *this;
   }
   // One record per five-minute slot of the day, stamped at the slot's first minute.
-  template <typename PressureOfSlot>
-  LogBuilder& day(unsigned dayOfMonth, PressureOfSlot pressureOfSlot) {
+  template <typename PressureOfSlot> LogBuilder& day(unsigned dayOfMonth, PressureOfSlot pressureOfSlot) {
     for (int slot = 0; slot < 288; ++slot) {
       add(dayOfMonth, slot / 12, (slot % 12) * 5, pressureOfSlot(slot));
     }

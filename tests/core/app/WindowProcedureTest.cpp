@@ -176,7 +176,8 @@ TEST_F(Procedure, StepCommandsSwitchRecordingOn) {
     int id;
     unsigned show;
   };
-  for (const Case c : {Case{cmd::Step15, 900}, Case{cmd::Step30, 1800}, Case{cmd::Step10, 600}, Case{cmd::Step5, 300}}) {
+  for (const Case c :
+       {Case{cmd::Step15, 900}, Case{cmd::Step30, 1800}, Case{cmd::Step10, 600}, Case{cmd::Step5, 300}}) {
     SCOPED_TRACE(c.id);
     app.settings.SAVE = 0;
     onCommand(app, WindowId::Main, c.id);
@@ -364,7 +365,8 @@ TEST_F(Procedure, PortCommandReopensAndMovesTheMark) {
 
 TEST_F(Procedure, PaintGoesToTheWindowsPainter) {
   // Each window's painter draws something of its own; the NMEA list draws the table rows.
-  for (auto id : {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal, WindowId::Correction}) {
+  for (auto id :
+       {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal, WindowId::Correction}) {
     fakes::RecordingCanvas canvas(t.graphics, {550, 450});
     paintWindow(app, id, canvas);
     EXPECT_FALSE(canvas.ops.empty()) << static_cast<int>(id);

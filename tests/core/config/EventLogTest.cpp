@@ -119,10 +119,9 @@ TEST(ReportEvent, AppendsAfterExistingLinesAndMixesWithFatalLines) {
   t.clock.advanceSeconds(60);
   reportFatal(t.app, 1);
   reportEvent(t.app, 11);
-  EXPECT_EQ(t.dir.read("monitor.err"),
-            "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n"
-            "07.12.2026 07:06 fatal error # 001\n"
-            "07.12.2026 07:06  event # 11 error: file MONITOR.INI not found \r\n");
+  EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n"
+                                       "07.12.2026 07:06 fatal error # 001\n"
+                                       "07.12.2026 07:06  event # 11 error: file MONITOR.INI not found \r\n");
 }
 
 TEST(ReportFatal, LineBoxBeepAndQuitInOrder) {
@@ -134,15 +133,30 @@ TEST(ReportFatal, LineBoxBeepAndQuitInOrder) {
     std::string box;
   };
   const Case cases[] = {
-      {"settings file", 1, {2026, 12, 7, 7, 5, 0, 1}, "07.12.2026 07:05 fatal error # 001\n",
+      {"settings file",
+       1,
+       {2026, 12, 7, 7, 5, 0, 1},
+       "07.12.2026 07:05 fatal error # 001\n",
        "07.12.2026 07:05\nerror 001\nprogram end "},
-      {"font", 61, {2003, 1, 2, 23, 59, 0, 4}, "02.01.2003 23:59 fatal error # 061\n",
+      {"font",
+       61,
+       {2003, 1, 2, 23, 59, 0, 4},
+       "02.01.2003 23:59 fatal error # 061\n",
        "02.01.2003 23:59\nerror 061\nprogram end "},
-      {"three digits", 150, {2026, 12, 7, 7, 5, 0, 1}, "07.12.2026 07:05 fatal error # 150\n",
+      {"three digits",
+       150,
+       {2026, 12, 7, 7, 5, 0, 1},
+       "07.12.2026 07:05 fatal error # 150\n",
        "07.12.2026 07:05\nerror 150\nprogram end "},
-      {"negative code", -3, {2026, 12, 7, 7, 5, 0, 1}, "07.12.2026 07:05 fatal error # -03\n",
+      {"negative code",
+       -3,
+       {2026, 12, 7, 7, 5, 0, 1},
+       "07.12.2026 07:05 fatal error # -03\n",
        "07.12.2026 07:05\nerror -03\nprogram end "},
-      {"year below 1000 is padded with blanks", 7, {999, 3, 4, 5, 6, 0, 0}, "04.03. 999 05:06 fatal error # 007\n",
+      {"year below 1000 is padded with blanks",
+       7,
+       {999, 3, 4, 5, 6, 0, 0},
+       "04.03. 999 05:06 fatal error # 007\n",
        "04.03. 999 05:06\nerror 007\nprogram end "},
   };
   for (const Case& c : cases) {
@@ -165,7 +179,8 @@ TEST(ReportFatal, SecondFatalReportsAgain) {
   TestApp t;
   reportFatal(t.app, 60);
   reportFatal(t.app, 61);
-  EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05 fatal error # 060\n07.12.2026 07:05 fatal error # 061\n");
+  EXPECT_EQ(t.dir.read("monitor.err"),
+            "07.12.2026 07:05 fatal error # 060\n07.12.2026 07:05 fatal error # 061\n");
   EXPECT_EQ(t.windows.quits.size(), 2u);
 }
 
@@ -173,7 +188,8 @@ TEST(EventLogFile, HeldByAnotherOpenerLosesTheLineAndNothingElse) {
   TestApp t;
   t.dir.write("monitor.err", "kept\r\n");
   {
-    auto holder = t.files.open("monitor.err", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
+    auto holder =
+        t.files.open("monitor.err", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
     ASSERT_TRUE(holder);
     EXPECT_EQ(reportEvent(t.app, 13), 0);
     reportFatal(t.app, 1);
@@ -182,7 +198,8 @@ TEST(EventLogFile, HeldByAnotherOpenerLosesTheLineAndNothingElse) {
   }
   EXPECT_EQ(t.dir.read("monitor.err"), "kept\r\n");
   reportEvent(t.app, 12);
-  EXPECT_EQ(t.dir.read("monitor.err"), "kept\r\n07.12.2026 07:05  event # 12 file MONITOR.TXT has been erased \r\n");
+  EXPECT_EQ(t.dir.read("monitor.err"),
+            "kept\r\n07.12.2026 07:05  event # 12 file MONITOR.TXT has been erased \r\n");
 }
 
 TEST(EventLogFile, UncreatableFileNeverStopsAnything) {

@@ -25,7 +25,8 @@ TEST(Language, EveryLookupReadsAnUnknownLanguageAsGerman) {
   for (int language : {-1, 6, 255}) {
     EXPECT_STREQ(printErrorText(language), printErrorText(German)) << language;
     EXPECT_STREQ(printErrorCaption(language), printErrorCaption(German)) << language;
-    EXPECT_STREQ(portNotAvailableMessage(language).format, portNotAvailableMessage(German).format) << language;
+    EXPECT_STREQ(portNotAvailableMessage(language).format, portNotAvailableMessage(German).format)
+        << language;
     EXPECT_EQ(infoBoxFor(cmd::Help, language).text, infoBoxFor(cmd::Help, German).text) << language;
     EXPECT_EQ(menuBarFor(language).popups[0].title, menuBarFor(German).popups[0].title) << language;
   }

@@ -24,14 +24,12 @@ const std::vector<int> kFile = {1002, 1006, 0, 1008};
 const std::vector<int> kEdit = {1102, 1104, 1106};
 const std::vector<int> kView = {1200, 1202, 1204, 1228, 1237, 0, 1230, 1232, 1234, 1236};
 const std::vector<int> kViewDutch = {1200, 1202, 1204, 1228, 1237, 0, 1230, 1232, 1234};
-const std::vector<int> kSettingsWithUnits = {1300, 1302, 0,    1306, 1308, 1310, 1320, 1340, 1360, 1595,
-                                             1596, 0,    1400, 1410, 1420, 1430, 0,    1440, 1460, 0,
-                                             1480, 1500, 0,    1592, 1594, 0,    1597, 1598, 1599, 0,
-                                             1530, 1540, 1560, 1570, 1580, 1590};
-const std::vector<int> kSettingsNoUnits = {1300, 1302, 0,    1306, 1308, 1310, 1320, 1340, 1360, 1595,
-                                           1596, 0,    1400, 1410, 1420, 1430, 0,    1440, 1460, 0,
-                                           1480, 1500, 0,    1597, 1598, 1599, 0,    1530, 1540, 1560,
-                                           1570, 1580, 1590};
+const std::vector<int> kSettingsWithUnits = {
+    1300, 1302, 0,    1306, 1308, 1310, 1320, 1340, 1360, 1595, 1596, 0, 1400, 1410, 1420, 1430, 0,    1440,
+    1460, 0,    1480, 1500, 0,    1592, 1594, 0,    1597, 1598, 1599, 0, 1530, 1540, 1560, 1570, 1580, 1590};
+const std::vector<int> kSettingsNoUnits = {1300, 1302, 0,    1306, 1308, 1310, 1320, 1340, 1360, 1595, 1596,
+                                           0,    1400, 1410, 1420, 1430, 0,    1440, 1460, 0,    1480, 1500,
+                                           0,    1597, 1598, 1599, 0,    1530, 1540, 1560, 1570, 1580, 1590};
 const std::vector<int> kHelp = {1600, 1610, 1620, 1630};
 
 TEST(MenuBar, PopupsAndItemOrderPerLanguage) {
@@ -43,10 +41,22 @@ TEST(MenuBar, PopupsAndItemOrderPerLanguage) {
     const std::vector<int>* settings;
   };
   const Case cases[] = {
-      {"German", 0, {"&Datei", "&Bearbeiten", "&Ansicht", "&Einstellungen", "&Hilfe"}, &kView, &kSettingsWithUnits},
+      {"German",
+       0,
+       {"&Datei", "&Bearbeiten", "&Ansicht", "&Einstellungen", "&Hilfe"},
+       &kView,
+       &kSettingsWithUnits},
       {"English", 1, {"&File", "&Edit", "&View", "&Setup", "&Help"}, &kView, &kSettingsWithUnits},
-      {"French: no unit items", 2, {"&Fichier", "&Modifier", "&Vue", "&Options", "&Aide"}, &kView, &kSettingsNoUnits},
-      {"Dutch: no spectrum item", 3, {"&Bestand", "&Edit", "&Zien", "&Optien", "&Help"}, &kViewDutch, &kSettingsNoUnits},
+      {"French: no unit items",
+       2,
+       {"&Fichier", "&Modifier", "&Vue", "&Options", "&Aide"},
+       &kView,
+       &kSettingsNoUnits},
+      {"Dutch: no spectrum item",
+       3,
+       {"&Bestand", "&Edit", "&Zien", "&Optien", "&Help"},
+       &kViewDutch,
+       &kSettingsNoUnits},
       {"Italian", 4, {"&File", "&Modifica", "&Vista", "&Opzioni", "&Aiuto"}, &kView, &kSettingsNoUnits},
       {"Spanish", 5, {"&Archivo", "&Modificar", "&Vista", "&Opciones", "&Ayuda"}, &kView, &kSettingsNoUnits},
   };
@@ -79,9 +89,13 @@ TEST(MenuBar, TextsByteForByte) {
     std::string text;
   };
   const Case cases[] = {
-      {"umlaut u is 0xFC", 0, 1102, "Messdaten &pr\xFC" "fen"},
+      {"umlaut u is 0xFC", 0, 1102,
+       "Messdaten &pr\xFC"
+       "fen"},
       {"umlaut o is 0xF6", 0, 1104, "&Datei monitor.txt l\xF6schen"},
-      {"Dutch keeps the German check item", 3, 1102, "Messdaten &pr\xFC" "fen"},
+      {"Dutch keeps the German check item", 3, 1102,
+       "Messdaten &pr\xFC"
+       "fen"},
       {"Dutch print item adds (Farbe)", 3, 1006, "Messkurve &ausdrucken (Farbe)"},
       {"Spanish nmea delete item is German", 5, 1106, "&Datei nmea.txt l\xF6schen"},
       {"double blank in the 5 minute step", 0, 1400, "Messdaten in 5  Minuten Schritten anzeigen"},
@@ -90,8 +104,12 @@ TEST(MenuBar, TextsByteForByte) {
       {"Spanish 5 minute step double blank", 5, 1400, "Intervalo 5  minutos"},
       {"Spanish 15 minute step is German", 5, 1420, "Messdaten in 15 Minuten Schritten anzeigen"},
       {"Spanish spectrum with trailing blank", 5, 1236, "Spektrum "},
-      {"French grave accent 0x60", 2, 1599, "correction d\x60" "altitude"},
-      {"Italian grave accent 0x60", 4, 1599, "correzione dell\x60" "altitudine"},
+      {"French grave accent 0x60", 2, 1599,
+       "correction d\x60"
+       "altitude"},
+      {"Italian grave accent 0x60", 4, 1599,
+       "correzione dell\x60"
+       "altitudine"},
       {"Spanish correction is German", 5, 1599, "H\xF6henkorrektur"},
       {"English exit without access key", 1, 1008, "Exit"},
       {"Dutch exit", 3, 1008, "&Afsluiten"},
@@ -153,14 +171,29 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
     bool checked;
   };
   const Case defaults[] = {
-      {"beep off", 1480, false},       {"variation bars off", 1228, false}, {"values window off", 1230, false},
-      {"converter window off", 1232, false}, {"paper look off", 1237, false}, {"5 minute step", 1400, true},
-      {"10 minute step", 1410, false}, {"recording on", 1460, true},          {"not recording off", 1440, false},
-      {"event log", 1500, true},       {"1 h curve", 1200, true},            {"3 h curve", 1202, true},
-      {"variation curve", 1204, true}, {"normal scale", 1597, true},          {"low scale", 1598, false},
-      {"port 2", 1308, true},          {"port 1", 1306, false},              {"KX mode", 1300, true},
-      {"NMEA mode", 1302, false},      {"German", 1530, true},               {"English", 1540, false},
-      {"hPa", 1592, true},             {"inch Hg", 1594, false},
+      {"beep off", 1480, false},
+      {"variation bars off", 1228, false},
+      {"values window off", 1230, false},
+      {"converter window off", 1232, false},
+      {"paper look off", 1237, false},
+      {"5 minute step", 1400, true},
+      {"10 minute step", 1410, false},
+      {"recording on", 1460, true},
+      {"not recording off", 1440, false},
+      {"event log", 1500, true},
+      {"1 h curve", 1200, true},
+      {"3 h curve", 1202, true},
+      {"variation curve", 1204, true},
+      {"normal scale", 1597, true},
+      {"low scale", 1598, false},
+      {"port 2", 1308, true},
+      {"port 1", 1306, false},
+      {"KX mode", 1300, true},
+      {"NMEA mode", 1302, false},
+      {"German", 1530, true},
+      {"English", 1540, false},
+      {"hPa", 1592, true},
+      {"inch Hg", 1594, false},
   };
   for (const auto& c : defaults) {
     SCOPED_TRACE(c.legend);
@@ -185,13 +218,27 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
   app.view.pressureUnit = 1;
   updateMenuChecks(app);
   const Case changed[] = {
-      {"beep on", 1480, true},       {"variation bars on", 1228, true}, {"values window on", 1230, true},
-      {"converter window on", 1232, true}, {"paper look on", 1237, true},  {"30 minute step", 1430, true},
-      {"5 minute step off", 1400, false}, {"recording off", 1440, true},  {"recording on unchecked", 1460, false},
-      {"event log off", 1500, false}, {"1 h curve off", 1200, false},    {"3 h curve off", 1202, false},
-      {"variation off", 1204, false}, {"low scale", 1598, true},          {"normal scale off", 1597, false},
-      {"port 5", 1340, true},         {"port 2 off", 1308, false},        {"NMEA mode", 1302, true},
-      {"KX mode off", 1300, false},   {"inch Hg", 1594, true},            {"hPa off", 1592, false},
+      {"beep on", 1480, true},
+      {"variation bars on", 1228, true},
+      {"values window on", 1230, true},
+      {"converter window on", 1232, true},
+      {"paper look on", 1237, true},
+      {"30 minute step", 1430, true},
+      {"5 minute step off", 1400, false},
+      {"recording off", 1440, true},
+      {"recording on unchecked", 1460, false},
+      {"event log off", 1500, false},
+      {"1 h curve off", 1200, false},
+      {"3 h curve off", 1202, false},
+      {"variation off", 1204, false},
+      {"low scale", 1598, true},
+      {"normal scale off", 1597, false},
+      {"port 5", 1340, true},
+      {"port 2 off", 1308, false},
+      {"NMEA mode", 1302, true},
+      {"KX mode off", 1300, false},
+      {"inch Hg", 1594, true},
+      {"hPa off", 1592, false},
   };
   for (const auto& c : changed) {
     SCOPED_TRACE(c.legend);

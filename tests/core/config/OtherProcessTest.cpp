@@ -38,10 +38,9 @@ TEST(HeldByAnotherProcess, SettingsFileCannotBeReadOrWritten) {
     saveSettings(t.app);
   }
   EXPECT_EQ(t.dir.read("monitor.ini"), "held");
-  EXPECT_EQ(t.dir.read("monitor.err"),
-            "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n"
-            "07.12.2026 07:05  event # 3 error writing in file MONITOR.INI !\r\n"
-            "07.12.2026 07:05 fatal error # 001\n");
+  EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n"
+                                       "07.12.2026 07:05  event # 3 error writing in file MONITOR.INI !\r\n"
+                                       "07.12.2026 07:05 fatal error # 001\n");
   EXPECT_EQ(t.windows.quits.size(), 1u);
 }
 

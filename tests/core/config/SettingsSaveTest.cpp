@@ -16,9 +16,9 @@
 namespace baromon {
 namespace {
 
+using baromon::fakes::lexists;
 using fakes::FaultyFileSystem;
 using fakes::TestApp;
-using baromon::fakes::lexists;
 
 bool hasEvent(const TestApp& t, int code) {
   return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
@@ -96,9 +96,8 @@ TEST(SettingsSave, AFileHeldByAnotherProcessIsLeftAndTheErrorIsFatal) {
   }
   EXPECT_EQ(t.dir.read("monitor.ini"), old);
   EXPECT_FALSE(lexists(t.dir.file("monitor.ini.new")));
-  EXPECT_EQ(t.dir.read("monitor.err"),
-            "07.12.2026 07:05  event # 3 error writing in file MONITOR.INI !\r\n"
-            "07.12.2026 07:05 fatal error # 001\n");
+  EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 3 error writing in file MONITOR.INI !\r\n"
+                                       "07.12.2026 07:05 fatal error # 001\n");
   EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"box:Error", "beep!", "quit"}));
 }
 
@@ -124,7 +123,7 @@ TEST(SettingsSave, ALinkedSettingsFileStaysALink) {
   ASSERT_EQ(::symlink(elsewhere.file("monitor.ini").c_str(), t.dir.file("monitor.ini").c_str()), 0);
   applyDefaultSettings(t.app.settings);
   saveSettings(t.app);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::lstat(t.dir.file("monitor.ini").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_NE(elsewhere.read("monitor.ini"), old);

@@ -16,8 +16,9 @@ using baromon::fakes::TestApp;
 
 namespace {
 
-const std::string kDefaultFile = "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\nERR=1\n"
-                                 "U=0\nSIG=0\nDKS=0\nLANG=DE\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kDefaultFile =
+    "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\nERR=1\n"
+    "U=0\nSIG=0\nDKS=0\nLANG=DE\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
 
 std::string patched(std::string file, std::size_t at, const std::string& text) {
   return file.replace(at, text.size(), text);
@@ -32,8 +33,8 @@ Settings defaults() {
 bool sameRecord(const Settings& a, const Settings& b) {
   return a.DATA == b.DATA && a.COM == b.COM && a.SAVE == b.SAVE && a.SHOW == b.SHOW && a.T1 == b.T1 &&
          a.T3 == b.T3 && a.VAR == b.VAR && a.TC == b.TC && a.AD == b.AD && a.ERR == b.ERR && a.U == b.U &&
-         a.SIG == b.SIG && a.DKS == b.DKS && a.LANG == b.LANG && a.DW == b.DW && a.AW == b.AW && a.LO == b.LO &&
-         a.HK == b.HK && a.DP == b.DP;
+         a.SIG == b.SIG && a.DKS == b.DKS && a.LANG == b.LANG && a.DW == b.DW && a.AW == b.AW &&
+         a.LO == b.LO && a.HK == b.HK && a.DP == b.DP;
 }
 
 TEST(SettingsFile, DefaultsWriteTheDefaultFileExactly) {
@@ -82,12 +83,15 @@ TEST(SettingsFile, ReaderEdgeCases) {
       {"HK -00250 is -2.50 hPa", 113, "-00250", [](const Settings& s) { return s.HK == -250; }},
       {"HK +99999 stays", 113, "+99999", [](const Settings& s) { return s.HK == 99999; }},
       {"HK -99999 stays", 113, "-99999", [](const Settings& s) { return s.HK == -99999; }},
-      {"HK with a letter counts its code minus 48", 113, "+0000A", [](const Settings& s) { return s.HK == 17; }},
+      {"HK with a letter counts its code minus 48", 113, "+0000A",
+       [](const Settings& s) { return s.HK == 17; }},
       {"HK with a letter and minus", 113, "-0000A", [](const Settings& s) { return s.HK == -17; }},
-      {"HK any sign other than minus is positive", 113, " 00250", [](const Settings& s) { return s.HK == 250; }},
+      {"HK any sign other than minus is positive", 113, " 00250",
+       [](const Settings& s) { return s.HK == 250; }},
       {"HK above 99999 becomes 0", 113, "+:0000", [](const Settings& s) { return s.HK == 0; }},
       {"HK below -99999 becomes 0", 113, "-:0000", [](const Settings& s) { return s.HK == 0; }},
-      {"HK from blanks is far below range and becomes 0", 113, "      ", [](const Settings& s) { return s.HK == 0; }},
+      {"HK from blanks is far below range and becomes 0", 113, "      ",
+       [](const Settings& s) { return s.HK == 0; }},
       {"COM 5 kept", 17, "5", [](const Settings& s) { return s.COM == '5'; }},
       {"COM 9 loads as 8", 17, "9", [](const Settings& s) { return s.COM == '8'; }},
       {"COM letter loads as 8", 17, "X", [](const Settings& s) { return s.COM == '8'; }},
@@ -102,7 +106,8 @@ TEST(SettingsFile, ReaderEdgeCases) {
       {"LANG ES is not recognised", 92, "ES", [](const Settings& s) { return s.LANG == German; }},
       {"LANG in lower case is not recognised", 92, "en", [](const Settings& s) { return s.LANG == German; }},
       {"DATA NMEA", 5, "NMEA", [](const Settings& s) { return s.DATA == 0; }},
-      {"DATA any first character but a blank is NMEA", 5, "X KX", [](const Settings& s) { return s.DATA == 0; }},
+      {"DATA any first character but a blank is NMEA", 5, "X KX",
+       [](const Settings& s) { return s.DATA == 0; }},
       {"DATA only the first character counts", 5, " XYZ", [](const Settings& s) { return s.DATA == 1; }},
       {"flag blank is on", 42, " ", [](const Settings& s) { return s.T1 != 0; }},
       {"flag digit above 1 is 1", 42, "7", [](const Settings& s) { return s.T1 == 1; }},
@@ -215,16 +220,17 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
     std::string contents;
     std::function<void(Settings&)> expect; // changes from the defaults
   };
-  const std::string custom = "DATA=NMEA\nCOM=COM5\nSAVE=0000\nSHOW=1800\nT1=0\nT3=0\nVAR=0\nTC=1\nAD=1\nERR=0\n"
-                             "U=1\nSIG=1\nDKS=1\nLANG=IT\nDW=1\nAW=1\nLO=1\nHK=-01234\nDP=1\n";
+  const std::string custom =
+      "DATA=NMEA\nCOM=COM5\nSAVE=0000\nSHOW=1800\nT1=0\nT3=0\nVAR=0\nTC=1\nAD=1\nERR=0\n"
+      "U=1\nSIG=1\nDKS=1\nLANG=IT\nDW=1\nAW=1\nLO=1\nHK=-01234\nDP=1\n";
   // The record `custom` holds, up to and including the field that ends at `upTo`.
   auto customUpTo = [](Settings& s, int upTo) {
     const std::function<void()> steps[] = {
-        [&] { s.DATA = 0; },  [&] { s.COM = '5'; },   [&] { s.SHOW = 1800; }, [&] { s.T1 = 0; },
-        [&] { s.T3 = 0; },    [&] { s.VAR = 0; },     [&] { s.TC = 1; },      [&] { s.AD = 1; },
-        [&] { s.ERR = 0; },   [&] { s.U = 1; },       [&] { s.SIG = 1; },     [&] { s.DKS = 1; },
-        [&] { s.LANG = Italian; }, [&] { s.DW = 1; }, [&] { s.AW = 1; },      [&] { s.LO = 1; },
-        [&] { s.HK = -1234; }, [&] { s.DP = 1; }};
+        [&] { s.DATA = 0; },       [&] { s.COM = '5'; }, [&] { s.SHOW = 1800; }, [&] { s.T1 = 0; },
+        [&] { s.T3 = 0; },         [&] { s.VAR = 0; },   [&] { s.TC = 1; },      [&] { s.AD = 1; },
+        [&] { s.ERR = 0; },        [&] { s.U = 1; },     [&] { s.SIG = 1; },     [&] { s.DKS = 1; },
+        [&] { s.LANG = Italian; }, [&] { s.DW = 1; },    [&] { s.AW = 1; },      [&] { s.LO = 1; },
+        [&] { s.HK = -1234; },     [&] { s.DP = 1; }};
     for (int i = 0; i < upTo; ++i) {
       steps[i]();
     }
@@ -247,7 +253,8 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
     TestApp t;
     // Start far from the defaults so that a field left untouched shows.
     Settings& s = t.app.settings;
-    s.DATA = 7, s.COM = '7', s.SAVE = 1, s.SHOW = 7, s.T1 = 7, s.T3 = 7, s.VAR = 7, s.TC = 7, s.AD = 7, s.ERR = 7;
+    s.DATA = 7, s.COM = '7', s.SAVE = 1, s.SHOW = 7, s.T1 = 7, s.T3 = 7, s.VAR = 7, s.TC = 7, s.AD = 7,
+    s.ERR = 7;
     s.U = 7, s.SIG = 7, s.DKS = 7, s.LANG = 7, s.DW = 7, s.AW = 7, s.LO = 7, s.HK = 7, s.DP = 7;
     t.dir.write("monitor.ini", c.contents);
     ASSERT_EQ(loadSettings(t.app), 1);
@@ -309,10 +316,12 @@ TEST(SettingsFile, WriterClampsAndSpecialCases) {
        [](const Settings& s) { return s.SHOW == 1800; }},
       {"SHOW 450 becomes 300", [](Settings& s) { s.SHOW = 450; }, 34, "0300",
        [](const Settings& s) { return s.SHOW == 300; }},
-      {"DATA 0 is NMEA", [](Settings& s) { s.DATA = 0; }, 5, "NMEA", [](const Settings& s) { return s.DATA == 0; }},
+      {"DATA 0 is NMEA", [](Settings& s) { s.DATA = 0; }, 5, "NMEA",
+       [](const Settings& s) { return s.DATA == 0; }},
       {"DATA other than 0 is KX", [](Settings& s) { s.DATA = 5; }, 5, "  KX",
        [](const Settings& s) { return s.DATA == 5; }},
-      {"COM digit", [](Settings& s) { s.COM = '8'; }, 17, "8", [](const Settings& s) { return s.COM == '8'; }},
+      {"COM digit", [](Settings& s) { s.COM = '8'; }, 17, "8",
+       [](const Settings& s) { return s.COM == '8'; }},
       {"LANG SP", [](Settings& s) { s.LANG = Spanish; }, 92, "SP", [](const Settings&) { return true; }},
       {"LANG NL", [](Settings& s) { s.LANG = Dutch; }, 92, "NL", [](const Settings&) { return true; }},
       {"LANG out of range leaves DE", [](Settings& s) { s.LANG = 6; }, 92, "DE",
@@ -321,8 +330,8 @@ TEST(SettingsFile, WriterClampsAndSpecialCases) {
       {"HK largest", [](Settings& s) { s.HK = 99999; }, 113, "+99999", [](const Settings&) { return true; }},
       {"HK beyond the field is written as the nearest that fits", [](Settings& s) { s.HK = -100000; }, 110,
        "HK=-99999\nDP=0\n", [](const Settings& s) { return s.HK == -100000; }},
-      {"HK at the int limit stays within its line", [](Settings& s) { s.HK = INT_MAX; }, 110, "HK=+99999\nDP=0\n",
-       [](const Settings&) { return true; }},
+      {"HK at the int limit stays within its line", [](Settings& s) { s.HK = INT_MAX; }, 110,
+       "HK=+99999\nDP=0\n", [](const Settings&) { return true; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -341,7 +350,8 @@ TEST(SettingsFile, SavedRecordLoadsBack) {
   TestApp t;
   Settings& s = t.app.settings;
   s.DATA = 0, s.COM = '3', s.SAVE = 300, s.SHOW = 900, s.T1 = 0, s.T3 = 1, s.VAR = 0, s.TC = 1, s.AD = 0;
-  s.ERR = 1, s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = French, s.DW = 1, s.AW = 0, s.LO = 1, s.HK = -99999, s.DP = 1;
+  s.ERR = 1, s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = French, s.DW = 1, s.AW = 0, s.LO = 1, s.HK = -99999,
+  s.DP = 1;
   const Settings saved = s;
   saveSettings(t.app);
   s = Settings{};
@@ -358,9 +368,8 @@ TEST(SettingsFile, UncreatableFileReportsEventThreeThenFatalOne) {
   saveSettings(t.app);
   holder.reset();
   EXPECT_EQ(t.dir.read("monitor.ini"), "old contents");
-  EXPECT_EQ(t.dir.read("monitor.err"),
-            "07.12.2026 07:05  event # 3 error writing in file MONITOR.INI !\r\n"
-            "07.12.2026 07:05 fatal error # 001\n");
+  EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 3 error writing in file MONITOR.INI !\r\n"
+                                       "07.12.2026 07:05 fatal error # 001\n");
   EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"box:Error", "beep!", "quit"}));
 }
 
@@ -386,7 +395,9 @@ private:
     explicit Failing(std::unique_ptr<platform::File> f) : inner(std::move(f)) {}
     std::optional<std::size_t> read(void* b, std::size_t n) override { return inner->read(b, n); }
     std::optional<std::size_t> write(const void*, std::size_t) override { return std::nullopt; }
-    std::optional<std::int64_t> seek(std::int64_t o, platform::SeekFrom f) override { return inner->seek(o, f); }
+    std::optional<std::int64_t> seek(std::int64_t o, platform::SeekFrom f) override {
+      return inner->seek(o, f);
+    }
     std::optional<std::int64_t> size() override { return inner->size(); }
     std::unique_ptr<platform::File> inner;
   };

@@ -54,9 +54,9 @@ TEST(Barogram, FrameScalesGridAndLegendOfTheDefaultWindow) {
     const char* text;
     int x, y;
   } labels[] = {
-      {"Luftdruck", 275, 10},     {"1 Std Tendenz", 550, 10}, {"3 Std Tendenz", 825, 10},
-      {" 950", 1055, 557},        {"1000", 1055, 292},        {"1050", 1055, 27},
-      {"-10", 20, 557},           {" +0", 20, 292},           {"+10", 20, 27},
+      {"Luftdruck", 275, 10}, {"1 Std Tendenz", 550, 10}, {"3 Std Tendenz", 825, 10},
+      {" 950", 1055, 557},    {"1000", 1055, 292},        {"1050", 1055, 27},
+      {"-10", 20, 557},       {" +0", 20, 292},           {"+10", 20, 27},
   };
   for (const Label& l : labels) {
     const Op* op = textAt(p.dc, l.text);
@@ -71,12 +71,12 @@ TEST(Barogram, FrameScalesGridAndLegendOfTheDefaultWindow) {
   EXPECT_EQ(p.dc.texts().size(), 3u + 11u + 21u);
 
   const auto black = linesWithPen(p.dc, kBlack1);
-  EXPECT_TRUE(hasLine(black, 184, 18, 265, 18));                   // pressure legend sample
-  EXPECT_TRUE(hasLine(linesWithPen(p.dc, kBlue1), 459, 18, 540, 18)); // one hour
+  EXPECT_TRUE(hasLine(black, 184, 18, 265, 18));                       // pressure legend sample
+  EXPECT_TRUE(hasLine(linesWithPen(p.dc, kBlue1), 459, 18, 540, 18));  // one hour
   EXPECT_TRUE(hasLine(linesWithPen(p.dc, kGreen1), 734, 18, 815, 18)); // three hours
-  EXPECT_TRUE(hasLine(black, 50, 565, 45, 565));   // fine tick at 950 hPa
-  EXPECT_TRUE(hasLine(black, 50, 35, 45, 35));     // and at 1050 hPa
-  EXPECT_TRUE(hasLine(black, 1050, 300, 1055, 300)); // right tick at zero tendency
+  EXPECT_TRUE(hasLine(black, 50, 565, 45, 565));                       // fine tick at 950 hPa
+  EXPECT_TRUE(hasLine(black, 50, 35, 45, 35));                         // and at 1050 hPa
+  EXPECT_TRUE(hasLine(black, 1050, 300, 1055, 300));                   // right tick at zero tendency
   EXPECT_EQ(black.size(), 1u + 101u + 21u);
 
   const auto grid = linesWithPen(p.dc, kGridDot);
@@ -186,8 +186,8 @@ TEST(Barogram, DayLineBetween2355AndMidnightCarriesTheNewerDate) {
     const int x = sampleToX(11, 1050, 1000); // the 23:55 slot
     ASSERT_EQ(x, 1040);
     const auto grid = linesWithPen(p.dc, kGridDot);
-    EXPECT_TRUE(hasLine(grid, x, 565, x, 35));   // day line
-    EXPECT_TRUE(hasLine(grid, x, 564, x, 35));   // six-hour line of the same slot
+    EXPECT_TRUE(hasLine(grid, x, 565, x, 35)); // day line
+    EXPECT_TRUE(hasLine(grid, x, 564, x, 35)); // six-hour line of the same slot
     EXPECT_EQ(grid.size(), 19u + 2u);
     const Op* label = textAt(p.dc, c.label);
     ASSERT_NE(label, nullptr);
@@ -258,7 +258,8 @@ TEST(Barogram, VariationBarsInBothLooks) {
     EXPECT_TRUE(hasLine(curve, 1047, 230, 1047, 230 - c.half));
     EXPECT_TRUE(hasLine(curve, 1047, 230 - c.half, 1047, 230 + c.half));
     const Op& back = p.dc.ops.back();
-    EXPECT_EQ(RecordingCanvas::describe(back), c.paper ? "move 1047,230" : "select " + std::to_string(back.handle));
+    EXPECT_EQ(RecordingCanvas::describe(back),
+              c.paper ? "move 1047,230" : "select " + std::to_string(back.handle));
   }
 }
 
@@ -275,7 +276,7 @@ TEST(Barogram, TendencyAndVariationCurvesFollowTheirSwitches) {
   ASSERT_EQ(red.size(), 2u);
   EXPECT_EQ(red[0].x0, 1050);
   EXPECT_EQ(red[0].y0, 565 - 26); // the start uses Y0 as base, rounded 538.5 -> 539
-  EXPECT_EQ(red[0].y, 538);        // the points use Y0 - 1
+  EXPECT_EQ(red[0].y, 538);       // the points use Y0 - 1
   EXPECT_EQ(red[1].y, 564);
   // T3 off: the green pen is selected but draws nothing beyond its legend sample.
   EXPECT_EQ(linesWithPen(p.dc, kGreen1).size(), 1u);

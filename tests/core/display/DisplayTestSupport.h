@@ -13,8 +13,8 @@ namespace baromon::testing {
 using fakes::RecordingCanvas;
 using Op = RecordingCanvas::Op;
 
-inline HistorySample sample(int day, int month, int hour, int minute, std::int32_t pressure, std::int32_t t1 = 0,
-                            std::int32_t t3 = 0, std::int32_t variation = 0) {
+inline HistorySample sample(int day, int month, int hour, int minute, std::int32_t pressure,
+                            std::int32_t t1 = 0, std::int32_t t3 = 0, std::int32_t variation = 0) {
   HistorySample s;
   s.year = 2003;
   s.day = static_cast<std::uint8_t>(day);
@@ -29,8 +29,8 @@ inline HistorySample sample(int day, int month, int hour, int minute, std::int32
 }
 
 // Fills slots 0..count-1 going back in steps of `stepMinutes` from the newest time.
-inline void fillHistory(History& history, int count, int day, int month, int hour, int minute, int stepMinutes,
-                        std::int32_t pressure = 101325) {
+inline void fillHistory(History& history, int count, int day, int month, int hour, int minute,
+                        int stepMinutes, std::int32_t pressure = 101325) {
   int minutes = hour * 60 + minute;
   for (int i = 0; i < count; ++i) {
     if (minutes < 0) {

@@ -43,13 +43,23 @@ TEST(ValuesPanel, TextsPositionsAndFallingColours) {
     std::vector<std::tuple<int, std::string, bool>> lines; // y, text, red
   } cases[] = {
       {"thresholds exactly: all black; no six-hour reference, temperature or voltage",
-       -14, -40, -90, 0, -999, 0,
+       -14,
+       -40,
+       -90,
+       0,
+       -999,
+       0,
        {{0, " 1013.25 hPa", false},
         {70, "   -1.4  hPa/h", false},
         {110, "   -4.0  hPa/3h", false},
         {190, "+/- 0.12 hPa/5min", false}}},
       {"beyond the thresholds: red; six-hour line once its reference exists",
-       -15, -41, -91, 101000, 215, 124,
+       -15,
+       -41,
+       -91,
+       101000,
+       215,
+       124,
        {{0, " 1013.25 hPa", false},
         {70, "   -1.5  hPa/h", true},
         {110, "   -4.1  hPa/3h", true},
@@ -57,7 +67,13 @@ TEST(ValuesPanel, TextsPositionsAndFallingColours) {
         {190, "+/- 0.12 hPa/5min", false},
         {260, "  +21.5 C", false},
         {300, "   12.4 V", false}}},
-      {"rising, temperature -9.8 C shown, -9.9 C would not be", 25, 120, 3, 101000, -98, 0,
+      {"rising, temperature -9.8 C shown, -9.9 C would not be",
+       25,
+       120,
+       3,
+       101000,
+       -98,
+       0,
        {{0, " 1013.25 hPa", false},
         {70, "   +2.5  hPa/h", false},
         {110, "   +12.0  hPa/3h", false},
@@ -101,7 +117,8 @@ TEST(ConverterPanel, StatisticsAndTheMissingMinimum) {
   struct Case {
     std::uint32_t minimum;
     const char* minLine;
-  } cases[] = {{65535, "min:      0"}, {65530, "min:      0"}, {65529, "min:  65529"}, {31000, "min:  31000"}};
+  } cases[] = {
+      {65535, "min:      0"}, {65530, "min:      0"}, {65529, "min:  65529"}, {31000, "min:  31000"}};
   for (const Case& c : cases) {
     fakes::TestApp t;
     RecordingCanvas dc(t.graphics, {300, 100});
@@ -161,12 +178,15 @@ TEST(NmeaList, ControlBytesBecomeBlanksInTheTableAndRowsAreDrawn85Wide) {
   t.app.settings.DATA = 0;
   RecordingCanvas dc(t.graphics);
   setRow(t.app.nmea, 0, "$WIXDR,P,1.0132,B,0*7A\r\n");
-  setRow(t.app.nmea, 1, "$GPRMC,\x01" "A,\xFC\x7F" "x");
-  setRow(t.app.nmea, 2, "");                // empty row: its line stays empty
-  setRow(t.app.nmea, 3, "garbage\r\n");     // cleaned, not drawn
+  setRow(t.app.nmea, 1,
+         "$GPRMC,\x01"
+         "A,\xFC\x7F"
+         "x");
+  setRow(t.app.nmea, 2, "");            // empty row: its line stays empty
+  setRow(t.app.nmea, 3, "garbage\r\n"); // cleaned, not drawn
   t.app.nmea[4].fill('X');
   t.app.nmea[4][0] = '$';
-  t.app.nmea[4][127] = '\x01';              // the last byte is left alone
+  t.app.nmea[4][127] = '\x01'; // the last byte is left alone
   paintNmeaList(t.app, dc, 1000);
   const auto texts = dc.texts();
   ASSERT_EQ(texts.size(), 3u);
@@ -194,8 +214,9 @@ TEST(NmeaList, BarographModeDrawsNothingAndLeavesTheTable) {
 
 TEST(CorrectionPrompt, LanguagesAndPlace) {
   const char* prompts[] = {
-      "Druckkorrektur in hPa eingeben:", "pressure correction (hPa):", "correction de la pression en hPa:",
-      "Druckkorrektur in hPa eingeben",  "Inserire il valore di correzione in hPa:", "Druckkorrektur in hPa eingeben",
+      "Druckkorrektur in hPa eingeben:",          "pressure correction (hPa):",
+      "correction de la pression en hPa:",        "Druckkorrektur in hPa eingeben",
+      "Inserire il valore di correzione in hPa:", "Druckkorrektur in hPa eingeben",
   };
   for (std::uint8_t lang = 0; lang < 6; ++lang) {
     fakes::TestApp t;
@@ -214,9 +235,11 @@ TEST(Titles, BothModesInEveryLanguage) {
     const char* diurnal;
     const char* nmea;
   } cases[] = {
-      {"Dureridarovidozi Verbindung \xFC" "ber COM3 ",
+      {"Dureridarovidozi Verbindung \xFC"
+       "ber COM3 ",
        "Tagesgang schwarz:Luftdruck rot:best-fit blau:1 Std gruen:3 Std grau:Schwankungen",
-       "NMEA-Monitor Verbindung \xFC" "ber COM3"},
+       "NMEA-Monitor Verbindung \xFC"
+       "ber COM3"},
       {"Air pressure monitor using COM3 ", "Circadian rhythm", "NMEA monitor using COM3"},
       {"Moniteur pression atmospherique COM3 ", "Rythme circadien", "Moniteur NMEA COM3"},
       {"Vuviduvoravuridid COM3 ", "Tagesgang Luftdruck", "NMEA monitor COM3"},
@@ -242,7 +265,8 @@ TEST(Panels, UnusableInputsDrawSafely) {
   t.app.settings.LANG = 9; // never written by the settings reader; read as German
   t.app.settings.COM = '1';
   setBarographTitles(t.app);
-  EXPECT_EQ(t.windows.titles[WindowId::Main], "Dureridarovidozi Verbindung \xFC" "ber COM1 ");
+  EXPECT_EQ(t.windows.titles[WindowId::Main], "Dureridarovidozi Verbindung \xFC"
+                                              "ber COM1 ");
   RecordingCanvas dc(t.graphics);
   paintCorrectionPrompt(t.app, dc);
   EXPECT_EQ(dc.texts().at(0).text, "Druckkorrektur in hPa eingeben:");

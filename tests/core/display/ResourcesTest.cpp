@@ -94,7 +94,6 @@ TEST(DrawingResources, FailedCreationsKeepANullHandleAndReportOnceEach) {
   EXPECT_EQ(eventLines(t).size(), 2u);
   createScreenPens(t.app); // nothing made again, nothing reported again
   EXPECT_EQ(eventLines(t).size(), 2u);
-
 }
 
 TEST(DrawingResources, PanelFontLivesFromSelectionToRestore) {

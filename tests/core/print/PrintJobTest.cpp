@@ -30,7 +30,9 @@ struct PrintBench {
     t.app.serial.open = true;
     t.app.printing.printers = &printers;
     baromon::createPrinterPens(t.app);
-    printers.log->onCall = [this](const std::string&) { portOpenAt.push_back(t.app.serial.device != nullptr); };
+    printers.log->onCall = [this](const std::string&) {
+      portOpenAt.push_back(t.app.serial.device != nullptr);
+    };
   }
   void barogram() {
     baromon::choosePrinter(t.app);
@@ -54,20 +56,51 @@ TEST(PrintJob, JobFramesFollowTheSpoolerResults) {
     Calls calls;
     int errorBoxes;
   } cases[] = {
-      {"barogram printed", false, false, {}, {"choose", "startDoc:printjob", "startPage", "endPage", "endDoc", "delete"}, 0},
-      {"NMEA table printed", true, false, {}, {"choose", "startDoc:monitor printjob", "startPage", "endPage", "endDoc", "delete"}, 0},
+      {"barogram printed",
+       false,
+       false,
+       {},
+       {"choose", "startDoc:printjob", "startPage", "endPage", "endDoc", "delete"},
+       0},
+      {"NMEA table printed",
+       true,
+       false,
+       {},
+       {"choose", "startDoc:monitor printjob", "startPage", "endPage", "endDoc", "delete"},
+       0},
       {"barogram dialog cancelled", false, true, {}, {"choose"}, 1},
       {"NMEA dialog cancelled", true, true, {}, {"choose"}, 0},
       {"barogram document refused", false, false, {0, 1, 1, 1}, {"choose", "startDoc:printjob", "delete"}, 1},
-      {"NMEA document refused", true, false, {-1, 1, 1, 1}, {"choose", "startDoc:monitor printjob", "delete"}, 0},
-      {"barogram page refused: still ended", false, false, {1, 0, 1, 1},
-       {"choose", "startDoc:printjob", "startPage", "endPage", "endDoc", "delete"}, 0},
-      {"NMEA page cannot be ended: document thrown away", true, false, {1, 1, 0, 1},
-       {"choose", "startDoc:monitor printjob", "startPage", "endPage", "abortDoc", "delete"}, 0},
-      {"barogram page cannot be ended: thrown away and told", false, false, {1, 1, 0, 1},
-       {"choose", "startDoc:printjob", "startPage", "endPage", "abortDoc", "delete"}, 1},
-      {"barogram document cannot be ended: told", false, false, {1, 1, 1, 0},
-       {"choose", "startDoc:printjob", "startPage", "endPage", "endDoc", "delete"}, 1},
+      {"NMEA document refused",
+       true,
+       false,
+       {-1, 1, 1, 1},
+       {"choose", "startDoc:monitor printjob", "delete"},
+       0},
+      {"barogram page refused: still ended",
+       false,
+       false,
+       {1, 0, 1, 1},
+       {"choose", "startDoc:printjob", "startPage", "endPage", "endDoc", "delete"},
+       0},
+      {"NMEA page cannot be ended: document thrown away",
+       true,
+       false,
+       {1, 1, 0, 1},
+       {"choose", "startDoc:monitor printjob", "startPage", "endPage", "abortDoc", "delete"},
+       0},
+      {"barogram page cannot be ended: thrown away and told",
+       false,
+       false,
+       {1, 1, 0, 1},
+       {"choose", "startDoc:printjob", "startPage", "endPage", "abortDoc", "delete"},
+       1},
+      {"barogram document cannot be ended: told",
+       false,
+       false,
+       {1, 1, 1, 0},
+       {"choose", "startDoc:printjob", "startPage", "endPage", "endDoc", "delete"},
+       1},
   };
   for (const auto& c : cases) {
     PrintBench b;

@@ -294,8 +294,9 @@ TEST_F(Acq, VoltageAndTemperatureAppendices) {
   tick("$WIXDR,U,12.6,V\r\n");
   tick("$WIXDR,C,-3.2,C\r\n");
   tick(kPxdr);
-  EXPECT_EQ(t.windows.titles[WindowId::Main],
-            "Air pressure monitor   3 10:03 (UTC)  998.6 hPa +1.2 hPa/hr +3.5 hPa/3hrs U: 12.6V Temp: -3.2 C ");
+  EXPECT_EQ(
+      t.windows.titles[WindowId::Main],
+      "Air pressure monitor   3 10:03 (UTC)  998.6 hPa +1.2 hPa/hr +3.5 hPa/3hrs U: 12.6V Temp: -3.2 C ");
   t.app.reading.temperature = -998;
   t.app.reading.voltage = 0;
   EXPECT_EQ(barographLiveTitle(t.app),
@@ -461,16 +462,29 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
       {"a sentence split over two ticks is one line", 1, {kPxdr.substr(0, 20), kPxdr.substr(20)}, 1, 1},
       {"no line feed yet: nothing taken out", 1, {kPxdr.substr(0, kPxdr.size() - 1)}, 0, 0},
       {"two sentences in one tick are one line", 1, {kPxdr + "$WIXDR,C,21.5,C\r\n"}, 1, 1},
-      {"a tick ending inside the second sentence waits for its line feed", 1,
-       {kPxdr + "$WIXDR,C,2", "1.5,C\r\n"}, 1, 1},
-      {"$WIXDR frames are received but never valid", 1, {"$WIXDR,P,0.9986,B\r\n", "$WIXDR,U,12.6,V\r\n"}, 2, 0},
-      {"garbage, lower-case p and a malformed $PXDR", 1,
-       {"garbage\r\n", "$pXDR,0998.60,52684,+01.2,+03.5\r\n", "$PXDR,0998.60;52684,+01.2,+03.5\r\n"}, 3, 0},
+      {"a tick ending inside the second sentence waits for its line feed",
+       1,
+       {kPxdr + "$WIXDR,C,2", "1.5,C\r\n"},
+       1,
+       1},
+      {"$WIXDR frames are received but never valid",
+       1,
+       {"$WIXDR,P,0.9986,B\r\n", "$WIXDR,U,12.6,V\r\n"},
+       2,
+       0},
+      {"garbage, lower-case p and a malformed $PXDR",
+       1,
+       {"garbage\r\n", "$pXDR,0998.60,52684,+01.2,+03.5\r\n", "$PXDR,0998.60;52684,+01.2,+03.5\r\n"},
+       3,
+       0},
       {"a bare line feed is a line", 1, {"\n"}, 1, 0},
       {"a valid sentence with pressure 0 is still valid", 1, {"$PXDR,0000.00,52684,+01.2,+03.5\r\n"}, 1, 1},
       {"an overlong line read over several ticks is one line", 1, {std::string(3000, 'A') + "\r\n"}, 1, 0},
-      {"NMEA: sentences recorded, others dropped but received", 0,
-       {rmc, "!AIVDM,1,1,,A,13aG\r\n", "$GP1\r\n", "\n"}, 4, 2},
+      {"NMEA: sentences recorded, others dropped but received",
+       0,
+       {rmc, "!AIVDM,1,1,,A,13aG\r\n", "$GP1\r\n", "\n"},
+       4,
+       2},
       {"NMEA: a sentence split over two ticks", 0, {rmc.substr(0, 30), rmc.substr(30)}, 1, 1},
   };
   for (const auto& c : cases) {

@@ -26,15 +26,21 @@ struct PxdrCase {
 
 TEST(DecodePxdr, OffsetsSignsAndClamps) {
   const PxdrCase cases[] = {
-      {"the device's example sentence", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", 0, 1, 99860, 52684, 12, 35},
-      {"height correction added to the pressure", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", -250, 1, 99610, 52684, 12, 35},
-      {"pressure above 1500 hPa is clamped", "$PXDR,1600.00,52684,+01.2,+03.5\r\n", 0, 1, 150000, 52684, 12, 35},
+      {"the device's example sentence", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", 0, 1, 99860,
+       52684, 12, 35},
+      {"height correction added to the pressure", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", -250,
+       1, 99610, 52684, 12, 35},
+      {"pressure above 1500 hPa is clamped", "$PXDR,1600.00,52684,+01.2,+03.5\r\n", 0, 1, 150000, 52684, 12,
+       35},
       {"negative tendencies", "$PXDR,1013.25,00001,-12.5,-00.1\r\n", 0, 1, 101325, 1, -125, -1},
       {"zero tendencies stay zero", "$PXDR,1013.25,65535,+00.0,+00.0\r\n", 0, 1, 101325, 65535, 0, 0},
       {"any byte but '-' is a plus sign", "$PXDR,1013.25,65535,x01.0, 02.0\r\n", 0, 1, 101325, 65535, 10, 20},
-      {"the bytes at the decimal points are not read", "$PXDR,1013x25,00100,+01x2,+03x5\r\n", 0, 1, 101325, 100, 12, 35},
-      {"letters for digits count as their code minus '0' and clamp", "$PXDR,1013.25,00100,-zz.z,+zz.z\r\n", 0, 1, 101325, 100, -999, 999},
-      {"the fields after the 3-hour tendency are not needed", "$PXDR,0950.00,40000,+01.0,+02.0,\n", 0, 1, 95000, 40000, 10, 20},
+      {"the bytes at the decimal points are not read", "$PXDR,1013x25,00100,+01x2,+03x5\r\n", 0, 1, 101325,
+       100, 12, 35},
+      {"letters for digits count as their code minus '0' and clamp", "$PXDR,1013.25,00100,-zz.z,+zz.z\r\n", 0,
+       1, 101325, 100, -999, 999},
+      {"the fields after the 3-hour tendency are not needed", "$PXDR,0950.00,40000,+01.0,+02.0,\n", 0, 1,
+       95000, 40000, 10, 20},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);

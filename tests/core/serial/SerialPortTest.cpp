@@ -31,12 +31,31 @@ TEST(OpenSerialPort, AbsentPortShowsTheLanguagesBoxAndReportsEvents) {
     const char* caption;
     std::vector<int> events;
   } cases[] = {
-      {"German takes the whole name", German, '2', "Fehler: Schnittstelle COM2 steht nicht zur Verf\xFCgung !",
-       "serielle Schnittstelle", {1, 15}},
-      {"English, port 5: no second event", English, '5', "Error: port COM 5 not available !", "COM port", {1}},
-      {"French, port 1", French, '1', "Erreur: porte serielle COM 1 pas disponible !", "porte serielle", {1, 14}},
+      {"German takes the whole name",
+       German,
+       '2',
+       "Fehler: Schnittstelle COM2 steht nicht zur Verf\xFCgung !",
+       "serielle Schnittstelle",
+       {1, 15}},
+      {"English, port 5: no second event",
+       English,
+       '5',
+       "Error: port COM 5 not available !",
+       "COM port",
+       {1}},
+      {"French, port 1",
+       French,
+       '1',
+       "Erreur: porte serielle COM 1 pas disponible !",
+       "porte serielle",
+       {1, 14}},
       {"Dutch, port 4", Dutch, '4', "Error: COM 4 not available !", "COM port", {1, 17}},
-      {"Italian, port 3", Italian, '3', "Errore: porta seriale COM 3 non disponibile !", "porta seriale", {1, 16}},
+      {"Italian, port 3",
+       Italian,
+       '3',
+       "Errore: porta seriale COM 3 non disponibile !",
+       "porta seriale",
+       {1, 16}},
       {"Spanish, port 8", Spanish, '8', "Error: COM 8 not available !", "COM port", {1}},
   };
   for (const auto& c : cases) {
@@ -124,7 +143,8 @@ TEST(ChangePort, MovesThePortCheckMark) {
 class SpaceFs final : public platform::FileSystem {
 public:
   std::optional<std::uint64_t> free;
-  std::unique_ptr<platform::File> open(const std::string& name, platform::FileAccess a, platform::OpenMode m) override {
+  std::unique_ptr<platform::File> open(const std::string& name, platform::FileAccess a,
+                                       platform::OpenMode m) override {
     return inner.open(name, a, m);
   }
   bool copy(const std::string& from, const std::string& to) override { return inner.copy(from, to); }

@@ -64,10 +64,8 @@ TEST(CheckPressureAlarm, ThresholdsAndSwitch) {
     std::int32_t t1, t3;
     std::size_t beeps;
   } cases[] = {
-      {"at both thresholds: quiet", 1, -14, -40, 0},
-      {"one-hour fall of 1.5 hPa", 1, -15, 0, 1},
-      {"three-hour fall of 4.1 hPa", 1, 0, -41, 1},
-      {"both falling: still one beep", 1, -20, -60, 1},
+      {"at both thresholds: quiet", 1, -14, -40, 0}, {"one-hour fall of 1.5 hPa", 1, -15, 0, 1},
+      {"three-hour fall of 4.1 hPa", 1, 0, -41, 1},  {"both falling: still one beep", 1, -20, -60, 1},
       {"SIG off: never", 0, -99, -999, 0},
   };
   for (const auto& c : cases) {

@@ -17,12 +17,12 @@
 namespace baromon {
 namespace {
 
+using baromon::fakes::isRegular;
+using baromon::fakes::isSymlink;
+using baromon::fakes::lexists;
 using fakes::FaultyFileSystem;
 using fakes::TempDir;
 using fakes::TestApp;
-using baromon::fakes::isSymlink;
-using baromon::fakes::isRegular;
-using baromon::fakes::lexists;
 
 // Ten records on the grid with a broken one in the middle: the check has work to do.
 std::string damagedLog() {
@@ -73,8 +73,8 @@ void appendOneRecord(AppContext& app) {
 TEST(CheckOddFiles, LinksUnderTheWorkAndResultNamesAreReplacedNotFollowed) {
   struct Case {
     const char* legend;
-    const char* name;    // the link in the monitor's directory
-    bool copyBackup;     // the file system makes no hard links: monitor.bak is copied
+    const char* name; // the link in the monitor's directory
+    bool copyBackup;  // the file system makes no hard links: monitor.bak is copied
   };
   const Case cases[] = {
       {"recording list", "datalist.txt", false},
@@ -150,8 +150,8 @@ TEST(CheckOddFiles, FifosNeverHangTheCheck) {
 TEST(CheckOddFiles, ALinkedLogIsRepairedWhereItLivesAndTheLinkKeepsWorking) {
   struct Case {
     const char* legend;
-    const char* target;  // the log's name on the other disk
-    const char* backup;  // where its backup lands, beside it
+    const char* target; // the log's name on the other disk
+    const char* backup; // where its backup lands, beside it
   };
   const Case cases[] = {
       {"log named as usual", "monitor.txt", "monitor.bak"},

@@ -75,7 +75,8 @@ TEST(LoadHistory, FillsEveryKthRecordFromTheScrollOffsetBack) {
 
 TEST(LoadHistory, SlotHoldsTheDecodedRecord) {
   TestApp t;
-  t.dir.write("monitor.txt", "000020 28.12.2003 21:00 0988,10 hPa +01,8 hPa/hr -05,2 hPa/3h 01,5 hPa/h var 0\r\n");
+  t.dir.write("monitor.txt",
+              "000020 28.12.2003 21:00 0988,10 hPa +01,8 hPa/hr -05,2 hPa/3h 01,5 hPa/h var 0\r\n");
   t.app.settings.SHOW = 300;
   ASSERT_EQ(loadHistory(t.app), 1);
   const HistorySample expected{2003, 12, 28, 21, 0, 98810, 18, -52, 15};
@@ -208,7 +209,8 @@ TEST(LoadHistory, ReportsItsEventWithTheLogReleased) {
   faulty.failAllReads = true;
   std::vector<std::string> heldDuring;
   auto logFree = [&] {
-    auto other = t.files.open("monitor.txt", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
+    auto other =
+        t.files.open("monitor.txt", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
     return other != nullptr;
   };
   faulty.onStep = [&](const std::string& what) {

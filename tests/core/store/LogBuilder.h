@@ -38,12 +38,14 @@ inline std::string recordAt(unsigned counter, long minutes, int pressure) {
       ++year;
     }
   }
-  return record(counter, static_cast<int>(day) + 1, month + 1, year, minuteOfDay / 60, minuteOfDay % 60, pressure);
+  return record(counter, static_cast<int>(day) + 1, month + 1, year, minuteOfDay / 60, minuteOfDay % 60,
+                pressure);
 }
 
 // `count` records five minutes apart from `startMinutes`, counters from `firstCounter`,
 // record i carrying the pressure basePressure + i.
-inline std::string gridLog(int count, long startMinutes = 0, int basePressure = 90000, unsigned firstCounter = 1) {
+inline std::string gridLog(int count, long startMinutes = 0, int basePressure = 90000,
+                           unsigned firstCounter = 1) {
   std::string log;
   log.reserve(static_cast<std::size_t>(count) * kLogRecordSize);
   for (int i = 0; i < count; ++i) {

@@ -96,24 +96,54 @@ TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
   firstInvalid[0].broken = true;
 
   const Case cases[] = {
-      {"10 good records: one recording, nothing to correct", grid(10),
+      {"10 good records: one recording, nothing to correct",
+       grid(10),
        {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}, {9, 10}},
-       summary(10, 1, 0), "  0      0   10\n", 0},
-      {"6 good, an hour's gap, 4 good: the first after the gap is dropped", gap,
+       summary(10, 1, 0),
+       "  0      0   10\n",
+       0},
+      {"6 good, an hour's gap, 4 good: the first after the gap is dropped",
+       gap,
        {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {7, 1}, {8, 2}, {9, 3}},
-       summary(9, 2, 0), "  0      0    6\n  1      6    3\n", 0},
-      {"a broken date dot is one error; the next good record is a break", brokenDot,
-       {{0, 1}, {1, 2}, {2, 3}, {5, 1}}, summary(4, 2, 1), "  0      0    3\n  1      3    1\n", 1},
-      {"a second record for the same minute is an error and a break", duplicate,
-       {{0, 1}, {1, 2}, {2, 3}, {4, 1}}, summary(4, 2, 1), "  0      0    3\n  1      3    1\n", 1},
-      {"23:50, 23:55, 00:00, 00:05 continue the grid", midnight,
-       {{0, 1}, {1, 2}, {2, 3}, {3, 4}}, summary(4, 1, 0), "  0      0    4\n", 0},
-      {"a record at 00:00 continues the grid even after a gap", midnightAfterGap,
-       {{0, 1}, {1, 2}, {2, 3}, {3, 4}}, summary(4, 1, 0), "  0      0    4\n", 0},
-      {"the same time of day on a later date continues the grid", laterDay,
-       {{0, 1}, {1, 2}, {2, 3}}, summary(3, 1, 0), "  0      0    3\n", 0},
-      {"an invalid first record: the first valid one starts the recording", firstInvalid,
-       {{1, 1}, {2, 2}, {3, 3}}, summary(3, 1, 1), "  0      0    3\n", 1},
+       summary(9, 2, 0),
+       "  0      0    6\n  1      6    3\n",
+       0},
+      {"a broken date dot is one error; the next good record is a break",
+       brokenDot,
+       {{0, 1}, {1, 2}, {2, 3}, {5, 1}},
+       summary(4, 2, 1),
+       "  0      0    3\n  1      3    1\n",
+       1},
+      {"a second record for the same minute is an error and a break",
+       duplicate,
+       {{0, 1}, {1, 2}, {2, 3}, {4, 1}},
+       summary(4, 2, 1),
+       "  0      0    3\n  1      3    1\n",
+       1},
+      {"23:50, 23:55, 00:00, 00:05 continue the grid",
+       midnight,
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}},
+       summary(4, 1, 0),
+       "  0      0    4\n",
+       0},
+      {"a record at 00:00 continues the grid even after a gap",
+       midnightAfterGap,
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}},
+       summary(4, 1, 0),
+       "  0      0    4\n",
+       0},
+      {"the same time of day on a later date continues the grid",
+       laterDay,
+       {{0, 1}, {1, 2}, {2, 3}},
+       summary(3, 1, 0),
+       "  0      0    3\n",
+       0},
+      {"an invalid first record: the first valid one starts the recording",
+       firstInvalid,
+       {{1, 1}, {2, 2}, {3, 3}},
+       summary(3, 1, 1),
+       "  0      0    3\n",
+       1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -177,7 +207,8 @@ TEST(CheckLogFile, FilesThatCannotBeOpenedChangeNothing) {
       {"no log", false, nullptr, "error reading monitor.txt", "read data"},
       {"log held by another program", true, "monitor.txt", "error reading monitor.txt", "read data"},
       {"work file held by another program", true, "monitor.tmp", "error writing monitor.tmp", "write data"},
-      {"recording list held by another program", true, "datalist.txt", "error writing datalist.txt", "write data"},
+      {"recording list held by another program", true, "datalist.txt", "error writing datalist.txt",
+       "write data"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -265,7 +296,8 @@ TEST(CheckLogFile, CoversTheWholeLogAndWidensWideCounts) {
   EXPECT_EQ(t.windows.boxes.at(0).text, summary(32010, 1, 0));
   const std::string log = t.dir.read("monitor.txt");
   ASSERT_EQ(log.size(), 32010u * 80u);
-  EXPECT_EQ(testlog::recordOf(log, 32009), testlog::recordAt(32010, input.back().minutes, input.back().pressure));
+  EXPECT_EQ(testlog::recordOf(log, 32009),
+            testlog::recordAt(32010, input.back().minutes, input.back().pressure));
   EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0 32010\n");
 }
 
@@ -312,8 +344,8 @@ TEST(CheckLogFile, FindsRecordsAgainAfterFragmentsAndNoise) {
       {"a fragment at the end is no record", good + fragment, all, 0},
       {"a record of blanks and one of NUL bytes",
        good.substr(0, 400) + std::string(80, ' ') + std::string(80, '\0') + good.substr(400), all, 2},
-      {"binary noise of one and a half records", good.substr(0, 400) + std::string(120, '\x9c') + good.substr(400),
-       all, 2},
+      {"binary noise of one and a half records",
+       good.substr(0, 400) + std::string(120, '\x9c') + good.substr(400), all, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -386,16 +418,18 @@ TEST(CheckLogFile, FragmentsOfAnyLengthCostNoRecord) {
     all.push_back({i, static_cast<unsigned>(i + 1)});
   }
   std::vector<Case> cases = {
-      {"two fragments", at(3) + other.substr(0, 37) + good.substr(240, 160) + other.substr(0, 4) + from(5), 2},
+      {"two fragments", at(3) + other.substr(0, 37) + good.substr(240, 160) + other.substr(0, 4) + from(5),
+       2},
       {"4 bytes at the start", other.substr(0, 4) + good, 1},
       {"a fragment before the last record", at(9) + other.substr(0, 50) + from(9), 1},
-      {"80 bytes of two cut records that do not decode", at(5) + other.substr(0, 4) + other.substr(80, 76) + from(5),
-       1},
+      {"80 bytes of two cut records that do not decode",
+       at(5) + other.substr(0, 4) + other.substr(80, 76) + from(5), 1},
       {"a cut record, then one whose line end is damaged",
        at(5) + other.substr(0, 37) + good.substr(400, 78) + "\n\n" + from(6), 1},
   };
   for (const int length : {1, 4, 30, 37, 60, 77}) {
-    cases.push_back({"one cut record", at(5) + other.substr(0, static_cast<std::size_t>(length)) + from(5), 1});
+    cases.push_back(
+        {"one cut record", at(5) + other.substr(0, static_cast<std::size_t>(length)) + from(5), 1});
   }
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.legend) + ", " + std::to_string(c.log.size() - good.size()) + " bytes more");
@@ -448,9 +482,14 @@ TEST(CheckLogFile, AcquisitionPausesOnlyWhileTheFilesAreSwapped) {
   };
   EXPECT_EQ(checkLogFile(app), 0);
   const std::vector<std::pair<std::string, bool>> expected = {
-      {"open:monitor.tmp", false}, {"open:monitor.txt", false}, {"open:datalist.txt", false},
-      {"sync", true},              {"sync", true},              {"link", true},
-      {"rename", true},            {"open:monitor.txt", false},
+      {"open:monitor.tmp", false},
+      {"open:monitor.txt", false},
+      {"open:datalist.txt", false},
+      {"sync", true},
+      {"sync", true},
+      {"link", true},
+      {"rename", true},
+      {"open:monitor.txt", false},
   };
   EXPECT_EQ(seen, expected);
   EXPECT_FALSE(app.acquisition.acquisitionPaused);
@@ -518,7 +557,8 @@ TEST(CheckLogFile, KilledAtAnyInstantLeavesTheLogWhole) {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(checkLogFile(t.app), 1);
     micros = static_cast<long>(
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+            .count());
     fresh = t.dir.read("monitor.txt");
   }
   std::mt19937 random(20261208);

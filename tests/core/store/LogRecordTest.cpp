@@ -24,10 +24,10 @@ std::string encode(std::uint32_t counter, std::int32_t pressure, std::int32_t t1
 std::string floatReference(long counter, RecordTime t, std::int32_t p, std::int32_t t1, std::int32_t t3,
                            std::int32_t v) {
   char buffer[128] = {};
-  std::snprintf(buffer, sizeof buffer,
-                "%06ld %02u.%02u.%04u %02d:%02d %07.2f hPa %+05.1f hPa/hr %+05.1f hPa/3h %04.1f hPa/h var %d%c%c",
-                counter, t.day, t.month, t.year, t.hour, t.minute, p * 0.01, t1 * 0.1, t3 * 0.1, v * 0.1, 0, 13,
-                10);
+  std::snprintf(
+      buffer, sizeof buffer,
+      "%06ld %02u.%02u.%04u %02d:%02d %07.2f hPa %+05.1f hPa/hr %+05.1f hPa/3h %04.1f hPa/h var %d%c%c",
+      counter, t.day, t.month, t.year, t.hour, t.minute, p * 0.01, t1 * 0.1, t3 * 0.1, v * 0.1, 0, 13, 10);
   for (int i = 15; i < 128; ++i) {
     if (buffer[i] == '.') {
       buffer[i] = ',';
@@ -58,7 +58,8 @@ TEST(EncodeLogRecord, FieldTexts) {
     const char* varText;      // bytes 62-65
   };
   const Case cases[] = {
-      {"small negative tendency keeps its sign and zeros", 100000, -3, 0, 5, "1000,00", "-00,3", "+00,0", "00,5"},
+      {"small negative tendency keeps its sign and zeros", 100000, -3, 0, 5, "1000,00", "-00,3", "+00,0",
+       "00,5"},
       {"largest values that fit", 999999, 999, -999, 999, "9999,99", "+99,9", "-99,9", "99,9"},
       {"zero everywhere", 0, 0, 0, 0, "0000,00", "+00,0", "+00,0", "00,0"},
       {"hundredths below ten", 95005, -10, 10, 10, "0950,05", "-01,0", "+01,0", "01,0"},
@@ -103,7 +104,11 @@ TEST(EncodeLogRecord, CounterDateAndAlarmKeepTheirWidths) {
       {"largest counter", 999999, {31, 12, 2099, 23, 55}, 1, "999999 31.12.2099 23:55", '1'},
       {"counter above 999999 clamps", 1000000, {31, 12, 2099, 23, 55}, 0, "999999 31.12.2099 23:55", '0'},
       {"counter at the type limit clamps", UINT32_MAX, {1, 1, 2000, 0, 5}, 0, "999999 01.01.2000 00:05", '0'},
-      {"oversized date and time fields clamp", 7, {100, 250, 12345, 100, -50}, 12, "000007 99.99.9999 99:-9",
+      {"oversized date and time fields clamp",
+       7,
+       {100, 250, 12345, 100, -50},
+       12,
+       "000007 99.99.9999 99:-9",
        '9'},
       {"negative alarm digit clamps to 0", 7, {1, 2, 2003, 4, 5}, -1, "000007 01.02.2003 04:05", '0'},
   };
@@ -159,9 +164,15 @@ TEST(ParseLogRecord, EncodedRecordsRoundTrip) {
     const LogRecord r = encodeLogRecord(c.counter, c.time, c.pressure, c.t1, c.t3, c.variation, 0);
     LastDecodedRecord last;
     EXPECT_EQ(parseLogRecord(last, 1, r.data()), 1);
-    const HistorySample expected{static_cast<std::int32_t>(c.time.year), static_cast<std::uint8_t>(c.time.month),
-                                 static_cast<std::uint8_t>(c.time.day),  static_cast<std::uint8_t>(c.time.hour),
-                                 static_cast<std::uint8_t>(c.time.minute), c.pressure, c.t1, c.t3, c.variation};
+    const HistorySample expected{static_cast<std::int32_t>(c.time.year),
+                                 static_cast<std::uint8_t>(c.time.month),
+                                 static_cast<std::uint8_t>(c.time.day),
+                                 static_cast<std::uint8_t>(c.time.hour),
+                                 static_cast<std::uint8_t>(c.time.minute),
+                                 c.pressure,
+                                 c.t1,
+                                 c.t3,
+                                 c.variation};
     EXPECT_EQ(last.sample, expected);
     EXPECT_EQ(last.counter, c.counter);
   }
@@ -189,8 +200,8 @@ TEST(ParseLogRecord, DecodeEdgeCases) {
       {"blank sign makes the three-hour tendency negative", 49, " ", 1,
        with(ex, [](HistorySample& s) { s.tendency3h = -52; }), 20},
       {"variation 55,0 decodes as 0 and stays valid", 62, "55,0", 1, ex, 20},
-      {"variation 49,9 is the largest kept", 62, "49,9", 1, with(ex, [](HistorySample& s) { s.variation = 499; }),
-       20},
+      {"variation 49,9 is the largest kept", 62, "49,9", 1,
+       with(ex, [](HistorySample& s) { s.variation = 499; }), 20},
       {"variation with a non-digit decodes as 0", 62, "-0,1", 1, ex, 20},
       {"day 00 becomes 1 and invalid", 7, "00", 0, with(ex, [](HistorySample& s) { s.day = 1; }), 20},
       {"day 32 becomes 31 and invalid", 7, "32", 0, with(ex, [](HistorySample& s) { s.day = 31; }), 20},
@@ -203,8 +214,10 @@ TEST(ParseLogRecord, DecodeEdgeCases) {
       {"hour 24 becomes 23 and invalid", 18, "24", 0, with(ex, [](HistorySample& s) { s.hour = 23; }), 20},
       {"hour with a non-digit below 0 becomes 0 and invalid", 18, "-1", 0,
        with(ex, [](HistorySample& s) { s.hour = 0; }), 20},
-      {"minute 60 becomes 59 and invalid", 21, "60", 0, with(ex, [](HistorySample& s) { s.minute = 59; }), 20},
-      {"minute below 0 becomes 0 and invalid", 21, " 0", 0, with(ex, [](HistorySample& s) { s.minute = 0; }), 20},
+      {"minute 60 becomes 59 and invalid", 21, "60", 0, with(ex, [](HistorySample& s) { s.minute = 59; }),
+       20},
+      {"minute below 0 becomes 0 and invalid", 21, " 0", 0, with(ex, [](HistorySample& s) { s.minute = 0; }),
+       20},
       {"comma instead of the first date dot is invalid", 9, ",", 0, ex, 20},
       {"comma instead of the second date dot is invalid", 12, ",", 0, ex, 20},
       {"pressure byte 28 is never looked at", 28, "X", 1, ex, 20},
@@ -230,8 +243,10 @@ TEST(ParseLogRecord, DecodeEdgeCases) {
        with(ex, [](HistorySample& s) { s.tendency3h = -999; }), 20},
       {"counter with non-digits clamps to 999999 without an error", 0, "-00001", 1, ex, 999999},
       {"counter 000000 is kept", 0, "000000", 1, ex, 0},
-      {"byte 0x80 and up counts as a negative digit", 7, "\x90" "1", 0,
-       with(ex, [](HistorySample& s) { s.day = 1; }), 20},
+      {"byte 0x80 and up counts as a negative digit", 7,
+       "\x90"
+       "1",
+       0, with(ex, [](HistorySample& s) { s.day = 1; }), 20},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);

@@ -53,9 +53,15 @@ TEST(RecordGridScanner, StepsDoNotDependOnHowTheLogIsHandedOver) {
     for (int cut = 0; cut < 4; ++cut) {
       const std::size_t at = random() % damaged.size();
       switch (random() % 3) {
-      case 0: damaged.erase(at, random() % 90); break;
-      case 1: damaged.insert(at, good.substr(random() % good.size() / 2, random() % 90)); break;
-      default: damaged[at] = static_cast<char>(random()); break;
+      case 0:
+        damaged.erase(at, random() % 90);
+        break;
+      case 1:
+        damaged.insert(at, good.substr(random() % good.size() / 2, random() % 90));
+        break;
+      default:
+        damaged[at] = static_cast<char>(random());
+        break;
       }
     }
     logs.push_back(damaged);

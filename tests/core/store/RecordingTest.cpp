@@ -71,7 +71,8 @@ TEST(AppendRecord, FirstRecordCreatesTheLogThenRecordsAppend) {
   appendRecord(t.app);
   const std::string log = t.dir.read("monitor.txt");
   ASSERT_EQ(log.size(), 160u);
-  EXPECT_EQ(log.substr(80), "000021 28.12.2003 21:05 0987,00 hPa -00,3 hPa/hr +05,2 hPa/3h 99,9 hPa/h var 0\r\n");
+  EXPECT_EQ(log.substr(80),
+            "000021 28.12.2003 21:05 0987,00 hPa -00,3 hPa/hr +05,2 hPa/3h 99,9 hPa/h var 0\r\n");
   EXPECT_FALSE(t.dir.exists("monitor.err"));
 }
 

@@ -46,7 +46,8 @@ TEST(BarogramPixels, FrameCurveAndDottedGridLandOnTheirPixels) {
     paintBarogram(t.app, dc);
   }
   // Frame outline along x = 50, x = 1050, y = 35 and y = 565; the plot inside.
-  for (auto [x, y] : {std::pair{50, 35}, {1050, 35}, {50, 565}, {1050, 565}, {700, 35}, {700, 565}, {50, 400}}) {
+  for (auto [x, y] :
+       {std::pair{50, 35}, {1050, 35}, {50, 565}, {1050, 565}, {700, 35}, {700, 565}, {50, 400}}) {
     EXPECT_EQ(image.pixel(x, y), kBlack) << x << "," << y;
   }
   EXPECT_EQ(image.pixel(51, 36), kPlot);
@@ -83,8 +84,9 @@ TEST(BarogramPixels, SvgOutputIsAValidPicture) {
   steadyAfternoon(t.app);
   createScreenPens(t.app);
   const std::string path = t.dir.file("b.svg");
-  ASSERT_EQ(qt::renderToFile(t.graphics, path, 1100, 600, [&](platform::Canvas& dc) { paintBarogram(t.app, dc); }),
-            "");
+  ASSERT_EQ(
+      qt::renderToFile(t.graphics, path, 1100, 600, [&](platform::Canvas& dc) { paintBarogram(t.app, dc); }),
+      "");
   QSvgRenderer svg(QString::fromStdString(path));
   ASSERT_TRUE(svg.isValid());
   EXPECT_EQ(svg.viewBox(), QRect(0, 0, 1100, 600));

@@ -31,9 +31,7 @@ namespace {
 using platform::WindowId;
 
 // The test program's environment makes the one application object.
-void requireApplication() {
-  ASSERT_NE(QCoreApplication::instance(), nullptr);
-}
+void requireApplication() { ASSERT_NE(QCoreApplication::instance(), nullptr); }
 
 // A monitor on the Qt front end, with real files in a private directory.
 struct QtApp {
@@ -80,7 +78,8 @@ TEST(QtFrontEnd, StartUpShowsTheMainWindowMenuScrollBarAndTimer) {
   EXPECT_EQ(q.menuTitles(), (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "&Einstellungen", "&Hilfe"}));
   QAction* check = q.windows.action(cmd::CheckLog);
   ASSERT_NE(check, nullptr);
-  EXPECT_EQ(check->text(), QString::fromUtf8("Messdaten &pr\xC3\xBC" "fen"));
+  EXPECT_EQ(check->text(), QString::fromUtf8("Messdaten &pr\xC3\xBC"
+                                             "fen"));
   EXPECT_TRUE(q.windows.action(cmd::Step5)->isChecked());
   EXPECT_FALSE(q.windows.action(cmd::LangDutch)->isEnabled());
   EXPECT_FALSE(q.windows.action(cmd::Com3)->isEnabled());
@@ -154,7 +153,8 @@ TEST(QtFrontEnd, CorrectionPopupHasItsOuterSizeAndClientCoordinates) {
 
   const QImage picture = popup->grab().toImage();
   ASSERT_EQ(picture.size(), QSize(280, 140));
-  for (auto [x, y] : {std::pair{0, 0}, {279, 0}, {0, 139}, {279, 139}, {140, 0}, {140, 139}, {0, 70}, {279, 70}}) {
+  for (auto [x, y] :
+       {std::pair{0, 0}, {279, 0}, {0, 139}, {279, 139}, {140, 0}, {140, 139}, {0, 70}, {279, 70}}) {
     EXPECT_EQ(picture.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
   }
   EXPECT_EQ(picture.pixel(1, 1), qRgb(192, 192, 192));
@@ -237,8 +237,10 @@ TEST(QtFrontEnd, TicksAndRecordingGoOnWhileABoxIsOpen) {
       }
       if (!sawBox) {
         sawBox = true;
-        blocksNothing = QGuiApplication::modalWindow() == nullptr && QApplication::activeModalWidget() == nullptr;
-        ownedByMain = box->parentWidget() == q.windows.mainWindow() && box->windowModality() == Qt::WindowModal;
+        blocksNothing =
+            QGuiApplication::modalWindow() == nullptr && QApplication::activeModalWidget() == nullptr;
+        ownedByMain =
+            box->parentWidget() == q.windows.mainWindow() && box->windowModality() == Qt::WindowModal;
         // The barograph sends its sentence at the boundary; only timer ticks can read it.
         q.clock.utc = {2026, 12, 7, 7, 5, 0, 1};
         q.ports.feed("COM2", "$PXDR,1013.25,52684,+00.5,-01.0\r\n");
@@ -278,8 +280,8 @@ TEST(QtFrontEnd, ScrollArrowsMoveTheThumbWhereTheProgramPutsIt) {
   for (int i = 0; i < 1000; ++i) {
     char line[96];
     std::snprintf(line, sizeof line,
-                  "%06d 01.12.2026 %02d:%02d 1013,25 hPa +00,5 hPa/hr -01,0 hPa/3h 00,2 hPa/h var 0\r\n", i + 1,
-                  (i / 12) % 24, (i % 12) * 5);
+                  "%06d 01.12.2026 %02d:%02d 1013,25 hPa +00,5 hPa/hr -01,0 hPa/3h 00,2 hPa/h var 0\r\n",
+                  i + 1, (i / 12) % 24, (i % 12) * 5);
     log += line;
   }
   q.dir.write("monitor.txt", log);

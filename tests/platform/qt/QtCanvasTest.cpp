@@ -62,7 +62,7 @@ TEST(QtCanvas, LineLeavesTheEndPixelOutInEveryDirection) {
     int x0, y0, x1, y1;
     int pixels; // the major-axis length
   } cases[] = {
-      {"right", 5, 5, 15, 5, 10}, {"left", 15, 5, 5, 5, 10},   {"down", 5, 5, 5, 20, 15},
+      {"right", 5, 5, 15, 5, 10}, {"left", 15, 5, 5, 5, 10},      {"down", 5, 5, 5, 20, 15},
       {"up", 5, 20, 5, 5, 15},    {"diagonal", 2, 2, 12, 12, 10}, {"steep", 3, 1, 7, 25, 24},
   };
   for (const Case& c : cases) {
@@ -203,9 +203,12 @@ TEST(QtCanvas, FontsHaveTheirCellHeightsAndTextHangsFromItsPoint) {
 }
 
 TEST(QtCanvas, Windows1252TextsReachQtAsUnicode) {
-  EXPECT_EQ(baromon::qt::fromWindows1252(std::string("\xFC" "ber \x80 \x93x\x94")),
-            QString::fromUtf8("\xC3\xBC" "ber \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"));
-  EXPECT_EQ(baromon::qt::toWindows1252(QString::fromUtf8("\xC3\xBC\xE2\x82\xAC\xE4\xB8\x80")), std::string("\xFC\x80?"));
+  EXPECT_EQ(baromon::qt::fromWindows1252(std::string("\xFC"
+                                                     "ber \x80 \x93x\x94")),
+            QString::fromUtf8("\xC3\xBC"
+                              "ber \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"));
+  EXPECT_EQ(baromon::qt::toWindows1252(QString::fromUtf8("\xC3\xBC\xE2\x82\xAC\xE4\xB8\x80")),
+            std::string("\xFC\x80?"));
 }
 
 TEST(QtCanvas, RendersPngSvgAndPdfFilesByExtension) {
@@ -260,12 +263,12 @@ TEST(QtCanvas, MidwayStepsMatchTheReferenceInEveryOctant) {
     int dx, dy;
     const char* pixels;
   } cases[] = {
-      {6, 3, "0,0 1,0 2,1 3,1 4,2 5,2"},          {-6, -3, "0,0 -1,-1 -2,-1 -3,-2 -4,-2 -5,-3"},
-      {3, 6, "0,0 0,1 1,2 1,3 2,4 2,5"},          {-3, -6, "0,0 -1,-1 -1,-2 -2,-3 -2,-4 -3,-5"},
-      {-6, 3, "0,0 -1,0 -2,1 -3,1 -4,2 -5,2"},    {6, -3, "0,0 1,-1 2,-1 3,-2 4,-2 5,-3"},
-      {-3, 6, "0,0 -1,1 -1,2 -2,3 -2,4 -3,5"},    {3, -6, "0,0 0,-1 1,-2 1,-3 2,-4 2,-5"},
-      {4, -2, "0,0 1,-1 2,-1 3,-2"},              {-2, 4, "0,0 -1,1 -1,2 -2,3"},
-      {5, 5, "0,0 1,1 2,2 3,3 4,4"},              {7, -1, "0,0 1,0 2,0 3,0 4,-1 5,-1 6,-1"},
+      {6, 3, "0,0 1,0 2,1 3,1 4,2 5,2"},       {-6, -3, "0,0 -1,-1 -2,-1 -3,-2 -4,-2 -5,-3"},
+      {3, 6, "0,0 0,1 1,2 1,3 2,4 2,5"},       {-3, -6, "0,0 -1,-1 -1,-2 -2,-3 -2,-4 -3,-5"},
+      {-6, 3, "0,0 -1,0 -2,1 -3,1 -4,2 -5,2"}, {6, -3, "0,0 1,-1 2,-1 3,-2 4,-2 5,-3"},
+      {-3, 6, "0,0 -1,1 -1,2 -2,3 -2,4 -3,5"}, {3, -6, "0,0 0,-1 1,-2 1,-3 2,-4 2,-5"},
+      {4, -2, "0,0 1,-1 2,-1 3,-2"},           {-2, 4, "0,0 -1,1 -1,2 -2,3"},
+      {5, 5, "0,0 1,1 2,2 3,3 4,4"},           {7, -1, "0,0 1,0 2,0 3,0 4,-1 5,-1 6,-1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
@@ -320,11 +323,20 @@ TEST(QtCanvas, TextHasOnlyTextAndBackgroundPixels) {
       {"scale label", FontSpec{}, {0, 0, 0}, BackgroundMode::Opaque, "+10"},
       {"legend", FontSpec{}, {0, 0, 0}, BackgroundMode::Opaque, "3 hrs tendency"},
       {"paper label", FontSpec{}, {180, 100, 90}, BackgroundMode::Transparent, "28.12. 1050"},
-      {"panel font", FontSpec{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21}, {255, 0, 0}, BackgroundMode::Transparent,
+      {"panel font",
+       FontSpec{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21},
+       {255, 0, 0},
+       BackgroundMode::Transparent,
        "-1.4 hPa/h"},
-      {"small panel", FontSpec{FontKind::Panel, 30, 15, 0, 700, 4, 4, 0x21}, {0, 0, 0}, BackgroundMode::Transparent,
+      {"small panel",
+       FontSpec{FontKind::Panel, 30, 15, 0, 700, 4, 4, 0x21},
+       {0, 0, 0},
+       BackgroundMode::Transparent,
        "mean: 41234"},
-      {"rotated", FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0}, {0, 0, 0}, BackgroundMode::Opaque,
+      {"rotated",
+       FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0},
+       {0, 0, 0},
+       BackgroundMode::Opaque,
        "Luftdruck 1013"},
   };
   for (const Case& c : cases) {
@@ -346,7 +358,8 @@ TEST(QtCanvas, TextHasOnlyTextAndBackgroundPixels) {
   baromon::fakes::TempDir dir;
   GraphicsObjects objects;
   const std::string path = dir.path() + "/label.png";
-  ASSERT_EQ(baromon::qt::renderToFile(objects, path, 80, 40, [](Canvas& dc) { dc.textOut(5, 5, "+10"); }), "");
+  ASSERT_EQ(baromon::qt::renderToFile(objects, path, 80, 40, [](Canvas& dc) { dc.textOut(5, 5, "+10"); }),
+            "");
   QImage png(QString::fromStdString(path));
   EXPECT_EQ(strayColours(png.convertToFormat(QImage::Format_RGB32), kBlack, kWhite), "");
 }

@@ -83,7 +83,8 @@ TEST(QtPrinters, NmeaJobFillsThePage) {
   PdfFilePrinters printers(t.graphics, t.dir.file("nmea.pdf"), 4800, 6600);
   t.app.printing.printers = &printers;
   for (int i = 0; i < baromon::kNmeaRows; ++i) {
-    std::string line = "$GPGGA,1235" + std::to_string(i % 10) + ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+    std::string line =
+        "$GPGGA,1235" + std::to_string(i % 10) + ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
     std::memcpy(t.app.nmea[i].data(), line.data(), line.size());
   }
   ASSERT_EQ(baromon::choosePrinter(t.app), 1);
@@ -131,7 +132,7 @@ TEST(QtPrinters, FilePrinterFromTheDialogWorksAt600Dpi) {
   auto job = baromon::qt::QtPrinters::jobFor(t.graphics, std::move(file));
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(printer->resolution(), 600);
-  EXPECT_EQ(job->canvas().size().width, 4800); // 8 inches
+  EXPECT_EQ(job->canvas().size().width, 4800);  // 8 inches
   EXPECT_EQ(job->canvas().size().height, 6600); // 11 inches
   auto& page = dynamic_cast<PrinterPageCanvas&>(job->canvas());
   EXPECT_DOUBLE_EQ(page.fontScale(), 6.0);

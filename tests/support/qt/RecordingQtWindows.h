@@ -15,7 +15,8 @@ public:
     shownBoxes.push_back(caption + ": " + text);
     QtWindows::messageBox(text, caption, icon);
   }
-  void ownerlessMessageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override {
+  void ownerlessMessageBox(const std::string& text, const std::string& caption,
+                           platform::BoxIcon icon) override {
     shownBoxes.push_back(caption + ": " + text);
     QtWindows::ownerlessMessageBox(text, caption, icon);
   }
