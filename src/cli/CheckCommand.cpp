@@ -6,8 +6,7 @@
 #include "core/app/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/store/Store.h"
-#include "adapters/posix/PosixClock.h"
-#include "adapters/posix/PosixFileSystem.h"
+#include "app/NativePlatform.h"
 
 namespace baromon::cli {
 
@@ -16,8 +15,8 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "baromon: check takes no arguments ('%s')\n", argv[0]);
     return 2;
   }
-  platform::PosixClock clock;
-  platform::PosixFileSystem files(".");
+  app::NativeClock clock;
+  app::NativeFileSystem files(".");
   ConsoleWindows windows(out);
   NoSerialPorts ports;
   platform::GraphicsObjects graphics;

@@ -8,8 +8,7 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
-#include "adapters/posix/PosixClock.h"
-#include "adapters/posix/PosixFileSystem.h"
+#include "app/NativePlatform.h"
 #ifdef BAROMON_HAVE_QT
 #include "adapters/qt/CanvasOutput.h"
 #endif
@@ -37,8 +36,8 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
     }
   }
 
-  platform::PosixClock clock;
-  platform::PosixFileSystem files(".");
+  app::NativeClock clock;
+  app::NativeFileSystem files(".");
   ConsoleWindows windows(err);
   NoSerialPorts ports;
   platform::GraphicsObjects graphics;

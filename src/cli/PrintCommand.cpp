@@ -9,8 +9,7 @@
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
-#include "adapters/posix/PosixClock.h"
-#include "adapters/posix/PosixFileSystem.h"
+#include "app/NativePlatform.h"
 #ifdef BAROMON_HAVE_QT
 #include <QGuiApplication>
 #include <memory>
@@ -73,8 +72,8 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
     gui = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
   }
 
-  platform::PosixClock clock;
-  platform::PosixFileSystem files(".");
+  app::NativeClock clock;
+  app::NativeFileSystem files(".");
   ConsoleWindows windows(err);
   NoSerialPorts ports; // the job gives the port back: never take one from a running monitor
   platform::GraphicsObjects graphics;
@@ -102,6 +101,7 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
   return 0;
 #else
   (void)out;
+  (void)nmea;
   std::fputs("baromon: print: this build cannot write PDF files (built without Qt)\n", err);
   return 1;
 #endif

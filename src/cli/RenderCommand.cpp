@@ -11,8 +11,7 @@
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
 #include "core/store/Store.h"
-#include "adapters/posix/PosixClock.h"
-#include "adapters/posix/PosixFileSystem.h"
+#include "app/NativePlatform.h"
 
 #ifdef BAROMON_HAVE_QT
 #include "adapters/qt/CanvasOutput.h"
@@ -114,9 +113,9 @@ int runRender(int argc, char** argv, std::FILE* err) {
   std::fputs("baromon render: this build has no picture output (built without Qt)\n", err);
   return 1;
 #else
-  platform::PosixFileSystem disk(".");
+  app::NativeFileSystem disk(".");
   ReadOnlyFiles files(disk);
-  platform::PosixClock clock;
+  app::NativeClock clock;
   ConsoleWindows windows(err); // a box (a fatal font error) is told on stderr
   NoSerialPorts ports;
   platform::GraphicsObjects graphics;

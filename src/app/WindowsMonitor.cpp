@@ -1,0 +1,29 @@
+#include <cstdio>
+
+#include "adapters/posix/HeadlessWindows.h"
+#include "app/ConsoleRun.h"
+#include "app/Monitor.h"
+#include "app/NativePlatform.h"
+#include "core/app/AppContext.h"
+
+namespace baromon::app {
+
+// The Windows program has no windows of its own yet: it runs in its console.
+int runMonitor(int argc, char** argv, const PortMap& portMap, bool headless) {
+  (void)argc;
+  (void)argv;
+  if (!headless) {
+    std::fputs("baromon: built without windows; running headless\n", stderr);
+  }
+  NativeSerialPorts ports(portMap);
+  // Held until the process ends; start-up takes it before anything else.
+  NativeDirectoryLock directoryLock(".");
+  NativeClock clock;
+  NativeFileSystem files(".");
+  platform::GraphicsObjects graphics;
+  platform::HeadlessWindows windows;
+  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock}};
+  return platform::runConsole(app, windows);
+}
+
+} // namespace baromon::app
