@@ -72,6 +72,9 @@ struct SerialLink {
   // open it every few seconds.
   bool lost = false;
   std::int64_t nextRetry = 0; // seconds since 1970 (UTC) of the next reopen attempt
+  // The loss was reported and the source has not been reached since: a network source
+  // that keeps refusing is reported once, not at every attempt.
+  bool lossReported = false;
 };
 
 } // namespace baromon
