@@ -25,7 +25,12 @@ void printUsage(std::FILE* out) {
              "  --headless        run without windows: boxes go to standard error, SIGINT\n"
              "                    or SIGTERM end the run through the normal shutdown\n"
              "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
-             "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>\n"
+             "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>.\n"
+             "                    PATH tcp://HOST:PORT or udp://[ADDR]:PORT reads NMEA 0183\n"
+             "                    lines from the network (10110 is the usual port)\n"
+             "  --serve-nmea [ADDR:]PORT\n"
+             "                    serve the pressure once a second to TCP clients as\n"
+             "                    $WIXDR,P,x.xxxxx,B,Barometer*hh (NMEA mode: every sentence)\n"
              "\n"
              "Commands:\n"
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
@@ -63,6 +68,18 @@ int run(int argc, char** argv) {
       }
       continue;
     }
+    if (arg == "--serve-nmea" || arg.rfind("--serve-nmea=", 0) == 0) {
+      if (arg == "--serve-nmea") {
+        if (i + 1 >= argc) {
+          std::fputs("baromon: --serve-nmea needs [ADDR:]PORT\n", stderr);
+          return 2;
+        }
+        options.serveNmea = argv[++i];
+      } else {
+        options.serveNmea = arg.substr(13);
+      }
+      continue;
+    }
     if (arg == "check")
       return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "export")
@@ -92,7 +109,10 @@ int run(int argc, char** argv) {
     printUsage(stderr);
     return 2;
   }
-  return app::runMonitor(argc, argv, options.ports, options.headless);
+  app::MonitorOptions monitor;
+  monitor.headless = options.headless;
+  monitor.serveNmea = options.serveNmea;
+  return app::runMonitor(argc, argv, options.ports, monitor);
 }
 
 } // namespace baromon::cli

@@ -79,7 +79,16 @@ void processKxLine(AppContext& app) {
     acq.sentenceCount = 0;
   }
 
-  decodeSentence(app);
+  bool decodedPressure = false;
+  decodeSentence(app, &decodedPressure);
+  if (decodedPressure && app.platform.nmeaOutlet != nullptr) {
+    // The barograph sends its pressure twice a second ($PXDR and $WIXDR); plotters want it once.
+    const std::int64_t second = nowSeconds(app);
+    if (second != acq.lastServedSecond) {
+      acq.lastServedSecond = second;
+      app.platform.nmeaOutlet->send(servedPressureSentence(r.pressure));
+    }
+  }
   if (r.valid == 1) {
     ++acq.sentencesAccepted;
     updateTendencies(app);
@@ -134,6 +143,9 @@ void processNmeaLine(AppContext& app) {
   std::memset(app.nmea[0].data(), 0, kNmeaRowCopy);
   std::memcpy(app.nmea[0].data(), acq.receiveBuffer.data(), length);
   appendNmeaSentence(app);
+  if (app.platform.nmeaOutlet != nullptr) {
+    app.platform.nmeaOutlet->send(std::string(acq.receiveBuffer.data(), acq.fillCount));
+  }
   app.platform.windows.invalidate(WindowId::Main);
   char title[64];
   std::snprintf(title, sizeof title, "%lu NMEA - Datens\xE4tze ", static_cast<unsigned long>(acq.nmeaCount));
@@ -188,6 +200,23 @@ int readLineStream(AppContext& app) {
 void retryPortLater(AppContext& app) {
   app.serial.lost = true;
   app.serial.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
+}
+
+std::string servedPressureSentence(std::int32_t pressure) {
+  // Hundredths of a hPa are hundred-thousandths of a bar: five decimals, exactly.
+  const std::uint32_t magnitude =
+      pressure < 0 ? 0u - static_cast<std::uint32_t>(pressure) : static_cast<std::uint32_t>(pressure);
+  char body[64];
+  std::snprintf(body, sizeof body, "WIXDR,P,%s%lu.%05lu,B,Barometer", pressure < 0 ? "-" : "",
+                static_cast<unsigned long>(magnitude / 100000),
+                static_cast<unsigned long>(magnitude % 100000));
+  unsigned checksum = 0;
+  for (const char* c = body; *c != '\0'; ++c) {
+    checksum ^= static_cast<unsigned char>(*c);
+  }
+  char line[80];
+  std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, checksum);
+  return line;
 }
 
 std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
