@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "adapters/posix/AlarmCommand.h"
 #include "adapters/posix/HeadlessWindows.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixClock.h"
@@ -35,7 +36,11 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   platform::PosixDirectoryLock directoryLock(".");
   if (!headless) {
 #ifdef BAROMON_HAVE_QT
-    return qt::runGui(argc, argv, ports, directoryLock, qt::GuiExtras{server.get(), nullptr});
+    std::unique_ptr<platform::AlarmCommand> guiHook;
+    if (!options.onAlarm.empty()) {
+      guiHook = std::make_unique<platform::AlarmCommand>(options.onAlarm, false);
+    }
+    return qt::runGui(argc, argv, ports, directoryLock, qt::GuiExtras{server.get(), guiHook.get()});
 #else
     std::fputs("baromon: built without windows; running headless\n", stderr);
 #endif
@@ -46,7 +51,9 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   platform::PosixFileSystem files(".");
   platform::GraphicsObjects graphics;
   platform::HeadlessWindows windows;
-  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock, server.get()}};
+  // Headless, every alarm is also a line on standard error (the service's journal).
+  platform::AlarmCommand hook(options.onAlarm, true);
+  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock, server.get(), &hook}};
   return platform::runHeadless(app, windows);
 }
 

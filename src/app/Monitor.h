@@ -10,6 +10,7 @@ namespace baromon::app {
 struct MonitorOptions {
   bool headless = false; // no windows: boxes on standard error
   std::string serveNmea; // "[ADDR:]PORT" to serve chart plotters, empty for none
+  std::string onAlarm;   // the command run at each fast-fall alarm, empty for none
 };
 
 // The one place the monitor is put together: builds the platform services for the

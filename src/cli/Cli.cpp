@@ -31,6 +31,9 @@ void printUsage(std::FILE* out) {
              "  --serve-nmea [ADDR:]PORT\n"
              "                    serve the pressure once a second to TCP clients as\n"
              "                    $WIXDR,P,x.xxxxx,B,Barometer*hh (NMEA mode: every sentence)\n"
+             "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
+             "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
+             "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n"
              "\n"
              "Commands:\n"
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
@@ -80,6 +83,18 @@ int run(int argc, char** argv) {
       }
       continue;
     }
+    if (arg == "--on-alarm" || arg.rfind("--on-alarm=", 0) == 0) {
+      if (arg == "--on-alarm") {
+        if (i + 1 >= argc) {
+          std::fputs("baromon: --on-alarm needs a command\n", stderr);
+          return 2;
+        }
+        options.onAlarm = argv[++i];
+      } else {
+        options.onAlarm = arg.substr(11);
+      }
+      continue;
+    }
     if (arg == "check")
       return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "export")
@@ -112,6 +127,7 @@ int run(int argc, char** argv) {
   app::MonitorOptions monitor;
   monitor.headless = options.headless;
   monitor.serveNmea = options.serveNmea;
+  monitor.onAlarm = options.onAlarm;
   return app::runMonitor(argc, argv, options.ports, monitor);
 }
 

@@ -14,6 +14,8 @@ struct GeneralOptions {
   bool headless = false;
   // `--serve-nmea [ADDR:]PORT`: serve the pressure to chart plotters (empty: off).
   std::string serveNmea;
+  // `--on-alarm CMD`: run CMD at each fast-fall alarm (empty: none).
+  std::string onAlarm;
 };
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.
