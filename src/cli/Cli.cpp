@@ -66,7 +66,10 @@ int run(int argc, char** argv) {
         value = arg.substr(7);
       }
       if (!options.ports.parseAssignment(value)) {
-        std::fprintf(stderr, "baromon: --port takes n=PATH with n from 1 to 8, not '%s'\n", value.c_str());
+        std::fprintf(stderr,
+                     "baromon: --port takes n=PATH with n from 1 to 8 (PATH a device, tcp://HOST:PORT or "
+                     "udp://[ADDR]:PORT), not '%s'\n",
+                     value.c_str());
         return 2;
       }
       continue;

@@ -87,3 +87,15 @@ TEST(NetworkSourceRun, HeadlessMonitorTakesEveryLineOfAFastTcpStream) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(NetworkSourceRun, AMalformedNetworkSourceIsRefusedBeforeAnythingStarts) {
+  TempDir dir;
+  const auto outcome = baromon::clitest::runBaromonIn(dir, "--headless --port 2=tcp://nowhere", true);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.out.find("tcp://HOST:PORT"), std::string::npos) << outcome.out;
+  EXPECT_FALSE(dir.exists("monitor.ini"));
+}
+
+} // namespace
