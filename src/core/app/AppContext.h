@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/DirectoryLock.h"
 #include "platform/Files.h"
+#include "platform/Outlets.h"
 #include "platform/SerialDevice.h"
 #include "platform/WindowServices.h"
 #include "core/serial/AcquisitionState.h"
@@ -29,6 +30,9 @@ struct Platform {
   // The monitor's hold on its directory, taken first thing at start-up; the commands
   // and most tests run without one.
   platform::DirectoryLock* monitorLock = nullptr;
+  // Optional: the sentences served to chart plotters, the hook of the fast-fall alarm.
+  platform::SentenceOutlet* nmeaOutlet = nullptr;
+  platform::AlarmHook* alarmHook = nullptr;
 };
 
 // Where the barogram window stands in the log.

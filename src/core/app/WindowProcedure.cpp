@@ -255,6 +255,13 @@ void onTimer(AppContext& app) {
   if (!acq.acquisitionPaused) {
     acquisitionTick(app);
   }
+  // After the tick, so that what it decoded goes out at once.
+  if (app.platform.nmeaOutlet != nullptr) {
+    app.platform.nmeaOutlet->poll();
+  }
+  if (app.platform.alarmHook != nullptr) {
+    app.platform.alarmHook->poll();
+  }
 }
 
 int scrollPositionFor(std::int32_t offset, std::int32_t recordCount) {
