@@ -79,8 +79,8 @@ int valuePosition(const PageGeometry& g, const HistorySample& s, Curve curve) {
     case Curve::Tendency1h:
     case Curve::Tendency3h:
       // The zero line is a whole pixel row, as on the screen.
-      return toPixel(static_cast<float>(static_cast<float>(g.e / 2) -
-                                        v * 0.5f * g.h01)); // NOLINT(bugprone-integer-division)
+      // NOLINTNEXTLINE(bugprone-integer-division)
+      return toPixel(static_cast<float>(static_cast<float>(g.e / 2) - v * 0.5f * g.h01));
     case Curve::Variation:
       return toPixel(static_cast<float>(static_cast<float>(g.e - g.f) - v * g.h01 * 0.5f));
     }
@@ -94,8 +94,8 @@ int valuePosition(const PageGeometry& g, const HistorySample& s, Curve curve) {
     case Curve::Tendency1h:
     case Curve::Tendency3h:
       // The zero line is a whole pixel column, as on the screen.
-      return toPixel(static_cast<float>(static_cast<float>(g.d / 2) +
-                                        v * g.w01 * 0.5f)); // NOLINT(bugprone-integer-division)
+      // NOLINTNEXTLINE(bugprone-integer-division)
+      return toPixel(static_cast<float>(static_cast<float>(g.d / 2) + v * g.w01 * 0.5f));
     case Curve::Variation:
       return toPixel(static_cast<float>(static_cast<float>(g.f) + v * 0.5f * g.w01));
     }
