@@ -27,8 +27,7 @@ constexpr const char* kCorrectionPrompt[6] = {
 
 // The trailing blanks belong to the titles.
 constexpr const char* kBarographTitle[6] = {
-    "Dureridarovidozi Verbindung \xFC"
-    "ber COM%d ",
+    "Dureridarovidozi Verbindung \374ber COM%d ", // \374: the u umlaut (an octal escape ends after three digits)
     "Air pressure monitor using COM%d ",
     "Moniteur pression atmospherique COM%d ",
     "Vuviduvoravuridid COM%d ",
@@ -46,8 +45,7 @@ constexpr const char* kDiurnalCaption[6] = {
 };
 
 constexpr const char* kNmeaTitle[6] = {
-    "NMEA-Monitor Verbindung \xFC"
-    "ber COM%d",
+    "NMEA-Monitor Verbindung \374ber COM%d",
     "NMEA monitor using COM%d",
     "Moniteur NMEA COM%d",
     "NMEA monitor COM%d",

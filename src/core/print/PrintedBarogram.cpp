@@ -97,6 +97,8 @@ int valuePosition(const PageGeometry& g, const HistorySample& s, Quantity quanti
     }
     case Quantity::Tendency1h:
     case Quantity::Tendency3h:
+      // The zero line is a whole pixel row, as on the screen.
+      // NOLINTNEXTLINE(bugprone-integer-division)
       return toPixel(static_cast<float>(static_cast<float>(g.e / 2) - v * 0.5f * g.h01));
     case Quantity::Variation:
       return toPixel(static_cast<float>(static_cast<float>(g.e - g.f) - v * g.h01 * 0.5f));
@@ -110,6 +112,8 @@ int valuePosition(const PageGeometry& g, const HistorySample& s, Quantity quanti
     }
     case Quantity::Tendency1h:
     case Quantity::Tendency3h:
+      // The zero line is a whole pixel column, as on the screen.
+      // NOLINTNEXTLINE(bugprone-integer-division)
       return toPixel(static_cast<float>(static_cast<float>(g.d / 2) + v * g.w01 * 0.5f));
     case Quantity::Variation:
       return toPixel(static_cast<float>(static_cast<float>(g.f) + v * 0.5f * g.w01));

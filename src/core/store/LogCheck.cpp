@@ -32,7 +32,7 @@ constexpr int kGridMinutes = 5;
 
 // Records are moved in blocks: one system call per record would make a long
 // log take many times longer to check than to copy.
-constexpr std::size_t kBlockSize = kLogRecordSize * 1024;
+constexpr std::size_t kBlockSize = std::size_t{kLogRecordSize} * 1024;
 
 struct Recording {
   std::uint64_t first = 0; // index in the new log of its first record
