@@ -2,7 +2,7 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/ConsoleWindows.h"
 #include "core/app/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/store/Store.h"
@@ -18,8 +18,8 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err) {
   }
   platform::PosixClock clock;
   platform::PosixFileSystem files(".");
-  ConsoleWindows windows(out);
-  NoSerialPorts ports;
+  app::ConsoleWindows windows(out);
+  app::NoSerialPorts ports;
   platform::GraphicsObjects graphics;
   AppContext app{Platform{clock, files, windows, ports, graphics}};
   // The user's options decide whether events reach monitor.err; without a

@@ -4,7 +4,7 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/ConsoleWindows.h"
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
@@ -39,8 +39,8 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
   platform::PosixClock clock;
   platform::PosixFileSystem files(".");
-  ConsoleWindows windows(err);
-  NoSerialPorts ports;
+  app::ConsoleWindows windows(err);
+  app::NoSerialPorts ports;
   platform::GraphicsObjects graphics;
   AppContext app{Platform{clock, files, windows, ports, graphics}};
   loadSettingsOrDefaults(app);

@@ -5,7 +5,7 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/ConsoleWindows.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
@@ -75,8 +75,8 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
   platform::PosixClock clock;
   platform::PosixFileSystem files(".");
-  ConsoleWindows windows(err);
-  NoSerialPorts ports; // the job gives the port back: never take one from a running monitor
+  app::ConsoleWindows windows(err);
+  app::NoSerialPorts ports; // the job gives the port back: never take one from a running monitor
   platform::GraphicsObjects graphics;
   AppContext app{Platform{clock, files, windows, ports, graphics}};
   loadSettingsOrDefaults(app);

@@ -5,7 +5,7 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/ConsoleWindows.h"
 #include "core/app/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/display/Barogram.h"
@@ -117,8 +117,8 @@ int runRender(int argc, char** argv, std::FILE* err) {
   platform::PosixFileSystem disk(".");
   ReadOnlyFiles files(disk);
   platform::PosixClock clock;
-  ConsoleWindows windows(err); // a box (a fatal font error) is told on stderr
-  NoSerialPorts ports;
+  app::ConsoleWindows windows(err); // a box (a fatal font error) is told on stderr
+  app::NoSerialPorts ports;
   platform::GraphicsObjects graphics;
   auto app = std::make_unique<AppContext>(Platform{clock, files, windows, ports, graphics});
   if (loadSettings(*app) == 0) {

@@ -48,7 +48,7 @@ void checkPressureAlarm(AppContext& app) {
     return;
   }
   if (isFastFall(app.reading.tendency1h, app.reading.tendency3h)) {
-    app.platform.windows.beep(platform::BeepKind::Default);
+    app.platform.boxes.beep(platform::BeepKind::Default);
   }
 }
 
