@@ -4,6 +4,7 @@
 
 #include "adapters/posix/HeadlessWindows.h"
 #include "app/ConsoleWindows.h"
+#include "platform/Files.h"
 #include "platform/WindowServices.h"
 #include "support/FakeWindows.h"
 
@@ -31,5 +32,15 @@ static_assert(AllWindowServices<baromon::app::ConsoleWindows> &&
               !std::is_abstract_v<baromon::app::ConsoleWindows>);
 static_assert(AllWindowServices<baromon::fakes::FakeWindows> &&
               !std::is_abstract_v<baromon::fakes::FakeWindows>);
+
+// A file that does not say how its bytes reach the disk cannot be made.
+struct WithoutSync : File {
+  std::optional<std::size_t> read(void*, std::size_t) override { return 0; }
+  std::optional<std::size_t> write(const void*, std::size_t) override { return 0; }
+  std::optional<std::int64_t> seek(std::int64_t, SeekFrom) override { return 0; }
+  std::optional<std::int64_t> size() override { return 0; }
+  bool resize(std::int64_t) override { return false; }
+};
+static_assert(std::is_abstract_v<WithoutSync>);
 
 } // namespace
