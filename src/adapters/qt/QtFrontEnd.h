@@ -145,8 +145,6 @@ public:
   void scrollAction(int action);
   void mainWindowClosed();
   const QIcon& icon() const { return icon_; }
-  // Boxes are shown and waited for; tests that do not close them turn this off.
-  bool modalBoxes = true;
 
 private:
   void showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon, QWidget* owner);
