@@ -64,18 +64,10 @@ template <typename... Args> std::string format(const char* pattern, Args... args
                      n < 0 ? 0 : (n < static_cast<int>(sizeof text) ? n : static_cast<int>(sizeof text) - 1));
 }
 
-void preparePanelFont(AppContext& app) {
-  platform::FontSpec& font = app.display.panelFont;
-  font.outputPrecision = 4;
-  font.quality = 4;
-  font.pitchAndFamily = 0x21;
-}
-
 } // namespace
 
 void paintValuesPanel(AppContext& app, Canvas& dc) {
   const CurrentReading& r = app.reading;
-  preparePanelFont(app);
   selectPanelFont(app, dc, 0, 60, 30, 700);
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);
@@ -104,7 +96,6 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
 
 void paintConverterPanel(AppContext& app, Canvas& dc) {
   const ConverterStats& c = app.converter;
-  preparePanelFont(app);
   selectPanelFont(app, dc, 0, 30, 15, 700);
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);

@@ -77,7 +77,7 @@ void checkPressureAlarm(AppContext& app) {
     return;
   }
   if (app.settings.SIG != 0) {
-    app.platform.windows.beep(platform::BeepKind::Default);
+    app.platform.boxes.beep(platform::BeepKind::Default);
   }
   // The hook hears of every alarm, whether the beep is on or not.
   if (hooked) {

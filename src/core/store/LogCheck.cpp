@@ -372,14 +372,14 @@ Pass checkAndSwap(AppContext& app) {
 
 LogCheckOutcome runLogCheck(AppContext& app) {
   const Pass pass = checkAndSwap(app);
-  auto& windows = app.platform.windows;
+  auto& boxes = app.platform.boxes;
   if (pass.failure) {
-    windows.messageBox(pass.failure->text, pass.failure->caption, BoxIcon::None);
+    boxes.messageBox(pass.failure->text, pass.failure->caption, BoxIcon::None);
     reportEvent(app, pass.failure->event);
     return pass.outcome;
   }
   if (pass.outcome.status == LogCheckOutcome::Status::NoRecords) {
-    windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
+    boxes.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
     return pass.outcome;
   }
   loadHistory(app);
@@ -389,7 +389,7 @@ LogCheckOutcome runLogCheck(AppContext& app) {
       summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
       static_cast<unsigned long long>(o.recordsWritten), static_cast<unsigned long long>(o.recordings),
       static_cast<unsigned long long>(o.errors), static_cast<unsigned long long>(o.errors));
-  windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
+  boxes.messageBox(summary, kSummaryCaption, BoxIcon::None);
   return o;
 }
 
