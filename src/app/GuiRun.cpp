@@ -27,7 +27,8 @@ extern "C" void onGuiStopSignal(int) {
 
 } // namespace
 
-int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock) {
+int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock,
+           GuiExtras extras) {
   QApplication application(argc, argv);
   // Qt adopts the user's locale; the program's number texts must not follow it.
   std::setlocale(LC_NUMERIC, "C");
@@ -39,7 +40,8 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::Direct
   platform::GraphicsObjects graphics;
   QtWindows windows;
   QtPrinters printers(graphics); // the print dialog has no owner window
-  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock}};
+  AppContext app{
+      Platform{clock, files, windows, ports, graphics, &directoryLock, extras.nmeaOutlet, extras.alarmHook}};
   app.printing.printers = &printers;
   windows.attach(app);
 

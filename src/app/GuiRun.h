@@ -3,6 +3,8 @@
 namespace baromon::platform {
 class DirectoryLock;
 class SerialPorts;
+class SentenceOutlet;
+class AlarmHook;
 } // namespace baromon::platform
 
 namespace baromon::qt {
@@ -10,6 +12,13 @@ namespace baromon::qt {
 // Runs the monitor with its windows in the current directory until the main window
 // is closed or the program is ended from the menu; returns the exit code. Start-up
 // takes `directoryLock` first and ends with a box when another monitor holds it.
-int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock);
+// The optional services of the monitor (either may be null).
+struct GuiExtras {
+  platform::SentenceOutlet* nmeaOutlet = nullptr;
+  platform::AlarmHook* alarmHook = nullptr;
+};
+
+int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock,
+           GuiExtras extras = {});
 
 } // namespace baromon::qt

@@ -9,10 +9,14 @@
 namespace baromon::app {
 
 // The Windows program has no windows of its own yet: it runs in its console.
-int runMonitor(int argc, char** argv, const PortMap& portMap, bool headless) {
+int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   (void)argv;
-  if (!headless) {
+  if (!options.serveNmea.empty() || !options.onAlarm.empty()) {
+    std::fputs("baromon: --serve-nmea and --on-alarm are not available on Windows yet\n", stderr);
+    return 2;
+  }
+  if (!options.headless) {
     std::fputs("baromon: built without windows; running headless\n", stderr);
   }
   NativeSerialPorts ports(portMap);

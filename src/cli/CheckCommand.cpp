@@ -2,11 +2,10 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/CommandPlatform.h"
 #include "core/app/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/store/Store.h"
-#include "app/NativePlatform.h"
 
 namespace baromon::cli {
 
@@ -15,15 +14,11 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "baromon: check takes no arguments ('%s')\n", argv[0]);
     return 2;
   }
-  app::NativeClock clock;
-  app::NativeFileSystem files(".");
-  ConsoleWindows windows(out);
-  NoSerialPorts ports;
-  platform::GraphicsObjects graphics;
-  AppContext app{Platform{clock, files, windows, ports, graphics}};
+  app::CommandPlatform command(out);
+  AppContext app{command.services()};
   // The user's options decide whether events reach monitor.err; without a
   // settings file the start values hold and nothing is written on its behalf.
-  if (std::filesystem::exists(files.pathOf("monitor.ini"))) {
+  if (std::filesystem::exists(command.files.pathOf("monitor.ini"))) {
     loadSettings(app);
   }
   const LogCheckOutcome outcome = runLogCheck(app);

@@ -25,7 +25,15 @@ void printUsage(std::FILE* out) {
              "  --headless        run without windows: boxes go to standard error, SIGINT\n"
              "                    or SIGTERM end the run through the normal shutdown\n"
              "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
-             "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>\n"
+             "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>.\n"
+             "                    PATH tcp://HOST:PORT or udp://[ADDR]:PORT reads NMEA 0183\n"
+             "                    lines from the network (10110 is the usual port)\n"
+             "  --serve-nmea [ADDR:]PORT\n"
+             "                    serve the pressure once a second to TCP clients as\n"
+             "                    $WIXDR,P,x.xxxxx,B,Barometer*hh (NMEA mode: every sentence)\n"
+             "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
+             "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
+             "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n"
              "\n"
              "Commands:\n"
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
@@ -58,8 +66,35 @@ int run(int argc, char** argv) {
         value = arg.substr(7);
       }
       if (!options.ports.parseAssignment(value)) {
-        std::fprintf(stderr, "baromon: --port takes n=PATH with n from 1 to 8, not '%s'\n", value.c_str());
+        std::fprintf(stderr,
+                     "baromon: --port takes n=PATH with n from 1 to 8 (PATH a device, tcp://HOST:PORT or "
+                     "udp://[ADDR]:PORT), not '%s'\n",
+                     value.c_str());
         return 2;
+      }
+      continue;
+    }
+    if (arg == "--serve-nmea" || arg.rfind("--serve-nmea=", 0) == 0) {
+      if (arg == "--serve-nmea") {
+        if (i + 1 >= argc) {
+          std::fputs("baromon: --serve-nmea needs [ADDR:]PORT\n", stderr);
+          return 2;
+        }
+        options.serveNmea = argv[++i];
+      } else {
+        options.serveNmea = arg.substr(13);
+      }
+      continue;
+    }
+    if (arg == "--on-alarm" || arg.rfind("--on-alarm=", 0) == 0) {
+      if (arg == "--on-alarm") {
+        if (i + 1 >= argc) {
+          std::fputs("baromon: --on-alarm needs a command\n", stderr);
+          return 2;
+        }
+        options.onAlarm = argv[++i];
+      } else {
+        options.onAlarm = arg.substr(11);
       }
       continue;
     }
@@ -92,7 +127,11 @@ int run(int argc, char** argv) {
     printUsage(stderr);
     return 2;
   }
-  return app::runMonitor(argc, argv, options.ports, options.headless);
+  app::MonitorOptions monitor;
+  monitor.headless = options.headless;
+  monitor.serveNmea = options.serveNmea;
+  monitor.onAlarm = options.onAlarm;
+  return app::runMonitor(argc, argv, options.ports, monitor);
 }
 
 } // namespace baromon::cli

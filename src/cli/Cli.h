@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/NativePlatform.h"
 
 namespace baromon::cli {
@@ -10,6 +12,10 @@ struct GeneralOptions {
   app::PortMap ports;
   // Run without windows (message boxes to standard error).
   bool headless = false;
+  // `--serve-nmea [ADDR:]PORT`: serve the pressure to chart plotters (empty: off).
+  std::string serveNmea;
+  // `--on-alarm CMD`: run CMD at each fast-fall alarm (empty: none).
+  std::string onAlarm;
 };
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.

@@ -4,11 +4,10 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/CommandPlatform.h"
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
-#include "app/NativePlatform.h"
 #ifdef BAROMON_HAVE_QT
 #include "adapters/qt/CanvasOutput.h"
 #endif
@@ -36,12 +35,8 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
     }
   }
 
-  app::NativeClock clock;
-  app::NativeFileSystem files(".");
-  ConsoleWindows windows(err);
-  NoSerialPorts ports;
-  platform::GraphicsObjects graphics;
-  AppContext app{Platform{clock, files, windows, ports, graphics}};
+  app::CommandPlatform command(err);
+  AppContext app{command.services()};
   loadSettingsOrDefaults(app);
 
   DiurnalSummary summary = analyseDiurnalRhythm(app);
@@ -52,11 +47,12 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
   }
 #ifdef BAROMON_HAVE_QT
   createScreenPens(app);
-  std::string error = qt::renderToFile(graphics, picture, width, height, [&app](platform::Canvas& canvas) {
-    // The toolkit takes the user's locale when it starts; the window's numbers keep their point.
-    std::setlocale(LC_NUMERIC, "C");
-    paintDiurnalRhythm(app, canvas);
-  });
+  std::string error =
+      qt::renderToFile(command.graphics, picture, width, height, [&app](platform::Canvas& canvas) {
+        // The toolkit takes the user's locale when it starts; the window's numbers keep their point.
+        std::setlocale(LC_NUMERIC, "C");
+        paintDiurnalRhythm(app, canvas);
+      });
   if (!error.empty()) {
     std::fprintf(err, "baromon: diurnal: %s\n", error.c_str());
     return 1;

@@ -5,11 +5,10 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/CommandPlatform.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
-#include "app/NativePlatform.h"
 #ifdef BAROMON_HAVE_QT
 #include <QGuiApplication>
 #include <memory>
@@ -72,15 +71,11 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
     gui = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
   }
 
-  app::NativeClock clock;
-  app::NativeFileSystem files(".");
-  ConsoleWindows windows(err);
-  NoSerialPorts ports; // the job gives the port back: never take one from a running monitor
-  platform::GraphicsObjects graphics;
-  AppContext app{Platform{clock, files, windows, ports, graphics}};
+  app::CommandPlatform command(err);
+  AppContext app{command.services()};
   loadSettingsOrDefaults(app);
   createPrinterPens(app);
-  qt::PdfFilePrinters printers(graphics, pdf, width, height);
+  qt::PdfFilePrinters printers(command.graphics, pdf, width, height);
   app.printing.printers = &printers;
 
   std::error_code ignored;

@@ -5,13 +5,12 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleWindows.h"
+#include "app/CommandPlatform.h"
 #include "core/app/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
 #include "core/store/Store.h"
-#include "app/NativePlatform.h"
 
 #ifdef BAROMON_HAVE_QT
 #include "adapters/qt/CanvasOutput.h"
@@ -113,13 +112,9 @@ int runRender(int argc, char** argv, std::FILE* err) {
   std::fputs("baromon render: this build has no picture output (built without Qt)\n", err);
   return 1;
 #else
-  app::NativeFileSystem disk(".");
-  ReadOnlyFiles files(disk);
-  app::NativeClock clock;
-  ConsoleWindows windows(err); // a box (a fatal font error) is told on stderr
-  NoSerialPorts ports;
-  platform::GraphicsObjects graphics;
-  auto app = std::make_unique<AppContext>(Platform{clock, files, windows, ports, graphics});
+  app::CommandPlatform command(err); // a box (a fatal font error) is told on stderr
+  ReadOnlyFiles files(command.files);
+  auto app = std::make_unique<AppContext>(command.services(files));
   if (loadSettings(*app) == 0) {
     applyDefaultSettings(app->settings);
   }
@@ -129,7 +124,7 @@ int runRender(int argc, char** argv, std::FILE* err) {
   app->view.scrollOffset = options.offset;
   loadHistory(*app); // a missing monitor.txt leaves an empty barogram
   createScreenPens(*app);
-  const std::string problem = qt::renderToFile(graphics, options.out, options.width, options.height,
+  const std::string problem = qt::renderToFile(command.graphics, options.out, options.width, options.height,
                                                [&](platform::Canvas& dc) { paintBarogram(*app, dc); });
   if (!problem.empty()) {
     std::fprintf(err, "baromon render: %s\n", problem.c_str());

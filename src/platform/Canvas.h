@@ -42,9 +42,6 @@ struct FontSpec {
   int width = 0;
   int escapement = 0; // tenths of a degree, counter-clockwise
   int weight = 0;
-  int outputPrecision = 0;
-  int quality = 0;
-  int pitchAndFamily = 0;
   friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 

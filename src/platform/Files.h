@@ -36,7 +36,7 @@ public:
   virtual std::optional<std::int64_t> seek(std::int64_t offset, SeekFrom from) = 0;
   virtual std::optional<std::int64_t> size() = 0;
   // Forces the bytes written so far onto the storage device; false when that failed.
-  virtual bool sync() { return true; }
+  virtual bool sync() = 0;
   // Cuts or extends the file to `length` bytes; false when refused.
   virtual bool resize(std::int64_t length) {
     (void)length;

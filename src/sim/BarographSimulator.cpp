@@ -72,7 +72,7 @@ std::uint32_t BarographSimulator::converterAt(std::int64_t t) const {
 
 std::string BarographSimulator::pxdr(std::int64_t t) const {
   const double p = pressureAt(t) + 0.01 * std::round(2.0 * noise(t, 6));
-  const double old = pressureAt(t - 180 * 60);
+  const double old = pressureAt(t - std::int64_t{180} * 60);
   char line[96];
   std::snprintf(line, sizeof line, "$PXDR,%07.2f,%05u,%+05.1f,%+05.1f,-0180,%07.2f\r\n", p, converterAt(t),
                 tendencyTenths(t, 1) / 10.0, tendencyTenths(t, 3) / 10.0, old);

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "../core/analysis/LogFixture.h"
+#include "support/LogBuilder.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 

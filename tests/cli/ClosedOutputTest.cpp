@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+#include "support/LogBuilder.h"
+#include "support/WaitFor.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -14,23 +16,11 @@ using baromon::clitest::BaromonChild;
 using baromon::clitest::RawTerminal;
 using baromon::fakes::TempDir;
 
-std::string records(int n) {
-  std::string text;
-  for (int i = 0; i < n; ++i) {
-    char line[96];
-    std::snprintf(line, sizeof line,
-                  "%06d 07.12.2026 %02d:%02d 1013,25 hPa +00,5 hPa/hr -01,0 hPa/3h 00,2 hPa/h var 0\r\n",
-                  i + 1, (i / 12) % 24, (i % 12) * 5);
-    text += line;
-  }
-  return text;
-}
-
 // `baromon export | head` and the like: once nobody reads the output any more, the
 // command ends with 1 (not killed by SIGPIPE, and not 0 as if all had been written).
 TEST(ClosedOutput, EndsExportAndDecodeWithOne) {
   TempDir dir;
-  dir.write("monitor.txt", records(2000));
+  dir.write("monitor.txt", baromon::testlog::logRecords(2000));
   std::string lines;
   for (int i = 0; i < 2000; ++i) {
     lines += "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
@@ -52,10 +42,19 @@ TEST(ClosedOutput, EndsADecodeOfALiveDevice) {
   RawTerminal device;
   ASSERT_TRUE(device.ok());
   BaromonChild run(dir.path(), {"decode", device.name()}, "");
-  for (int i = 0; i < 100 && run.waitExit(0) == -1; ++i) {
-    ASSERT_TRUE(device.send("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  // Lines keep coming (at most 100) until the decoder notices nobody reads them.
+  int lines = 0;
+  bool sent = true;
+  baromon::fakes::waitFor(
+      [&] {
+        if (lines < 100) {
+          ++lines;
+          sent = device.send("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
+        }
+        return !sent || run.waitExit(0) != -1;
+      },
+      std::chrono::seconds(2));
+  ASSERT_TRUE(sent);
   EXPECT_EQ(run.waitExit(10), 1);
 }
 

@@ -7,15 +7,18 @@
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 #include "ProgramRun.h"
+#include "support/EventLogReader.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 namespace {
 
+using baromon::fakes::hasEvent;
 using baromon::fakes::TempDir;
+using baromon::fakes::waitFor;
 
 // A `baromon --headless` child in a directory of its own, its standard error in a file.
 struct HeadlessRun {
@@ -37,14 +40,8 @@ struct HeadlessRun {
     }
   }
   // Waits until `name` exists in the directory (at most 10 s).
-  bool waitFor(const std::string& name) {
-    for (int i = 0; i < 1000; ++i) {
-      if (dir.exists(name)) {
-        return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+  bool waitForFile(const std::string& name) {
+    return waitFor([&] { return dir.exists(name); });
   }
   int stop(int signal) {
     ::kill(pid, signal);
@@ -67,13 +64,12 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
     HeadlessRun run;
     run.start();
     // Event 15 (COM2 missing) comes after the defaults were written at start-up.
-    ASSERT_TRUE(run.waitFor("monitor.err"));
-    for (int i = 0; i < 500 && run.dir.read("monitor.err").find("# 15") == std::string::npos; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    // The settings are written again at the end: remove the ones of the start.
+    ASSERT_TRUE(run.waitForFile("monitor.err"));
+    ASSERT_TRUE(waitFor([&] { return hasEvent(run.dir.read("monitor.err"), 15); }))
+        << run.dir.read("monitor.err");
+    // The settings are written again at the end: remove the ones of the start. The stop
+    // signals are caught from before the start-up reported anything.
     ::unlink(run.dir.file("monitor.ini").c_str());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(run.stop(signal), 0);
     EXPECT_EQ(run.dir.read("monitor.ini").size(), 125u) << "saved at shutdown";
     const std::string err = run.dir.read("stderr.txt");
@@ -83,8 +79,8 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
         << err;
     EXPECT_NE(err.find("baromon: 0 lines received, 0 valid sentences\n"), std::string::npos) << err;
     const std::string log = run.dir.read("monitor.err");
-    EXPECT_NE(log.find("event # 2 "), std::string::npos);
-    EXPECT_NE(log.find("event # 11 "), std::string::npos);
+    EXPECT_TRUE(hasEvent(log, 2));
+    EXPECT_TRUE(hasEvent(log, 11));
   }
 }
 
@@ -92,16 +88,14 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
   baromon::clitest::RawTerminal device;
   ASSERT_TRUE(device.ok());
   HeadlessRun run;
+  // A first start (no settings yet), then nothing: the invalid line is no event.
+  const baromon::fakes::EventRecorder events(run.dir, {2, 11});
   run.start(device.name());
   // The monitor sets the port to 4800 Bd once it has started up (signals handled by then).
-  bool configured = false;
-  for (int i = 0; i < 1000 && !configured; ++i) {
+  const bool configured = waitFor([&] {
     termios now{};
-    configured = ::tcgetattr(device.slave(), &now) == 0 && ::cfgetispeed(&now) == B4800;
-    if (!configured) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
+    return ::tcgetattr(device.slave(), &now) == 0 && ::cfgetispeed(&now) == B4800;
+  });
   ASSERT_TRUE(configured);
   // One line at a time, each sent once the monitor has read the one before, so that
   // every line ends a tick of its own and none are merged.
@@ -118,15 +112,10 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
     // loaded machine); then the monitor empties it on its next tick. Waiting up to half a
     // second for them also covers a monitor that took them before they were seen.
     int waiting = 0;
-    for (int i = 0; i < 100 && waiting == 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      ASSERT_EQ(::ioctl(device.slave(), FIONREAD, &waiting), 0);
-    }
-    for (int i = 0; i < 1000 && waiting > 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      ASSERT_EQ(::ioctl(device.slave(), FIONREAD, &waiting), 0);
-    }
-    ASSERT_EQ(waiting, 0) << "the monitor did not read " << text;
+    auto queued = [&] { return ::ioctl(device.slave(), FIONREAD, &waiting) == 0 ? waiting : -1; };
+    waitFor([&] { return queued() != 0; }, std::chrono::milliseconds(500));
+    waitFor([&] { return queued() <= 0; });
+    ASSERT_EQ(queued(), 0) << "the monitor did not read " << text;
   }
   EXPECT_EQ(run.stop(SIGTERM), 0);
   const std::string err = run.dir.read("stderr.txt");

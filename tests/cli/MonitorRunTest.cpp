@@ -11,31 +11,26 @@
 
 #include "ProgramRun.h"
 #include "core/app/Startup.h"
+#include "support/EventLogReader.h"
 #include "support/OtherProcess.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 namespace {
 
 using baromon::clitest::BaromonChild;
 using baromon::clitest::RawTerminal;
+using baromon::fakes::eventCount;
+using baromon::fakes::hasEvent;
 using baromon::fakes::HeldByOtherProcess;
+using baromon::fakes::parseEventLog;
 using baromon::fakes::TempDir;
+using baromon::fakes::waitFor;
 
 // NMEA mode, so that every sentence reaches nmea.txt at once; English boxes; COM2.
 const std::string kNmeaSettings = "DATA=NMEA\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
                                   "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
 const std::string kRefusal = std::string("baromon: ") + baromon::kAnotherMonitorText + "\n";
-
-// Waits up to 10 s for `done`.
-template <typename Done> bool within10s(Done done) {
-  for (int i = 0; i < 1000; ++i) {
-    if (done()) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return done();
-}
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -62,19 +57,19 @@ void recordFromADeviceThatComesLater(const std::string& outputPath) {
   BaromonChild run(dir.path(), {"--headless", "--port", "2=" + link}, outputPath);
 
   // Event 1 is reported right after the box.
-  ASSERT_TRUE(within10s([&] { return contains(dir.read("monitor.err"), "event # 1 "); }))
+  ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), 1); }))
       << "the monitor ended at the box: " << run.waitExit(0);
   ASSERT_EQ(::symlink(device.name().c_str(), link.c_str()), 0);
   // It opens the device on one of its quiet attempts (every 5 s) and sets 4800 Bd.
-  ASSERT_TRUE(within10s([&] {
+  ASSERT_TRUE(waitFor([&] {
     termios now{};
     return ::tcgetattr(device.slave(), &now) == 0 && ::cfgetispeed(&now) == B4800;
   })) << "the device was never opened";
   const std::string sentence = "$GPGGA,101500.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
   ASSERT_TRUE(device.send(sentence));
-  EXPECT_TRUE(within10s([&] { return dir.read("nmea.txt") == sentence; })) << dir.read("nmea.txt");
+  EXPECT_TRUE(waitFor([&] { return dir.read("nmea.txt") == sentence; })) << dir.read("nmea.txt");
   EXPECT_EQ(run.stop(SIGTERM), 0);
-  EXPECT_EQ(count(dir.read("monitor.err"), "event # 1 "), 1u) << "the attempts are quiet";
+  EXPECT_EQ(eventCount(dir.read("monitor.err"), 1), 1u) << "the attempts are quiet";
 }
 
 TEST(MonitorRun, ADeviceThatAppearsAfterTheStartIsRecordedAfterOneBox) {
@@ -120,7 +115,7 @@ TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
   }
   std::vector<int> refused;
   int running = -1;
-  ASSERT_TRUE(within10s([&] {
+  ASSERT_TRUE(waitFor([&] {
     refused.clear();
     for (int i = 0; i < 3; ++i) {
       if (runs[i]->waitExit(0) != -1) {
@@ -137,10 +132,10 @@ TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
     EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), kRefusal);
   }
   // The one running started as a first start does: events 2, 11, then the missing port.
-  ASSERT_TRUE(within10s([&] { return contains(dir.read("monitor.err"), "event # 15 "); }));
+  ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), 15); }));
   EXPECT_EQ(runs[running]->stop(SIGTERM), 0);
   const std::string log = dir.read("monitor.err");
-  EXPECT_EQ(count(log, "event # "), 4u) << log;
+  EXPECT_EQ(parseEventLog(log).size(), 4u) << log;
   EXPECT_EQ(dir.read("monitor.ini").size(), 125u);
 }
 

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../core/store/LogBuilder.h"
+#include "support/LogBuilder.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 

@@ -1,3 +1,4 @@
+#include "support/WaitFor.h"
 #include "ProgramRun.h"
 
 #include <chrono>
@@ -109,18 +110,16 @@ BaromonChild::~BaromonChild() {
 }
 
 int BaromonChild::waitExit(int seconds) {
-  for (int i = 0; pid_ > 0; ++i) {
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-      break;
-    }
-    if (i >= seconds * 100) {
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  fakes::waitFor(
+      [&] {
+        int status = 0;
+        if (pid_ > 0 && ::waitpid(pid_, &status, WNOHANG) == pid_) {
+          pid_ = -1;
+          status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+        }
+        return pid_ <= 0;
+      },
+      std::chrono::seconds(seconds));
   return pid_ > 0 ? -1 : status_;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "../core/store/LogBuilder.h"
+#include "support/LogBuilder.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 

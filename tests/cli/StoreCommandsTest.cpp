@@ -11,7 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "../core/store/LogBuilder.h"
+#include "support/WaitFor.h"
+#include "support/LogBuilder.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -158,12 +159,12 @@ TEST(ExportCommand, ReleasesTheLogWhileTheOutputIsBlocked) {
   ::close(out[1]);
   // The pipe fills with the first rows; from then on the exporter waits in a write.
   int queued = 0;
-  for (int i = 0; i < 3000 && queued < capacity; ++i) {
-    ::ioctl(out[0], FIONREAD, &queued);
-    if (queued < capacity) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
+  baromon::fakes::waitFor(
+      [&] {
+        ::ioctl(out[0], FIONREAD, &queued);
+        return queued >= capacity;
+      },
+      std::chrono::seconds(30));
   EXPECT_EQ(queued, capacity);
   const int log = ::open(dir.file("monitor.txt").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(log, 0);

@@ -17,6 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/WaitFor.h"
+#include "support/EventLogReader.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Settings.h"
 #include "core/serial/Acquisition.h"
@@ -30,6 +32,8 @@
 namespace baromon {
 namespace {
 
+using fakes::eventCount;
+using fakes::hasEvent;
 using fakes::TestApp;
 
 // Record n lies n * 5 minutes after 1 March 2026 (the day wrapping after 28 days).
@@ -158,10 +162,6 @@ private:
   pid_t pid_ = -1;
   bool running_ = false;
 };
-
-bool hasEvent(const std::string& protocol, int code) {
-  return protocol.find("event # " + std::to_string(code) + " ") != std::string::npos;
-}
 
 // --- The disk filling up under the log ---------------------------------------------
 
@@ -378,15 +378,6 @@ std::string recordedSession(TestApp& t, const std::function<void(int)>& eachSeco
   return t.dir.read(kLogFileName);
 }
 
-std::size_t eventCount(const std::string& protocol, int code) {
-  const std::string needle = "event # " + std::to_string(code) + " ";
-  std::size_t count = 0;
-  for (auto at = protocol.find(needle); at != std::string::npos; at = protocol.find(needle, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 // Another program holds the log across the 10:05 boundary for three seconds (by the
 // monitor's clock): the record comes late but whole, exactly as it would have been,
 // and the 10:10 record follows it.
@@ -511,9 +502,7 @@ TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
     if (round == 0) {
       // A child can take milliseconds to get going (more so under the sanitizers); the
       // first one records before it dies, so that the later kills have records to lose.
-      for (int waited = 0; waited < 10000 && t.dir.read(kLogFileName).size() < kLogRecordSize; ++waited) {
-        ::usleep(1000);
-      }
+      fakes::waitFor([&] { return t.dir.read(kLogFileName).size() >= kLogRecordSize; });
     } else {
       ::usleep(static_cast<useconds_t>(pause(random)));
     }

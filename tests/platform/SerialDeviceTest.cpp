@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "support/WaitFor.h"
 #include "adapters/posix/PosixSerialPorts.h"
 #include "support/LineErrorInjector.h"
 
@@ -44,16 +45,15 @@ struct Pty {
 // The line discipline hands written bytes over asynchronously; wait (bounded) until they arrive.
 std::size_t waitForBytes(SerialDevice& device, std::size_t want) {
   std::size_t have = 0;
-  for (int i = 0; i < 200 && have < want; ++i) {
-    auto s = device.status();
-    if (!s) {
-      return have;
-    }
-    have = s->waiting;
-    if (have < want) {
-      ::usleep(5000);
-    }
-  }
+  bool failed = false;
+  fakes::waitFor(
+      [&] {
+        auto s = device.status();
+        failed = !s;
+        have = s ? s->waiting : have;
+        return failed || have >= want;
+      },
+      std::chrono::seconds(1));
   return have;
 }
 

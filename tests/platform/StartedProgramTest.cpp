@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <thread>
 
+#include "support/WaitFor.h"
 #include "adapters/posix/Programs.h"
 #include "support/TempDir.h"
 
@@ -30,9 +31,7 @@ TEST(StartedProgram, GetsTheDefaultBrokenPipeSignalBack) {
   sigaction(SIGPIPE, &old, nullptr);
   ASSERT_TRUE(started);
 
-  for (int i = 0; i < 1000 && !dir.exists("mask.txt"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  ASSERT_TRUE(fakes::waitFor([&] { return dir.exists("mask.txt"); }));
   const std::string line = dir.read("mask.txt"); // "SigIgn:\t0000000000000000\n"
   ASSERT_EQ(line.rfind("SigIgn:", 0), 0u) << line;
   const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);

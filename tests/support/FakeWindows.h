@@ -13,7 +13,7 @@ using namespace baromon::platform;
 
 // Records every window service call, in order, for the tests to inspect, and keeps
 // enough state (existing windows, edit texts, menu bar) to answer the core's queries.
-class FakeWindows : public WindowServices {
+class FakeWindows : public Boxes, public Windows, public Menus, public MainLoop, public Programs {
 public:
   struct Box {
     std::string text;

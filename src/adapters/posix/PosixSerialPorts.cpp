@@ -1,5 +1,7 @@
 #include "adapters/posix/PosixSerialPorts.h"
 
+#include "adapters/posix/NetworkSource.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -29,6 +31,10 @@ bool isGoneError(int error) { return error == EIO || error == ENXIO || error == 
 bool PortMap::parseAssignment(const std::string& text) {
   const auto eq = text.find('=');
   if (eq != 1 || text[0] < '1' || text[0] > '8' || text.size() < 3) {
+    return false;
+  }
+  const std::string path = text.substr(2);
+  if (NetworkEndpoint::looksLikeUrl(path) && !NetworkEndpoint::parse(path)) {
     return false;
   }
   set(text[0] - '0', text.substr(2));
@@ -170,6 +176,13 @@ std::unique_ptr<SerialDevice> PosixSerialPorts::open(const std::string& portName
   const auto path = map_.resolve(portName);
   if (!path) {
     return nullptr;
+  }
+  if (NetworkEndpoint::looksLikeUrl(*path)) {
+    auto endpoint = NetworkEndpoint::parse(*path);
+    if (!endpoint) {
+      return nullptr; // a malformed BAROMON_COMn: no such port
+    }
+    return std::make_unique<NetworkSource>(std::move(*endpoint));
   }
   return PosixSerialDevice::open(*path);
 }

@@ -11,11 +11,12 @@ namespace baromon::platform {
 
 // Where the port names COM1..COM8 lead on this machine: a path given on the
 // command line (`--port n=PATH`) wins, then the environment variable
-// BAROMON_COMn, then /dev/ttyS<n-1>.
+// BAROMON_COMn, then /dev/ttyS<n-1>. A path "tcp://HOST:PORT" or "udp://[ADDR]:PORT"
+// makes the port a network source (NetworkSource.h).
 class PortMap {
 public:
   void set(int number, std::string path) { paths_[number] = std::move(path); }
-  // Parses "n=PATH" (n 1..8, PATH not empty); false when malformed.
+  // Parses "n=PATH" (n 1..8, PATH not empty, a network URL well-formed); false when malformed.
   bool parseAssignment(const std::string& text);
   // The device path for "COMn", or nullopt for a name that is no port name.
   std::optional<std::string> resolve(const std::string& portName) const;

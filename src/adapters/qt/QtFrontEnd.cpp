@@ -174,9 +174,6 @@ void QtWindows::ownerlessMessageBox(const std::string& text, const std::string& 
 
 void QtWindows::showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon,
                         QWidget* owner) {
-  if (!modalBoxes) {
-    return;
-  }
   QMessageBox::Icon qicon = QMessageBox::NoIcon;
   switch (icon) {
   case platform::BoxIcon::Error:

@@ -82,7 +82,12 @@ private:
 // Window services on Qt Widgets. Commands from menus and buttons reach the core
 // through the event queue, as messages did, so a command may safely replace the
 // menu bar or destroy the window that sent it.
-class QtWindows : public QObject, public platform::WindowServices {
+class QtWindows : public QObject,
+                  public platform::Boxes,
+                  public platform::Windows,
+                  public platform::Menus,
+                  public platform::MainLoop,
+                  public platform::Programs {
   Q_OBJECT
 public:
   QtWindows();
@@ -98,9 +103,6 @@ public:
   void ownerlessMessageBox(const std::string& text, const std::string& caption,
                            platform::BoxIcon icon) override;
   void beep(platform::BeepKind kind) override;
-  void postQuit(int exitCode) override;
-  void setTitle(platform::WindowId window, const std::string& title) override;
-  void invalidate(platform::WindowId window) override;
 
   platform::ScreenSize screenSize() override;
   bool registerWindowClasses() override;
@@ -111,6 +113,8 @@ public:
   bool windowExists(platform::WindowId window) override;
   void raiseWindow(platform::WindowId window) override;
   platform::ScreenSize windowOuterSize(platform::WindowId window) override;
+  void setTitle(platform::WindowId window, const std::string& title) override;
+  void invalidate(platform::WindowId window) override;
 
   bool createEditField(platform::WindowId parent, const platform::ControlRect& rect,
                        std::size_t maxChars) override;
@@ -123,9 +127,11 @@ public:
   void checkMenuItem(int commandId, bool checked) override;
   void enableMenuItem(int commandId, bool enabled) override;
 
-  void setScrollPosition(int position) override;
   void startTimer(int periodMs) override;
   void stopTimer() override;
+  void postQuit(int exitCode) override;
+  void setScrollPosition(int position) override;
+
   bool startProgram(const std::string& program) override;
 
   // The widget of a window, or nullptr.
@@ -139,8 +145,6 @@ public:
   void scrollAction(int action);
   void mainWindowClosed();
   const QIcon& icon() const { return icon_; }
-  // Boxes are shown and waited for; tests that do not close them turn this off.
-  bool modalBoxes = true;
 
 private:
   void showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon, QWidget* owner);

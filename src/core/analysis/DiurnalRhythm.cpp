@@ -146,13 +146,11 @@ namespace baromon {
 
 namespace {
 
-void drawText(platform::Canvas& canvas, int x, int y, const char* format, auto... args) {
+// The formatted text, at most 127 characters.
+std::string formatted(const char* format, auto... args) {
   char text[128];
   int length = std::snprintf(text, sizeof text, format, args...);
-  if (length < 0) {
-    return;
-  }
-  canvas.textOut(x, y, text, std::min<int>(length, sizeof text - 1));
+  return std::string(text, static_cast<std::size_t>(std::clamp(length, 0, 127)));
 }
 
 // The plot's geometry in the window's client area.
@@ -174,98 +172,61 @@ struct DiurnalFrame {
   }
 };
 
-void drawAxes(platform::Canvas& canvas, const DiurnalFrame& f) {
-  canvas.moveTo(50, f.ym);
-  canvas.lineTo(f.W - 50, f.ym);
-  canvas.moveTo(50, f.ym);
-  canvas.lineTo(50, 50);
-  canvas.lineTo(50, f.H - 50);
-}
-
-// Hour ticks under the plot, tenths of a hPa either side of the mean.
-void drawTicks(platform::Canvas& canvas, const DiurnalFrame& f) {
+// Hour ticks under the plot, tenths of a hPa either side of the mean, and the dotted grid.
+void layoutTicksAndGrid(DiurnalLayout& l, const DiurnalFrame& f) {
   for (int h = 0; h < 24; ++h) {
-    int x = static_cast<int>(h * f.xh) + 50;
-    canvas.moveTo(x, f.H - 50);
-    canvas.lineTo(x, f.H - 40);
+    const int x = static_cast<int>(h * f.xh) + 50;
+    l.hourTicks.push_back({{{x, f.H - 50}, {x, f.H - 40}}, std::nullopt});
     if (h > 0) {
-      drawText(canvas, x - 9, f.H - 40, "%2d", h);
+      l.hourTicks.back().label = Label{{x - 9, f.H - 40}, formatted("%2d", h)};
     }
+    l.grid.push_back({{x, f.H - 50}, {x, 50}});
   }
   for (int k = 0; k <= 50; k += 10) {
-    int dy = static_cast<int>(k * f.ys * 10);
-    canvas.moveTo(50, f.ym - dy);
-    canvas.lineTo(40, f.ym - dy);
-    if (k > 0) {
-      drawText(canvas, 10, f.ym - dy - 10, "+%3.1f", k * 0.1);
+    const int dy = static_cast<int>(k * f.ys * 10);
+    for (const int side : {-1, 1}) {
+      l.valueTicks.push_back({{{50, f.ym + side * dy}, {40, f.ym + side * dy}}, std::nullopt});
+      if (k > 0) {
+        l.valueTicks.back().label =
+            Label{{10, f.ym + side * dy - 10}, formatted(side < 0 ? "+%3.1f" : "-%3.1f", k * 0.1)};
+      }
     }
-    canvas.moveTo(50, f.ym + dy);
-    canvas.lineTo(40, f.ym + dy);
-    if (k > 0) {
-      drawText(canvas, 10, f.ym + dy - 10, "-%3.1f", k * 0.1);
-    }
-  }
-}
-
-void drawGrid(platform::Canvas& canvas, const DiurnalFrame& f) {
-  for (int h = 0; h < 24; ++h) {
-    int x = static_cast<int>(h * f.xh) + 50;
-    canvas.moveTo(x, f.H - 50);
-    canvas.lineTo(x, 50);
   }
   for (int k = 0; k <= 45; k += 5) {
-    int dy = static_cast<int>(k * f.ys * 10);
-    canvas.moveTo(50, f.ym - dy);
-    canvas.lineTo(f.W - 50, f.ym - dy);
-    canvas.moveTo(50, f.ym + dy);
-    canvas.lineTo(f.W - 50, f.ym + dy);
+    const int dy = static_cast<int>(k * f.ys * 10);
+    l.grid.push_back({{50, f.ym - dy}, {f.W - 50, f.ym - dy}});
+    l.grid.push_back({{50, f.ym + dy}, {f.W - 50, f.ym + dy}});
   }
 }
 
-// One line through all slots, from wherever the pen stands.
-template <typename ToY>
-void drawSlotCurve(platform::Canvas& canvas, const DiurnalFrame& f,
-                   const std::array<DiurnalBin, kDiurnalBins>& bins, ToY toY) {
-  for (int i = 0; i < kDiurnalSlots; ++i) {
-    canvas.lineTo(f.slotX(i), toY(bins[i]));
-  }
-}
-
-// A curve that starts on the mean's line at the left edge.
-template <typename ToY>
-void drawFromTheMean(platform::Canvas& canvas, const DiurnalFrame& f,
-                     const std::array<DiurnalBin, kDiurnalBins>& bins, platform::ObjectHandle pen, ToY toY) {
-  canvas.select(pen);
-  canvas.moveTo(50, f.ym);
-  drawSlotCurve(canvas, f, bins, toY);
-}
-
-// The mean pressure of each slot, then (with a full day of data) the fitted
-// wave, both tendencies and the variation.
-void drawCurves(AppContext& app, platform::Canvas& canvas, const DiurnalFrame& f,
-                const DiurnalSummary& summary) {
-  const auto& pens = app.display.screen;
-  const auto& bins = app.diurnal.bins;
-  const double mean = summary.mean;
-  const int ym = f.ym;
-  const double ys = f.ys;
-  const double yt = f.yt;
+// The y of each curve at one slot: pressure, fit, both tendencies, variation.
+std::array<int, kDiurnalCurves> curveYs(const DiurnalBin& b, const DiurnalFrame& f, double mean) {
   const int bottom = f.H - 50;
-  canvas.select(pens.blackPen3);
-  canvas.moveTo(50, ym - static_cast<int>((bins[0].pressure - mean) * ys));
+  return {f.ym - static_cast<int>((b.pressure - mean) * f.ys), f.ym - static_cast<int>(b.fit * f.ys),
+          f.ym - static_cast<int>(b.tendency1h * f.yt), f.ym - static_cast<int>(b.tendency3h * f.yt),
+          bottom - static_cast<int>(b.variation * f.yt * 0.6)};
+}
+
+// The pressure curve starts at slot 0's own point, the others on the mean's line.
+// Without a full day of data only the pressure's start is kept.
+void layoutCurves(DiurnalLayout& l, const DiurnalFrame& f, const DiurnalAnalysis& analysis,
+                  const DiurnalSummary& summary) {
+  const auto& bins = analysis.bins;
+  l.curves[0].shown = true;
+  l.curves[0].start = {50, curveYs(bins[0], f, summary.mean)[0]};
   if (summary.insufficient) {
     return;
   }
-  drawSlotCurve(canvas, f, bins,
-                [&](const DiurnalBin& b) { return ym - static_cast<int>((b.pressure - mean) * ys); });
-  drawFromTheMean(canvas, f, bins, pens.redPen1,
-                  [&](const DiurnalBin& b) { return ym - static_cast<int>(b.fit * ys); });
-  drawFromTheMean(canvas, f, bins, pens.bluePen1,
-                  [&](const DiurnalBin& b) { return ym - static_cast<int>(b.tendency1h * yt); });
-  drawFromTheMean(canvas, f, bins, pens.greenPen1,
-                  [&](const DiurnalBin& b) { return ym - static_cast<int>(b.tendency3h * yt); });
-  drawFromTheMean(canvas, f, bins, pens.lightGreyPen,
-                  [&](const DiurnalBin& b) { return bottom - static_cast<int>(b.variation * yt * 0.6); });
+  for (std::size_t c = 1; c < l.curves.size(); ++c) {
+    l.curves[c].shown = true;
+    l.curves[c].start = {50, f.ym};
+  }
+  for (int i = 0; i < kDiurnalSlots; ++i) {
+    const std::array<int, kDiurnalCurves> ys = curveYs(bins[i], f, summary.mean);
+    for (std::size_t c = 0; c < l.curves.size(); ++c) {
+      l.curves[c].points.push_back(CurvePoint{Point{f.slotX(i), ys[c]}, false, std::nullopt});
+    }
+  }
 }
 
 } // namespace
@@ -290,27 +251,55 @@ DiurnalSummary analyseDiurnalRhythm(AppContext& app) {
   return summary;
 }
 
+DiurnalLayout layoutDiurnalRhythm(const DiurnalAnalysis& analysis, const DiurnalSummary& summary,
+                                  platform::CanvasSize client) {
+  const DiurnalFrame f(client);
+  DiurnalLayout l;
+  l.dataLine = Label{{10, 2}, summary.dataLine};
+  l.plot = Rect{50, 50, f.W - 50, f.H - 50};
+  l.axes = {Polyline{{50, f.ym}, {f.W - 50, f.ym}}, Polyline{{50, f.ym}, {50, 50}, {50, f.H - 50}}};
+  layoutTicksAndGrid(l, f);
+  layoutCurves(l, f, analysis, summary);
+  l.phaseLine = Label{{10, 20}, summary.phaseLine};
+  return l;
+}
+
 // The analysis runs first; the picture is drawn in the window's order: summary,
 // frame, axes, ticks, grid, curves, phase line.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas) {
   const auto& pens = app.display.screen;
+  const DiurnalSummary summary = analyseDiurnalRhythm(app);
+  const DiurnalLayout l = layoutDiurnalRhythm(app.diurnal, summary, canvas.size());
 
-  DiurnalSummary summary = analyseDiurnalRhythm(app);
   canvas.setBackgroundMode(platform::BackgroundMode::Transparent);
-  canvas.textOut(10, 2, summary.dataLine);
-
-  const DiurnalFrame f(canvas.size());
+  drawLabel(canvas, l.dataLine);
   canvas.select(pens.plotBrush);
-  canvas.rectangle(50, 50, f.W - 50, f.H - 50);
+  canvas.rectangle(l.plot.left, l.plot.top, l.plot.right, l.plot.bottom);
   platform::ObjectHandle previousPen = canvas.select(pens.blackPen2);
-  drawAxes(canvas, f);
-  drawTicks(canvas, f);
+  for (const Polyline& axis : l.axes) {
+    drawPolyline(canvas, axis);
+  }
+  for (const auto* ticks : {&l.hourTicks, &l.valueTicks}) {
+    for (const DiurnalTick& tick : *ticks) {
+      drawSegment(canvas, tick.line);
+      if (tick.label) {
+        drawLabel(canvas, *tick.label);
+      }
+    }
+  }
   canvas.select(pens.gridDotPen);
-  drawGrid(canvas, f);
-  drawCurves(app, canvas, f, summary);
-
-  canvas.textOut(10, 20, summary.phaseLine);
-
+  for (const Segment& line : l.grid) {
+    drawSegment(canvas, line);
+  }
+  const platform::ObjectHandle curvePens[kDiurnalCurves] = {pens.blackPen3, pens.redPen1, pens.bluePen1,
+                                                            pens.greenPen1, pens.lightGreyPen};
+  for (std::size_t c = 0; c < l.curves.size(); ++c) {
+    if (l.curves[c].shown) {
+      canvas.select(curvePens[c]);
+      drawCurve(canvas, l.curves[c]);
+    }
+  }
+  drawLabel(canvas, l.phaseLine);
   canvas.select(previousPen);
   return 1;
 }

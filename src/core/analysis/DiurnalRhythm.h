@@ -2,15 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "core/display/Layout.h"
+#include "platform/Canvas.h"
 
 namespace baromon {
 
 struct AppContext;
-
-namespace platform {
-class Canvas;
-}
 
 // One five-minute slot of the mean day: sums while loading, then means.
 struct DiurnalBin {
@@ -62,6 +63,31 @@ struct DiurnalSummary {
 
 // Loads the bins and runs the phase search: everything the window shows but the drawing.
 DiurnalSummary analyseDiurnalRhythm(AppContext& app);
+
+// A tick with, except at the zero line and hour 0, its label.
+struct DiurnalTick {
+  Segment line;
+  std::optional<Label> label;
+};
+
+constexpr int kDiurnalCurves = 5; // pressure, fitted wave, 1-hour and 3-hour tendency, variation
+
+// Everything the diurnal window shows, in pixels of its client area.
+struct DiurnalLayout {
+  Label dataLine;
+  Rect plot;
+  std::array<Polyline, 2> axes;        // the mean's line; the left edge from the mean up, then down
+  std::vector<DiurnalTick> hourTicks;  // hours 0..23 under the plot
+  std::vector<DiurnalTick> valueTicks; // 0, 1, ... 5 hPa, each above then below the mean
+  std::vector<Segment> grid;           // dotted: the hours, then every 0.5 hPa either side
+  // In the order above; without a full day only the pressure's start is shown.
+  std::array<Curve, kDiurnalCurves> curves;
+  Label phaseLine;
+};
+
+// The picture of one analysis (the bins after the phase search) for a client area.
+DiurnalLayout layoutDiurnalRhythm(const DiurnalAnalysis& analysis, const DiurnalSummary& summary,
+                                  platform::CanvasSize client);
 
 // Runs the whole analysis and draws it into the diurnal window's client area. Always 1.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas);

@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/DirectoryLock.h"
 #include "platform/Files.h"
+#include "platform/Outlets.h"
 #include "platform/SerialDevice.h"
 #include "platform/WindowServices.h"
 #include "core/serial/AcquisitionState.h"
@@ -21,14 +22,30 @@ namespace baromon {
 
 // The platform services the core calls instead of the operating system.
 struct Platform {
+  Platform(platform::Clock& clock, platform::FileSystem& files, const platform::WindowServices& ui,
+           platform::SerialPorts& ports, platform::GraphicsObjects& graphics,
+           platform::DirectoryLock* monitorLock = nullptr, platform::SentenceOutlet* nmeaOutlet = nullptr,
+           platform::AlarmHook* alarmHook = nullptr)
+      : clock(clock), files(files), boxes(ui.boxes), windows(ui.windows), menus(ui.menus), loop(ui.loop),
+        programs(ui.programs), ports(ports), graphics(graphics), monitorLock(monitorLock),
+        nmeaOutlet(nmeaOutlet), alarmHook(alarmHook) {}
+
   platform::Clock& clock;
   platform::FileSystem& files;
-  platform::WindowServices& windows;
+  // The window system, by concern.
+  platform::Boxes& boxes;
+  platform::Windows& windows;
+  platform::Menus& menus;
+  platform::MainLoop& loop;
+  platform::Programs& programs;
   platform::SerialPorts& ports;
   platform::GraphicsObjects& graphics;
   // The monitor's hold on its directory, taken first thing at start-up; the commands
   // and most tests run without one.
   platform::DirectoryLock* monitorLock = nullptr;
+  // Optional: the sentences served to chart plotters, the hook of the fast-fall alarm.
+  platform::SentenceOutlet* nmeaOutlet = nullptr;
+  platform::AlarmHook* alarmHook = nullptr;
 };
 
 // Where the barogram window stands in the log.

@@ -48,7 +48,7 @@ int startUp(AppContext& app) {
   // append every boundary twice and race the first for monitor.ini.
   if (app.platform.monitorLock != nullptr &&
       app.platform.monitorLock->tryLock() == platform::LockResult::HeldByAnother) {
-    windows.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
+    app.platform.boxes.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
     return kAnotherMonitorRunning;
   }
   app.shell.screen = windows.screenSize();
@@ -77,7 +77,7 @@ int startUp(AppContext& app) {
   }
   windows.showWindow(WindowId::Main, ShowMode::ShowMaximized);
   windows.updateWindow(WindowId::Main);
-  windows.setScrollPosition(app.view.scrollPosition);
+  app.platform.loop.setScrollPosition(app.view.scrollPosition);
 
   openValuesWindow(app);
   openConverterWindow(app);
@@ -108,14 +108,14 @@ int startUp(AppContext& app) {
 
   loadHistory(app);
   windows.invalidate(WindowId::Main);
-  windows.startTimer(kTimerPeriodMs);
+  app.platform.loop.startTimer(kTimerPeriodMs);
   return 0;
 }
 
 int shutDown(AppContext& app, int quitCode) {
   auto& windows = app.platform.windows;
   saveSettings(app);
-  windows.stopTimer();
+  app.platform.loop.stopTimer();
   closeSerialPort(app);
   app.printing.printer.reset();
   for (WindowId id :

@@ -52,15 +52,15 @@ void setLanguage(AppContext& app, int language) {
 }
 
 void startSpectrum(AppContext& app, WindowId from) {
-  if (!app.platform.windows.startProgram("dft.exe")) {
-    app.platform.windows.messageBox("program dft.exe not found", "Error", platform::BoxIcon::Error);
+  if (!app.platform.programs.startProgram("dft.exe")) {
+    app.platform.boxes.messageBox("program dft.exe not found", "Error", platform::BoxIcon::Error);
   }
   app.platform.windows.invalidate(from);
 }
 
 void showInfo(AppContext& app, int commandId) {
   const InfoBox box = infoBoxFor(commandId, app.settings.LANG);
-  app.platform.windows.ownerlessMessageBox(box.text, box.caption, platform::BoxIcon::Information);
+  app.platform.boxes.ownerlessMessageBox(box.text, box.caption, platform::BoxIcon::Information);
 }
 
 void printOnChosen(AppContext& app, void (*print)(AppContext&)) {
@@ -152,7 +152,7 @@ const CommandEntry kCommands[] = {
     {cmd::Exit,
      [](AppContext& a, WindowId from, int) {
        if (from == WindowId::Main) {
-         a.platform.windows.postQuit(0);
+         a.platform.loop.postQuit(0);
        }
      },
      Then::Nothing},
@@ -243,7 +243,7 @@ void onWindowCreated(AppContext& app) {
   createPrinterPens(app);
 }
 
-void onMainWindowDestroyed(AppContext& app) { app.platform.windows.postQuit(0); }
+void onMainWindowDestroyed(AppContext& app) { app.platform.loop.postQuit(0); }
 
 void onTimer(AppContext& app) {
   auto& acq = app.acquisition;
@@ -254,6 +254,13 @@ void onTimer(AppContext& app) {
   }
   if (!acq.acquisitionPaused) {
     acquisitionTick(app);
+  }
+  // After the tick, so that what it decoded goes out at once.
+  if (app.platform.nmeaOutlet != nullptr) {
+    app.platform.nmeaOutlet->poll();
+  }
+  if (app.platform.alarmHook != nullptr) {
+    app.platform.alarmHook->poll();
   }
 }
 
@@ -291,7 +298,7 @@ void onHorizontalScroll(AppContext& app, int code) {
   }
   view.scrollPosition = scrollPositionFor(view.scrollOffset, view.recordCount);
   loadHistory(app);
-  app.platform.windows.setScrollPosition(view.scrollPosition);
+  app.platform.loop.setScrollPosition(view.scrollPosition);
 }
 
 void paintWindow(AppContext& app, WindowId window, platform::Canvas& canvas) {

@@ -126,9 +126,9 @@ void reportFatal(AppContext& app, ErrorCode code) {
   char box[256] = {};
   std::snprintf(box, sizeof box, "%02d.%02d.%4d %02d:%02d\nerror %03d\nprogram end ", now.day, now.month,
                 now.year, now.hour, now.minute, code);
-  app.platform.windows.messageBox(box, "Error", platform::BoxIcon::Error);
-  app.platform.windows.beep(platform::BeepKind::Exclamation);
-  app.platform.windows.postQuit(0);
+  app.platform.boxes.messageBox(box, "Error", platform::BoxIcon::Error);
+  app.platform.boxes.beep(platform::BeepKind::Exclamation);
+  app.platform.loop.postQuit(0);
 }
 
 } // namespace baromon

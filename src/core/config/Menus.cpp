@@ -243,7 +243,7 @@ MenuBar menuBarFor(int language) {
 
 void buildMenuBar(AppContext& app) {
   app.shell.menus.bar = menuBarFor(app.settings.LANG);
-  app.platform.windows.setMenuBar(app.shell.menus.bar);
+  app.platform.menus.setMenuBar(app.shell.menus.bar);
 }
 
 void checkMenuItem(AppContext& app, int commandId, bool checked) {
@@ -252,7 +252,7 @@ void checkMenuItem(AppContext& app, int commandId, bool checked) {
     return;
   }
   item->checked = checked;
-  app.platform.windows.checkMenuItem(commandId, checked);
+  app.platform.menus.checkMenuItem(commandId, checked);
 }
 
 void enableMenuItem(AppContext& app, int commandId, bool enabled) {
@@ -261,7 +261,7 @@ void enableMenuItem(AppContext& app, int commandId, bool enabled) {
     return;
   }
   item->enabled = enabled;
-  app.platform.windows.enableMenuItem(commandId, enabled);
+  app.platform.menus.enableMenuItem(commandId, enabled);
 }
 
 void updateMenuChecks(AppContext& app) {

@@ -201,9 +201,9 @@ int loadSettings(AppContext& app) {
   s.DATA = b[kData] == ' ' ? 1 : 0;
 
   s.LANG = German;
-  for (std::uint8_t i = 0; i < std::size(kLanguageCodes); ++i) {
+  for (std::size_t i = 0; i < std::size(kLanguageCodes); ++i) {
     if (b[kLang] == kLanguageCodes[i][0] && b[kLang + 1] == kLanguageCodes[i][1]) {
-      s.LANG = i;
+      s.LANG = static_cast<std::uint8_t>(i);
       break;
     }
   }

@@ -1,7 +1,8 @@
 #include "core/display/Barogram.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
@@ -35,25 +36,11 @@ constexpr int kTop = 35;
 
 int scaleBase(const Settings& settings) { return settings.LO ? 900 : 950; }
 
-// Selects a pen and reports event 22 when the selection fails; drawing goes on
-// with whatever pen the canvas holds.
-ObjectHandle selectChecked(AppContext& app, Canvas& dc, ObjectHandle pen) {
-  ObjectHandle previous = dc.select(pen);
-  if (previous == 0) {
-    reportEvent(app, Event::SelectObjectFailed);
-  }
-  return previous;
-}
-
-void drawLine(Canvas& dc, int x0, int y0, int x1, int y1) {
-  dc.moveTo(x0, y0);
-  dc.lineTo(x1, y1);
-}
-
-void drawFormatted(Canvas& dc, int x, int y, int count, const char* format, int a, int b = 0) {
+// The first `count` characters of the formatted text (every format here gives at least that many).
+std::string formatted(int count, const char* format, int a, int b = 0) {
   char text[32];
-  std::snprintf(text, sizeof text, format, a, b);
-  dc.textOut(x, y, text, count);
+  const int length = std::snprintf(text, sizeof text, format, a, b);
+  return std::string(text, static_cast<std::size_t>(std::clamp(std::min(count, length), 0, 31)));
 }
 
 // The first slot that holds a sample, or -1 when the shown history is empty.
@@ -66,109 +53,86 @@ int firstFilledSlot(const History& history) {
   return -1;
 }
 
-// Where a curve starts: at the right edge with slot 0's value (not clamped).
-// When slot 0 is empty the curve starts at its first sample's own point, so no
-// segment runs in from a zero value far outside the plot.
-template <typename ToY>
-void startCurve(Canvas& dc, const History& history, const PlotFrame& f, int first, ToY toY) {
-  if (first > 0) {
-    dc.moveTo(sampleToX(first, f.xR, f.w) - 3, clampTop(toY(history[first])));
-  } else {
-    dc.moveTo(f.xR, toY(history[0]));
+// A curve through the filled slots at x(i) - 3, its points clamped at the top.
+// It starts at the right edge with slot 0's value (not clamped); when slot 0 is
+// empty it starts at its first sample's own point, so no segment runs in from a
+// zero value far outside the plot. `startY` is the y of slot 0 at the right edge.
+template <typename ToY, typename StartY>
+Curve curveThroughSlots(const History& history, const PlotFrame& f, bool shown, ToY toY, StartY startY) {
+  Curve curve;
+  curve.shown = shown;
+  if (!shown) {
+    return curve;
   }
-}
-
-template <typename ToY>
-void drawCurve(Canvas& dc, const History& history, const PlotFrame& f, int first, ToY toY) {
-  startCurve(dc, history, f, first, toY);
+  const int first = firstFilledSlot(history);
+  curve.start = first > 0 ? Point{sampleToX(first, f.xR, f.w) - 3, clampTop(toY(history[first]))}
+                          : Point{f.xR, startY(history[0])};
   for (int i = 0; i < kHistoryShown; ++i) {
     if (history[i].day != 0) {
-      dc.lineTo(sampleToX(i, f.xR, f.w) - 3, clampTop(toY(history[i])));
+      curve.points.push_back(
+          CurvePoint{Point{sampleToX(i, f.xR, f.w) - 3, clampTop(toY(history[i]))}, false, std::nullopt});
     }
   }
+  return curve;
 }
 
-// The pressure curve with its falling colour and variation bars, shared by both looks.
-void drawPressureCurve(AppContext& app, Canvas& dc, const PlotFrame& f, int first, ObjectHandle steadyPen,
-                       bool bars, float barThreshold) {
-  const History& history = app.history;
-  const bool low = app.settings.LO != 0;
+// The pressure curve of both looks: falling points, and variation bars longer than the threshold.
+Curve pressureCurve(const History& history, const PlotFrame& f, bool low, bool bars, float barThreshold) {
   auto toY = [&](const HistorySample& s) { return pressureToY(s.pressure, f.y0, f.h, low); };
-  selectChecked(app, dc, steadyPen);
-  startCurve(dc, history, f, first, toY);
-  bool falling = false;
+  Curve curve = curveThroughSlots(history, f, true, toY, toY);
+  std::size_t n = 0;
   for (int i = 0; i < kHistoryShown; ++i) {
     const HistorySample& s = history[i];
     if (s.day == 0) {
       continue;
     }
-    const int y = clampTop(toY(s));
-    const bool falls = isFastFall(s.tendency1h, s.tendency3h);
-    if (falls && !falling) {
-      dc.select(app.display.screen.redPen2);
-      falling = true;
-    } else if (!falls && falling) {
-      dc.select(steadyPen);
-      falling = false;
-    }
-    const int x = sampleToX(i, f.xR, f.w) - 3;
-    dc.lineTo(x, y);
-    if (bars) {
-      const float b = varBarHalfLength(s.variation, f.h);
-      if (b > barThreshold) {
-        const int half = static_cast<int>(b);
-        dc.lineTo(x, y - half);
-        dc.lineTo(x, y + half);
-        dc.moveTo(x, y);
-      }
+    CurvePoint& p = curve.points[n++];
+    p.falls = isFastFall(s.tendency1h, s.tendency3h);
+    const float b = varBarHalfLength(s.variation, f.h);
+    if (bars && b > barThreshold) {
+      const int half = static_cast<int>(b);
+      p.bar = Segment{{p.at.x, p.at.y - half}, {p.at.x, p.at.y + half}};
     }
   }
+  return curve;
 }
 
-// Legend: texts and their line samples, whether or not the curves are on.
-void drawLegend(AppContext& app, Canvas& dc, const PlotFrame& f) {
-  const ScreenPens& pens = app.display.screen;
-  const LegendTexts& legend = inLanguage(kLegend, app.settings.LANG);
-  dc.textOut(f.q, 10, legend.pressure, static_cast<int>(std::strlen(legend.pressure)));
-  dc.textOut(2 * f.q, 10, legend.oneHour, static_cast<int>(std::strlen(legend.oneHour)));
-  dc.textOut(3 * f.q, 10, legend.threeHours, static_cast<int>(std::strlen(legend.threeHours)));
-  dc.select(pens.blackPen1);
-  drawLine(dc, f.q - f.t, 18, f.q - 10, 18);
-  selectChecked(app, dc, pens.bluePen1);
-  drawLine(dc, 2 * f.q - f.t, 18, 2 * f.q - 10, 18);
-  selectChecked(app, dc, pens.greenPen1);
-  drawLine(dc, 3 * f.q - f.t, 18, 3 * f.q - 10, 18);
-}
-
-// Frame and plot area, then the scales: pressure on the right, one tick per hPa
-// on the left, tendency on the left.
-void drawFrameAndScales(AppContext& app, Canvas& dc, const PlotFrame& f) {
-  const ScreenPens& pens = app.display.screen;
-  selectChecked(app, dc, pens.blackPen1);
-  dc.select(pens.plotBrush);
-  dc.rectangle(kLeft, kTop, f.xR + 1, f.y0 + 1);
-
-  const int base = scaleBase(app.settings);
+void layoutLegendAndScales(BarogramLayout& l, const Settings& settings) {
+  const PlotFrame& f = l.frame;
+  const LegendTexts& legend = inLanguage(kLegend, settings.LANG);
+  l.legendTexts = {Label{{f.q, 10}, legend.pressure}, Label{{2 * f.q, 10}, legend.oneHour},
+                   Label{{3 * f.q, 10}, legend.threeHours}};
+  for (int c = 1; c <= 3; ++c) {
+    l.legendSamples[c - 1] = Segment{{c * f.q - f.t, 18}, {c * f.q - 10, 18}};
+  }
+  l.plot = Rect{kLeft, kTop, f.xR + 1, f.y0 + 1};
+  const int base = scaleBase(settings);
   for (int k = 0; k <= 10; ++k) {
-    drawFormatted(dc, f.xR + 5, scaleRowY(k, 0.1, f.y0, f.h) - 8, 4, "%4d", base + 10 * k);
+    l.pressureLabels.push_back(
+        {{f.xR + 5, scaleRowY(k, 0.1, f.y0, f.h) - 8}, formatted(4, "%4d", base + 10 * k)});
   }
   for (int k = 0; k <= 100; ++k) {
     const int y = scaleRowY(k, 0.01, f.y0, f.h);
-    drawLine(dc, kLeft, y, kLeft - 5, y);
-  }
-  for (int k = 0; k <= 20; ++k) {
-    drawFormatted(dc, 20, scaleRowY(k, 0.05, f.y0, f.h) - 8, 3, "%+3d", k - 10);
+    l.fineTicks.push_back({{kLeft, y}, {kLeft - 5, y}});
   }
   for (int k = 0; k <= 20; ++k) {
     const int y = scaleRowY(k, 0.05, f.y0, f.h);
-    drawLine(dc, f.xR, y, f.xR + 5, y);
+    l.tendencyLabels.push_back({{20, y - 8}, formatted(3, "%+3d", k - 10)});
+    l.rightTicks.push_back({{f.xR, y}, {f.xR + 5, y}});
+  }
+  for (int k = 1; k <= 19; ++k) {
+    const int y = scaleRowY(k, 0.05, f.y0, f.h);
+    l.grid.push_back({{kLeft, y}, {f.xR, y}});
   }
 }
 
-// The day lines with their dates and, at the five-minute step, the six-hour
-// lines, drawn with the pen the canvas holds.
-void drawDayLines(AppContext& app, Canvas& dc, const PlotFrame& f, int first) {
-  const History& history = app.history;
+// The day lines with their dates and, at the five-minute step, the six-hour lines.
+std::vector<TimeMark> timeMarks(const History& history, const PlotFrame& f, int step) {
+  std::vector<TimeMark> marks;
+  const int first = firstFilledSlot(history);
+  if (first < 0) {
+    return marks;
+  }
   // The previous day starts as the newest sample's, so an empty slot 0 makes no day line.
   int prevDay = history[first].day;
   int prevMonth = history[first].month;
@@ -180,36 +144,106 @@ void drawDayLines(AppContext& app, Canvas& dc, const PlotFrame& f, int first) {
     }
     const int x = sampleToX(i, f.xR, f.w);
     if (s.day != prevDay) {
-      for (int y = f.y0 + 1; y <= f.y0 + 5; ++y) {
-        dc.setPixel(x, y, kBlack);
-      }
-      drawLine(dc, x, f.y0, x, f.y0 - f.h);
-      drawFormatted(dc, x - 15, f.y0 + 8, 6, "%2d.%2d.", prevDay, prevMonth);
+      marks.push_back({{{x, f.y0}, {x, f.y0 - f.h}},
+                       f.y0 + 1,
+                       f.y0 + 5,
+                       Label{{x - 15, f.y0 + 8}, formatted(6, "%2d.%2d.", prevDay, prevMonth)}});
       prevDay = s.day;
       prevMonth = s.month;
     }
-    if (app.settings.SHOW <= 300 && s.hour / 6 != prevSix) {
-      for (int y = f.y0 + 2; y <= f.y0 + 5; ++y) {
-        dc.setPixel(x, y, kBlack);
-      }
-      drawLine(dc, x, f.y0 - 1, x, f.y0 - f.h);
+    if (step <= 300 && s.hour / 6 != prevSix) {
+      marks.push_back({{{x, f.y0 - 1}, {x, f.y0 - f.h}}, f.y0 + 2, f.y0 + 5, std::nullopt});
       prevSix = s.hour / 6;
     }
   }
+  return marks;
 }
 
-// Variation curve, rising from the bottom edge.
-void drawVariationCurve(Canvas& dc, const History& history, const PlotFrame& f, int first) {
-  if (first > 0) {
-    dc.moveTo(sampleToX(first, f.xR, f.w) - 3,
-              clampTop(variationToY(history[first].variation, f.y0 - 1, f.h)));
-  } else {
-    dc.moveTo(f.xR, variationToY(history[0].variation, f.y0, f.h));
+// The day lines, each with its dates and its own pressure scale, and the two-hour lines.
+std::vector<PaperMark> paperMarks(const History& history, const PlotFrame& f, int base) {
+  std::vector<PaperMark> marks;
+  const int first = firstFilledSlot(history);
+  if (first < 0) {
+    return marks;
   }
-  for (int i = 0; i < kHistoryShown; ++i) {
-    if (history[i].day != 0) {
-      dc.lineTo(sampleToX(i, f.xR, f.w) - 3, clampTop(variationToY(history[i].variation, f.y0 - 1, f.h)));
+  int prevDay = history[first].day;
+  int prevMonth = history[first].month;
+  int prevTwo = history[first].hour / 2;
+  for (int i = first; i < kHistoryShown; ++i) {
+    const HistorySample& s = history[i];
+    if (s.day == 0) {
+      continue;
     }
+    const int x = sampleToX(i, f.xR, f.w);
+    if (s.day != prevDay) {
+      const std::string date = formatted(6, "%2d.%2d.", prevDay, prevMonth);
+      PaperMark mark{true, {{x, f.y0}, {x, f.y0 - f.h}}, {Label{{x, f.y0 + 10}, date}, Label{{x, 15}, date}}};
+      for (int k = 0; k <= 9; ++k) {
+        mark.labels.push_back(
+            {{x + 1, scaleRowY(k, 0.1, f.y0, f.h) - 16}, formatted(4, "%4d", base + 10 * k)});
+      }
+      marks.push_back(std::move(mark));
+      prevDay = s.day;
+      prevMonth = s.month;
+    }
+    if (s.hour / 2 != prevTwo) {
+      marks.push_back({false, {{x, f.y0 - 1}, {x, f.y0 - f.h}}, {}});
+      prevTwo = s.hour / 2;
+    }
+  }
+  return marks;
+}
+
+// Selects a pen and reports event 22 when the selection fails; drawing goes on
+// with whatever pen the canvas holds.
+ObjectHandle selectChecked(AppContext& app, Canvas& dc, ObjectHandle pen) {
+  ObjectHandle previous = dc.select(pen);
+  if (previous == 0) {
+    reportEvent(app, Event::SelectObjectFailed);
+  }
+  return previous;
+}
+
+// The pressure curve in the steady pen, turning red over falling stretches.
+void paintPressureCurve(AppContext& app, Canvas& dc, const Curve& curve, ObjectHandle steadyPen) {
+  selectChecked(app, dc, steadyPen);
+  dc.moveTo(curve.start.x, curve.start.y);
+  bool falling = false;
+  for (const CurvePoint& p : curve.points) {
+    if (p.falls != falling) {
+      dc.select(p.falls ? app.display.screen.redPen2 : steadyPen);
+      falling = p.falls;
+    }
+    drawCurvePoint(dc, p);
+  }
+}
+
+void paintLegendAndScales(AppContext& app, Canvas& dc, const BarogramLayout& l) {
+  const ScreenPens& pens = app.display.screen;
+  for (const Label& text : l.legendTexts) {
+    drawLabel(dc, text);
+  }
+  dc.select(pens.blackPen1);
+  drawSegment(dc, l.legendSamples[0]);
+  selectChecked(app, dc, pens.bluePen1);
+  drawSegment(dc, l.legendSamples[1]);
+  selectChecked(app, dc, pens.greenPen1);
+  drawSegment(dc, l.legendSamples[2]);
+
+  selectChecked(app, dc, pens.blackPen1);
+  dc.select(pens.plotBrush);
+  dc.rectangle(l.plot.left, l.plot.top, l.plot.right, l.plot.bottom);
+  for (const Label& label : l.pressureLabels) {
+    drawLabel(dc, label);
+  }
+  for (const Segment& tick : l.fineTicks) {
+    drawSegment(dc, tick);
+  }
+  for (const Label& label : l.tendencyLabels) {
+    drawLabel(dc, label);
+  }
+  for (const Segment& tick : l.rightTicks) {
+    drawSegment(dc, tick);
   }
 }
 
@@ -227,108 +261,109 @@ PlotFrame plotFrame(int clientWidth, int clientHeight) {
   return f;
 }
 
+BarogramLayout layoutBarogram(const History& history, const Settings& settings, platform::CanvasSize client) {
+  BarogramLayout l;
+  l.frame = plotFrame(client.width, client.height);
+  const PlotFrame& f = l.frame;
+  layoutLegendAndScales(l, settings);
+  l.timeMarks = timeMarks(history, f, settings.SHOW);
+  // The variation curve starts on the baseline, its points one pixel above it.
+  l.variation = curveThroughSlots(
+      history, f, settings.VAR != 0,
+      [&](const HistorySample& s) { return variationToY(s.variation, f.y0 - 1, f.h); },
+      [&](const HistorySample& s) { return variationToY(s.variation, f.y0, f.h); });
+  auto t3 = [&](const HistorySample& s) { return tendencyToY(s.tendency3h, f.yMid, f.h); };
+  auto t1 = [&](const HistorySample& s) { return tendencyToY(s.tendency1h, f.yMid, f.h); };
+  l.tendency3h = curveThroughSlots(history, f, settings.T3 != 0, t3, t3);
+  l.tendency1h = curveThroughSlots(history, f, settings.T1 != 0, t1, t1);
+  l.pressure = pressureCurve(history, f, settings.LO != 0, settings.DKS != 0, 2.0f);
+  return l;
+}
+
+PaperLayout layoutPaperBarogram(const History& history, const Settings& settings,
+                                platform::CanvasSize client) {
+  PaperLayout l;
+  l.frame = plotFrame(client.width, client.height);
+  const PlotFrame& f = l.frame;
+  l.paper = Rect{kLeft, kTop, f.xR + 1, f.y0 + 1};
+  for (int k = 1; k <= 99; ++k) {
+    const int y = scaleRowY(k, 0.01, f.y0, f.h);
+    l.hpaLines.push_back({{kLeft, y}, {f.xR, y}});
+  }
+  for (int k = 1; k <= 9; ++k) {
+    const int y = scaleRowY(k, 0.1, f.y0, f.h);
+    l.tenLines.push_back({{kLeft, y}, {f.xR, y}});
+  }
+  l.marks = paperMarks(history, f, scaleBase(settings));
+  l.pressure = pressureCurve(history, f, settings.LO != 0, true, 1.0f);
+  return l;
+}
+
 void paintBarogram(AppContext& app, Canvas& dc) {
-  const Settings& settings = app.settings;
-  if (settings.DP) {
+  if (app.settings.DP) {
     paintPaperBarogram(app, dc);
     return;
   }
-  const platform::CanvasSize client = dc.size();
-  const PlotFrame f = plotFrame(client.width, client.height);
+  const BarogramLayout l = layoutBarogram(app.history, app.settings, dc.size());
   const ScreenPens& pens = app.display.screen;
-  const History& history = app.history;
-
-  drawLegend(app, dc, f);
-  drawFrameAndScales(app, dc, f);
+  paintLegendAndScales(app, dc, l);
 
   // Dotted grid, then the day and six-hour lines with the same pen.
   const ObjectHandle keptPen = selectChecked(app, dc, pens.gridDotPen);
-  for (int k = 1; k <= 19; ++k) {
-    const int y = scaleRowY(k, 0.05, f.y0, f.h);
-    drawLine(dc, kLeft, y, f.xR, y);
+  for (const Segment& line : l.grid) {
+    drawSegment(dc, line);
   }
-  const int first = firstFilledSlot(history);
-  if (first >= 0) {
-    drawDayLines(app, dc, f, first);
+  for (const TimeMark& mark : l.timeMarks) {
+    for (int y = mark.pixelsFrom; y <= mark.pixelsTo; ++y) {
+      dc.setPixel(mark.line.from.x, y, kBlack);
+    }
+    drawSegment(dc, mark.line);
+    if (mark.date) {
+      drawLabel(dc, *mark.date);
+    }
   }
 
   dc.select(pens.redPen1);
-  if (settings.VAR) {
-    drawVariationCurve(dc, history, f, first);
+  if (l.variation.shown) {
+    drawCurve(dc, l.variation);
   }
-
-  // Tendency curves about the middle line.
   selectChecked(app, dc, pens.greenPen1);
-  if (settings.T3) {
-    drawCurve(dc, history, f, first,
-              [&](const HistorySample& s) { return tendencyToY(s.tendency3h, f.yMid, f.h); });
+  if (l.tendency3h.shown) {
+    drawCurve(dc, l.tendency3h);
   }
   selectChecked(app, dc, pens.bluePen1);
-  if (settings.T1) {
-    drawCurve(dc, history, f, first,
-              [&](const HistorySample& s) { return tendencyToY(s.tendency1h, f.yMid, f.h); });
+  if (l.tendency1h.shown) {
+    drawCurve(dc, l.tendency1h);
   }
-
-  drawPressureCurve(app, dc, f, first, pens.blackPen2, settings.DKS != 0, 2.0f);
+  paintPressureCurve(app, dc, l.pressure, pens.blackPen2);
   dc.select(keptPen);
 }
 
 void paintPaperBarogram(AppContext& app, Canvas& dc) {
-  const Settings& settings = app.settings;
-  const platform::CanvasSize client = dc.size();
-  const PlotFrame f = plotFrame(client.width, client.height);
+  const PaperLayout l = layoutPaperBarogram(app.history, app.settings, dc.size());
   const ScreenPens& pens = app.display.screen;
-  const History& history = app.history;
-  const int base = scaleBase(settings);
 
   // The chart paper, outlined with whatever pen the paint starts with.
   dc.select(pens.paperBrush);
-  dc.rectangle(kLeft, kTop, f.xR + 1, f.y0 + 1);
+  dc.rectangle(l.paper.left, l.paper.top, l.paper.right, l.paper.bottom);
   dc.select(pens.brownPen1);
-  for (int k = 1; k <= 99; ++k) {
-    const int y = scaleRowY(k, 0.01, f.y0, f.h);
-    drawLine(dc, kLeft, y, f.xR, y);
+  for (const Segment& line : l.hpaLines) {
+    drawSegment(dc, line);
   }
   dc.select(pens.brownPen2);
-  for (int k = 1; k <= 9; ++k) {
-    const int y = scaleRowY(k, 0.1, f.y0, f.h);
-    drawLine(dc, kLeft, y, f.xR, y);
+  for (const Segment& line : l.tenLines) {
+    drawSegment(dc, line);
   }
   dc.setTextColour(kPaperText);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);
-
-  const int first = firstFilledSlot(history);
-  if (first >= 0) {
-    int prevDay = history[first].day;
-    int prevMonth = history[first].month;
-    int prevTwo = history[first].hour / 2;
-    for (int i = first; i < kHistoryShown; ++i) {
-      const HistorySample& s = history[i];
-      if (s.day == 0) {
-        continue;
-      }
-      const int x = sampleToX(i, f.xR, f.w);
-      if (s.day != prevDay) {
-        dc.select(pens.brownPen2);
-        drawLine(dc, x, f.y0, x, f.y0 - f.h);
-        drawFormatted(dc, x, f.y0 + 10, 6, "%2d.%2d.", prevDay, prevMonth);
-        drawFormatted(dc, x, 15, 6, "%2d.%2d.", prevDay, prevMonth);
-        prevDay = s.day;
-        prevMonth = s.month;
-        // Each day line carries its own pressure scale.
-        for (int k = 0; k <= 9; ++k) {
-          drawFormatted(dc, x + 1, scaleRowY(k, 0.1, f.y0, f.h) - 16, 4, "%4d", base + 10 * k);
-        }
-      }
-      if (s.hour / 2 != prevTwo) {
-        dc.select(pens.brownPen1);
-        drawLine(dc, x, f.y0 - 1, x, f.y0 - f.h);
-        prevTwo = s.hour / 2;
-      }
+  for (const PaperMark& mark : l.marks) {
+    dc.select(mark.day ? pens.brownPen2 : pens.brownPen1);
+    drawSegment(dc, mark.line);
+    for (const Label& label : mark.labels) {
+      drawLabel(dc, label);
     }
   }
-
-  drawPressureCurve(app, dc, f, first, pens.darkBluePen2, true, 1.0f);
+  paintPressureCurve(app, dc, l.pressure, pens.darkBluePen2);
 }
 
 } // namespace baromon

@@ -45,9 +45,8 @@ struct DisplayState {
   bool screenPensMade = false;
   PrinterPens printer;
   bool printerPensMade = false;
-  // Height, width, escapement and weight are set by each selectPanelFont; the
-  // panel painters set the precision, quality and pitch fields before it.
-  platform::FontSpec panelFont{platform::FontKind::Panel, 0, 0, 0, 0, 4, 4, 0x21};
+  // Height, width, escapement and weight are set by each selectPanelFont.
+  platform::FontSpec panelFont{platform::FontKind::Panel, 0, 0, 0, 0};
   platform::ObjectHandle rotatedFont = 0;
 };
 

@@ -27,8 +27,7 @@ constexpr const char* kCorrectionPrompt[6] = {
 
 // The trailing blanks belong to the titles.
 constexpr const char* kBarographTitle[6] = {
-    "Dureridarovidozi Verbindung \xFC"
-    "ber COM%d ",
+    "Dureridarovidozi Verbindung \374ber COM%d ", // \374: the u umlaut (an octal escape ends after three digits)
     "Air pressure monitor using COM%d ",
     "Moniteur pression atmospherique COM%d ",
     "Vuviduvoravuridid COM%d ",
@@ -46,8 +45,7 @@ constexpr const char* kDiurnalCaption[6] = {
 };
 
 constexpr const char* kNmeaTitle[6] = {
-    "NMEA-Monitor Verbindung \xFC"
-    "ber COM%d",
+    "NMEA-Monitor Verbindung \374ber COM%d",
     "NMEA monitor using COM%d",
     "Moniteur NMEA COM%d",
     "NMEA monitor COM%d",
@@ -66,18 +64,10 @@ template <typename... Args> std::string format(const char* pattern, Args... args
                      n < 0 ? 0 : (n < static_cast<int>(sizeof text) ? n : static_cast<int>(sizeof text) - 1));
 }
 
-void preparePanelFont(AppContext& app) {
-  platform::FontSpec& font = app.display.panelFont;
-  font.outputPrecision = 4;
-  font.quality = 4;
-  font.pitchAndFamily = 0x21;
-}
-
 } // namespace
 
 void paintValuesPanel(AppContext& app, Canvas& dc) {
   const CurrentReading& r = app.reading;
-  preparePanelFont(app);
   selectPanelFont(app, dc, 0, 60, 30, 700);
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);
@@ -106,7 +96,6 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
 
 void paintConverterPanel(AppContext& app, Canvas& dc) {
   const ConverterStats& c = app.converter;
-  preparePanelFont(app);
   selectPanelFont(app, dc, 0, 30, 15, 700);
   dc.setTextColour(kBlack);
   dc.setBackgroundMode(platform::BackgroundMode::Transparent);

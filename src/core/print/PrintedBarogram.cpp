@@ -1,7 +1,9 @@
 #include "core/print/PrintedBarogram.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <utility>
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
@@ -23,18 +25,16 @@ const char* title(int language, bool landscape) {
   return landscape ? wide[index] : tall[index];
 }
 
-// Writes exactly `width` characters of the formatted text (cut, or filled with blanks).
-template <typename... Args>
-void writeFixed(platform::Canvas& canvas, int x, int y, int width, const char* format, Args... args) {
+// Exactly `width` characters of the formatted text (cut, or filled with blanks).
+template <typename... Args> std::string fixedWidth(int width, const char* format, Args... args) {
   char text[32];
   int length = std::snprintf(text, sizeof text, format, args...);
   if (length < 0) {
     length = 0;
   }
-  for (int i = length; i < width && i < static_cast<int>(sizeof text); ++i) {
-    text[i] = ' ';
-  }
-  canvas.textOut(x, y, text, width);
+  std::string out(text, static_cast<std::size_t>(std::min<int>(length, static_cast<int>(sizeof text) - 1)));
+  out.resize(static_cast<std::size_t>(width), ' ');
+  return out;
 }
 
 int toPixel(double v) { return static_cast<int>(nearestHalfUp(v)); }
@@ -49,50 +49,73 @@ struct PageGeometry {
   float w001, w01, w00025, h001, h01, h00025;
 };
 
-// One of the curves: where an entry lies across the time axis.
-enum class Curve { Pressure, Tendency1h, Tendency3h, Variation };
+PageGeometry pageGeometry(platform::CanvasSize page, platform::TextMetrics metrics, bool low) {
+  PageGeometry g{};
+  g.d = page.width;
+  g.e = page.height;
+  g.lh = metrics.height + metrics.externalLeading;
+  g.mcw = metrics.maxCharWidth;
+  g.landscape = g.d >= g.e;
+  g.f = g.landscape ? g.d / 10 : g.e / 10;
+  g.W = g.d - 2 * g.f;
+  g.H = g.e - 2 * g.f;
+  g.B = low ? 9000 : 9500;
+  g.w001 = static_cast<float>(g.W * 0.001);
+  g.w01 = static_cast<float>(g.W * 0.01);
+  g.w00025 = static_cast<float>(g.W * 0.00025);
+  g.h001 = static_cast<float>(g.H * 0.001);
+  g.h01 = static_cast<float>(g.H * 0.01);
+  g.h00025 = static_cast<float>(g.H * 0.00025);
+  return g;
+}
 
-float sampleValue(const HistorySample& s, Curve curve) {
-  switch (curve) {
-  case Curve::Pressure:
+enum class Quantity { Pressure, Tendency1h, Tendency3h, Variation };
+
+float sampleValue(const HistorySample& s, Quantity quantity) {
+  switch (quantity) {
+  case Quantity::Pressure:
     return static_cast<float>(exactTenthsFromHundredths(s.pressure));
-  case Curve::Tendency1h:
+  case Quantity::Tendency1h:
     return static_cast<float>(s.tendency1h);
-  case Curve::Tendency3h:
+  case Quantity::Tendency3h:
     return static_cast<float>(s.tendency3h);
-  case Curve::Variation:
+  case Quantity::Variation:
     return static_cast<float>(s.variation);
   }
   return 0;
 }
 
 // The value axis position of a sample: y in landscape, x in portrait.
-int valuePosition(const PageGeometry& g, const HistorySample& s, Curve curve) {
-  float v = sampleValue(s, curve);
+int valuePosition(const PageGeometry& g, const HistorySample& s, Quantity quantity) {
+  float v = sampleValue(s, quantity);
   if (g.landscape) {
-    switch (curve) {
-    case Curve::Pressure: {
+    switch (quantity) {
+    case Quantity::Pressure: {
       float above = v - static_cast<float>(g.B);
       float scaled = above * g.h001;
       return toPixel(static_cast<float>(static_cast<float>(g.e - g.f) - scaled));
     }
-    case Curve::Tendency1h:
-    case Curve::Tendency3h:
+    case Quantity::Tendency1h:
+    case Quantity::Tendency3h:
+      // The zero line is a whole pixel row, as on the screen.
+      // NOLINTNEXTLINE(bugprone-integer-division)
       return toPixel(static_cast<float>(static_cast<float>(g.e / 2) - v * 0.5f * g.h01));
-    case Curve::Variation:
+    case Quantity::Variation:
       return toPixel(static_cast<float>(static_cast<float>(g.e - g.f) - v * g.h01 * 0.5f));
     }
   } else {
-    switch (curve) {
-    case Curve::Pressure: {
+    switch (quantity) {
+    case Quantity::Pressure: {
       float above = v - static_cast<float>(g.B);
       float scaled = above * g.w001;
       return toPixel(static_cast<float>(static_cast<float>(g.f) + scaled));
     }
-    case Curve::Tendency1h:
-    case Curve::Tendency3h:
+    case Quantity::Tendency1h:
+    case Quantity::Tendency3h:
+      // The zero line is a whole pixel column, as on the screen.
+      // NOLINTNEXTLINE(bugprone-integer-division)
       return toPixel(static_cast<float>(static_cast<float>(g.d / 2) + v * g.w01 * 0.5f));
-    case Curve::Variation:
+    case Quantity::Variation:
       return toPixel(static_cast<float>(static_cast<float>(g.f) + v * 0.5f * g.w01));
     }
   }
@@ -108,239 +131,231 @@ int timePosition(const PageGeometry& g, int i) {
   return (g.e - g.f) - static_cast<int>(static_cast<float>(i) * g.h001);
 }
 
-void drawCurve(AppContext& app, platform::Canvas& canvas, const PageGeometry& g, Curve curve,
-               platform::ObjectHandle pen, bool bars) {
-  if (canvas.select(pen) == 0) {
-    reportFatal(app, Fatal::CurvePenFailed);
+// A page point from its time and value positions.
+Point onPage(const PageGeometry& g, int time, int value) {
+  return g.landscape ? Point{time, value} : Point{value, time};
+}
+
+int firstValidEntry(const History& history) {
+  for (int i = 0; i < kHistoryShown; ++i) {
+    if (history[i].day != 0) {
+      return i;
+    }
   }
-  const History& history = app.history;
-  int first = valuePosition(g, history[0], curve);
-  if (g.landscape) {
-    canvas.moveTo(g.d - g.f - 1, first);
-  } else {
-    canvas.moveTo(first, g.e - g.f - 1);
+  return -1;
+}
+
+// A curve through the valid entries. It starts one pixel inside the newest edge with
+// entry 0's value; when entry 0 is empty it starts at the first valid entry's own
+// point, so no segment runs in from a zero value far outside the frame.
+Curve pageCurve(const PageGeometry& g, const History& history, Quantity quantity, bool shown, bool bars) {
+  Curve curve;
+  curve.shown = shown;
+  if (!shown) {
+    return curve;
   }
+  const int first = firstValidEntry(history);
+  curve.start =
+      first > 0 ? onPage(g, timePosition(g, first), clampToEdge(valuePosition(g, history[first], quantity)))
+                : onPage(g, (g.landscape ? g.d : g.e) - g.f - 1, valuePosition(g, history[0], quantity));
   for (int i = 0; i < kHistoryShown; ++i) {
     const HistorySample& s = history[i];
     if (s.day == 0) {
       continue;
     }
-    int value = clampToEdge(valuePosition(g, s, curve));
-    int time = timePosition(g, i);
-    if (g.landscape) {
-      canvas.lineTo(time, value);
-      if (bars) {
-        int v = static_cast<int>(static_cast<float>(s.variation) * g.h00025);
-        canvas.lineTo(time, value - v);
-        canvas.lineTo(time, value + v);
-        canvas.moveTo(time, value);
-      }
-    } else {
-      canvas.lineTo(value, time);
-      if (bars) {
-        int v = static_cast<int>(static_cast<float>(s.variation) * g.w00025);
-        canvas.lineTo(value - v, time);
-        canvas.lineTo(value + v, time);
-        canvas.moveTo(value, time);
-      }
+    const int value = clampToEdge(valuePosition(g, s, quantity));
+    const int time = timePosition(g, i);
+    CurvePoint p{onPage(g, time, value), false, std::nullopt};
+    if (bars) {
+      const int v = static_cast<int>(static_cast<float>(s.variation) * (g.landscape ? g.h00025 : g.w00025));
+      p.bar = Segment{onPage(g, time, value - v), onPage(g, time, value + v)};
     }
+    curve.points.push_back(p);
   }
-}
-
-void drawCurves(AppContext& app, platform::Canvas& canvas, const PageGeometry& g) {
-  const auto& pens = app.display.printer;
-  const Settings& s = app.settings;
-  drawCurve(app, canvas, g, Curve::Pressure, pens.printBlackPen7, s.DKS != 0);
-  if (s.T1) {
-    drawCurve(app, canvas, g, Curve::Tendency1h, pens.printBluePen5, false);
-  }
-  if (s.T3) {
-    drawCurve(app, canvas, g, Curve::Tendency3h, pens.printGreenPen5, false);
-  }
-  if (s.VAR) {
-    drawCurve(app, canvas, g, Curve::Variation, pens.printRedPen5, false);
-  }
+  return curve;
 }
 
 // Day changes get a long mark and the date of the newer day; six-hour blocks a short one.
-void drawMarks(AppContext& app, platform::Canvas& canvas, const PageGeometry& g, int block) {
-  bool penFailed = canvas.select(app.display.printer.printBlackPen3) == 0;
-  selectRotatedSystemFont(app, canvas, g.landscape ? 0 : 2700);
-  if (penFailed) {
-    reportFatal(app, Fatal::CurvePenFailed);
+std::vector<PrintMark> pageMarks(const PageGeometry& g, const History& history) {
+  std::vector<PrintMark> marks;
+  const int first = firstValidEntry(history);
+  if (first < 0) {
+    return marks;
   }
-  const History& history = app.history;
-  int lastDay = history[0].day;
-  int lastMonth = history[0].month;
-  for (int i = 0; i < kHistoryShown; ++i) {
+  // The newest valid entry sets the day and block, so an empty entry 0 makes no mark.
+  int lastDay = history[first].day;
+  int lastMonth = history[first].month;
+  int block = history[first].hour / 6;
+  const int edge = g.landscape ? g.e - g.f : g.f;
+  const int out = g.landscape ? 1 : -1; // the marks point away from the frame
+  for (int i = first; i < kHistoryShown; ++i) {
     const HistorySample& s = history[i];
     if (s.day == 0) {
       continue;
     }
-    int t = timePosition(g, i);
+    const int t = timePosition(g, i);
     if (s.day != lastDay) {
-      if (g.landscape) {
-        canvas.moveTo(t, g.e - g.f);
-        canvas.lineTo(t, g.e - g.f + 40);
-        writeFixed(canvas, t - 50, g.e - g.f + 50, 6, "%2d.%2d.", lastDay, lastMonth);
-      } else {
-        canvas.moveTo(g.f, t);
-        canvas.lineTo(g.f - 40, t);
-        writeFixed(canvas, g.f - 50, t - 50, 6, "%2d.%2d.", lastDay, lastMonth);
-      }
+      const Point at = g.landscape ? Point{t - 50, g.e - g.f + 50} : Point{g.f - 50, t - 50};
+      marks.push_back({{onPage(g, t, edge), onPage(g, t, edge + out * 40)},
+                       Label{at, fixedWidth(6, "%2d.%2d.", lastDay, lastMonth)}});
       lastDay = s.day;
       lastMonth = s.month;
     }
     if (s.hour / 6 != block) {
-      if (g.landscape) {
-        canvas.moveTo(t, g.e - g.f);
-        canvas.lineTo(t, g.e - g.f + 20);
-      } else {
-        canvas.moveTo(g.f, t);
-        canvas.lineTo(g.f - 20, t);
-      }
+      marks.push_back({{onPage(g, t, edge), onPage(g, t, edge + out * 20)}, std::nullopt});
       block = s.hour / 6;
     }
   }
+  return marks;
 }
 
-void drawLandscape(AppContext& app, platform::Canvas& canvas, const PageGeometry& g) {
+void layoutLandscapeScales(const PageGeometry& g, PrintedBarogramLayout& l) {
   const int d = g.d, e = g.e, f = g.f;
-  canvas.moveTo(f, f);
-  canvas.lineTo(f, e - f);
-  canvas.lineTo(d - f, e - f);
-  canvas.lineTo(d - f, f);
-  canvas.lineTo(f, f);
-
+  l.frame = {{f, f}, {f, e - f}, {d - f, e - f}, {d - f, f}, {f, f}};
   for (int k = 0; k <= 10; ++k) {
     int y = f + toPixel(static_cast<float>(k) * g.h01 * 10.0f);
-    canvas.moveTo(f, y);
-    canvas.lineTo(f - 25, y);
+    l.ticks.push_back({{f, y}, {f - 25, y}});
   }
   for (int k = 0; k <= 20; ++k) {
     int y = f + toPixel(static_cast<float>(k) * g.h01 * 5.0f);
-    canvas.moveTo(d - f, y);
-    canvas.lineTo(d - f + 25, y);
+    l.ticks.push_back({{d - f, y}, {d - f + 25, y}});
   }
   for (int k = 0; k <= 100; ++k) {
     int y = f + toPixel(static_cast<float>(k) * g.h01);
-    canvas.moveTo(f, y);
-    canvas.lineTo(f - 13, y);
-    canvas.moveTo(d - f, y);
-    canvas.lineTo(d - f + 13, y);
-  }
-
-  if (canvas.select(app.display.printer.printDotPen) == 0) {
-    reportFatal(app, Fatal::LandscapeGridPenFailed);
+    l.ticks.push_back({{f, y}, {f - 13, y}});
+    l.ticks.push_back({{d - f, y}, {d - f + 13, y}});
   }
   for (int k = 1; k <= 19; ++k) {
     int y = f + toPixel(static_cast<float>(k) * g.h01 * 5.0f);
-    canvas.moveTo(f, y);
-    canvas.lineTo(d - f, y);
+    l.grid.push_back({{f, y}, {d - f, y}});
   }
-
-  selectRotatedSystemFont(app, canvas, 0);
   for (int k = 0; k <= 10; ++k) {
     int y = f + toPixel(static_cast<float>(k) * g.h01 * 10.0f) - g.lh / 2;
-    writeFixed(canvas, f - 6 * g.mcw, y, 4, "%4d", g.B / 10 + 100 - 10 * k);
+    l.pressureLabels.push_back({{f - 6 * g.mcw, y}, fixedWidth(4, "%4d", g.B / 10 + 100 - 10 * k)});
   }
   for (int k = 0; k <= 20; ++k) {
     int v = 10 - k;
     int y = f + toPixel(static_cast<float>(k) * g.h01 * 5.0f) - g.lh / 2;
     // The middle label is the blank that precedes the zero.
-    writeFixed(canvas, d - f + 40, y, 3, v != 0 ? "%+3d" : " %3d", v);
+    l.tendencyLabels.push_back({{d - f + 40, y}, fixedWidth(3, v != 0 ? "%+3d" : " %3d", v)});
   }
 }
 
-void drawPortrait(AppContext& app, platform::Canvas& canvas, const PageGeometry& g) {
+void layoutPortraitScales(const PageGeometry& g, PrintedBarogramLayout& l) {
   const int d = g.d, e = g.e, f = g.f;
-  canvas.moveTo(d - f, f);
-  canvas.lineTo(f, f);
-  canvas.lineTo(f, e - f);
-  canvas.lineTo(d - f, e - f);
-  canvas.lineTo(d - f, f);
-
+  l.frame = {{d - f, f}, {f, f}, {f, e - f}, {d - f, e - f}, {d - f, f}};
   for (int k = 0; k <= 20; ++k) {
     int x = f + toPixel(static_cast<float>(k) * g.w01 * 5.0f);
-    canvas.moveTo(x, f);
-    canvas.lineTo(x, f - 25);
-    canvas.moveTo(x, e - f);
-    canvas.lineTo(x, e - f + 25);
+    l.ticks.push_back({{x, f}, {x, f - 25}});
+    l.ticks.push_back({{x, e - f}, {x, e - f + 25}});
   }
   for (int k = 0; k <= 100; ++k) {
     int x = f + toPixel(static_cast<float>(k) * g.w01);
-    canvas.moveTo(x, f);
-    canvas.lineTo(x, f - 13);
-    canvas.moveTo(x, e - f);
-    canvas.lineTo(x, e - f + 13);
-  }
-
-  if (canvas.select(app.display.printer.printDotPen) == 0) {
-    reportFatal(app, Fatal::PortraitGridPenFailed);
+    l.ticks.push_back({{x, f}, {x, f - 13}});
+    l.ticks.push_back({{x, e - f}, {x, e - f + 13}});
   }
   for (int k = 1; k <= 19; ++k) {
     int x = f + toPixel(static_cast<float>(k) * g.w01 * 5.0f);
-    canvas.moveTo(x, f);
-    canvas.lineTo(x, e - f);
+    l.grid.push_back({{x, f}, {x, e - f}});
   }
-
-  selectRotatedSystemFont(app, canvas, 2700);
   for (int k = 0; k <= 10; ++k) {
     int x = f + toPixel(static_cast<float>(k) * g.w01 * 10.0f) + g.lh / 2;
-    writeFixed(canvas, x, f - 5 * g.mcw, 4, "%4d", g.B / 10 + 10 * k);
+    l.pressureLabels.push_back({{x, f - 5 * g.mcw}, fixedWidth(4, "%4d", g.B / 10 + 10 * k)});
   }
   for (int k = 0; k <= 20; ++k) {
     int v = k - 10;
     int x = f + toPixel(static_cast<float>(k) * g.w01 * 5.0f) + g.lh / 2;
-    writeFixed(canvas, x, e - f + 35, 3, v != 0 ? "%+3d" : "%3d", v);
+    l.tendencyLabels.push_back({{x, e - f + 35}, fixedWidth(3, v != 0 ? "%+3d" : "%3d", v)});
   }
-  selectRotatedSystemFont(app, canvas, 0);
+}
+
+void selectCurvePen(AppContext& app, platform::Canvas& canvas, platform::ObjectHandle pen) {
+  if (canvas.select(pen) == 0) {
+    reportFatal(app, Fatal::CurvePenFailed);
+  }
+}
+
+void drawCurves(AppContext& app, platform::Canvas& canvas, const PrintedBarogramLayout& l) {
+  const auto& pens = app.display.printer;
+  const std::pair<const Curve*, platform::ObjectHandle> curves[] = {{&l.pressure, pens.printBlackPen7},
+                                                                    {&l.tendency1h, pens.printBluePen5},
+                                                                    {&l.tendency3h, pens.printGreenPen5},
+                                                                    {&l.variation, pens.printRedPen5}};
+  for (const auto& [curve, pen] : curves) {
+    if (curve->shown) {
+      selectCurvePen(app, canvas, pen);
+      drawCurve(canvas, *curve);
+    }
+  }
 }
 
 } // namespace
 
+PrintedBarogramLayout layoutPrintedBarogram(const History& history, const Settings& settings,
+                                            platform::CanvasSize page, platform::TextMetrics metrics) {
+  const PageGeometry g = pageGeometry(page, metrics, settings.LO != 0);
+  PrintedBarogramLayout l;
+  l.landscape = g.landscape;
+  l.margin = g.f;
+  const Point titleAt = g.landscape ? Point{g.d / 2 - 200, g.f / 2} : Point{g.d - g.f / 2, g.e / 2 - 200};
+  l.title = Label{titleAt, title(settings.LANG, g.landscape)};
+  if (g.landscape) {
+    layoutLandscapeScales(g, l);
+  } else {
+    layoutPortraitScales(g, l);
+  }
+  l.pressure = pageCurve(g, history, Quantity::Pressure, true, settings.DKS != 0);
+  l.tendency1h = pageCurve(g, history, Quantity::Tendency1h, settings.T1 != 0, false);
+  l.tendency3h = pageCurve(g, history, Quantity::Tendency3h, settings.T3 != 0, false);
+  l.variation = pageCurve(g, history, Quantity::Variation, settings.VAR != 0, false);
+  l.marks = pageMarks(g, history);
+  return l;
+}
+
 void drawPrintedBarogram(AppContext& app) {
   platform::Canvas& canvas = app.printing.printer->canvas();
-  PageGeometry g{};
-  platform::CanvasSize page = canvas.size();
-  platform::TextMetrics metrics = canvas.textMetrics();
-  g.d = page.width;
-  g.e = page.height;
-  g.lh = metrics.height + metrics.externalLeading;
-  g.mcw = metrics.maxCharWidth;
-  g.landscape = g.d >= g.e;
-  g.f = g.landscape ? g.d / 10 : g.e / 10;
-  g.W = g.d - 2 * g.f;
-  g.H = g.e - 2 * g.f;
-  g.B = app.settings.LO ? 9000 : 9500;
-  g.w001 = static_cast<float>(g.W * 0.001);
-  g.w01 = static_cast<float>(g.W * 0.01);
-  g.w00025 = static_cast<float>(g.W * 0.00025);
-  g.h001 = static_cast<float>(g.H * 0.001);
-  g.h01 = static_cast<float>(g.H * 0.01);
-  g.h00025 = static_cast<float>(g.H * 0.00025);
+  const PrintedBarogramLayout l =
+      layoutPrintedBarogram(app.history, app.settings, canvas.size(), canvas.textMetrics());
+  const int escapement = l.landscape ? 0 : 2700;
 
-  int block = app.history[0].hour / 6;
-
-  selectRotatedSystemFont(app, canvas, g.landscape ? 0 : 2700);
-  const char* text = title(app.settings.LANG, g.landscape);
-  if (g.landscape) {
-    canvas.textOut(g.d / 2 - 200, g.f / 2, text, static_cast<int>(std::strlen(text)));
-  } else {
-    canvas.textOut(g.d - g.f / 2, g.e / 2 - 200, text, static_cast<int>(std::strlen(text)));
-  }
-
+  selectRotatedSystemFont(app, canvas, escapement);
+  drawLabel(canvas, l.title);
   if (canvas.select(app.display.printer.printBlackPen5) == 0) {
     reportFatal(app, Fatal::FramePenFailed);
   }
-
-  if (g.landscape) {
-    drawLandscape(app, canvas, g);
-  } else {
-    drawPortrait(app, canvas, g);
+  drawPolyline(canvas, l.frame);
+  for (const Segment& tick : l.ticks) {
+    drawSegment(canvas, tick);
   }
-  drawCurves(app, canvas, g);
-  drawMarks(app, canvas, g, block);
+  if (canvas.select(app.display.printer.printDotPen) == 0) {
+    reportFatal(app, l.landscape ? Fatal::LandscapeGridPenFailed : Fatal::PortraitGridPenFailed);
+  }
+  for (const Segment& line : l.grid) {
+    drawSegment(canvas, line);
+  }
+  selectRotatedSystemFont(app, canvas, escapement);
+  for (const Label& label : l.pressureLabels) {
+    drawLabel(canvas, label);
+  }
+  for (const Label& label : l.tendencyLabels) {
+    drawLabel(canvas, label);
+  }
+  if (!l.landscape) {
+    selectRotatedSystemFont(app, canvas, 0);
+  }
+  drawCurves(app, canvas, l);
+
+  const bool penFailed = canvas.select(app.display.printer.printBlackPen3) == 0;
+  selectRotatedSystemFont(app, canvas, escapement);
+  if (penFailed) {
+    reportFatal(app, Fatal::CurvePenFailed);
+  }
+  for (const PrintMark& mark : l.marks) {
+    drawSegment(canvas, mark.line);
+    if (mark.date) {
+      drawLabel(canvas, *mark.date);
+    }
+  }
 }
 
 } // namespace baromon

@@ -22,6 +22,8 @@ using platform::WindowId;
 
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
+// A network source's share of one tick: seconds of a 38400 Bd stream, still a bounded tick.
+constexpr std::size_t kMaxStreamBytesPerTick = 64 * 1024;
 constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
 constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
 constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
@@ -47,7 +49,10 @@ void portVanished(AppContext& app) {
   // A line cut by the loss would otherwise be glued to the first line after the return.
   app.acquisition.fillCount = 0;
   app.acquisition.lastByte = 0;
-  reportEvent(app, Event::PortReadError);
+  if (!link.lossReported) {
+    reportEvent(app, Event::PortReadError);
+  }
+  link.lossReported = true;
 }
 
 void retryLostPort(AppContext& app) {
@@ -74,7 +79,16 @@ void processKxLine(AppContext& app) {
     acq.sentenceCount = 0;
   }
 
-  decodeSentence(app);
+  bool decodedPressure = false;
+  decodeSentence(app, &decodedPressure);
+  if (decodedPressure && app.platform.nmeaOutlet != nullptr) {
+    // The barograph sends its pressure twice a second ($PXDR and $WIXDR); plotters want it once.
+    const std::int64_t second = nowSeconds(app);
+    if (second != acq.lastServedSecond) {
+      acq.lastServedSecond = second;
+      app.platform.nmeaOutlet->send(servedPressureSentence(r.pressure));
+    }
+  }
   if (r.valid == 1) {
     ++acq.sentencesAccepted;
     updateTendencies(app);
@@ -129,10 +143,56 @@ void processNmeaLine(AppContext& app) {
   std::memset(app.nmea[0].data(), 0, kNmeaRowCopy);
   std::memcpy(app.nmea[0].data(), acq.receiveBuffer.data(), length);
   appendNmeaSentence(app);
+  if (app.platform.nmeaOutlet != nullptr) {
+    app.platform.nmeaOutlet->send(std::string(acq.receiveBuffer.data(), acq.fillCount));
+  }
   app.platform.windows.invalidate(WindowId::Main);
   char title[64];
   std::snprintf(title, sizeof title, "%lu NMEA - Datens\xE4tze ", static_cast<unsigned long>(acq.nmeaCount));
   app.platform.windows.setTitle(WindowId::Main, title);
+}
+
+void processLine(AppContext& app) {
+  AcquisitionState& acq = app.acquisition;
+  acq.receiveBuffer[acq.fillCount] = '\0';
+  ++acq.linesReceived;
+  if (app.settings.DATA == 1) {
+    processKxLine(app);
+  } else {
+    processNmeaLine(app);
+  }
+  acq.fillCount = 0;
+}
+
+// A network source: every line feed ends a line, however many come in one tick, so a
+// fast talker loses nothing and raises no event for its rate.
+int readLineStream(AppContext& app) {
+  SerialLink& link = app.serial;
+  AcquisitionState& acq = app.acquisition;
+  const auto status = link.device->status();
+  if (!status) {
+    if (link.device->hungUp()) {
+      portVanished(app);
+    }
+    return 1;
+  }
+  link.lossReported = link.lossReported && !link.device->connected();
+  const std::size_t count = std::min(status->waiting, kMaxStreamBytesPerTick);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto byte = link.device->readByte();
+    if (!byte) {
+      break;
+    }
+    // Past the buffer's size the rest of the line is dropped; its line feed still ends it.
+    if (acq.fillCount < static_cast<std::uint32_t>(kReceiveBufferSize)) {
+      acq.receiveBuffer[acq.fillCount++] = static_cast<char>(*byte);
+    }
+    acq.lastByte = *byte;
+    if (*byte == '\n') {
+      processLine(app);
+    }
+  }
+  return 0;
 }
 
 } // namespace
@@ -140,6 +200,23 @@ void processNmeaLine(AppContext& app) {
 void retryPortLater(AppContext& app) {
   app.serial.lost = true;
   app.serial.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
+}
+
+std::string servedPressureSentence(std::int32_t pressure) {
+  // Hundredths of a hPa are hundred-thousandths of a bar: five decimals, exactly.
+  const std::uint32_t magnitude =
+      pressure < 0 ? 0u - static_cast<std::uint32_t>(pressure) : static_cast<std::uint32_t>(pressure);
+  char body[64];
+  std::snprintf(body, sizeof body, "WIXDR,P,%s%lu.%05lu,B,Barometer", pressure < 0 ? "-" : "",
+                static_cast<unsigned long>(magnitude / 100000),
+                static_cast<unsigned long>(magnitude % 100000));
+  unsigned checksum = 0;
+  for (const char* c = body; *c != '\0'; ++c) {
+    checksum ^= static_cast<unsigned char>(*c);
+  }
+  char line[80];
+  std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, checksum);
+  return line;
 }
 
 std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
@@ -190,6 +267,12 @@ int acquisitionTick(AppContext& app) {
   if (!link.open || !link.device) {
     return 1; // never opened, or the handle was given away for a print job
   }
+  if (link.device->connected()) {
+    link.lossReported = false;
+  }
+  if (link.device->lineStream()) {
+    return readLineStream(app);
+  }
 
   const auto status = link.device->status();
   if (!status) {
@@ -230,16 +313,7 @@ int acquisitionTick(AppContext& app) {
   if (acq.lastByte != '\n') {
     return 0;
   }
-  acq.receiveBuffer[acq.fillCount] = '\0';
-  ++acq.linesReceived;
-
-  if (app.settings.DATA == 1) {
-    processKxLine(app);
-  } else {
-    processNmeaLine(app);
-  }
-
-  acq.fillCount = 0;
+  processLine(app);
   return 0;
 }
 

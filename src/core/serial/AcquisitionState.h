@@ -61,6 +61,8 @@ struct AcquisitionState {
   // above wrap or are reset at start-up and cannot serve. Never reset.
   std::uint64_t linesReceived = 0;     // lines taken out of the receive buffer, either mode
   std::uint64_t sentencesAccepted = 0; // valid $PXDR (KX mode) or recorded sentences (NMEA mode)
+  // The UTC second (since 1970) of the last pressure served to chart plotters.
+  std::int64_t lastServedSecond = INT64_MIN;
 };
 
 // The one serial port.
@@ -72,6 +74,9 @@ struct SerialLink {
   // open it every few seconds.
   bool lost = false;
   std::int64_t nextRetry = 0; // seconds since 1970 (UTC) of the next reopen attempt
+  // The loss was reported and the source has not been reached since: a network source
+  // that keeps refusing is reported once, not at every attempt.
+  bool lossReported = false;
 };
 
 } // namespace baromon

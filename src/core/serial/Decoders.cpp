@@ -185,8 +185,12 @@ constexpr SentenceKind kSentenceKinds[] = {
 
 } // namespace
 
-int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk) {
+int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk,
+                   bool* decodedPressure) {
   reading.valid = 0;
+  if (decodedPressure != nullptr) {
+    *decodedPressure = false;
+  }
   const Line b(line, length);
   if (b.at(0) != '$') {
     return 1;
@@ -206,6 +210,9 @@ int decodeSentence(CurrentReading& reading, const char* line, std::size_t length
   const std::int32_t raw = kind->decode(reading, line, length);
   if (raw != 0) {
     reading.pressure = raw + hk;
+    if (decodedPressure != nullptr) {
+      *decodedPressure = true;
+    }
   }
   return 0;
 }
@@ -242,9 +249,9 @@ void updateConverterStats(ConverterStats& stats, std::uint32_t adValue) {
   }
 }
 
-int decodeSentence(AppContext& app) {
+int decodeSentence(AppContext& app, bool* decodedPressure) {
   return decodeSentence(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount,
-                        app.settings.HK);
+                        app.settings.HK, decodedPressure);
 }
 
 } // namespace baromon

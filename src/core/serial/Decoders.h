@@ -22,12 +22,14 @@ std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t l
 std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t length);
 // Decodes one line as a device sentence; the pressure gets the height
 // correction `hk` added. Returns 1 when the line does not begin with "$", else 0.
-int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk);
+// `decodedPressure`, when given, is set to whether the line carried a pressure.
+int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk,
+                   bool* decodedPressure = nullptr);
 
 // Shifts `adValue` into the last-100 window and recomputes mean, extremes and variation.
 void updateConverterStats(ConverterStats& stats, std::uint32_t adValue);
 
 // The same on the monitor's state: the receive buffer, HK and CurrentReading.
-int decodeSentence(AppContext& app);
+int decodeSentence(AppContext& app, bool* decodedPressure = nullptr);
 
 } // namespace baromon

@@ -32,8 +32,8 @@ int checkFreeDiskSpace(AppContext& app) {
     return 1;
   }
   const DiskMessage& m = inLanguage(kDiskMessages, app.settings.LANG);
-  app.platform.windows.messageBox(m.text, m.caption, platform::BoxIcon::Error);
-  app.platform.windows.beep(platform::BeepKind::Exclamation);
+  app.platform.boxes.messageBox(m.text, m.caption, platform::BoxIcon::Error);
+  app.platform.boxes.beep(platform::BeepKind::Exclamation);
   reportEvent(app, Event::NotEnoughSpace);
   return 0;
 }

@@ -19,7 +19,8 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 std::int64_t toEpochSeconds(const platform::DateTime& t) {
   const unsigned month = t.month >= 1 && t.month <= 12 ? static_cast<unsigned>(t.month) : 1u;
   const unsigned day = t.day >= 1 && t.day <= 31 ? static_cast<unsigned>(t.day) : 1u;
-  return daysFromCivil(t.year, month, day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+  return daysFromCivil(t.year, month, day) * 86400 + std::int64_t{t.hour} * 3600 +
+         std::int64_t{t.minute} * 60 + t.second;
 }
 
 platform::DateTime fromEpochSeconds(std::int64_t seconds) {

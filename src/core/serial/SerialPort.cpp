@@ -46,7 +46,7 @@ int openSerialPort(AppContext& app, int showErrors) {
     const std::string argument = app.settings.LANG == German ? link.portName : std::string(1, digit);
     char text[128];
     std::snprintf(text, sizeof text, message.format, argument.c_str());
-    app.platform.windows.messageBox(text, message.caption, platform::BoxIcon::Error);
+    app.platform.boxes.messageBox(text, message.caption, platform::BoxIcon::Error);
     reportEvent(app, Event::PortInUse);
     if (digit >= '1' && digit <= '4') {
       reportEvent(app, eventCode(Event::Com1ReadError) + (digit - '1'));

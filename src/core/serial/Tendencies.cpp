@@ -1,5 +1,7 @@
 #include "core/serial/Tendencies.h"
 
+#include <cstdio>
+
 #include "core/app/AppContext.h"
 #include "core/domain/Rules.h"
 #include "core/domain/Units.h"
@@ -43,12 +45,43 @@ void pushFiveMinuteHistory(AppContext& app) {
   h[0] = app.reading.pressure;
 }
 
+namespace {
+
+platform::AlarmReport alarmReport(const CurrentReading& r) {
+  platform::AlarmReport report;
+  char text[64];
+  const std::int32_t p = r.pressure;
+  const std::uint32_t magnitude = p < 0 ? 0u - static_cast<std::uint32_t>(p) : static_cast<std::uint32_t>(p);
+  std::snprintf(text, sizeof text, "%s%lu.%02lu", p < 0 ? "-" : "",
+                static_cast<unsigned long>(magnitude / 100), static_cast<unsigned long>(magnitude % 100));
+  report.pressureHpa = text;
+  std::snprintf(text, sizeof text, "%.1f", hpaFromTenths(r.tendency1h));
+  report.tendency1hHpa = text;
+  std::snprintf(text, sizeof text, "%.1f", hpaFromTenths(r.tendency3h));
+  report.tendency3hHpa = text;
+  const platform::DateTime& t = r.utcTime;
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  report.timeUtc = text;
+  return report;
+}
+
+} // namespace
+
 void checkPressureAlarm(AppContext& app) {
-  if (app.settings.SIG == 0) {
+  const bool hooked = app.platform.alarmHook != nullptr;
+  if (app.settings.SIG == 0 && !hooked) {
     return;
   }
-  if (isFastFall(app.reading.tendency1h, app.reading.tendency3h)) {
-    app.platform.windows.beep(platform::BeepKind::Default);
+  if (!isFastFall(app.reading.tendency1h, app.reading.tendency3h)) {
+    return;
+  }
+  if (app.settings.SIG != 0) {
+    app.platform.boxes.beep(platform::BeepKind::Default);
+  }
+  // The hook hears of every alarm, whether the beep is on or not.
+  if (hooked) {
+    app.platform.alarmHook->alarm(alarmReport(app.reading));
   }
 }
 

@@ -32,7 +32,7 @@ constexpr int kGridMinutes = 5;
 
 // Records are moved in blocks: one system call per record would make a long
 // log take many times longer to check than to copy.
-constexpr std::size_t kBlockSize = kLogRecordSize * 1024;
+constexpr std::size_t kBlockSize = std::size_t{kLogRecordSize} * 1024;
 
 struct Recording {
   std::uint64_t first = 0; // index in the new log of its first record
@@ -372,14 +372,14 @@ Pass checkAndSwap(AppContext& app) {
 
 LogCheckOutcome runLogCheck(AppContext& app) {
   const Pass pass = checkAndSwap(app);
-  auto& windows = app.platform.windows;
+  auto& boxes = app.platform.boxes;
   if (pass.failure) {
-    windows.messageBox(pass.failure->text, pass.failure->caption, BoxIcon::None);
+    boxes.messageBox(pass.failure->text, pass.failure->caption, BoxIcon::None);
     reportEvent(app, pass.failure->event);
     return pass.outcome;
   }
   if (pass.outcome.status == LogCheckOutcome::Status::NoRecords) {
-    windows.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
+    boxes.messageBox("No records read\nno errors can be found", kSummaryCaption, BoxIcon::None);
     return pass.outcome;
   }
   loadHistory(app);
@@ -389,7 +389,7 @@ LogCheckOutcome runLogCheck(AppContext& app) {
       summary, sizeof summary, "%llu records read\n%llu recordings\n%llu errors found\n%llu errors corrected",
       static_cast<unsigned long long>(o.recordsWritten), static_cast<unsigned long long>(o.recordings),
       static_cast<unsigned long long>(o.errors), static_cast<unsigned long long>(o.errors));
-  windows.messageBox(summary, kSummaryCaption, BoxIcon::None);
+  boxes.messageBox(summary, kSummaryCaption, BoxIcon::None);
   return o;
 }
 

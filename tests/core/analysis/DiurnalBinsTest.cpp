@@ -4,7 +4,7 @@
 
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
-#include "LogFixture.h"
+#include "support/LogBuilder.h"
 #include "support/TestApp.h"
 
 namespace {

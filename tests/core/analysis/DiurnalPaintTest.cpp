@@ -7,7 +7,7 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
-#include "LogFixture.h"
+#include "support/LogBuilder.h"
 #include "support/RecordingCanvas.h"
 #include "support/TestApp.h"
 

@@ -2,7 +2,9 @@
 
 #include <string>
 
-#include "AppTestSupport.h"
+#include "support/EventLogReader.h"
+#include "support/LogBuilder.h"
+#include "support/TestApp.h"
 #include "core/app/Startup.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
@@ -12,10 +14,10 @@
 namespace baromon {
 namespace {
 
+using fakes::eventCodes;
 using fakes::TestApp;
 using platform::WindowId;
-using testsupport::eventsIn;
-using testsupport::logRecords;
+using testlog::logRecords;
 
 struct Startup : ::testing::Test {
   TestApp t;
@@ -34,7 +36,7 @@ struct Startup : ::testing::Test {
 TEST_F(Startup, FirstStartInAnEmptyDirectory) {
   t.ports.add("COM2");
   ASSERT_EQ(startUp(app), 0);
-  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), (std::vector<int>{2, 11}));
+  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), (std::vector<int>{2, 11}));
   const std::string ini = t.dir.read("monitor.ini");
   EXPECT_EQ(ini.size(), 125u);
   EXPECT_NE(ini.find("KX"), std::string::npos);
@@ -95,7 +97,7 @@ TEST_F(Startup, SettingsFromTheFileAndTheHistoryFromTheLog) {
   second.dir.write("monitor.txt", logRecords(20));
   second.ports.add("COM3");
   ASSERT_EQ(startUp(second.app), 0);
-  EXPECT_TRUE(eventsIn(second.dir.read("monitor.err")).empty());
+  EXPECT_TRUE(eventCodes(second.dir.read("monitor.err")).empty());
   EXPECT_EQ(second.windows.menuBar.popups.at(0).title, "&File");
   EXPECT_TRUE(second.windows.menuBar.find(cmd::NmeaMode)->checked);
   EXPECT_TRUE(second.windows.visible(WindowId::Values));
@@ -108,7 +110,7 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     TestApp f;
     f.windows.failRegister = true;
     EXPECT_EQ(startUp(f.app), 255);
-    EXPECT_EQ(eventsIn(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 9}));
+    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 9}));
     EXPECT_TRUE(f.windows.windows.empty());
     EXPECT_EQ(f.windows.timerPeriod, 0);
   }
@@ -116,7 +118,7 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     TestApp f;
     f.windows.failCreate.insert(WindowId::Main);
     EXPECT_EQ(startUp(f.app), 255);
-    EXPECT_EQ(eventsIn(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
+    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
     EXPECT_EQ(f.windows.timerPeriod, 0);
   }
   {
@@ -125,7 +127,7 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     f.ports.add("COM2");
     f.windows.failCreate.insert(WindowId::Values);
     EXPECT_EQ(startUp(f.app), 0);
-    EXPECT_EQ(eventsIn(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
+    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
     EXPECT_EQ(f.windows.timerPeriod, 200);
   }
 }
@@ -153,7 +155,7 @@ TEST_F(Startup, APortMissingAtStartIsOpenedQuietlyOnceItAppears) {
   ASSERT_EQ(t.windows.boxes.size(), 1u);
   EXPECT_EQ(t.windows.boxes[0].caption, "serielle Schnittstelle");
   const std::vector<int> startEvents{2, 11, 1, 15};
-  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), startEvents);
+  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), startEvents);
   const int opensAtStart = t.ports.opens["COM2"];
 
   // A minute without the device: 5 ticks a second, one quiet attempt every 5 s.
@@ -179,7 +181,7 @@ TEST_F(Startup, APortMissingAtStartIsOpenedQuietlyOnceItAppears) {
   onTimer(app);
   EXPECT_EQ(t.dir.read("monitor.txt").size(), 80u) << "the boundary of 10:05 is recorded";
   EXPECT_EQ(t.windows.boxes.size(), 1u) << "the box of the start only";
-  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), startEvents) << "the attempts are quiet";
+  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), startEvents) << "the attempts are quiet";
 }
 
 // The user is at the screen and sees the box: a port picked from the menu keeps the

@@ -3,7 +3,9 @@
 #include <functional>
 #include <string>
 
-#include "AppTestSupport.h"
+#include "support/EventLogReader.h"
+#include "support/LogBuilder.h"
+#include "support/TestApp.h"
 #include "core/app/ChildWindows.h"
 #include "core/app/InfoTexts.h"
 #include "core/app/WindowProcedure.h"
@@ -13,10 +15,10 @@
 namespace baromon {
 namespace {
 
+using fakes::eventCodes;
 using fakes::TestApp;
 using platform::WindowId;
-using testsupport::eventsIn;
-using testsupport::logRecords;
+using testlog::logRecords;
 
 TEST(Scroll, PositionArithmetic) {
   struct Case {
@@ -232,7 +234,7 @@ TEST_F(Procedure, DeleteCommands) {
   EXPECT_EQ(app.nmea[3][0], 0);
   // A second delete finds no file; the event is written all the same.
   onCommand(app, WindowId::Main, cmd::DeleteLog);
-  EXPECT_EQ(eventsIn(t.dir.read("monitor.err")), (std::vector<int>{12, 12}));
+  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), (std::vector<int>{12, 12}));
   EXPECT_TRUE(t.windows.boxes.empty());
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/EventLogReader.h"
 #include "core/config/Settings.h"
 #include "support/FaultyFileSystem.h"
 #include "support/OtherProcess.h"
@@ -20,9 +21,7 @@ using baromon::fakes::lexists;
 using fakes::FaultyFileSystem;
 using fakes::TestApp;
 
-bool hasEvent(const TestApp& t, int code) {
-  return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
-}
+bool hasEvent(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
 
 // A settings file unlike the defaults, as an earlier run left it.
 std::string earlierFile() {

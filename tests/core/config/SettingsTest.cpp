@@ -398,6 +398,7 @@ private:
       return inner->seek(o, f);
     }
     std::optional<std::int64_t> size() override { return inner->size(); }
+    bool sync() override { return inner->sync(); }
     std::unique_ptr<platform::File> inner;
   };
   platform::FileSystem& real_;

@@ -105,7 +105,7 @@ TEST(ValuesPanel, TextsPositionsAndFallingColours) {
       EXPECT_EQ(texts[i].colour, red ? kRedText : kBlackText) << text;
     }
     for (const Op& op : dc.texts()) {
-      EXPECT_EQ(op.font, (FontSpec{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21}));
+      EXPECT_EQ(op.font, (FontSpec{FontKind::Panel, 60, 30, 0, 700}));
       EXPECT_EQ(op.background, BackgroundMode::Transparent);
     }
     EXPECT_EQ(dc.currentFont(), t.graphics.stockFixedFont());
@@ -138,7 +138,7 @@ TEST(ConverterPanel, StatisticsAndTheMissingMinimum) {
       EXPECT_EQ(texts[i].x, 10);
       EXPECT_EQ(texts[i].y, 20 * i);
     }
-    EXPECT_EQ(dc.texts()[0].font, (FontSpec{FontKind::Panel, 30, 15, 0, 700, 4, 4, 0x21}));
+    EXPECT_EQ(dc.texts()[0].font, (FontSpec{FontKind::Panel, 30, 15, 0, 700}));
   }
 }
 

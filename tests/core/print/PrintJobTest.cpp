@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/LogBuilder.h"
+#include "support/EventLogReader.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
@@ -116,7 +118,7 @@ TEST(PrintJob, JobFramesFollowTheSpoolerResults) {
       EXPECT_EQ(b.t.windows.boxes[0].icon, baromon::platform::BoxIcon::Error) << c.legend;
     }
     // Only the cancelled barogram job writes event 8.
-    bool event8 = b.t.dir.read("monitor.err").find("event # 8 ") != std::string::npos;
+    bool event8 = baromon::fakes::hasEvent(b.t.dir.read("monitor.err"), 8);
     EXPECT_EQ(event8, !c.nmea && c.cancel) << c.legend;
     EXPECT_TRUE(b.portGivenBack()) << c.legend;
     EXPECT_EQ(b.portOpens(), 2) << c.legend << ": reopened once";
@@ -139,7 +141,7 @@ TEST(PrintJob, ErrorBoxSpeaksTheCurrentLanguage) {
   ASSERT_EQ(b.t.windows.boxes.size(), 1u);
   EXPECT_EQ(b.t.windows.boxes[0].text, "errore durante la stampa");
   EXPECT_EQ(b.t.windows.boxes[0].caption, "Stampante");
-  EXPECT_NE(b.t.dir.read("monitor.err").find("event # 8 "), std::string::npos);
+  EXPECT_TRUE(baromon::fakes::hasEvent(b.t.dir.read("monitor.err"), 8));
 }
 
 // The port that another program took meanwhile stays closed, without a word.
@@ -175,12 +177,11 @@ TEST(PrintJob, ChoosingTakesThePrintableHeight) {
 TEST(PrintJob, BarogramJobLoadsTheHistoryFirst) {
   PrintBench b;
   b.t.app.settings.SHOW = 300;
-  std::string log;
-  for (int i = 0; i < 3; ++i) {
-    auto r = baromon::encodeLogRecord(i + 1, {7, 5, 2024, 10, i * 5}, 101000 + i, 0, 0, 0, 0);
-    log.append(r.data(), r.size());
+  baromon::testlog::LogBuilder log;
+  for (unsigned i = 0; i < 3; ++i) {
+    log.add(7, 10, i * 5, 101000 + static_cast<std::int32_t>(i), 0, 0, 0, 5);
   }
-  b.t.dir.write("monitor.txt", log);
+  log.writeTo(b.t.dir);
   b.barogram();
   EXPECT_EQ(b.t.app.history[0].pressure, 101002);
   ASSERT_NE(b.printers.page, nullptr);
@@ -191,12 +192,11 @@ TEST(PrintJob, BarogramJobLoadsTheHistoryFirst) {
 // slow to take the page must not cost the monitor a record.
 TEST(PrintJob, BarogramPageIsDrawnWithTheLogReleased) {
   PrintBench b;
-  std::string log;
-  for (int i = 0; i < 3; ++i) {
-    auto r = baromon::encodeLogRecord(i + 1, {7, 5, 2024, 10, i * 5}, 101000 + i, 0, 0, 0, 0);
-    log.append(r.data(), r.size());
+  baromon::testlog::LogBuilder log;
+  for (unsigned i = 0; i < 3; ++i) {
+    log.add(7, 10, i * 5, 101000 + static_cast<std::int32_t>(i), 0, 0, 0, 5);
   }
-  b.t.dir.write("monitor.txt", log);
+  log.writeTo(b.t.dir);
   int probes = 0;
   int held = 0;
   auto probe = [&] {

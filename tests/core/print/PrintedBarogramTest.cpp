@@ -298,6 +298,32 @@ TEST(PrintedBarogram, DayMarksNameTheNewerDay) {
   }
 }
 
+// A newest entry that failed to decode: each curve starts at the first valid entry's own
+// point (as on the screen), and the empty entry makes no day or six-hour mark.
+TEST(PrintedBarogram, EmptyNewestEntryStartsEachCurveAtItsFirstSample) {
+  for (bool landscape : {true, false}) {
+    Page p(landscape ? 6600 : 4800, landscape ? 4800 : 6600);
+    p.t.app.settings.T1 = p.t.app.settings.T3 = p.t.app.settings.VAR = p.t.app.settings.DKS = 1;
+    p.fillHistory(3);
+    p.t.app.history[0] = HistorySample{};
+    for (int i = 1; i < 3; ++i) {
+      p.t.app.history[i].tendency1h = p.t.app.history[i].tendency3h = 5;
+      p.t.app.history[i].variation = 40;
+    }
+    p.draw();
+    for (const PenSpec& pen : {kPressurePen, kTendency1hPen, kTendency3hPen, kVariationPen}) {
+      const auto moves = p.movesWith(pen);
+      const auto lines = p.linesWith(pen);
+      ASSERT_FALSE(moves.empty());
+      ASSERT_FALSE(lines.empty());
+      EXPECT_EQ(moves[0].x, lines[0].x) << landscape << " " << baromon::fakes::describePen(pen);
+      EXPECT_EQ(moves[0].y, lines[0].y) << landscape << " " << baromon::fakes::describePen(pen);
+    }
+    EXPECT_TRUE(p.linesWith(kMarkPen).empty()) << landscape;
+    EXPECT_EQ(p.text(" 0. 0."), nullptr) << landscape;
+  }
+}
+
 // An empty history: frame, scales, title and labels; each curve only its first move.
 TEST(PrintedBarogram, EmptyHistoryDrawsTheFrameOnly) {
   Page p(6600, 4800);

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "support/EventLogReader.h"
 #include "core/app/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "core/serial/Acquisition.h"
@@ -20,15 +20,7 @@ using platform::WindowId;
 const std::string kPxdr = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
 
 // The event numbers written to monitor.err, in order.
-std::vector<int> events(const fakes::TestApp& t) {
-  std::vector<int> out;
-  const std::string text = t.dir.read("monitor.err");
-  static const std::regex line("event # (-?[0-9]+) ");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) {
-    out.push_back(std::stoi((*it)[1]));
-  }
-  return out;
-}
+std::vector<int> events(const fakes::TestApp& t) { return fakes::eventCodes(t.dir.read("monitor.err")); }
 
 // A monitor in KX mode on COM2 with a device present, at 10:03:00 UTC.
 struct Acq : ::testing::Test {

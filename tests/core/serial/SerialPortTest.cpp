@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "support/EventLogReader.h"
 #include "core/config/Menus.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
@@ -12,15 +12,7 @@
 namespace baromon {
 namespace {
 
-std::vector<int> events(const fakes::TestApp& t) {
-  std::vector<int> out;
-  const std::string text = t.dir.read("monitor.err");
-  static const std::regex line("event # (-?[0-9]+) ");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) {
-    out.push_back(std::stoi((*it)[1]));
-  }
-  return out;
-}
+std::vector<int> events(const fakes::TestApp& t) { return fakes::eventCodes(t.dir.read("monitor.err")); }
 
 TEST(OpenSerialPort, AbsentPortShowsTheLanguagesBoxAndReportsEvents) {
   struct Case {
@@ -183,7 +175,7 @@ TEST(CheckFreeDiskSpace, TooLittleSpaceWarnsInTheLanguage) {
     EXPECT_EQ(windows.boxes[0].text, c.text);
     EXPECT_EQ(windows.boxes[0].caption, c.caption);
     EXPECT_EQ(windows.calls, (std::vector<std::string>{std::string("box:") + c.caption, "beep!"}));
-    EXPECT_NE(dir.read("monitor.err").find("event # 24 "), std::string::npos);
+    EXPECT_TRUE(fakes::hasEvent(dir.read("monitor.err"), 24));
 
     windows.boxes.clear();
     fs.free = 100000;

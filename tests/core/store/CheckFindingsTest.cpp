@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "LogBuilder.h"
+#include "support/LogBuilder.h"
 #include "core/store/Store.h"
 #include "support/TestApp.h"
 

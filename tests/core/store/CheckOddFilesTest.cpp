@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "LogBuilder.h"
+#include "support/LogBuilder.h"
 #include "core/store/Store.h"
 #include "support/FaultyFileSystem.h"
 #include "support/OtherProcess.h"

@@ -11,7 +11,8 @@
 #endif
 #include <vector>
 
-#include "LogBuilder.h"
+#include "support/EventLogReader.h"
+#include "support/LogBuilder.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
 #include "support/FaultyFileSystem.h"
@@ -69,9 +70,7 @@ std::string summary(int written, int recordings, int errors) {
          std::to_string(errors) + " errors found\n" + std::to_string(errors) + " errors corrected";
 }
 
-bool eventLogged(const TestApp& t, int code) {
-  return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
-}
+bool eventLogged(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
 
 TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
   struct Case {

@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "LogBuilder.h"
+#include "support/LogBuilder.h"
 #include "core/store/RecordGrid.h"
 
 namespace baromon {

@@ -3,7 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "LogBuilder.h"
+#include "support/EventLogReader.h"
+#include "support/LogBuilder.h"
 #include "core/store/Store.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TestApp.h"
@@ -33,19 +34,11 @@ void setNmeaRow(AppContext& app, const std::string& line) {
   std::memcpy(row.data(), line.data(), std::min(line.size(), row.size()));
 }
 
-bool eventLogged(const TestApp& t, int code) {
-  return t.dir.read("monitor.err").find("event # " + std::to_string(code) + " ") != std::string::npos;
-}
+bool eventLogged(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
 
 // How often an event stands in monitor.err.
 std::size_t eventCount(const TestApp& t, int code) {
-  const std::string text = t.dir.read("monitor.err");
-  const std::string needle = "event # " + std::to_string(code) + " ";
-  std::size_t count = 0;
-  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
-    ++count;
-  }
-  return count;
+  return fakes::eventCount(t.dir.read("monitor.err"), code);
 }
 
 // The record setReading gives for a counter, as the writer lays it out.

@@ -139,7 +139,7 @@ TEST(QtCanvas, FontsHaveTheirCellHeightsAndTextHangsFromItsPoint) {
     for (char d = '1'; d <= '9'; ++d) {
       EXPECT_EQ(digits.horizontalAdvance(QLatin1Char(d)), digits.horizontalAdvance(QLatin1Char('0'))) << d;
     }
-    FontSpec panel{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21};
+    FontSpec panel{FontKind::Panel, 60, 30, 0, 700};
     ObjectHandle big = objects.create(panel);
     canvas.select(big);
     EXPECT_LE(canvas.textMetrics().height, 60);
@@ -149,7 +149,7 @@ TEST(QtCanvas, FontsHaveTheirCellHeightsAndTextHangsFromItsPoint) {
     canvas.select(objects.stockFixedFont());
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     canvas.textOut(10, 50, "IIII");
-    ObjectHandle down = objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0});
+    ObjectHandle down = objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0});
     canvas.select(down);
     canvas.textOut(300, 100, "WWWWWW");
   }
@@ -219,7 +219,7 @@ TEST(QtCanvas, VectorModeOnA600DpiPrinterPage) {
     canvas.select(objects.create(PenSpec{PenStyle::Solid, 7, {0, 0, 0}}));
     canvas.moveTo(100, 100);
     canvas.lineTo(4000, 5000);
-    canvas.select(objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0}));
+    canvas.select(objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0}));
     canvas.textOut(300, 300, "gedruckt");
   }
   painter.end();
@@ -280,17 +280,17 @@ TEST(QtCanvas, TextHasOnlyTextAndBackgroundPixels) {
       {"legend", FontSpec{}, {0, 0, 0}, BackgroundMode::Opaque, "3 hrs tendency"},
       {"paper label", FontSpec{}, {180, 100, 90}, BackgroundMode::Transparent, "28.12. 1050"},
       {"panel font",
-       FontSpec{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21},
+       FontSpec{FontKind::Panel, 60, 30, 0, 700},
        {255, 0, 0},
        BackgroundMode::Transparent,
        "-1.4 hPa/h"},
       {"small panel",
-       FontSpec{FontKind::Panel, 30, 15, 0, 700, 4, 4, 0x21},
+       FontSpec{FontKind::Panel, 30, 15, 0, 700},
        {0, 0, 0},
        BackgroundMode::Transparent,
        "mean: 41234"},
       {"rotated",
-       FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0},
+       FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0},
        {0, 0, 0},
        BackgroundMode::Opaque,
        "Luftdruck 1013"},

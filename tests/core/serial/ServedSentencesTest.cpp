@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/app/WindowProcedure.h"
+#include "core/serial/Acquisition.h"
+#include "core/serial/SerialPort.h"
+#include "support/TestApp.h"
+
+namespace baromon {
+namespace {
+
+struct RecordingOutlet final : platform::SentenceOutlet {
+  std::vector<std::string> sent;
+  int polls = 0;
+  void poll() override { ++polls; }
+  void send(const std::string& line) override { sent.push_back(line); }
+};
+
+struct Served : ::testing::Test {
+  fakes::TestApp t;
+  RecordingOutlet outlet;
+
+  void SetUp() override {
+    t.app.platform.nmeaOutlet = &outlet;
+    t.app.settings.DATA = 1;
+    t.app.settings.COM = '2';
+    t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+    t.ports.add("COM2");
+    ASSERT_EQ(openSerialPort(t.app, 1), 1);
+  }
+  void line(const std::string& text) {
+    t.ports.feed("COM2", text);
+    onTimer(t.app);
+  }
+};
+
+TEST(ServedSentence, BarWithFiveDecimalsAndItsChecksum) {
+  EXPECT_EQ(servedPressureSentence(99860), "$WIXDR,P,0.99860,B,Barometer*37\r\n");
+  EXPECT_EQ(servedPressureSentence(101325), "$WIXDR,P,1.01325,B,Barometer*3D\r\n");
+  EXPECT_EQ(servedPressureSentence(150000), "$WIXDR,P,1.50000,B,Barometer*3D\r\n");
+  EXPECT_EQ(servedPressureSentence(7), "$WIXDR,P,0.00007,B,Barometer*3E\r\n");
+}
+
+TEST_F(Served, EachDecodedPressureOnceASecondWithTheCorrectionIncluded) {
+  t.app.settings.HK = -250;
+  line("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
+  line("$WIXDR,P,0.9986,B\r\n"); // the same second: not again
+  line("$WIXDR,C,21.5,C\r\n");   // no pressure
+  t.clock.advanceSeconds(1);
+  line("$WIXDR,C,21.5,C\r\n"); // still no pressure in this second
+  line("$WIXDR,P,0.9990,B\r\n");
+  t.clock.advanceSeconds(1);
+  line("$GPGLL,5400.000,N,01000.000,E,101010,A,A*6C\r\n");
+  ASSERT_EQ(outlet.sent.size(), 2u);
+  EXPECT_EQ(outlet.sent[0], servedPressureSentence(99610));
+  EXPECT_EQ(outlet.sent[1], servedPressureSentence(99650));
+  EXPECT_EQ(outlet.polls, 6) << "the outlet is looked after on every tick";
+}
+
+TEST_F(Served, NmeaModePassesEveryRecordedSentenceOnUnchanged) {
+  t.app.settings.DATA = 0;
+  const std::string longLine = "$GPXTE," + std::string(200, '1') + "\r\n";
+  line("$GPRMC,101010,A,5400.000,N,01000.000,E,0.0,0.0,071226,,,A*6C\r\n");
+  line("!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n"); // not recorded, not passed on
+  line(longLine);
+  ASSERT_EQ(outlet.sent.size(), 2u);
+  EXPECT_EQ(outlet.sent[0], "$GPRMC,101010,A,5400.000,N,01000.000,E,0.0,0.0,071226,,,A*6C\r\n");
+  EXPECT_EQ(outlet.sent[1], longLine) << "whole, though the table keeps 126 bytes";
+}
+
+TEST_F(Served, WithoutAnOutletNothingChanges) {
+  t.app.platform.nmeaOutlet = nullptr;
+  line("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
+  EXPECT_EQ(t.app.acquisition.sentencesAccepted, 1u);
+}
+
+} // namespace
+} // namespace baromon

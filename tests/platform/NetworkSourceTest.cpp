@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "core/app/AppContext.h"
+#include "core/serial/Acquisition.h"
+#include "core/serial/Epoch.h"
+#include "core/serial/SerialPort.h"
+#include "core/store/LogRecord.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixSerialPorts.h"
+#include "sim/BarographSimulator.h"
+#include "support/FakeClock.h"
+#include "support/FakeWindows.h"
+#include "support/TempDir.h"
+
+namespace baromon {
+namespace {
+
+// A socket on the loopback at a port the kernel picks.
+struct LoopbackSocket {
+  int fd = -1;
+  int port = 0;
+  explicit LoopbackSocket(int type) {
+    fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      return;
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+  }
+  ~LoopbackSocket() {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+  }
+};
+
+// A port the kernel handed out and took back: nobody listens there.
+int unusedTcpPort() {
+  LoopbackSocket s(SOCK_STREAM);
+  return s.port;
+}
+
+// The monitor reading COM2 from the network, with a fake clock so that a test can
+// step it through a five-minute boundary.
+struct NetworkMonitor : ::testing::Test {
+  fakes::TempDir dir;
+  platform::PosixFileSystem files{dir.path()};
+  fakes::FakeClock clock;
+  fakes::FakeWindows windows;
+  std::unique_ptr<platform::PosixSerialPorts> ports;
+  platform::GraphicsObjects graphics;
+  std::unique_ptr<AppContext> app;
+
+  void useSource(const std::string& url) {
+    platform::PortMap map;
+    ASSERT_TRUE(map.parseAssignment("2=" + url));
+    ports = std::make_unique<platform::PosixSerialPorts>(map);
+    app = std::make_unique<AppContext>(Platform{clock, files, windows, *ports, graphics});
+    app->settings.DATA = 1;
+    app->settings.SAVE = 300;
+    app->settings.SHOW = 300;
+    app->settings.COM = '2';
+    app->settings.LANG = English;
+  }
+  // Ticks until `done` holds; the loopback delivers at once, so the bound is only a guard.
+  template <typename Done> bool tickUntil(Done done) {
+    for (int i = 0; i < 200000; ++i) {
+      acquisitionTick(*app);
+      if (done()) {
+        return true;
+      }
+      ::sched_yield();
+    }
+    return false;
+  }
+};
+
+bool sendAll(int fd, const std::string& text) {
+  std::size_t sent = 0;
+  while (sent < text.size()) {
+    const ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) {
+      return false;
+    }
+    sent += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+int acceptWithin(int listener, int milliseconds) {
+  pollfd p{listener, POLLIN, 0};
+  if (::poll(&p, 1, milliseconds) != 1) {
+    return -1;
+  }
+  return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+// One second of the simulated barograph as a multiplexer forwards it, 38400 Bd worth
+// of other talkers' sentences mixed in, all in one burst.
+std::string burstOfSecond(const sim::BarographSimulator& barograph, std::int64_t t, int& lines) {
+  std::string burst;
+  for (const std::string& frame : barograph.barographFrames(t)) {
+    burst += frame;
+    ++lines;
+  }
+  for (int i = 0; i < 70; ++i) {
+    burst += "$GPGLL,5400.000,N,01000.000,E,101010,A,A*6C\r\n";
+    ++lines;
+  }
+  return burst;
+}
+
+TEST(PortMapUrls, NetworkSourcesAreParsedAndBadOnesRefused) {
+  platform::PortMap map;
+  EXPECT_TRUE(map.parseAssignment("1=tcp://192.168.1.10:10110"));
+  EXPECT_TRUE(map.parseAssignment("2=udp://:10110"));
+  EXPECT_TRUE(map.parseAssignment("3=udp://0.0.0.0:2000"));
+  EXPECT_TRUE(map.parseAssignment("4=tcp://[::1]:10110"));
+  EXPECT_TRUE(map.parseAssignment("5=tcp://plotter.local:10110"));
+  EXPECT_FALSE(map.parseAssignment("1=tcp://:10110")) << "a TCP source needs a host";
+  EXPECT_FALSE(map.parseAssignment("1=tcp://host"));
+  EXPECT_FALSE(map.parseAssignment("1=tcp://host:0"));
+  EXPECT_FALSE(map.parseAssignment("1=tcp://host:65536"));
+  EXPECT_FALSE(map.parseAssignment("1=udp://host:10x"));
+  EXPECT_FALSE(map.parseAssignment("1=tcp://[::1:10110"));
+  EXPECT_TRUE(map.parseAssignment("6=/dev/ttyUSB0")) << "a device path stays a device path";
+}
+
+TEST_F(NetworkMonitor, TcpSourceAt38400BaudGivesEveryLineAndTheBoundaryRecord) {
+  LoopbackSocket listener(SOCK_STREAM);
+  ASSERT_EQ(::listen(listener.fd, 1), 0);
+  useSource("tcp://127.0.0.1:" + std::to_string(listener.port));
+  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  EXPECT_TRUE(windows.boxes.empty());
+  acquisitionTick(*app); // starts the connection
+  const int peer = acceptWithin(listener.fd, 10000);
+  ASSERT_GE(peer, 0);
+
+  clock.utc = {2026, 12, 7, 10, 4, 55, 1};
+  sim::BarographSimulator barograph(sim::SimulatorOptions{});
+  int lines = 0;
+  std::int32_t pressureAtBoundary = 0;
+  for (int second = 0; second < 12; ++second) {
+    const std::int64_t t = toEpochSeconds(clock.utc);
+    ASSERT_TRUE(sendAll(peer, burstOfSecond(barograph, t, lines)));
+    ASSERT_TRUE(tickUntil([&] {
+      return app->acquisition.linesReceived == static_cast<std::uint64_t>(lines);
+    })) << "lines received "
+        << app->acquisition.linesReceived << " of " << lines;
+    if (clock.utc.minute == 5 && clock.utc.second == 0) {
+      pressureAtBoundary = app->fiveMinute[0];
+    }
+    clock.advanceSeconds(1);
+  }
+  ::close(peer);
+
+  EXPECT_EQ(app->acquisition.sentenceCount, static_cast<std::uint32_t>(lines)) << "every line on its own";
+  EXPECT_EQ(app->acquisition.sentencesAccepted, 12u) << "each $PXDR decoded";
+  const std::string log = dir.read("monitor.txt");
+  ASSERT_EQ(log.size(), 80u) << "one record for the one boundary";
+  LastDecodedRecord record;
+  ASSERT_EQ(parseLogRecord(record, 1, log.data()), 1);
+  EXPECT_EQ(record.sample.hour, 10);
+  EXPECT_EQ(record.sample.minute, 5);
+  EXPECT_EQ(record.sample.pressure, pressureAtBoundary);
+  EXPECT_EQ(dir.read("monitor.err"), "") << "no event grows with the rate";
+}
+
+TEST_F(NetworkMonitor, UdpSourceGivesEveryLineOfEveryDatagramAndTheBoundaryRecord) {
+  const int port = [] {
+    LoopbackSocket probe(SOCK_DGRAM);
+    return probe.port;
+  }();
+  useSource("udp://127.0.0.1:" + std::to_string(port));
+  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  acquisitionTick(*app); // binds
+  LoopbackSocket sender(SOCK_DGRAM);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  to.sin_port = htons(static_cast<std::uint16_t>(port));
+  auto sendDatagram = [&](const std::string& text) {
+    return ::sendto(sender.fd, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) ==
+           static_cast<ssize_t>(text.size());
+  };
+
+  clock.utc = {2026, 12, 7, 10, 4, 58, 1};
+  sim::BarographSimulator barograph(sim::SimulatorOptions{});
+  int lines = 0;
+  for (int second = 0; second < 6; ++second) {
+    const std::int64_t t = toEpochSeconds(clock.utc);
+    // One sentence per datagram, the last without its line end (some talkers send so).
+    const auto frames = barograph.barographFrames(t);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      std::string text = frames[i];
+      if (i + 1 == frames.size()) {
+        text.resize(text.size() - 2);
+      }
+      ASSERT_TRUE(sendDatagram(text));
+      ++lines;
+    }
+    ASSERT_TRUE(tickUntil([&] {
+      return app->acquisition.linesReceived == static_cast<std::uint64_t>(lines);
+    })) << "lines received "
+        << app->acquisition.linesReceived << " of " << lines;
+    clock.advanceSeconds(1);
+  }
+  EXPECT_EQ(app->acquisition.sentencesAccepted, 6u);
+  EXPECT_EQ(dir.read("monitor.txt").size(), 80u) << "one record for the one boundary";
+  EXPECT_EQ(dir.read("monitor.err"), "");
+}
+
+TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds) {
+  const int port = unusedTcpPort();
+  useSource("tcp://127.0.0.1:" + std::to_string(port));
+  ASSERT_EQ(openSerialPort(*app, 1), 1) << "no box: the source may come later";
+  EXPECT_TRUE(windows.boxes.empty());
+  for (int i = 0; i < 100; ++i) {
+    acquisitionTick(*app);
+    if (i % 5 == 4) {
+      clock.advanceSeconds(1); // twenty seconds: four attempts
+    }
+  }
+  EXPECT_TRUE(app->serial.lost);
+  std::string err = dir.read("monitor.err");
+  ASSERT_NE(err.find("event # 63 "), std::string::npos);
+  EXPECT_EQ(err.find("event # 63 "), err.rfind("event # 63 ")) << "reported once, not per attempt";
+
+  // The server comes up on that port: the next attempt connects and lines flow.
+  int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int yes = 1;
+  ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(server, 1), 0);
+  clock.advanceSeconds(5);
+  acquisitionTick(*app);
+  acquisitionTick(*app);
+  const int peer = acceptWithin(server, 10000);
+  ASSERT_GE(peer, 0);
+  ASSERT_TRUE(sendAll(peer, "$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
+  ASSERT_TRUE(tickUntil([&] { return app->acquisition.sentencesAccepted == 1; }));
+  EXPECT_FALSE(app->serial.lost);
+
+  // Lost again after it worked: one more event, then quiet.
+  ::close(peer);
+  ::close(server);
+  for (int i = 0; i < 100; ++i) {
+    acquisitionTick(*app);
+    if (i % 5 == 4) {
+      clock.advanceSeconds(1);
+    }
+  }
+  err = dir.read("monitor.err");
+  std::size_t events = 0;
+  for (std::size_t at = err.find("event # 63 "); at != std::string::npos;
+       at = err.find("event # 63 ", at + 1)) {
+    ++events;
+  }
+  EXPECT_EQ(events, 2u);
+  EXPECT_TRUE(windows.boxes.empty());
+}
+
+} // namespace
+} // namespace baromon
