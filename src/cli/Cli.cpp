@@ -48,54 +48,79 @@ void printUsage(std::FILE* out) {
              out);
 }
 
+enum class Taken { NotThis, Value, Missing };
+
+// `NAME VALUE` or `NAME=VALUE`; `i` moves past a separate value.
+Taken takeValue(const std::string& arg, const std::string& name, int argc, char** argv, int& i,
+                std::string& value) {
+  if (arg == name) {
+    if (i + 1 >= argc) {
+      return Taken::Missing;
+    }
+    value = argv[++i];
+    return Taken::Value;
+  }
+  if (arg.rfind(name + "=", 0) == 0) {
+    value = arg.substr(name.size() + 1);
+    return Taken::Value;
+  }
+  return Taken::NotThis;
+}
+
+// The options that take a value. Returns 0 when `arg` was one and is taken, 2 after telling
+// what is wrong with it, and -1 when `arg` is none of them.
+int takeValueOption(const std::string& arg, int argc, char** argv, int& i, GeneralOptions& options) {
+  std::string value;
+  switch (takeValue(arg, "--port", argc, argv, i, value)) {
+  case Taken::Missing:
+    std::fputs("baromon: --port needs n=PATH\n", stderr);
+    return 2;
+  case Taken::Value:
+    if (!options.ports.parseAssignment(value)) {
+      std::fprintf(stderr,
+                   "baromon: --port takes n=PATH with n from 1 to 8 (PATH a device, tcp://HOST:PORT or "
+                   "udp://[ADDR]:PORT), not '%s'\n",
+                   value.c_str());
+      return 2;
+    }
+    return 0;
+  case Taken::NotThis:
+    break;
+  }
+  const struct {
+    const char* name;
+    const char* missing;
+    std::string GeneralOptions::*field;
+  } kTextOptions[] = {
+      {"--serve-nmea", "baromon: --serve-nmea needs [ADDR:]PORT\n", &GeneralOptions::serveNmea},
+      {"--on-alarm", "baromon: --on-alarm needs a command\n", &GeneralOptions::onAlarm},
+  };
+  for (const auto& option : kTextOptions) {
+    switch (takeValue(arg, option.name, argc, argv, i, value)) {
+    case Taken::Missing:
+      std::fputs(option.missing, stderr);
+      return 2;
+    case Taken::Value:
+      options.*option.field = value;
+      return 0;
+    case Taken::NotThis:
+      break;
+    }
+  }
+  return -1;
+}
+
 } // namespace
 
 int run(int argc, char** argv) {
   GeneralOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
-      std::string value;
-      if (arg == "--port") {
-        if (i + 1 >= argc) {
-          std::fputs("baromon: --port needs n=PATH\n", stderr);
-          return 2;
-        }
-        value = argv[++i];
-      } else {
-        value = arg.substr(7);
-      }
-      if (!options.ports.parseAssignment(value)) {
-        std::fprintf(stderr,
-                     "baromon: --port takes n=PATH with n from 1 to 8 (PATH a device, tcp://HOST:PORT or "
-                     "udp://[ADDR]:PORT), not '%s'\n",
-                     value.c_str());
-        return 2;
-      }
-      continue;
+    const int taken = takeValueOption(arg, argc, argv, i, options);
+    if (taken == 2) {
+      return 2;
     }
-    if (arg == "--serve-nmea" || arg.rfind("--serve-nmea=", 0) == 0) {
-      if (arg == "--serve-nmea") {
-        if (i + 1 >= argc) {
-          std::fputs("baromon: --serve-nmea needs [ADDR:]PORT\n", stderr);
-          return 2;
-        }
-        options.serveNmea = argv[++i];
-      } else {
-        options.serveNmea = arg.substr(13);
-      }
-      continue;
-    }
-    if (arg == "--on-alarm" || arg.rfind("--on-alarm=", 0) == 0) {
-      if (arg == "--on-alarm") {
-        if (i + 1 >= argc) {
-          std::fputs("baromon: --on-alarm needs a command\n", stderr);
-          return 2;
-        }
-        options.onAlarm = argv[++i];
-      } else {
-        options.onAlarm = arg.substr(11);
-      }
+    if (taken == 0) {
       continue;
     }
     if (arg == "check")

@@ -14,7 +14,7 @@ namespace baromon::platform {
 namespace {
 
 // Enough for a burst of several seconds at 38400 Bd; the kernel holds the rest.
-constexpr std::size_t kBufferLimit = 64 * 1024;
+constexpr std::size_t kBufferLimit = std::size_t{64} * 1024;
 constexpr std::size_t kDatagramMax = 65536;
 
 bool validPort(const std::string& text) {
@@ -143,11 +143,11 @@ void NetworkSource::fill() {
         buffer_.insert(buffer_.end(), chunk, chunk + n);
         continue;
       }
-      if (n == 0) {
-        endOfStream_ = true; // what came before the end is still read
-      } else if (errno == EINTR) {
+      if (n < 0 && errno == EINTR) {
         continue;
-      } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      }
+      // The end of the stream or a broken connection; what came before the end is still read.
+      if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
         endOfStream_ = true;
       }
       return;

@@ -14,7 +14,7 @@ namespace baromon::platform {
 // (more than `kClientBacklog` bytes unsent) or has gone is dropped.
 class NmeaServer final : public SentenceOutlet {
 public:
-  static constexpr std::size_t kClientBacklog = 64 * 1024;
+  static constexpr std::size_t kClientBacklog = std::size_t{64} * 1024;
   static constexpr std::size_t kMaxClients = 32;
 
   // Listens on "[ADDR:]PORT" (every address when ADDR is left out; IPv6 in brackets).

@@ -266,7 +266,7 @@ BarogramLayout layoutBarogram(const History& history, const Settings& settings, 
   l.frame = plotFrame(client.width, client.height);
   const PlotFrame& f = l.frame;
   layoutLegendAndScales(l, settings);
-  l.timeMarks = timeMarks(history, f, settings.SHOW);
+  l.timeMarks = timeMarks(history, f, static_cast<int>(settings.SHOW));
   // The variation curve starts on the baseline, its points one pixel above it.
   l.variation = curveThroughSlots(
       history, f, settings.VAR != 0,

@@ -23,7 +23,7 @@ using platform::WindowId;
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
 // A network source's share of one tick: seconds of a 38400 Bd stream, still a bounded tick.
-constexpr std::size_t kMaxStreamBytesPerTick = 64 * 1024;
+constexpr std::size_t kMaxStreamBytesPerTick = std::size_t{64} * 1024;
 constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
 constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
 constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
