@@ -87,9 +87,10 @@ void GdiCanvas::useFont(const FontSpec& font) {
   constexpr DWORD quality = NONANTIALIASED_QUALITY;
   switch (font.kind) {
   case FontKind::Panel:
+    // The panels' face: a fixed-pitch sans serif, a TrueType one where the system has it.
     made = ::CreateFontA(font.height, font.width, font.escapement, font.escapement, font.weight, FALSE, FALSE,
-                         FALSE, ANSI_CHARSET, static_cast<DWORD>(font.outputPrecision), CLIP_DEFAULT_PRECIS,
-                         quality, static_cast<DWORD>(font.pitchAndFamily), nullptr);
+                         FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
+                         FIXED_PITCH | FF_SWISS, nullptr);
     break;
   case FontKind::RotatedSystem:
     made = ::CreateFontA(kSystemCellHeight, 0, font.escapement, font.escapement, FW_NORMAL, FALSE, FALSE,

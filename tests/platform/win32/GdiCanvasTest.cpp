@@ -148,9 +148,9 @@ TEST(GdiCanvas, TextHangsFromItsPointAndTurnsDownwards) {
     EXPECT_EQ(canvas.textMetrics().height, 16);
     canvas.setBackgroundMode(BackgroundMode::Transparent);
     canvas.textOut(10, 50, "IIII");
-    canvas.select(objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0, 0, 0, 0}));
+    canvas.select(objects.create(FontSpec{FontKind::RotatedSystem, 0, 0, 2700, 0}));
     canvas.textOut(300, 100, "WWWWWW");
-    canvas.select(objects.create(FontSpec{FontKind::Panel, 60, 30, 0, 700, 4, 4, 0x21}));
+    canvas.select(objects.create(FontSpec{FontKind::Panel, 60, 30, 0, 700}));
     EXPECT_LE(canvas.textMetrics().height, 60);
     EXPECT_GE(canvas.textMetrics().height, 56);
   }

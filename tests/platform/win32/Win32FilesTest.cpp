@@ -9,7 +9,7 @@
 #include "adapters/win32/Win32DirectoryLock.h"
 #include "adapters/win32/Win32FileSystem.h"
 #include "adapters/win32/Win32SerialPorts.h"
-#include "core/store/LogBuilder.h"
+#include "support/LogBuilder.h"
 #include "core/store/Store.h"
 #include "support/TestApp.h"
 
