@@ -1,4 +1,9 @@
 #include <csignal>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <cstdio>
+#endif
 
 #include "cli/Cli.h"
 
@@ -8,6 +13,13 @@ int main(int argc, char** argv) {
   // program: the monitor records on, and the commands see the failed write and end
   // with 1. Programs we start get the default back (see adapters/posix/Programs.cpp).
   std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef _WIN32
+  // Bytes in and out as they are, as on Linux: the device's CR LF reaches the decoder,
+  // and exports and reports are the same files on both systems.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
 #endif
   return baromon::cli::run(argc, argv);
 }

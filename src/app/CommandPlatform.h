@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "adapters/posix/PosixClock.h"
-#include "adapters/posix/PosixFileSystem.h"
+#include "app/NativePlatform.h"
 #include "app/ConsoleWindows.h"
 #include "core/app/AppContext.h"
 
@@ -28,8 +27,8 @@ public:
     return Platform{clock, otherFiles, windows, ports, graphics};
   }
 
-  platform::PosixClock clock;
-  platform::PosixFileSystem files;
+  NativeClock clock;
+  NativeFileSystem files;
   ConsoleWindows windows;
   NoSerialPorts ports;
   platform::GraphicsObjects graphics;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "adapters/posix/PosixSerialPorts.h"
+#include "app/NativePlatform.h"
 
 namespace baromon::app {
 
@@ -16,6 +16,6 @@ struct MonitorOptions {
 // The one place the monitor is put together: builds the platform services for the
 // chosen front end (windows, or headless with boxes on standard error), runs the
 // monitor in the current directory and returns the exit code.
-int runMonitor(int argc, char** argv, const platform::PortMap& ports, const MonitorOptions& options);
+int runMonitor(int argc, char** argv, const PortMap& ports, const MonitorOptions& options);
 
 } // namespace baromon::app

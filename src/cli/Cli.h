@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "adapters/posix/PosixSerialPorts.h"
+#include "app/NativePlatform.h"
 
 namespace baromon::cli {
 
 // Options that hold for the monitor and every subcommand.
 struct GeneralOptions {
-  // COM1..COM8 to device paths: `--port n=PATH`, else BAROMON_COMn, else /dev/ttyS<n-1>.
-  platform::PortMap ports;
+  // COM1..COM8 to devices: `--port n=PATH`, else BAROMON_COMn, else the system's default.
+  app::PortMap ports;
   // Run without windows (message boxes to standard error).
   bool headless = false;
   // `--serve-nmea [ADDR:]PORT`: serve the pressure to chart plotters (empty: off).

@@ -96,6 +96,7 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
   return 0;
 #else
   (void)out;
+  (void)nmea;
   std::fputs("baromon: print: this build cannot write PDF files (built without Qt)\n", err);
   return 1;
 #endif

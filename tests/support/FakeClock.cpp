@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "core/serial/Epoch.h"
+
 namespace baromon::fakes {
 
 using namespace baromon::platform;
@@ -15,11 +17,17 @@ DateTime shifted(const DateTime& t, long seconds) {
   tm.tm_hour = t.hour;
   tm.tm_min = t.minute;
   tm.tm_sec = t.second;
+#ifdef _WIN32
+  // The C library here knows no time before 1970; the core's calendar arithmetic does.
+  (void)tm;
+  return fromEpochSeconds(toEpochSeconds(t) + seconds);
+#else
   std::time_t when = timegm(&tm) + seconds;
   std::tm out{};
   gmtime_r(&when, &out);
   return DateTime{out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour,
                   out.tm_min,         out.tm_sec,     out.tm_wday};
+#endif
 }
 } // namespace
 

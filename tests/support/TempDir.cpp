@@ -6,16 +6,36 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <random>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace baromon::fakes {
 
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp: a random name, taken only if create_directory made it.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate =
+        std::filesystem::temp_directory_path() / ("baromon-" + std::to_string(random() % 1000000000u));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary directory");
+#else
   std::string pattern = (std::filesystem::temp_directory_path() / "baromon-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("mkdtemp failed");
   }
   path_ = pattern;
+#endif
 }
 
 TempDir::~TempDir() {
@@ -52,6 +72,22 @@ std::map<std::string, std::string> TempDir::snapshot() const {
   return entries;
 }
 
+#ifdef _WIN32
+bool isSymlink(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+}
+
+bool isRegular(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error));
+}
+
+bool lexists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+#else
 bool isSymlink(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -66,5 +102,7 @@ bool lexists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
+
+#endif
 
 } // namespace baromon::fakes

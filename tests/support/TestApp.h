@@ -1,7 +1,11 @@
 #pragma once
 
 #include "core/app/AppContext.h"
+#ifdef _WIN32
+#include "adapters/win32/Win32FileSystem.h"
+#else
 #include "adapters/posix/PosixFileSystem.h"
+#endif
 #include "support/FailingGraphicsObjects.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialPorts.h"
@@ -10,11 +14,18 @@
 
 namespace baromon::fakes {
 
-// A fresh monitor for one test: real files in a private temporary directory,
+// The file system of the machine the tests run on.
+#ifdef _WIN32
+using NativeFileSystem = platform::Win32FileSystem;
+#else
+using NativeFileSystem = platform::PosixFileSystem;
+#endif
+
+// A fresh monitor for one test: real files (through the system's own adapter) in a private temporary directory,
 // a fake clock, recorded window calls and scripted serial ports.
 struct TestApp {
   TempDir dir;
-  platform::PosixFileSystem files{dir.path()};
+  NativeFileSystem files{dir.path()};
   FakeClock clock;
   FakeWindows windows;
   FakeSerialPorts ports;

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <sys/stat.h>
 
 #include "core/config/EventLog.h"
 #include "support/TestApp.h"
@@ -205,7 +204,7 @@ TEST(EventLogFile, HeldByAnotherOpenerLosesTheLineAndNothingElse) {
 TEST(EventLogFile, UncreatableFileNeverStopsAnything) {
   TestApp t;
   // A directory in the file's place: neither open nor create can succeed.
-  ASSERT_EQ(::mkdir(t.dir.file("monitor.err").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(t.dir.file("monitor.err")));
   EXPECT_EQ(reportEvent(t.app, 13), 0);
   reportFatal(t.app, 1);
   EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"box:Error", "beep!", "quit"}));

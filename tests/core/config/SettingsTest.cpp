@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <climits>
 #include <functional>
 #include <string>
-
-#include <sys/stat.h>
 
 #include "core/config/EventLog.h"
 #include "core/config/Settings.h"
@@ -280,7 +279,7 @@ TEST(SettingsFile, UnreadableContentsGiveDefaults) {
 
 TEST(SettingsFile, ADirectoryUnderTheNameIsNoSettingsFile) {
   TestApp t;
-  ASSERT_EQ(::mkdir(t.dir.file("monitor.ini").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(t.dir.file("monitor.ini")));
   EXPECT_EQ(loadSettings(t.app), 0);
   EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n");
 }

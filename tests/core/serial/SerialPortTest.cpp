@@ -142,7 +142,7 @@ public:
   bool copy(const std::string& from, const std::string& to) override { return inner.copy(from, to); }
   bool remove(const std::string& name) override { return inner.remove(name); }
   std::optional<std::uint64_t> freeBytes() override { return free; }
-  platform::PosixFileSystem inner;
+  fakes::NativeFileSystem inner;
   explicit SpaceFs(const std::string& dir) : inner(dir) {}
 };
 

@@ -11,10 +11,12 @@
 #include "adapters/qt/CanvasOutput.h"
 #include "adapters/qt/QtCanvas.h"
 #include "adapters/qt/Windows1252.h"
+#include "support/CanvasPixelCases.h"
 #include "support/TempDir.h"
 
 using namespace baromon::platform;
 using baromon::qt::QtCanvas;
+namespace pixels = baromon::fakes::canvas_pixels;
 
 namespace {
 
@@ -41,7 +43,7 @@ constexpr QRgb kBlack = 0xff000000u;
 
 struct Painted {
   GraphicsObjects objects;
-  QImage image = baromon::qt::makeBackBuffer(40, 30);
+  QImage image = baromon::qt::makeBackBuffer(pixels::kWidth, pixels::kHeight);
 };
 
 int countColour(const QImage& image, QRgb colour) {
@@ -54,18 +56,12 @@ int countColour(const QImage& image, QRgb colour) {
   return n;
 }
 
+QRgb qrgb(Rgb c) { return qRgb(c.r, c.g, c.b); }
+
 } // namespace
 
 TEST(QtCanvas, LineLeavesTheEndPixelOutInEveryDirection) {
-  struct Case {
-    const char* legend;
-    int x0, y0, x1, y1;
-    int pixels; // the major-axis length
-  } cases[] = {
-      {"right", 5, 5, 15, 5, 10}, {"left", 15, 5, 5, 5, 10},      {"down", 5, 5, 5, 20, 15},
-      {"up", 5, 20, 5, 5, 15},    {"diagonal", 2, 2, 12, 12, 10}, {"steep", 3, 1, 7, 25, 24},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : pixels::kLines) {
     Painted p;
     {
       QtCanvas canvas(p.objects, p.image);
@@ -80,79 +76,53 @@ TEST(QtCanvas, LineLeavesTheEndPixelOutInEveryDirection) {
 }
 
 TEST(QtCanvas, HalfwayPointsFollowTheOctantRule) {
-  // From (0,0) to (4,2) the exact line passes midway at x = 1 and x = 3. Going
-  // right and down does not step there; the same line drawn back right-to-left
-  // and upwards does, so both directions light the same pixels.
   Painted forward;
   {
     QtCanvas canvas(forward.objects, forward.image);
     canvas.moveTo(0, 0);
     canvas.lineTo(4, 2);
   }
-  EXPECT_EQ(forward.image.pixel(1, 0), kBlack);
-  EXPECT_EQ(forward.image.pixel(2, 1), kBlack);
-  EXPECT_EQ(forward.image.pixel(3, 1), kBlack);
+  for (const auto& lit : pixels::kHalfwayForwardLit) {
+    EXPECT_EQ(forward.image.pixel(lit.x, lit.y), kBlack) << lit.x << "," << lit.y;
+  }
   Painted backward;
   {
     QtCanvas canvas(backward.objects, backward.image);
     canvas.moveTo(4, 2);
     canvas.lineTo(0, 0);
   }
-  EXPECT_EQ(backward.image.pixel(4, 2), kBlack);
-  EXPECT_EQ(backward.image.pixel(3, 1), kBlack);
-  EXPECT_EQ(backward.image.pixel(2, 1), kBlack);
-  EXPECT_EQ(backward.image.pixel(1, 0), kBlack);
+  for (const auto& lit : pixels::kHalfwayBackwardLit) {
+    EXPECT_EQ(backward.image.pixel(lit.x, lit.y), kBlack) << lit.x << "," << lit.y;
+  }
 }
 
 TEST(QtCanvas, DottedPenRestartsAtEachLineAndFillsGapsWhenOpaque) {
   Painted p;
-  p.image.fill(qRgb(245, 245, 255));
-  ObjectHandle dot = p.objects.create(PenSpec{PenStyle::Dot, 1, {200, 200, 200}});
+  p.image.fill(qrgb(pixels::kPlot));
   {
     QtCanvas canvas(p.objects, p.image);
-    canvas.select(dot);
-    canvas.moveTo(0, 3);
-    canvas.lineTo(10, 3);
-    canvas.lineTo(20, 3); // restarts the pattern at x = 10
-    canvas.setBackgroundMode(BackgroundMode::Transparent);
-    canvas.moveTo(0, 8);
-    canvas.lineTo(12, 8);
+    pixels::paintDotted(p.objects, canvas);
   }
-  const QRgb grey = qRgb(200, 200, 200);
-  const QRgb plot = qRgb(245, 245, 255);
-  const char* row3 = "+++---+++-+++---+++-";
+  const QRgb grey = qrgb(pixels::kDotColour);
+  const QRgb plot = qrgb(pixels::kPlot);
   for (int x = 0; x < 20; ++x) {
     SCOPED_TRACE(x);
-    EXPECT_EQ(p.image.pixel(x, 3), row3[x] == '+' ? grey : kWhite);
+    EXPECT_EQ(p.image.pixel(x, 3), pixels::kDottedOpaqueRow3[x] == '+' ? grey : kWhite);
     if (x < 12) {
-      EXPECT_EQ(p.image.pixel(x, 8), x % 6 < 3 ? grey : plot);
+      EXPECT_EQ(p.image.pixel(x, 8), pixels::kDottedTransparentRow8[x] == '+' ? grey : plot);
     }
   }
 }
 
 TEST(QtCanvas, RectangleAndWidePens) {
   Painted p;
-  ObjectHandle brush = p.objects.create(BrushSpec{{245, 245, 255}});
-  ObjectHandle wide = p.objects.create(PenSpec{PenStyle::Solid, 2, {255, 0, 0}});
   {
     QtCanvas canvas(p.objects, p.image);
-    canvas.select(brush);
-    canvas.rectangle(2, 3, 12, 10); // outline x 2..11, y 3..9
-    canvas.select(wide);
-    canvas.moveTo(20, 20);
-    canvas.lineTo(30, 20);
+    pixels::paintRectangleAndWidePen(p.objects, canvas);
   }
-  EXPECT_EQ(p.image.pixel(2, 3), kBlack);
-  EXPECT_EQ(p.image.pixel(11, 9), kBlack);
-  EXPECT_EQ(p.image.pixel(12, 9), kWhite);
-  EXPECT_EQ(p.image.pixel(11, 10), kWhite);
-  EXPECT_EQ(p.image.pixel(3, 4), qRgb(245, 245, 255));
-  EXPECT_EQ(p.image.pixel(10, 8), qRgb(245, 245, 255));
-  // A 2-pixel horizontal line at y covers rows y-1 and y.
-  EXPECT_EQ(p.image.pixel(25, 19), qRgb(255, 0, 0));
-  EXPECT_EQ(p.image.pixel(25, 20), qRgb(255, 0, 0));
-  EXPECT_EQ(p.image.pixel(25, 21), kWhite);
-  EXPECT_EQ(p.image.pixel(25, 18), kWhite);
+  for (const auto& c : pixels::kRectangleAndWidePen) {
+    EXPECT_EQ(p.image.pixel(c.x, c.y), qrgb(c.colour)) << c.legend;
+  }
 }
 
 TEST(QtCanvas, FontsHaveTheirCellHeightsAndTextHangsFromItsPoint) {
@@ -256,35 +226,21 @@ TEST(QtCanvas, VectorModeOnA600DpiPrinterPage) {
   EXPECT_GT(QFile(QString::fromStdString(dir.file("page.pdf"))).size(), 500);
 }
 
-// Lines from (20, 20) whose exact course passes midway between pixels, with the
-// pixels a reference drawing layer lit for them (offsets from the start).
 TEST(QtCanvas, MidwayStepsMatchTheReferenceInEveryOctant) {
-  struct Case {
-    int dx, dy;
-    const char* pixels;
-  } cases[] = {
-      {6, 3, "0,0 1,0 2,1 3,1 4,2 5,2"},       {-6, -3, "0,0 -1,-1 -2,-1 -3,-2 -4,-2 -5,-3"},
-      {3, 6, "0,0 0,1 1,2 1,3 2,4 2,5"},       {-3, -6, "0,0 -1,-1 -1,-2 -2,-3 -2,-4 -3,-5"},
-      {-6, 3, "0,0 -1,0 -2,1 -3,1 -4,2 -5,2"}, {6, -3, "0,0 1,-1 2,-1 3,-2 4,-2 5,-3"},
-      {-3, 6, "0,0 -1,1 -1,2 -2,3 -2,4 -3,5"}, {3, -6, "0,0 0,-1 1,-2 1,-3 2,-4 2,-5"},
-      {4, -2, "0,0 1,-1 2,-1 3,-2"},           {-2, 4, "0,0 -1,1 -1,2 -2,3"},
-      {5, 5, "0,0 1,1 2,2 3,3 4,4"},           {7, -1, "0,0 1,0 2,0 3,0 4,-1 5,-1 6,-1"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : pixels::kMidway) {
     SCOPED_TRACE(std::to_string(c.dx) + "," + std::to_string(c.dy));
     Painted p;
     {
       QtCanvas canvas(p.objects, p.image);
-      canvas.moveTo(20, 15);
-      canvas.lineTo(20 + c.dx, 15 + c.dy);
+      canvas.moveTo(pixels::kMidwayX, pixels::kMidwayY);
+      canvas.lineTo(pixels::kMidwayX + c.dx, pixels::kMidwayY + c.dy);
     }
-    std::string lit;
     std::istringstream expected(c.pixels);
     int count = 0;
     for (std::string xy; expected >> xy; ++count) {
       const auto comma = xy.find(',');
-      const int x = 20 + std::stoi(xy.substr(0, comma));
-      const int y = 15 + std::stoi(xy.substr(comma + 1));
+      const int x = pixels::kMidwayX + std::stoi(xy.substr(0, comma));
+      const int y = pixels::kMidwayY + std::stoi(xy.substr(comma + 1));
       EXPECT_EQ(p.image.pixel(x, y), kBlack) << xy;
     }
     EXPECT_EQ(countColour(p.image, kBlack), count);

@@ -1,0 +1,41 @@
+# The Windows build, included by the top-level CMakeLists.txt after the platform and core
+# libraries when the target system is Windows (cmake/mingw-w64-x86_64.cmake).
+
+# Win32 implementations of the platform interfaces: kernel32 files, clock and serial
+# ports, a gdi32 canvas.
+file(GLOB BAROMON_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/adapters/win32/*.cpp)
+add_library(baromon_win32 STATIC ${BAROMON_WIN32_SOURCES})
+baromon_layer(baromon_win32 PUBLIC adapters/win32)
+target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32)
+# Windows 10 and later: the rename that replaces a file still open (see Win32FileSystem).
+target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+
+# The assembly: the monitor in its console (no windows yet). The window services without
+# a screen and the program starter of the POSIX build serve here as they are.
+add_library(baromon_app STATIC
+  ${CMAKE_SOURCE_DIR}/src/app/WindowsMonitor.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/ConsoleRun.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/WindowsPrograms.cpp
+  ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
+baromon_layer(baromon_app PUBLIC app adapters/posix)
+target_link_libraries(baromon_app PUBLIC baromon_win32)
+
+# The commands (decode, check, export; the picture commands say they have no output here).
+file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cpp)
+add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})
+baromon_layer(baromon_cli PUBLIC cli)
+target_link_libraries(baromon_cli PUBLIC baromon_app)
+target_compile_definitions(baromon_cli PRIVATE BAROMON_VERSION="${PROJECT_VERSION}")
+
+add_executable(baromon ${CMAKE_SOURCE_DIR}/src/main.cpp)
+target_link_libraries(baromon PRIVATE baromon_cli)
+
+if(BAROMON_BUILD_TESTS)
+  enable_testing()
+  include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)
+endif()
+
+if(BAROMON_BUILD_TESTS)
+  # The program runs on a Windows with nothing installed: only system DLLs are imported.
+  add_test(NAME windows_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-windows-imports $<TARGET_FILE:baromon>)
+endif()

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+namespace baromon::platform {
+
+// GetSystemTime for UTC, GetLocalTime for the local time of the event log.
+class Win32Clock final : public Clock {
+public:
+  DateTime utcNow() const override;
+  DateTime localNow() const override;
+};
+
+} // namespace baromon::platform
