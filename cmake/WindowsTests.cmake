@@ -47,3 +47,10 @@ foreach(sub app serial store config display analysis print)
   baromon_add_windows_test_dir(core/${sub} test_${sub})
 endforeach()
 baromon_add_windows_test_dir(platform/win32 test_platform_win32)
+
+# End to end on a pseudo-terminal mapped as COM2 of the Wine prefix; it needs the Linux
+# simulator of the Linux tree (build/), and is skipped without it.
+add_test(NAME serial_end_to_end
+         COMMAND ${BAROMON_TESTS_DIR}/win32/serial_end_to_end.sh $<TARGET_FILE:baromon>
+                 ${CMAKE_SOURCE_DIR}/build/baromon-sim ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(serial_end_to_end PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
