@@ -54,3 +54,9 @@ add_test(NAME serial_end_to_end
          COMMAND ${BAROMON_TESTS_DIR}/win32/serial_end_to_end.sh $<TARGET_FILE:baromon>
                  ${CMAKE_SOURCE_DIR}/build/baromon-sim ${CMAKE_BINARY_DIR}/wineprefix)
 set_tests_properties(serial_end_to_end PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
+# decode, export and check give the Linux program's output and files, byte for byte.
+add_test(NAME same_output_as_linux
+         COMMAND ${BAROMON_TESTS_DIR}/win32/same_output.sh $<TARGET_FILE:baromon> ${CMAKE_SOURCE_DIR}/build
+                 ${CMAKE_BINARY_DIR}/wineprefix ${BAROMON_TESTS_DIR}/data)
+set_tests_properties(same_output_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
