@@ -38,10 +38,7 @@ public:
   // Forces the bytes written so far onto the storage device; false when that failed.
   virtual bool sync() = 0;
   // Cuts or extends the file to `length` bytes; false when refused.
-  virtual bool resize(std::int64_t length) {
-    (void)length;
-    return false;
-  }
+  virtual bool resize(std::int64_t length) = 0;
 };
 
 // File access in one directory (the program keeps all its files in the current
@@ -63,25 +60,17 @@ public:
   // `open` and `rename` accept; `name` itself when it is no link or leads
   // nowhere. Files that must lie beside a linked file (so that a rename over
   // it stays on its disk and the link keeps working) are named after it.
-  virtual std::string finalName(const std::string& name) { return name; }
+  virtual std::string finalName(const std::string& name) = 0;
   virtual bool copy(const std::string& from, const std::string& to) = 0; // replaces `to`
   virtual bool remove(const std::string& name) = 0;
   // Replaces `to` by `from` in one step: a reader sees either the old or the new
   // file under `to`, never a mixture, even if the process dies meanwhile.
   // Renaming over a file another opener holds is allowed.
-  virtual bool rename(const std::string& from, const std::string& to) {
-    (void)from;
-    (void)to;
-    return false;
-  }
+  virtual bool rename(const std::string& from, const std::string& to) = 0;
   // Makes `to` a second name of the file `from` (a hard link), replacing any
   // file under `to` in one step. False where the file system has no such links;
   // callers then copy.
-  virtual bool linkReplacing(const std::string& from, const std::string& to) {
-    (void)from;
-    (void)to;
-    return false;
-  }
+  virtual bool linkReplacing(const std::string& from, const std::string& to) = 0;
   // Free bytes available to this user on the file system of the directory, or nullopt.
   virtual std::optional<std::uint64_t> freeBytes() = 0;
 };

@@ -34,14 +34,14 @@ public:
   virtual std::optional<std::uint8_t> readByte() = 0;
   // True once the device has gone away (adapter unplugged, other end closed):
   // every further status query and read will fail, so the owner should close it.
-  virtual bool hungUp() const { return false; }
+  virtual bool hungUp() const = 0;
   // True for a source that brings whole lines at any rate and in bursts (a network
   // stream): the acquisition then takes every line on its own, with no per-tick budget
   // to warn about. A serial line is read by the tick, as the device's 4800 Bd allow.
-  virtual bool lineStream() const { return false; }
+  virtual bool lineStream() const = 0;
   // False while the source is still being reached (a connection on its way); a device
   // that opened is there.
-  virtual bool connected() const { return true; }
+  virtual bool connected() const = 0;
 };
 
 // Opens serial devices (or network sources standing in for them) by the program's

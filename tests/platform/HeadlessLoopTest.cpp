@@ -26,6 +26,9 @@ struct CountingPorts final : SerialPorts {
       return Status{};
     }
     std::optional<std::uint8_t> readByte() override { return std::nullopt; }
+    bool hungUp() const override { return false; }
+    bool lineStream() const override { return false; }
+    bool connected() const override { return true; }
   };
   std::unique_ptr<SerialDevice> open(const std::string&) override {
     return std::make_unique<Device>(statusQueries);

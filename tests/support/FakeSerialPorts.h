@@ -50,6 +50,8 @@ public:
   }
 
   bool hungUp() const override { return script_->hungUp; }
+  bool lineStream() const override { return false; }
+  bool connected() const override { return true; }
 
 private:
   std::shared_ptr<Script> script_;

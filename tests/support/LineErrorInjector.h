@@ -29,6 +29,8 @@ public:
   }
   std::optional<std::uint8_t> readByte() override { return device_->readByte(); }
   bool hungUp() const override { return device_->hungUp(); }
+  bool lineStream() const override { return device_->lineStream(); }
+  bool connected() const override { return device_->connected(); }
 
 private:
   std::unique_ptr<platform::SerialDevice> device_;

@@ -42,6 +42,9 @@ public:
   std::optional<Status> status() override;
   std::optional<std::uint8_t> readByte() override;
   bool hungUp() const override { return hungUp_; }
+  // A serial line: read by the tick at the device's pace, there as soon as it opened.
+  bool lineStream() const override { return false; }
+  bool connected() const override { return true; }
 
 private:
   explicit Win32SerialDevice(void* handle);

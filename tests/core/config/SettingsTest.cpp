@@ -387,6 +387,10 @@ public:
   bool copy(const std::string& from, const std::string& to) override { return real_.copy(from, to); }
   bool remove(const std::string& name) override { return real_.remove(name); }
   bool rename(const std::string& from, const std::string& to) override { return real_.rename(from, to); }
+  bool linkReplacing(const std::string& from, const std::string& to) override {
+    return real_.linkReplacing(from, to);
+  }
+  std::string finalName(const std::string& name) override { return real_.finalName(name); }
   std::optional<std::uint64_t> freeBytes() override { return real_.freeBytes(); }
 
 private:
@@ -399,6 +403,7 @@ private:
     }
     std::optional<std::int64_t> size() override { return inner->size(); }
     bool sync() override { return inner->sync(); }
+    bool resize(std::int64_t length) override { return inner->resize(length); }
     std::unique_ptr<platform::File> inner;
   };
   platform::FileSystem& real_;

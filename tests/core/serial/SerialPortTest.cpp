@@ -141,6 +141,11 @@ public:
   }
   bool copy(const std::string& from, const std::string& to) override { return inner.copy(from, to); }
   bool remove(const std::string& name) override { return inner.remove(name); }
+  bool rename(const std::string& from, const std::string& to) override { return inner.rename(from, to); }
+  bool linkReplacing(const std::string& from, const std::string& to) override {
+    return inner.linkReplacing(from, to);
+  }
+  std::string finalName(const std::string& name) override { return inner.finalName(name); }
   std::optional<std::uint64_t> freeBytes() override { return free; }
   fakes::NativeFileSystem inner;
   explicit SpaceFs(const std::string& dir) : inner(dir) {}
