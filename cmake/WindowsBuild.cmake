@@ -20,8 +20,10 @@ add_library(baromon_app STATIC
 baromon_layer(baromon_app PUBLIC app adapters/posix)
 target_link_libraries(baromon_app PUBLIC baromon_win32)
 
-# The commands (decode, check, export; the picture commands say they have no output here).
+# The commands that draw nothing (decode, check, export, diurnal's text); the picture
+# commands say there is no output here (handOverToFrontEnd in WindowsMonitor.cpp).
 file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cpp)
+list(REMOVE_ITEM BAROMON_CLI_SOURCES ${BAROMON_CLI_QT_SOURCES})
 add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})
 baromon_layer(baromon_cli PUBLIC cli)
 target_link_libraries(baromon_cli PUBLIC baromon_app)

@@ -2,11 +2,18 @@
 
 #include "adapters/posix/HeadlessWindows.h"
 #include "app/ConsoleRun.h"
+#include "app/FrontEndHandOver.h"
 #include "app/Monitor.h"
 #include "app/NativePlatform.h"
 #include "core/app/AppContext.h"
 
 namespace baromon::app {
+
+int handOverToFrontEnd(char** argv) {
+  (void)argv;
+  std::fputs("baromon: this build cannot write pictures (built without Qt)\n", stderr);
+  return 1;
+}
 
 // The Windows program has no windows of its own yet: it runs in its console.
 int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {
