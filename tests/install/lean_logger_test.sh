@@ -25,7 +25,8 @@ for program in baromon baromon-sim; do
 done
 
 if [ -x "$build/baromon-gui" ]; then
-  ldd "$build/baromon-gui" | grep -q 'libQt6Widgets' || fail "baromon-gui does not load Qt's widgets"
+  front="$(ldd "$build/baromon-gui")"
+  grep -q 'libQt6Widgets' <<<"$front" || fail "baromon-gui does not load Qt's widgets"
 fi
 
 if [ "$failures" -ne 0 ]; then
