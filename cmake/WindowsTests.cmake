@@ -60,3 +60,9 @@ add_test(NAME same_output_as_linux
          COMMAND ${BAROMON_TESTS_DIR}/win32/same_output.sh $<TARGET_FILE:baromon> ${CMAKE_SOURCE_DIR}/build
                  ${CMAKE_BINARY_DIR}/wineprefix ${BAROMON_TESTS_DIR}/data)
 set_tests_properties(same_output_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
+# Printing where no printer is installed fails and says so.
+add_test(NAME print_without_printer
+         COMMAND ${BAROMON_TESTS_DIR}/win32/print_without_printer.sh $<TARGET_FILE:baromon>
+                 ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(print_without_printer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
