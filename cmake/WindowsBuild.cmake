@@ -6,7 +6,7 @@
 file(GLOB BAROMON_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/adapters/win32/*.cpp)
 add_library(baromon_win32 STATIC ${BAROMON_WIN32_SOURCES})
 baromon_layer(baromon_win32 PUBLIC adapters/win32)
-target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 comdlg32)
+target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 comdlg32 windowscodecs ole32 uuid)
 # Windows 10 and later: the rename that replaces a file still open (see Win32FileSystem).
 target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 

@@ -66,3 +66,9 @@ add_test(NAME print_without_printer
          COMMAND ${BAROMON_TESTS_DIR}/win32/print_without_printer.sh $<TARGET_FILE:baromon>
                  ${CMAKE_BINARY_DIR}/wineprefix)
 set_tests_properties(print_without_printer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
+# render and diurnal draw the Linux program's pictures (texts aside): see compare_pictures.py.
+add_test(NAME same_pictures_as_linux
+         COMMAND ${BAROMON_TESTS_DIR}/win32/same_pictures.sh $<TARGET_FILE:baromon> ${CMAKE_SOURCE_DIR}/build
+                 ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(same_pictures_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
