@@ -16,6 +16,7 @@ add_library(baromon_app STATIC
   ${CMAKE_SOURCE_DIR}/src/app/WindowsMonitor.cpp
   ${CMAKE_SOURCE_DIR}/src/app/ConsoleRun.cpp
   ${CMAKE_SOURCE_DIR}/src/app/WindowsPrograms.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/ConsoleCodePage.cpp
   ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
 baromon_layer(baromon_app PUBLIC app adapters/posix)
 target_link_libraries(baromon_app PUBLIC baromon_win32)
