@@ -40,3 +40,14 @@ if(BAROMON_BUILD_TESTS)
   # The program runs on a Windows with nothing installed: only system DLLs are imported.
   add_test(NAME windows_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-windows-imports $<TARGET_FILE:baromon>)
 endif()
+
+# The zip and the installer of the program (scripts/package-windows, data/windows/).
+set(BAROMON_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64.zip)
+add_custom_command(
+  OUTPUT ${BAROMON_WINDOWS_ZIP}
+  BYPRODUCTS ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64-setup.exe
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-windows $<TARGET_FILE:baromon> ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}
+  DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/README.md
+          ${CMAKE_SOURCE_DIR}/data/windows/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
+  VERBATIM)
+add_custom_target(windows_packages ALL DEPENDS ${BAROMON_WINDOWS_ZIP})

@@ -86,3 +86,8 @@ endif()
 add_test(NAME console_bytes COMMAND ${BAROMON_TESTS_DIR}/win32/console_bytes.sh $<TARGET_FILE:baromon>
                                     ${CMAKE_BINARY_DIR}/wineprefix)
 set_tests_properties(console_bytes PROPERTIES TIMEOUT 120)
+
+# The zip's contents, the program's imports, and the installer run silently.
+add_test(NAME windows_packages
+         COMMAND ${BAROMON_TESTS_DIR}/win32/packages.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${CMAKE_SOURCE_DIR})
+set_tests_properties(windows_packages PROPERTIES TIMEOUT 300)
