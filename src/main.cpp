@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <cstdio>
-
-#include "app/ConsoleCodePage.h"
 #endif
 
 #include "cli/Cli.h"
@@ -22,8 +20,6 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-  // The texts' own code page on a console, the console's own again at the end.
-  baromon::app::ConsoleCodePage codePage;
 #endif
   return baromon::cli::run(argc, argv);
 }

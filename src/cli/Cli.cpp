@@ -4,6 +4,9 @@
 #include <string>
 
 #include "app/Monitor.h"
+#ifdef _WIN32
+#include "app/ConsoleCodePage.h"
+#endif
 #include "cli/Commands.h"
 
 #ifndef BAROMON_VERSION
@@ -113,6 +116,10 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
 } // namespace
 
 int run(int argc, char** argv) {
+#ifdef _WIN32
+  // The texts' own code page on a console, the console's own again at the end.
+  app::ConsoleCodePage codePage;
+#endif
   GeneralOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
