@@ -42,13 +42,24 @@ void printUsage(std::FILE* out) {
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
              "  check                   check and repair monitor.txt in the current directory\n"
              "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n"
-             "  render OUT [--size WxH] [--paper] [--offset N]\n"
-             "                          paint the barogram of monitor.txt into OUT (.png, .svg, .pdf)\n"
+             "  render OUT [--size WxH] [--paper] [--offset N]\n",
+             out);
+#ifdef _WIN32
+  std::fputs("                          paint the barogram of monitor.txt into OUT (.png)\n"
+             "  diurnal [OUT] [--size WxH]\n"
+             "                          mean day of monitor.txt; OUT (.png) paints it\n"
+             "  print [--nmea] [--dialog]\n"
+             "                          print the barogram (or NMEA table) on the default printer,\n"
+             "                          or on the one chosen in the print dialog\n",
+             out);
+#else
+  std::fputs("                          paint the barogram of monitor.txt into OUT (.png, .svg, .pdf)\n"
              "  diurnal [OUT] [--size WxH]\n"
              "                          mean day of monitor.txt; OUT (.png/.svg/.pdf) paints it\n"
              "  print OUT.pdf [--nmea] [--page WxH]\n"
              "                          print the barogram (or NMEA table) page into a PDF file\n",
              out);
+#endif
 }
 
 enum class Taken { NotThis, Value, Missing };
