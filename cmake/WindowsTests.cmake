@@ -77,9 +77,9 @@ set_tests_properties(same_pictures_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEO
 find_program(BAROMON_XVFB_RUN xvfb-run)
 if(BAROMON_XVFB_RUN)
   add_test(NAME console_code_page
-           COMMAND ${BAROMON_XVFB_RUN} -a ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:test_platform_win32>
-                   --gtest_filter=OwnConsole.*)
-  set_tests_properties(console_code_page PROPERTIES TIMEOUT 120 ENVIRONMENT "BAROMON_CONSOLE_REQUIRED=1")
+           COMMAND ${BAROMON_TESTS_DIR}/win32/console_code_page.sh $<TARGET_FILE:test_platform_win32>
+                   ${CMAKE_BINARY_DIR}/wineprefix-console)
+  set_tests_properties(console_code_page PROPERTIES TIMEOUT 180)
 endif()
 
 # Texts reach redirected output as Windows-1252 bytes.
