@@ -45,9 +45,9 @@ void printUsage(std::FILE* out) {
              "  render OUT [--size WxH] [--paper] [--offset N]\n",
              out);
 #ifdef _WIN32
-  std::fputs("                          paint the barogram of monitor.txt into OUT (.png)\n"
+  std::fputs("                          paint the barogram of monitor.txt into OUT (.png, .svg)\n"
              "  diurnal [OUT] [--size WxH]\n"
-             "                          mean day of monitor.txt; OUT (.png) paints it\n"
+             "                          mean day of monitor.txt; OUT (.png/.svg) paints it\n"
              "  print [--nmea] [--dialog]\n"
              "                          print the barogram (or NMEA table) on the default printer,\n"
              "                          or on the one chosen in the print dialog\n",

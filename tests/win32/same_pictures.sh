@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `render` and `diurnal` of the Windows program against the Linux program's on the same
 # log: the same size and the curves at the same pixels (compare_pictures.py says what
-# may differ: texts, and a wide pen's rounding). SVG is refused on Windows, and says so.
+# may differ: texts, and a wide pen's rounding); their SVG pictures carry the same texts
+# (svg_texts.py). PDF is refused on Windows, and says so.
 # Usage: same_pictures.sh BAROMON_EXE LINUX_BUILD WINEPREFIX
 set -euo pipefail
 exe=$1
@@ -32,10 +33,21 @@ compare older barogram render --offset 400 --size 800x500
 compare diurnal diurnal diurnal
 compare diurnal-large diurnal diurnal --size 900x600
 
+svg() { # NAME ARGS...
+  local name=$1
+  shift
+  wine "$exe" "$@" "win-$name.svg" > /dev/null
+  QT_QPA_PLATFORM=offscreen "$linux" "$@" "linux-$name.svg" > /dev/null 2>&1
+  python3 "$here/svg_texts.py" "win-$name.svg" "linux-$name.svg" || failed=1
+}
+svg barogram render
+svg paper render --paper
+svg diurnal diurnal
+
 status=0
-wine "$exe" render picture.svg 2> svg.err || status=$?
-if [ "$status" -ne 1 ] || [ -e picture.svg ] || ! grep -q "PNG pictures only" svg.err; then
-  echo "FAILED: render picture.svg should be refused: exit $status, $(cat svg.err)"
+wine "$exe" render picture.pdf 2> pdf.err || status=$?
+if [ "$status" -ne 1 ] || [ -e picture.pdf ] || ! grep -q "no PDF" pdf.err; then
+  echo "FAILED: render picture.pdf should be refused: exit $status, $(cat pdf.err)"
   failed=1
 fi
 exit $failed

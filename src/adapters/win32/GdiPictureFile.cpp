@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "adapters/win32/GdiCanvas.h"
+#include "adapters/win32/SvgCanvas.h"
 
 namespace baromon::platform {
 
@@ -148,14 +149,19 @@ std::string encodePng(const std::uint32_t* pixels, int width, int height, std::s
 std::string renderToFile(GraphicsObjects& objects, const std::string& path, int width, int height,
                          const PaintFunction& paint) {
   const std::string ext = extensionOf(path);
-  if (ext == "svg" || ext == "pdf") {
-    return "the Windows program writes PNG pictures only (use .png): " + path;
+  if (ext == "pdf") {
+    return "the Windows program writes no PDF pictures (use .png or .svg): " + path;
   }
-  if (ext != "png") {
-    return "unknown picture type (use .png): " + path;
+  if (ext != "png" && ext != "svg") {
+    return "unknown picture type (use .png or .svg): " + path;
   }
   if (width < 1 || height < 1) {
     return "picture size must be positive";
+  }
+  if (ext == "svg") {
+    SvgCanvas canvas(objects, CanvasSize{width, height});
+    paint(canvas);
+    return writeWholeFile(path, canvas.document()) ? "" : "cannot write " + path;
   }
   GdiMemoryBitmap picture(width, height);
   if (!picture.valid()) {

@@ -10,9 +10,9 @@ namespace baromon::platform {
 
 using PaintFunction = std::function<void(Canvas&)>;
 
-// Paints a width x height picture through a GdiCanvas on a memory bitmap and writes
-// it to `path` as PNG (the Windows Imaging Component's encoder), the name taken byte
-// for byte. SVG and PDF are not made here. Returns an empty string on success, else
+// Paints a width x height picture into `path`, the name taken byte for byte, by its
+// extension: PNG through a GdiCanvas on a memory bitmap and the Windows Imaging
+// Component's encoder, or SVG through an SvgCanvas. No PDF. Returns an empty string on success, else
 // what went wrong; a failed write leaves no file.
 std::string renderToFile(GraphicsObjects& objects, const std::string& path, int width, int height,
                          const PaintFunction& paint);
