@@ -6,7 +6,7 @@
 file(GLOB BAROMON_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/adapters/win32/*.cpp)
 add_library(baromon_win32 STATIC ${BAROMON_WIN32_SOURCES})
 baromon_layer(baromon_win32 PUBLIC adapters/win32)
-target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32)
+target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 comdlg32 windowscodecs ole32 uuid)
 # Windows 10 and later: the rename that replaces a file still open (see Win32FileSystem).
 target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
@@ -16,6 +16,7 @@ add_library(baromon_app STATIC
   ${CMAKE_SOURCE_DIR}/src/app/WindowsMonitor.cpp
   ${CMAKE_SOURCE_DIR}/src/app/ConsoleRun.cpp
   ${CMAKE_SOURCE_DIR}/src/app/WindowsPrograms.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/ConsoleCodePage.cpp
   ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
 baromon_layer(baromon_app PUBLIC app adapters/posix)
 target_link_libraries(baromon_app PUBLIC baromon_win32)
@@ -39,3 +40,14 @@ if(BAROMON_BUILD_TESTS)
   # The program runs on a Windows with nothing installed: only system DLLs are imported.
   add_test(NAME windows_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-windows-imports $<TARGET_FILE:baromon>)
 endif()
+
+# The zip and the installer of the program (scripts/package-windows, data/windows/).
+set(BAROMON_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64.zip)
+add_custom_command(
+  OUTPUT ${BAROMON_WINDOWS_ZIP}
+  BYPRODUCTS ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64-setup.exe
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-windows $<TARGET_FILE:baromon> ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}
+  DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/README.md
+          ${CMAKE_SOURCE_DIR}/data/windows/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
+  VERBATIM)
+add_custom_target(windows_packages ALL DEPENDS ${BAROMON_WINDOWS_ZIP})

@@ -46,7 +46,7 @@ endfunction()
 foreach(sub app serial store config display analysis print)
   baromon_add_windows_test_dir(core/${sub} test_${sub})
 endforeach()
-baromon_add_windows_test_dir(platform/win32 test_platform_win32)
+baromon_add_windows_test_dir(platform/win32 test_platform_win32 baromon_app)
 
 # End to end on a pseudo-terminal mapped as COM2 of the Wine prefix; it needs the Linux
 # simulator of the Linux tree (build/), and is skipped without it.
@@ -60,3 +60,34 @@ add_test(NAME same_output_as_linux
          COMMAND ${BAROMON_TESTS_DIR}/win32/same_output.sh $<TARGET_FILE:baromon> ${CMAKE_SOURCE_DIR}/build
                  ${CMAKE_BINARY_DIR}/wineprefix ${BAROMON_TESTS_DIR}/data)
 set_tests_properties(same_output_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
+# Printing where no printer is installed fails and says so.
+add_test(NAME print_without_printer
+         COMMAND ${BAROMON_TESTS_DIR}/win32/print_without_printer.sh $<TARGET_FILE:baromon>
+                 ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(print_without_printer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
+# render and diurnal draw the Linux program's pictures (texts aside): see compare_pictures.py.
+add_test(NAME same_pictures_as_linux
+         COMMAND ${BAROMON_TESTS_DIR}/win32/same_pictures.sh $<TARGET_FILE:baromon> ${CMAKE_SOURCE_DIR}/build
+                 ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(same_pictures_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+
+# The console's code page, on a console Wine can only make with a display (Xvfb).
+find_program(BAROMON_XVFB_RUN xvfb-run)
+if(BAROMON_XVFB_RUN)
+  add_test(NAME console_code_page
+           COMMAND ${BAROMON_TESTS_DIR}/win32/console_code_page.sh $<TARGET_FILE:test_platform_win32>
+                   ${CMAKE_BINARY_DIR}/wineprefix-console)
+  set_tests_properties(console_code_page PROPERTIES TIMEOUT 180)
+endif()
+
+# Texts reach redirected output as Windows-1252 bytes.
+add_test(NAME console_bytes COMMAND ${BAROMON_TESTS_DIR}/win32/console_bytes.sh $<TARGET_FILE:baromon>
+                                    ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(console_bytes PROPERTIES TIMEOUT 120)
+
+# The zip's contents, the program's imports, and the installer run silently.
+add_test(NAME windows_packages
+         COMMAND ${BAROMON_TESTS_DIR}/win32/packages.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${CMAKE_SOURCE_DIR})
+set_tests_properties(windows_packages PROPERTIES TIMEOUT 300)

@@ -8,9 +8,7 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
-#ifdef BAROMON_HAVE_QT
-#include "adapters/qt/CanvasOutput.h"
-#endif
+#include "app/PictureFiles.h"
 
 namespace baromon::cli {
 
@@ -45,10 +43,10 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
   if (picture.empty()) {
     return 0;
   }
-#ifdef BAROMON_HAVE_QT
+#ifdef BAROMON_HAVE_PICTURES
   createScreenPens(app);
   std::string error =
-      qt::renderToFile(command.graphics, picture, width, height, [&app](platform::Canvas& canvas) {
+      app::renderToFile(command.graphics, picture, width, height, [&app](platform::Canvas& canvas) {
         // The toolkit takes the user's locale when it starts; the window's numbers keep their point.
         std::setlocale(LC_NUMERIC, "C");
         paintDiurnalRhythm(app, canvas);
