@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -28,14 +29,14 @@ public:
       flush();
     }
     char* p = rows_.data() + used_;
-    char* const end = rows_.data() + rows_.size();
-    p = field(p, end, static_cast<int>(r.valid), '\t');
-    p = field(p, end, r.pressure, '\t');
-    p = field(p, end, r.adValue, '\t');
-    p = field(p, end, r.tendency1h, '\t');
-    p = field(p, end, r.tendency3h, '\t');
-    p = field(p, end, r.temperature, '\t');
-    p = field(p, end, r.voltage, '\n');
+    p = columns_[0].put(p, r.valid);
+    p = columns_[1].put(p, r.pressure);
+    p = columns_[2].put(p, r.adValue);
+    p = columns_[3].put(p, r.tendency1h);
+    p = columns_[4].put(p, r.tendency3h);
+    p = columns_[5].put(p, r.temperature);
+    p = columns_[6].put(p, r.voltage);
+    p[-1] = '\n';
     used_ = static_cast<std::size_t>(p - rows_.data());
   }
 
@@ -50,18 +51,35 @@ public:
   bool failed() const { return std::ferror(out_) != 0; }
 
 private:
-  // Seven numbers of at most 11 characters, each with its separator.
-  static constexpr std::size_t kLongestRow = std::size_t{7} * 12;
+  // One column's text with its tab, kept while the value stays the same: from
+  // one line to the next most values do (a $WIXDR frame changes one of them).
+  class Column {
+  public:
+    char* put(char* p, std::int64_t value) {
+      if (!filled_ || value != value_) {
+        value_ = value;
+        filled_ = true;
+        char* const end = std::to_chars(text_.data(), text_.data() + text_.size(), value).ptr;
+        *end = '\t';
+        length_ = static_cast<std::size_t>(end - text_.data()) + 1;
+      }
+      std::memcpy(p, text_.data(), text_.size()); // the whole array: one fixed-size copy
+      return p + length_;
+    }
 
-  template <typename Number> static char* field(char* p, char* end, Number value, char separator) {
-    p = std::to_chars(p, end, value).ptr;
-    *p = separator;
-    return p + 1;
-  }
+  private:
+    std::int64_t value_ = 0;
+    bool filled_ = false;
+    std::array<char, 16> text_{}; // up to "-2147483648" and the tab
+    std::size_t length_ = 0;
+  };
+
+  static constexpr std::size_t kLongestRow = std::tuple_size_v<std::array<char, 16>> * 7;
 
   std::FILE* out_;
   std::vector<char> rows_;
   std::size_t used_ = 0;
+  std::array<Column, 7> columns_;
 };
 
 // Cuts blocks of input into lines, decodes each line as it completes and
