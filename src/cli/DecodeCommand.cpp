@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 #include <sys/stat.h>
@@ -56,9 +57,8 @@ private:
   class Column {
   public:
     char* put(char* p, std::int64_t value) {
-      if (!filled_ || value != value_) {
+      if (value != value_) {
         value_ = value;
-        filled_ = true;
         char* const end = std::to_chars(text_.data(), text_.data() + text_.size(), value).ptr;
         *end = '\t';
         length_ = static_cast<std::size_t>(end - text_.data()) + 1;
@@ -68,9 +68,8 @@ private:
     }
 
   private:
-    std::int64_t value_ = 0;
-    bool filled_ = false;
-    std::array<char, 16> text_{}; // up to "-2147483648" and the tab
+    std::int64_t value_ = std::numeric_limits<std::int64_t>::min(); // no 32-bit column value
+    std::array<char, 16> text_{};                                   // up to "-2147483648" and the tab
     std::size_t length_ = 0;
   };
 
