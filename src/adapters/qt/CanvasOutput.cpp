@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "adapters/qt/PngEncoder.h"
 #include "adapters/qt/QtCanvas.h"
 
 namespace baromon::qt {
@@ -78,7 +79,8 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
       QtCanvas canvas(objects, image);
       paint(canvas);
     }
-    if (!image.save(&out, "PNG")) {
+    const QByteArray png = encodePng(image);
+    if (png.isEmpty() || out.write(png) != png.size()) {
       return cannotWrite;
     }
   } else if (ext == "svg") {
