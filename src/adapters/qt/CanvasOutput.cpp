@@ -9,9 +9,11 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <fontconfig/fontconfig.h>
 #include <memory>
+#include <sys/mman.h>
 
 #include "adapters/qt/PngEncoder.h"
 #include "adapters/qt/QtCanvas.h"
@@ -66,6 +68,50 @@ void useOnlyTheDejaVuFonts() {
   FcConfigDestroy(config);
 }
 
+// The pixels of a picture made for a file. In pages of 4 kB an 1100 x 600 picture is 645
+// page faults, on a virtual machine a tenth of the command's time; in the kernel's huge
+// pages of 2 MB it is two. Where there are none it is an ordinary white image.
+class PictureMemory {
+public:
+  PictureMemory(int width, int height) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    const std::size_t whole = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    length_ = whole + kHugePage; // room to start on a huge page's boundary
+    void* mapped = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) {
+      image_ = makeBackBuffer(width, height);
+      return;
+    }
+    mapped_ = mapped;
+    const auto start = (reinterpret_cast<std::uintptr_t>(mapped) + kHugePage - 1) & ~(kHugePage - 1);
+    auto* pixels = reinterpret_cast<uchar*>(start);
+    ::madvise(pixels, whole, MADV_HUGEPAGE); // only a hint: without huge pages nothing changes
+    image_ = QImage(pixels, width, height, static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
+    image_.fill(Qt::white);
+#else
+    image_ = makeBackBuffer(width, height);
+#endif
+  }
+  ~PictureMemory() {
+    image_ = QImage();
+    if (mapped_ != nullptr) {
+      ::munmap(mapped_, length_);
+    }
+  }
+  PictureMemory(const PictureMemory&) = delete;
+  PictureMemory& operator=(const PictureMemory&) = delete;
+
+  // Painted in place; it must not outlive this object.
+  QImage& image() { return image_; }
+
+private:
+  void* mapped_ = nullptr;
+  std::size_t length_ = 0;
+  QImage image_;
+};
+
 std::unique_ptr<QGuiApplication> guiIfNeeded() {
   if (QCoreApplication::instance() != nullptr) {
     return nullptr;
@@ -112,12 +158,12 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
   const std::string cannotWrite = "cannot write " + path;
 
   if (ext == "png") {
-    QImage image = makeBackBuffer(width, height);
+    PictureMemory memory(width, height);
     {
-      QtCanvas canvas(objects, image);
+      QtCanvas canvas(objects, memory.image());
       paint(canvas);
     }
-    const QByteArray png = encodePng(image);
+    const QByteArray png = encodePng(memory.image());
     if (png.isEmpty() || out.write(png) != png.size()) {
       return cannotWrite;
     }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <utility>
 
+#include "adapters/qt/CanvasOutput.h"
 #include "adapters/qt/PngEncoder.h"
 #include "adapters/qt/QtCanvas.h"
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
+#include "support/TempDir.h"
 #include "support/TestApp.h"
 
 using namespace baromon;
@@ -90,12 +93,11 @@ TEST(PngEncoder, WritesOpaquePixelsAndTheResolution) {
   EXPECT_EQ(back.dotsPerMeterY(), 7559);
 }
 
-// A whole barogram, as `baromon render` writes it.
-TEST(PngEncoder, ABarogramComesBackPixelForPixel) {
-  fakes::TestApp t;
+// A barogram of 1000 samples with every curve on.
+void fillBusyHistory(AppContext& app) {
   for (int i = 0; i < kHistoryShown; ++i) {
-    HistorySample& s = t.app.history[i];
-    const int minutes = 3 * 24 * 60 - 5 * i;
+    HistorySample& s = app.history[i];
+    const int minutes = 4 * 24 * 60 - 5 * i;
     s.year = 2026;
     s.month = 3;
     s.day = static_cast<std::uint8_t>(10 + minutes / 1440);
@@ -106,14 +108,39 @@ TEST(PngEncoder, ABarogramComesBackPixelForPixel) {
     s.tendency3h = (i % 61) - 30;
     s.variation = i % 23;
   }
-  t.app.settings.T1 = t.app.settings.T3 = t.app.settings.VAR = 1;
-  createScreenPens(t.app);
-  QImage image = qt::makeBackBuffer(1100, 600);
-  {
-    qt::QtCanvas dc(t.graphics, image);
-    paintBarogram(t.app, dc);
-  }
+  app.settings.T1 = app.settings.T3 = app.settings.VAR = 1;
+  createScreenPens(app);
+}
+
+QImage paintedBarogram(fakes::TestApp& t, int width, int height) {
+  QImage image = qt::makeBackBuffer(width, height);
+  qt::QtCanvas dc(t.graphics, image);
+  paintBarogram(t.app, dc);
+  return image;
+}
+
+// A whole barogram, as `baromon render` writes it.
+TEST(PngEncoder, ABarogramComesBackPixelForPixel) {
+  fakes::TestApp t;
+  fillBusyHistory(t.app);
+  const QImage image = paintedBarogram(t, 1100, 600);
   const QByteArray png = qt::encodePng(image);
   EXPECT_EQ(headerOf(png).colourType, 3);
   expectSamePixels(image, decoded(png));
+}
+
+// The file holds what the window would show, at sizes below and above a huge page.
+TEST(PngEncoder, ThePictureFileHasThePaintedPixels) {
+  fakes::TestApp t;
+  fillBusyHistory(t.app);
+  fakes::TempDir dir;
+  for (auto [width, height] : {std::pair{101, 71}, {1100, 600}, {1920, 1080}}) {
+    SCOPED_TRACE(testing::Message() << width << " x " << height);
+    const std::string path = dir.file("b.png");
+    ASSERT_EQ(qt::renderToFile(t.graphics, path, width, height,
+                               [&](platform::Canvas& dc) { paintBarogram(t.app, dc); }),
+              "");
+    QImage file(QString::fromStdString(path));
+    expectSamePixels(paintedBarogram(t, width, height), file.convertToFormat(QImage::Format_RGB32));
+  }
 }
