@@ -1,5 +1,6 @@
 #include "adapters/qt/PngEncoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -53,14 +54,38 @@ private:
   std::vector<QRgb> colours_;
 };
 
+// Pixels are looked at eight at a time, a whole number of bytes at every depth: most
+// blocks are one colour throughout, the one the block before ended in, and need no more.
+constexpr int kBlock = 8;
+
+bool blockIs(const QRgb* pixels, QRgb colour) {
+  QRgb differing = 0;
+  for (int i = 0; i < kBlock; ++i) {
+    differing |= pixels[i] ^ colour;
+  }
+  return differing == 0;
+}
+
 // Whether every pixel found a place in the palette.
 bool collectColours(const QImage& image, Palette& palette) {
   const int width = image.width();
   for (int y = 0; y < image.height(); ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < width; ++x) {
-      if ((x == 0 || row[x] != row[x - 1]) && palette.indexOf(row[x]) < 0) {
-        return false;
+    QRgb last = row[0];
+    if (palette.indexOf(last) < 0) {
+      return false;
+    }
+    for (int x = 0; x < width; x += kBlock) {
+      if (x + kBlock <= width && blockIs(row + x, last)) {
+        continue;
+      }
+      for (int i = x; i < std::min(x + kBlock, width); ++i) {
+        if (row[i] != last) {
+          last = row[i];
+          if (palette.indexOf(last) < 0) {
+            return false;
+          }
+        }
       }
     }
   }
@@ -73,15 +98,30 @@ int depthFor(std::size_t colours) { return colours <= 2 ? 1 : colours <= 4 ? 2 :
 // packed from the most significant bit.
 template <int Depth> void packIndices(const QRgb* pixels, int width, Palette& palette, unsigned char* bytes) {
   constexpr int kPerByte = 8 / Depth;
+  constexpr unsigned kRepeat = Depth == 1 ? 0xffu : Depth == 2 ? 0x55u : Depth == 4 ? 0x11u : 0x01u;
   QRgb last = pixels[0];
   auto index = static_cast<unsigned>(palette.indexOf(last));
   unsigned byte = 0;
-  for (int x = 0; x < width; ++x) {
-    if (pixels[x] != last) {
-      last = pixels[x];
-      index = static_cast<unsigned>(palette.indexOf(last));
+  int x = 0;
+  for (; x + kBlock <= width; x += kBlock) {
+    if (blockIs(pixels + x, last)) {
+      bytes = std::fill_n(bytes, Depth, static_cast<unsigned char>(index * kRepeat));
+      continue;
     }
-    byte = (byte << Depth) | index;
+    for (int i = x; i < x + kBlock; ++i) {
+      if (pixels[i] != last) {
+        last = pixels[i];
+        index = static_cast<unsigned>(palette.indexOf(last));
+      }
+      byte = (byte << Depth) | index;
+      if (i % kPerByte == kPerByte - 1) {
+        *bytes++ = static_cast<unsigned char>(byte);
+        byte = 0;
+      }
+    }
+  }
+  for (; x < width; ++x) {
+    byte = (byte << Depth) | static_cast<unsigned>(palette.indexOf(pixels[x]));
     if (x % kPerByte == kPerByte - 1) {
       *bytes++ = static_cast<unsigned char>(byte);
       byte = 0;
