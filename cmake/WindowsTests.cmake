@@ -60,3 +60,16 @@ add_test(NAME same_output_as_linux
          COMMAND ${BAROMON_TESTS_DIR}/win32/same_output.sh $<TARGET_FILE:baromon> ${CMAKE_SOURCE_DIR}/build
                  ${CMAKE_BINARY_DIR}/wineprefix ${BAROMON_TESTS_DIR}/data)
 set_tests_properties(same_output_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
+# The windows on a virtual X screen (24-bit, so colours are exact): the probe finds the
+# main window by its class, reads its pixels and closes it. One X server at a time.
+add_executable(gui_probe ${BAROMON_TESTS_DIR}/win32/GuiProbe.cpp)
+target_link_libraries(gui_probe PRIVATE baromon_testing)
+find_program(BAROMON_XVFB_RUN xvfb-run)
+if(BAROMON_XVFB_RUN)
+  add_test(NAME gui_barogram
+           COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   ${BAROMON_TESTS_DIR}/win32/gui_barogram.sh $<TARGET_FILE:baromon> $<TARGET_FILE:gui_probe>
+                   ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/gui_barogram.png)
+  set_tests_properties(gui_barogram PROPERTIES TIMEOUT 240 RESOURCE_LOCK x_display)
+endif()
