@@ -39,7 +39,15 @@ function(baromon_add_windows_test_dir dir name)
   target_compile_options(${name} PRIVATE -Wno-restrict)
   target_compile_definitions(${name} PRIVATE BAROMON_TEST_DATA="${BAROMON_TESTS_DIR}/data")
   # One ctest per program: every Wine start costs seconds, a test costs milliseconds.
-  add_test(NAME ${name} COMMAND ${name})
+  if(BAROMON_ON_X_SCREEN)
+    # Real windows need a screen: a virtual one, 24-bit so colours are exact, one at a time.
+    add_test(NAME ${name}
+             COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${CMAKE_CROSSCOMPILING_EMULATOR}
+                     $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x_display)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=C" TIMEOUT 600)
 endfunction()
 
@@ -67,6 +75,11 @@ add_executable(gui_probe ${BAROMON_TESTS_DIR}/win32/GuiProbe.cpp)
 target_link_libraries(gui_probe PRIVATE baromon_testing)
 find_program(BAROMON_XVFB_RUN xvfb-run)
 if(BAROMON_XVFB_RUN)
+  # The window procedure's translations (menu commands, marks, scroll codes, the popup's
+  # controls) on real windows.
+  set(BAROMON_ON_X_SCREEN ON)
+  baromon_add_windows_test_dir(platform/win32gui test_frontend_win32)
+  unset(BAROMON_ON_X_SCREEN)
   add_test(NAME gui_barogram
            COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
                    ${BAROMON_TESTS_DIR}/win32/gui_barogram.sh $<TARGET_FILE:baromon> $<TARGET_FILE:gui_probe>
