@@ -3,7 +3,9 @@
 //   gui_probe check PICTURE.png   waits for the main window, answers a box it shows, waits
 //                                 until the barogram is painted, saves the client area as a
 //                                 picture and closes the window
-//   gui_probe screen PICTURE.png  waits for the barogram, saves the whole screen, closes the window
+//   gui_probe screen PICTURE.png  opens the values window from the menu, waits for the barogram
+//                                 and a live reading in the title, saves the whole screen and
+//                                 closes the window
 // Exit status 0 when the barogram was seen (and the window asked to close).
 #include <windows.h>
 
@@ -206,6 +208,16 @@ bool showsBarogram(const CurvePixels& n) {
   return n.plot > 10000 && n.pressure > 200 && n.oneHour > 200 && n.threeHour > 200;
 }
 
+// The menu command that shows the values window.
+constexpr WPARAM kValuesWindowCommand = 1230;
+
+// The main window's title carries the newest pressure once sentences arrive.
+bool showsLiveReading(HWND main) {
+  char title[256] = {};
+  ::GetWindowTextA(main, title, sizeof title);
+  return std::string(title).find(" hPa ") != std::string::npos;
+}
+
 // Polls every 100 ms until `done` or the deadline; the program under test sets the pace.
 template <typename Done> bool waitUntil(Done done, DWORD deadlineMs) {
   const ULONGLONG end = ::GetTickCount64() + deadlineMs;
@@ -238,7 +250,13 @@ int look(const std::string& picturePath, bool wholeScreen) {
         if (found.main == nullptr) {
           return false;
         }
+        if (main == nullptr && wholeScreen) {
+          ::PostMessageA(found.main, WM_COMMAND, kValuesWindowCommand, 0);
+        }
         main = found.main;
+        if (wholeScreen && !showsLiveReading(main)) {
+          return false;
+        }
         ::GetClientRect(main, &client);
         picture.fill(Rgb{});
         n = capture(main, picture) ? countCurves(picture) : CurvePixels{};
