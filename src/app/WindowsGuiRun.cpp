@@ -57,11 +57,22 @@ int runWindows(platform::SerialPorts& ports, platform::DirectoryLock& directoryL
   if (started != 0) {
     return started;
   }
+  // Log-off and shutdown end the process once the main window has answered: the
+  // settings are written before it answers.
+  bool shutDownRun = false;
+  int code = 0;
+  windows.onSessionEnd = [&] {
+    mainWindow = nullptr;
+    code = shutDown(app, 0);
+    shutDownRun = true;
+  };
   mainWindow = windows.handle(platform::WindowId::Main);
   ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
   const int quitCode = windows.exec();
   mainWindow = nullptr;
-  const int code = shutDown(app, quitCode);
+  if (!shutDownRun) {
+    code = shutDown(app, quitCode);
+  }
   ::SetEvent(shutDownDone);
   return code;
 }

@@ -426,6 +426,16 @@ LRESULT Win32Windows::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
       onCommand(*app_, window, static_cast<int>(wParam));
     }
     break;
+  case WM_ENDSESSION:
+    if (window == WindowId::Main && wParam != FALSE && !sessionEnded_) {
+      sessionEnded_ = true;
+      if (onSessionEnd) {
+        onSessionEnd();
+      }
+      postQuit(0);
+      return 0;
+    }
+    break;
   case WM_DESTROY:
     // Closed by the user: the program forgets the window; its option stays as it is.
     forget(window);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/WindowServices.h"
@@ -72,6 +73,11 @@ public:
 
   bool startProgram(const std::string& program) override;
 
+  // Called once when the session ends (log-off, shutdown): the system ends the process as
+  // soon as the main window has answered, so the assembly's shutdown runs in here. The
+  // loop is asked to end afterwards.
+  std::function<void()> onSessionEnd;
+
   // The handles behind the program's windows (null when there is none).
   HWND handle(WindowId window) const { return windows_[index(window)]; }
   HWND editField(WindowId window) const { return controls_[index(window)].edit; }
@@ -103,6 +109,7 @@ private:
   HMENU bar_ = nullptr;
   int scrollPosition_ = 100;
   bool quit_ = false;
+  bool sessionEnded_ = false;
   int quitCode_ = 0;
 };
 

@@ -239,5 +239,26 @@ TEST(Win32FrontEnd, ExitFromTheMenuEndsTheLoopWithZero) {
   EXPECT_TRUE(w.windows.quitRequested());
 }
 
+TEST(Win32FrontEnd, AnEndingSessionRunsTheShutdownOnceBeforeTheSystemEndsTheProcess) {
+  Win32App w;
+  int shutdowns = 0;
+  w.windows.onSessionEnd = [&] {
+    ++shutdowns;
+    shutDown(w.app, 0);
+  };
+  ASSERT_EQ(startUp(w.app), 0);
+  w.app.settings.T1 = 0;
+  // A log-off that another program cancelled ends nothing.
+  ::SendMessageA(w.main(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(shutdowns, 0);
+  ::SendMessageA(w.main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  ::SendMessageA(w.main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(shutdowns, 1);
+  EXPECT_TRUE(w.windows.quitRequested());
+  // The system ends the process once the message returns: the settings are written by then.
+  EXPECT_EQ(w.dir.read("monitor.ini").size(), 125u);
+  EXPECT_NE(w.dir.read("monitor.ini").find("T1=0"), std::string::npos);
+}
+
 } // namespace
 } // namespace baromon
