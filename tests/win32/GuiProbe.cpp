@@ -183,9 +183,9 @@ bool capture(HWND source, GdiMemoryBitmap& picture) {
 }
 
 struct CurvePixels {
-  int plot = 0;     // the plot area's fill
-  int pressure = 0; // the pressure curve, black or red
-  int oneHour = 0;  // blue
+  int plot = 0;    // the plot area's fill
+  int red = 0;     // the variation curve, and the pressure curve where it falls fast
+  int oneHour = 0; // blue
   int threeHour = 0;
 };
 
@@ -195,7 +195,7 @@ CurvePixels countCurves(const GdiMemoryBitmap& picture) {
     for (int x = 0; x < picture.size().width; ++x) {
       const Rgb c = picture.pixel(x, y);
       n.plot += c == Rgb{245, 245, 255} ? 1 : 0;
-      n.pressure += c == Rgb{255, 0, 0} ? 1 : 0;
+      n.red += c == Rgb{255, 0, 0} ? 1 : 0;
       n.oneHour += c == Rgb{0, 0, 255} ? 1 : 0;
       n.threeHour += c == Rgb{0, 200, 0} ? 1 : 0;
     }
@@ -205,7 +205,7 @@ CurvePixels countCurves(const GdiMemoryBitmap& picture) {
 
 bool showsBarogram(const CurvePixels& n) {
   // Hundreds of pixels each: a legend sample alone has a few dozen.
-  return n.plot > 10000 && n.pressure > 200 && n.oneHour > 200 && n.threeHour > 200;
+  return n.plot > 10000 && n.red > 200 && n.oneHour > 200 && n.threeHour > 200;
 }
 
 // The menu command that shows the values window.
@@ -272,8 +272,8 @@ int look(const std::string& picturePath, bool wholeScreen) {
   }
   char title[256] = {};
   ::GetWindowTextA(main, title, sizeof title);
-  std::printf("main window \"%s\", client %ldx%ld: plot %d, pressure (red) %d, 1 h %d, 3 h %d pixels\n",
-              title, client.right, client.bottom, n.plot, n.pressure, n.oneHour, n.threeHour);
+  std::printf("main window \"%s\", client %ldx%ld: plot %d, red %d, 1 h %d, 3 h %d pixels\n", title,
+              client.right, client.bottom, n.plot, n.red, n.oneHour, n.threeHour);
   bool saved = false;
   if (wholeScreen) {
     GdiMemoryBitmap screen(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
