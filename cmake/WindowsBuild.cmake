@@ -2,18 +2,20 @@
 # libraries when the target system is Windows (cmake/mingw-w64-x86_64.cmake).
 
 # Win32 implementations of the platform interfaces: kernel32 files, clock and serial
-# ports, a gdi32 canvas.
+# ports, a gdi32 canvas, the user32 windows, menus, boxes and message loop.
 file(GLOB BAROMON_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/adapters/win32/*.cpp)
 add_library(baromon_win32 STATIC ${BAROMON_WIN32_SOURCES})
 baromon_layer(baromon_win32 PUBLIC adapters/win32)
-target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 comdlg32 windowscodecs ole32 uuid)
+target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 user32 shell32 comdlg32 windowscodecs ole32 uuid)
 # Windows 10 and later: the rename that replaces a file still open (see Win32FileSystem).
 target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
-# The assembly: the monitor in its console (no windows yet). The window services without
-# a screen and the program starter of the POSIX build serve here as they are.
+# The assembly: the monitor with its windows, or headless in its console. The window
+# services without a screen and the program starter of the POSIX build serve the
+# headless monitor here as they are.
 add_library(baromon_app STATIC
   ${CMAKE_SOURCE_DIR}/src/app/WindowsMonitor.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/WindowsGuiRun.cpp
   ${CMAKE_SOURCE_DIR}/src/app/ConsoleRun.cpp
   ${CMAKE_SOURCE_DIR}/src/app/WindowsPrograms.cpp
   ${CMAKE_SOURCE_DIR}/src/app/ConsoleCodePage.cpp
@@ -28,7 +30,13 @@ baromon_layer(baromon_cli PUBLIC cli)
 target_link_libraries(baromon_cli PUBLIC baromon_app)
 target_compile_definitions(baromon_cli PRIVATE BAROMON_VERSION="${PROJECT_VERSION}")
 
-add_executable(baromon ${CMAKE_SOURCE_DIR}/src/main.cpp)
+# The program's resources: the icon "MYICON" of both window classes, made from
+# data/baromon.svg by scripts/make-windows-icon (data/baromon.ico).
+enable_language(RC)
+configure_file(${CMAKE_SOURCE_DIR}/data/baromon.rc.in ${CMAKE_BINARY_DIR}/baromon.rc @ONLY)
+# A console program: the commands and --headless write to the console or to redirected
+# output; the windows give back a console of their own (docs/decisions/windows-gui.md).
+add_executable(baromon ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_BINARY_DIR}/baromon.rc)
 target_link_libraries(baromon PRIVATE baromon_cli)
 
 if(BAROMON_BUILD_TESTS)
@@ -48,6 +56,6 @@ add_custom_command(
   BYPRODUCTS ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64-setup.exe
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-windows $<TARGET_FILE:baromon> ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}
   DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/README.md
-          ${CMAKE_SOURCE_DIR}/data/windows/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
+          ${CMAKE_SOURCE_DIR}/data/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
   VERBATIM)
 add_custom_target(windows_packages ALL DEPENDS ${BAROMON_WINDOWS_ZIP})

@@ -39,7 +39,16 @@ function(baromon_add_windows_test_dir dir name)
   target_compile_options(${name} PRIVATE -Wno-restrict)
   target_compile_definitions(${name} PRIVATE BAROMON_TEST_DATA="${BAROMON_TESTS_DIR}/data")
   # One ctest per program: every Wine start costs seconds, a test costs milliseconds.
-  add_test(NAME ${name} COMMAND ${name})
+  if(BAROMON_ON_X_SCREEN)
+    # Real windows need a screen: a virtual one, 24-bit so colours are exact, one at a time.
+    add_test(NAME ${name}
+             COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24" /usr/bin/env WINEDEBUG=-all
+                     WINEPREFIX=${BAROMON_GUI_PREFIX} WINEDLLOVERRIDES=mscoree,mshtml= ${BAROMON_WINE}
+                     $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x_display)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=C" TIMEOUT 600)
 endfunction()
 
@@ -61,6 +70,36 @@ add_test(NAME same_output_as_linux
                  ${CMAKE_BINARY_DIR}/wineprefix ${BAROMON_TESTS_DIR}/data)
 set_tests_properties(same_output_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
 
+# The windows on a virtual X screen (24-bit, so colours are exact): the probe finds the
+# main window by its class, reads its pixels and closes it. One X server at a time, in a
+# Wine prefix of their own whose desktop always has that screen (scripts/build-windows).
+set(BAROMON_GUI_PREFIX ${CMAKE_BINARY_DIR}/wineprefix-gui)
+add_executable(gui_probe ${BAROMON_TESTS_DIR}/win32/GuiProbe.cpp)
+target_link_libraries(gui_probe PRIVATE baromon_testing)
+find_program(BAROMON_XVFB_RUN xvfb-run)
+if(BAROMON_XVFB_RUN)
+  # The window procedure's translations (menu commands, marks, scroll codes, the popup's
+  # controls) on real windows.
+  set(BAROMON_ON_X_SCREEN ON)
+  baromon_add_windows_test_dir(platform/win32gui test_frontend_win32)
+  unset(BAROMON_ON_X_SCREEN)
+  add_test(NAME gui_barogram
+           COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   ${BAROMON_TESTS_DIR}/win32/gui_barogram.sh $<TARGET_FILE:baromon> $<TARGET_FILE:gui_probe>
+                   ${BAROMON_GUI_PREFIX} ${CMAKE_BINARY_DIR}/gui_barogram.png)
+  set_tests_properties(gui_barogram PROPERTIES TIMEOUT 240 RESOURCE_LOCK x_display)
+endif()
+
+# The windows fed by the Linux simulator through a pseudo-terminal as COM5; the screen is
+# kept as gui_live.png in the build tree. Skipped without the Linux tree's simulator.
+if(BAROMON_XVFB_RUN)
+  add_test(NAME gui_live
+           COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   ${BAROMON_TESTS_DIR}/win32/gui_live.sh $<TARGET_FILE:baromon> $<TARGET_FILE:gui_probe>
+                   ${BAROMON_GUI_PREFIX} ${CMAKE_SOURCE_DIR}/build/baromon-sim ${CMAKE_BINARY_DIR}/gui_live.png)
+  set_tests_properties(gui_live PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240 RESOURCE_LOCK x_display)
+endif()
+
 # Printing where no printer is installed fails and says so.
 add_test(NAME print_without_printer
          COMMAND ${BAROMON_TESTS_DIR}/win32/print_without_printer.sh $<TARGET_FILE:baromon>
@@ -74,7 +113,6 @@ add_test(NAME same_pictures_as_linux
 set_tests_properties(same_pictures_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 
 # The console's code page, on a console Wine can only make with a display (Xvfb).
-find_program(BAROMON_XVFB_RUN xvfb-run)
 if(BAROMON_XVFB_RUN)
   add_test(NAME console_code_page
            COMMAND ${BAROMON_TESTS_DIR}/win32/console_code_page.sh $<TARGET_FILE:test_platform_win32>

@@ -22,24 +22,29 @@ import zlib
 
 
 def read_png(path):
-    """Width, height and rows of (r, g, b) of an 8-bit RGB or RGBA PNG."""
+    """Width, height and rows of (r, g, b) of an RGB, RGBA or palette PNG (not interlaced)."""
     data = open(path, "rb").read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
         raise ValueError(f"{path}: not a PNG file")
-    pos, idat, header = 8, b"", None
+    pos, idat, header, palette = 8, b"", None, []
     while pos < len(data):
         (n,) = struct.unpack(">I", data[pos:pos + 4])
         kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + n]
         pos += 12 + n
         if kind == b"IHDR":
             header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"PLTE":
+            palette = [tuple(body[k:k + 3]) for k in range(0, len(body), 3)]
         elif kind == b"IDAT":
             idat += body
     width, height, depth, colour_type, _, _, interlace = header
-    if depth != 8 or colour_type not in (2, 6) or interlace != 0:
-        raise ValueError(f"{path}: not an 8-bit RGB picture")
-    bpp = 3 if colour_type == 2 else 4
-    raw, stride = zlib.decompress(idat), width * bpp
+    indexed = colour_type == 3 and depth in (1, 2, 4, 8)
+    if interlace != 0 or not (indexed or (depth == 8 and colour_type in (2, 6))):
+        raise ValueError(f"{path}: neither an 8-bit RGB nor a palette picture")
+    # Bytes per pixel for the filters (at least one), and bytes per row.
+    bpp = 1 if indexed else 3 if colour_type == 2 else 4
+    stride = (width * depth + 7) // 8 if indexed else width * bpp
+    raw = zlib.decompress(idat)
     rows, prev, i = [], bytearray(stride), 0
     for _ in range(height):
         filt, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
@@ -58,7 +63,12 @@ def read_png(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * bpp:x * bpp + 3]) for x in range(width)])
+        if indexed:
+            per_byte, mask = 8 // depth, (1 << depth) - 1
+            rows.append([palette[(line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & mask]
+                         for x in range(width)])
+        else:
+            rows.append([tuple(line[x * bpp:x * bpp + 3]) for x in range(width)])
         prev = line
     return width, height, rows
 

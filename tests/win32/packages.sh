@@ -24,7 +24,7 @@ unzip -q "$build/$name.zip" -d "$work" || fail "cannot unpack $name.zip"
 listed=$(cd "$work" && find . -type f | sort | tr '\n' ' ')
 [ "$listed" = "./$name/README.txt ./$name/baromon.exe ./$name/baromon.ico " ] || fail "zip holds: $listed"
 cmp -s "$work/$name/baromon.exe" "$build/baromon.exe" || fail "the zip's baromon.exe is not the one built"
-cmp -s "$work/$name/baromon.ico" "$src/data/windows/baromon.ico" || fail "the zip's icon is not data/windows/baromon.ico"
+cmp -s "$work/$name/baromon.ico" "$src/data/baromon.ico" || fail "the zip's icon is not data/baromon.ico"
 readme=$work/$name/README.txt
 if grep -q $'[^\r]$\|^$' "$readme"; then
   fail "README.txt has a line without CR LF"
