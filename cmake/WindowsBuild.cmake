@@ -2,34 +2,43 @@
 # libraries when the target system is Windows (cmake/mingw-w64-x86_64.cmake).
 
 # Win32 implementations of the platform interfaces: kernel32 files, clock and serial
-# ports, a gdi32 canvas.
+# ports, a gdi32 canvas, the user32 windows, menus, boxes and message loop.
 file(GLOB BAROMON_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/adapters/win32/*.cpp)
 add_library(baromon_win32 STATIC ${BAROMON_WIN32_SOURCES})
 baromon_layer(baromon_win32 PUBLIC adapters/win32)
-target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32)
+target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 user32 shell32 comdlg32 windowscodecs ole32 uuid)
 # Windows 10 and later: the rename that replaces a file still open (see Win32FileSystem).
 target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
-# The assembly: the monitor in its console (no windows yet). The window services without
-# a screen and the program starter of the POSIX build serve here as they are.
+# The assembly: the monitor with its windows, or headless in its console. The window
+# services without a screen and the program starter of the POSIX build serve the
+# headless monitor here as they are.
 add_library(baromon_app STATIC
   ${CMAKE_SOURCE_DIR}/src/app/WindowsMonitor.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/WindowsGuiRun.cpp
   ${CMAKE_SOURCE_DIR}/src/app/ConsoleRun.cpp
   ${CMAKE_SOURCE_DIR}/src/app/WindowsPrograms.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/ConsoleCodePage.cpp
   ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
 baromon_layer(baromon_app PUBLIC app adapters/posix)
 target_link_libraries(baromon_app PUBLIC baromon_win32)
 
-# The commands that draw nothing (decode, check, export, diurnal's text); the picture
-# commands say there is no output here (handOverToFrontEnd in WindowsMonitor.cpp).
+# The commands, those that draw too: the Windows program is its own front end
+# (cli::windowsFrontEnd: its windows, GDI pictures and printers).
 file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cpp)
-list(REMOVE_ITEM BAROMON_CLI_SOURCES ${BAROMON_CLI_QT_SOURCES})
+list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp)
 add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})
 baromon_layer(baromon_cli PUBLIC cli)
 target_link_libraries(baromon_cli PUBLIC baromon_app)
 target_compile_definitions(baromon_cli PRIVATE BAROMON_VERSION="${PROJECT_VERSION}")
 
-add_executable(baromon ${CMAKE_SOURCE_DIR}/src/main.cpp)
+# The program's resources: the icon "MYICON" of both window classes, made from
+# data/baromon.svg by scripts/make-windows-icon (data/baromon.ico).
+enable_language(RC)
+configure_file(${CMAKE_SOURCE_DIR}/data/baromon.rc.in ${CMAKE_BINARY_DIR}/baromon.rc @ONLY)
+# A console program: the commands and --headless write to the console or to redirected
+# output; the windows give back a console of their own (docs/decisions/windows-gui.md).
+add_executable(baromon ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_BINARY_DIR}/baromon.rc)
 target_link_libraries(baromon PRIVATE baromon_cli)
 
 if(BAROMON_BUILD_TESTS)
@@ -41,3 +50,14 @@ if(BAROMON_BUILD_TESTS)
   # The program runs on a Windows with nothing installed: only system DLLs are imported.
   add_test(NAME windows_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-windows-imports $<TARGET_FILE:baromon>)
 endif()
+
+# The zip and the installer of the program (scripts/package-windows, data/windows/).
+set(BAROMON_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64.zip)
+add_custom_command(
+  OUTPUT ${BAROMON_WINDOWS_ZIP}
+  BYPRODUCTS ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64-setup.exe
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-windows $<TARGET_FILE:baromon> ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}
+  DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/README.md
+          ${CMAKE_SOURCE_DIR}/data/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
+  VERBATIM)
+add_custom_target(windows_packages ALL DEPENDS ${BAROMON_WINDOWS_ZIP})

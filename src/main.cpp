@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
-#ifdef BAROMON_FRONT_END_PROGRAM
+#if defined(_WIN32)
+  return baromon::cli::run(argc, argv, &baromon::cli::windowsFrontEnd());
+#elif defined(BAROMON_FRONT_END_PROGRAM)
   // baromon-gui: the same command line, with windows and pictures.
   return baromon::cli::run(argc, argv, &baromon::cli::qtFrontEnd());
 #else

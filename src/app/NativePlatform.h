@@ -6,6 +6,7 @@
 #include "adapters/win32/Win32Clock.h"
 #include "adapters/win32/Win32DirectoryLock.h"
 #include "adapters/win32/Win32FileSystem.h"
+#include "adapters/win32/Win32Printers.h"
 #include "adapters/win32/Win32SerialPorts.h"
 #else
 #include "adapters/posix/PosixClock.h"
@@ -23,6 +24,8 @@ using NativeDirectoryLock = platform::Win32DirectoryLock;
 using NativeSerialPorts = platform::Win32SerialPorts;
 // COMn to a Windows device: `--port n=NAME`, else BAROMON_COMn, else \\.\COMn.
 using PortMap = platform::Win32PortMap;
+// PrintDlgA: the dialog for the print menu, the default printer for `baromon print`.
+using NativePrinters = platform::Win32Printers;
 #else
 using NativeClock = platform::PosixClock;
 using NativeFileSystem = platform::PosixFileSystem;

@@ -5,17 +5,20 @@
 #include "app/FrontEndHandOver.h"
 #include "app/Monitor.h"
 #include "app/NativePlatform.h"
+#include "app/WindowsGuiRun.h"
 #include "core/app/AppContext.h"
 
 namespace baromon::app {
 
+// The Windows program draws its windows and pictures itself (cli::windowsFrontEnd), so
+// nothing is ever handed over; the logger's entry point exists only for the linker.
 int handOverToFrontEnd(char** argv) {
   (void)argv;
-  std::fputs("baromon: this build cannot write pictures (built without Qt)\n", stderr);
+  std::fputs("baromon: no front end to hand over to\n", stderr);
   return 1;
 }
 
-// The Windows program has no windows of its own yet: it runs in its console.
+// The monitor with its windows, or with --headless in its console.
 int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   (void)argv;
@@ -23,12 +26,12 @@ int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptio
     std::fputs("baromon: --serve-nmea and --on-alarm are not available on Windows yet\n", stderr);
     return 2;
   }
-  if (!options.headless) {
-    std::fputs("baromon: built without windows; running headless\n", stderr);
-  }
   NativeSerialPorts ports(portMap);
   // Held until the process ends; start-up takes it before anything else.
   NativeDirectoryLock directoryLock(".");
+  if (!options.headless) {
+    return runWindows(ports, directoryLock);
+  }
   NativeClock clock;
   NativeFileSystem files(".");
   platform::GraphicsObjects graphics;

@@ -5,6 +5,9 @@
 
 #include "app/FrontEndHandOver.h"
 #include "app/Monitor.h"
+#ifdef _WIN32
+#include "app/ConsoleCodePage.h"
+#endif
 #include "cli/Commands.h"
 
 #ifndef BAROMON_VERSION
@@ -40,13 +43,24 @@ void printUsage(std::FILE* out) {
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
              "  check                   check and repair monitor.txt in the current directory\n"
              "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n"
-             "  render OUT [--size WxH] [--paper] [--offset N]\n"
-             "                          paint the barogram of monitor.txt into OUT (.png, .svg, .pdf)\n"
+             "  render OUT [--size WxH] [--paper] [--offset N]\n",
+             out);
+#ifdef _WIN32
+  std::fputs("                          paint the barogram of monitor.txt into OUT (.png, .svg)\n"
+             "  diurnal [OUT] [--size WxH]\n"
+             "                          mean day of monitor.txt; OUT (.png/.svg) paints it\n"
+             "  print [--nmea] [--dialog]\n"
+             "                          print the barogram (or NMEA table) on the default printer,\n"
+             "                          or on the one chosen in the print dialog\n",
+             out);
+#else
+  std::fputs("                          paint the barogram of monitor.txt into OUT (.png, .svg, .pdf)\n"
              "  diurnal [OUT] [--size WxH]\n"
              "                          mean day of monitor.txt; OUT (.png/.svg/.pdf) paints it\n"
              "  print OUT.pdf [--nmea] [--page WxH]\n"
              "                          print the barogram (or NMEA table) page into a PDF file\n",
              out);
+#endif
 }
 
 enum class Taken { NotThis, Value, Missing };
@@ -126,6 +140,10 @@ int diurnal(int argc, char** argv, int at, const FrontEnd* frontEnd) {
 } // namespace
 
 int run(int argc, char** argv, const FrontEnd* frontEnd) {
+#ifdef _WIN32
+  // The texts' own code page on a console, the console's own again at the end.
+  app::ConsoleCodePage codePage;
+#endif
   GeneralOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];

@@ -40,6 +40,8 @@ struct FrontEnd {
 
 // The front end's own, in `baromon-gui` only.
 const FrontEnd& qtFrontEnd();
+// The Windows program's: it is its own front end (GDI windows, pictures and printers).
+const FrontEnd& windowsFrontEnd();
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.
 // Without a front end, windows and pictures are handed to the front-end program.

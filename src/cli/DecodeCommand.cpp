@@ -1,7 +1,12 @@
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "cli/Commands.h"
@@ -12,12 +17,129 @@ namespace baromon::cli {
 namespace {
 
 constexpr std::size_t kLineLimit = 1024; // what the monitor's receive buffer keeps of a line
+constexpr std::size_t kBlockSize = std::size_t{1} << 16;
 
-void printReading(std::FILE* out, const CurrentReading& r) {
-  std::fprintf(out, "%d\t%ld\t%lu\t%ld\t%ld\t%ld\t%lu\n", r.valid, static_cast<long>(r.pressure),
-               static_cast<unsigned long>(r.adValue), static_cast<long>(r.tendency1h),
-               static_cast<long>(r.tendency3h), static_cast<long>(r.temperature),
-               static_cast<unsigned long>(r.voltage));
+// Rows collected and written a block at a time: a capture of a day has 345,600
+// lines, and one formatted write per line would cost more than the decoding.
+class RowPrinter {
+public:
+  explicit RowPrinter(std::FILE* out) : out_(out), rows_(kBlockSize) {}
+
+  void print(const CurrentReading& r) {
+    if (rows_.size() - used_ < kLongestRow) {
+      flush();
+    }
+    char* p = rows_.data() + used_;
+    p = columns_[0].put(p, r.valid);
+    p = columns_[1].put(p, r.pressure);
+    p = columns_[2].put(p, r.adValue);
+    p = columns_[3].put(p, r.tendency1h);
+    p = columns_[4].put(p, r.tendency3h);
+    p = columns_[5].put(p, r.temperature);
+    p = columns_[6].put(p, r.voltage);
+    p[-1] = '\n';
+    used_ = static_cast<std::size_t>(p - rows_.data());
+  }
+
+  // Hands the rows collected on to the reader.
+  void flush() {
+    if (used_ > 0) {
+      std::fwrite(rows_.data(), 1, used_, out_);
+      std::fflush(out_);
+      used_ = 0;
+    }
+  }
+  bool failed() const { return std::ferror(out_) != 0; }
+
+private:
+  // One column's text with its tab, kept while the value stays the same: from
+  // one line to the next most values do (a $WIXDR frame changes one of them).
+  class Column {
+  public:
+    char* put(char* p, std::int64_t value) {
+      if (value != value_) {
+        value_ = value;
+        char* const end = std::to_chars(text_.data(), text_.data() + text_.size(), value).ptr;
+        *end = '\t';
+        length_ = static_cast<std::size_t>(end - text_.data()) + 1;
+      }
+      std::memcpy(p, text_.data(), text_.size()); // the whole array: one fixed-size copy
+      return p + length_;
+    }
+
+  private:
+    std::int64_t value_ = std::numeric_limits<std::int64_t>::min(); // no 32-bit column value
+    std::array<char, 16> text_{};                                   // up to "-2147483648" and the tab
+    std::size_t length_ = 0;
+  };
+
+  static constexpr std::size_t kLongestRow = std::tuple_size_v<std::array<char, 16>> * 7;
+
+  std::FILE* out_;
+  std::vector<char> rows_;
+  std::size_t used_ = 0;
+  std::array<Column, 7> columns_;
+};
+
+// Cuts blocks of input into lines, decodes each line as it completes and
+// prints the reading. A line is everything up to and including its line feed;
+// like the monitor, only its first 1024 bytes count.
+class LineDecoder {
+public:
+  LineDecoder(RowPrinter& printer, int hk) : printer_(printer), hk_(hk) { partial_.reserve(kLineLimit); }
+
+  void feed(const char* bytes, std::size_t length) {
+    const char* const end = bytes + length;
+    while (bytes < end) {
+      const auto* feed =
+          static_cast<const char*>(std::memchr(bytes, '\n', static_cast<std::size_t>(end - bytes)));
+      const char* const next = feed != nullptr ? feed + 1 : end;
+      const auto span = static_cast<std::size_t>(next - bytes);
+      if (feed != nullptr && partial_.empty()) {
+        decode(bytes, std::min(span, kLineLimit)); // the whole line lies in this block
+      } else {
+        partial_.append(bytes, std::min(span, kLineLimit - partial_.size()));
+        if (feed != nullptr) {
+          decode(partial_.data(), partial_.size());
+          partial_.clear();
+        }
+      }
+      bytes = next;
+    }
+  }
+
+  // The last line, when the input ended without its line feed.
+  void finish() {
+    if (!partial_.empty()) {
+      decode(partial_.data(), partial_.size());
+      partial_.clear();
+    }
+  }
+
+private:
+  void decode(const char* line, std::size_t length) {
+    decodeSentence(reading_, line, length, hk_);
+    printer_.print(reading_);
+  }
+
+  RowPrinter& printer_;
+  int hk_;
+  CurrentReading reading_;
+  std::string partial_; // the start of a line that goes on in the next block
+};
+
+// Reads up to and including the next line feed, so that live input gets each
+// reading as soon as its line is complete.
+std::size_t readLine(std::FILE* source, std::vector<char>& block) {
+  std::size_t n = 0;
+  int c = 0;
+  while (n < block.size() && (c = std::getc(source)) != EOF) {
+    block[n++] = static_cast<char>(c);
+    if (c == '\n') {
+      break;
+    }
+  }
+  return n;
 }
 
 bool parseHk(const char* text, int& hk) {
@@ -67,40 +189,31 @@ int parseArguments(int argc, char** argv, std::FILE* out, std::FILE* err, int& h
 // Decodes and prints every line of `source`, the last one also without its
 // line feed; errno as the reading ended.
 int decodeLines(std::FILE* source, std::FILE* out, int hk) {
-  // Live input (a device, a pipe) gets each reading as soon as its line is complete.
+  // Live input (a device, a pipe) is taken a line at a time and each reading
+  // printed at once; a file in large blocks.
   struct stat sourceStat {};
   const bool live = ::fstat(::fileno(source), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode);
 
-  CurrentReading reading;
-  std::string line;
-  line.reserve(kLineLimit);
-  bool pending = false;
-  int c;
-  // A line is everything up to and including its line feed; like the monitor,
-  // only its first 1024 bytes count.
-  while ((c = std::fgetc(source)) != EOF) {
-    pending = true;
-    if (line.size() < kLineLimit) {
-      line.push_back(static_cast<char>(c));
+  RowPrinter printer(out);
+  LineDecoder lines(printer, hk);
+  std::vector<char> block(kBlockSize);
+  for (;;) {
+    const std::size_t got =
+        live ? readLine(source, block) : std::fread(block.data(), 1, block.size(), source);
+    if (got == 0) {
+      break;
     }
-    if (c == '\n') {
-      decodeSentence(reading, line.data(), line.size(), hk);
-      printReading(out, reading);
-      if (live) {
-        std::fflush(out);
-      }
-      line.clear();
-      pending = false;
-      if (std::ferror(out)) {
-        break; // nobody reads any more
-      }
+    lines.feed(block.data(), got);
+    if (live) {
+      printer.flush();
+    }
+    if (printer.failed()) {
+      break; // nobody reads any more
     }
   }
   const int readError = errno;
-  if (pending) {
-    decodeSentence(reading, line.data(), line.size(), hk);
-    printReading(out, reading);
-  }
+  lines.finish();
+  printer.flush();
   return readError;
 }
 

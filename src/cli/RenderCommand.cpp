@@ -12,9 +12,7 @@
 #include "core/display/DrawingResources.h"
 #include "core/store/Store.h"
 
-#ifdef BAROMON_HAVE_QT
-#include "adapters/qt/CanvasOutput.h"
-#endif
+#include "app/PictureFiles.h"
 
 namespace baromon::cli {
 
@@ -110,7 +108,7 @@ int runRender(int argc, char** argv, std::FILE* err) {
   if (int status = parseRenderArguments(argc, argv, options, err); status != 0) {
     return status;
   }
-#ifndef BAROMON_HAVE_QT
+#ifndef BAROMON_HAVE_PICTURES
   (void)options;
   std::fputs("baromon render: this build has no picture output (built without Qt)\n", err);
   return 1;
@@ -127,8 +125,8 @@ int runRender(int argc, char** argv, std::FILE* err) {
   app->view.scrollOffset = options.offset;
   loadHistory(*app); // a missing monitor.txt leaves an empty barogram
   createScreenPens(*app);
-  const std::string problem = qt::renderToFile(command.graphics, options.out, options.width, options.height,
-                                               [&](platform::Canvas& dc) { paintBarogram(*app, dc); });
+  const std::string problem = app::renderToFile(command.graphics, options.out, options.width, options.height,
+                                                [&](platform::Canvas& dc) { paintBarogram(*app, dc); });
   if (!problem.empty()) {
     std::fprintf(err, "baromon render: %s\n", problem.c_str());
     return 1;

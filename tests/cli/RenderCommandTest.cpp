@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -75,6 +76,40 @@ TEST(RenderCommand, WritesThePictureUnderItsExactByteName) {
   }
   EXPECT_EQ(baromon::clitest::runShellIn(dir, "ls | grep -c '\xef\xbf\xbd'").out, "0\n")
       << "no name with U+FFFD";
+}
+
+// The picture is the same on every machine: a user's font configuration that asks for
+// the autohinter and emboldened letters changes nothing, and the machine's own
+// configuration, when named, draws the same letters as the command's.
+TEST(RenderCommand, TheFontConfigurationDoesNotChangeThePicture) {
+  TempDir dir;
+  writeLog(dir, 400);
+  std::filesystem::create_directories(dir.file("user/fontconfig"));
+  dir.write("user/fontconfig/fonts.conf", R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <match target="font">
+    <edit name="autohint" mode="assign"><bool>true</bool></edit>
+    <edit name="embolden" mode="assign"><bool>true</bool></edit>
+  </match>
+</fontconfig>
+)");
+  std::filesystem::create_directories(dir.file("nobody"));
+  const std::string render = "QT_QPA_PLATFORM=offscreen '" BAROMON_EXE "' render ";
+  const std::string nobody = "XDG_CONFIG_HOME='" + dir.file("nobody") + "' ";
+  EXPECT_EQ(baromon::clitest::runShellIn(dir, nobody + render + "plain.png").status, 0);
+  EXPECT_EQ(
+      baromon::clitest::runShellIn(dir, "XDG_CONFIG_HOME='" + dir.file("user") + "' " + render + "user.png")
+          .status,
+      0);
+  EXPECT_EQ(baromon::clitest::runShellIn(dir, nobody + "FONTCONFIG_FILE=/etc/fonts/fonts.conf " + render +
+                                                  "machine.png")
+                .status,
+            0);
+  const std::string plain = contents(dir.file("plain.png"));
+  EXPECT_GT(plain.size(), 1000u);
+  EXPECT_TRUE(contents(dir.file("user.png")) == plain) << "the user's configuration changed the letters";
+  EXPECT_TRUE(contents(dir.file("machine.png")) == plain) << "not the letters of the machine's configuration";
 }
 
 TEST(RenderCommand, WithoutALogTheBarogramIsEmptyButDrawn) {

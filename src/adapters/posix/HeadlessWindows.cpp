@@ -45,7 +45,12 @@ std::string windows1252ToUtf8(const std::string& text) {
 HeadlessWindows::HeadlessWindows(std::FILE* err) : err_(err) {}
 
 void HeadlessWindows::messageBox(const std::string& text, const std::string& caption, BoxIcon) {
+#ifdef _WIN32
+  // Windows-1252 is the system's own code page there (the console is set to it).
+  std::fprintf(err_, "%s: %s\n", caption.c_str(), text.c_str());
+#else
   std::fprintf(err_, "%s: %s\n", windows1252ToUtf8(caption).c_str(), windows1252ToUtf8(text).c_str());
+#endif
   std::fflush(err_);
 }
 

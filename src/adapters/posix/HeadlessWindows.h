@@ -10,8 +10,8 @@
 namespace baromon::platform {
 
 // Window services without a screen, for a logger on a small board: windows exist
-// only as records, message boxes go to standard error as "caption: text" and a
-// beep is a BEL on standard error when that is a terminal.
+// only as records, message boxes go to standard error as "caption: text" (UTF-8;
+// on Windows the Windows-1252 bytes as they are) and a beep is a BEL on standard error when that is a terminal.
 class HeadlessWindows final : public Boxes, public Windows, public Menus, public MainLoop, public Programs {
 public:
   explicit HeadlessWindows(std::FILE* err = stderr);

@@ -16,8 +16,8 @@ constexpr int kSystemCellHeight = 16;
 
 } // namespace
 
-GdiCanvas::GdiCanvas(GraphicsObjects& objects, void* dc, CanvasSize size)
-    : objects_(objects), dc_(dc), size_(size) {
+GdiCanvas::GdiCanvas(GraphicsObjects& objects, void* dc, CanvasSize size, double fontScale)
+    : objects_(objects), dc_(dc), size_(size), fontScale_(fontScale > 0 ? fontScale : 1.0) {
   HDC d = hdc(dc_);
   originalPen_ = ::GetCurrentObject(d, OBJ_PEN);
   originalBrush_ = ::GetCurrentObject(d, OBJ_BRUSH);
@@ -81,6 +81,10 @@ void GdiCanvas::useBrush(const BrushSpec& brush) {
   brush_ = made;
 }
 
+int GdiCanvas::scaled(int pixels) const {
+  return pixels == 0 ? 0 : static_cast<int>(pixels * fontScale_ + (pixels > 0 ? 0.5 : -0.5));
+}
+
 void GdiCanvas::useFont(const FontSpec& font) {
   HFONT made = nullptr;
   // Text is never smoothed: every pixel of a label is the text colour or the background.
@@ -88,18 +92,18 @@ void GdiCanvas::useFont(const FontSpec& font) {
   switch (font.kind) {
   case FontKind::Panel:
     // The panels' face: a fixed-pitch sans serif, a TrueType one where the system has it.
-    made = ::CreateFontA(font.height, font.width, font.escapement, font.escapement, font.weight, FALSE, FALSE,
-                         FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
-                         FIXED_PITCH | FF_SWISS, nullptr);
+    made = ::CreateFontA(scaled(font.height), scaled(font.width), font.escapement, font.escapement,
+                         font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                         quality, FIXED_PITCH | FF_SWISS, nullptr);
     break;
   case FontKind::RotatedSystem:
-    made = ::CreateFontA(kSystemCellHeight, 0, font.escapement, font.escapement, FW_NORMAL, FALSE, FALSE,
-                         FALSE, ANSI_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, quality,
+    made = ::CreateFontA(scaled(kSystemCellHeight), 0, font.escapement, font.escapement, FW_NORMAL, FALSE,
+                         FALSE, FALSE, ANSI_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, quality,
                          VARIABLE_PITCH | FF_SWISS, "Arial");
     break;
   case FontKind::StockFixed:
     made =
-        ::CreateFontA(kSystemCellHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+        ::CreateFontA(scaled(kSystemCellHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                       OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH | FF_SWISS, "Arial");
     break;
   }

@@ -17,7 +17,9 @@ namespace baromon::platform {
 class GdiCanvas final : public Canvas {
 public:
   // `dc` is an HDC that outlives the canvas; `size` the client area or page in pixels.
-  GdiCanvas(GraphicsObjects& objects, void* dc, CanvasSize size);
+  // Fonts are made in screen pixels times `fontScale` (a printer page's is its
+  // resolution / 100, so that texts are about as large on paper as on the screen).
+  GdiCanvas(GraphicsObjects& objects, void* dc, CanvasSize size, double fontScale = 1.0);
   ~GdiCanvas() override;
   GdiCanvas(const GdiCanvas&) = delete;
   GdiCanvas& operator=(const GdiCanvas&) = delete;
@@ -38,10 +40,12 @@ private:
   void usePen(const PenSpec& pen);
   void useBrush(const BrushSpec& brush);
   void useFont(const FontSpec& font);
+  int scaled(int pixels) const;
 
   GraphicsObjects& objects_;
   void* dc_;
   CanvasSize size_;
+  double fontScale_;
   void* pen_ = nullptr; // the GDI objects this canvas made and has selected
   void* brush_ = nullptr;
   void* font_ = nullptr;

@@ -1,5 +1,8 @@
 #include "core/serial/Decoders.h"
 
+#include <array>
+#include <cstring>
+
 #include "core/app/AppContext.h"
 #include "core/domain/Units.h"
 
@@ -7,11 +10,22 @@ namespace baromon {
 
 namespace {
 
-// A received line, read by fixed offset.
+// A received line, read by fixed offset. No decoder reads past offset 30, so
+// the line's first 32 bytes are copied into a zero-filled window: a byte past
+// the line's end reads as 0 without a length test on every read.
 class Line {
 public:
-  Line(const char* bytes, std::size_t length) : bytes_(bytes), length_(length) {}
-  unsigned char at(std::size_t i) const { return i < length_ ? static_cast<unsigned char>(bytes_[i]) : 0; }
+  Line(const char* bytes, std::size_t length) {
+    if (length >= kWindow) {
+      std::memcpy(window_.data(), bytes, kWindow);
+    } else {
+      window_.fill(0);
+      if (length > 0) {
+        std::memcpy(window_.data(), bytes, length);
+      }
+    }
+  }
+  unsigned char at(std::size_t i) const { return i < kWindow ? window_[i] : 0; }
   // The device's digits are taken as they come: any byte minus "0".
   int d(std::size_t i) const { return static_cast<int>(at(i)) - '0'; }
   bool isDigit(std::size_t i) const { return at(i) >= '0' && at(i) <= '9'; }
@@ -26,8 +40,8 @@ public:
   }
 
 private:
-  const char* bytes_;
-  std::size_t length_;
+  static constexpr std::size_t kWindow = 32;
+  std::array<unsigned char, kWindow> window_;
 };
 
 constexpr std::int32_t kMaxRawPressure = 150000;
@@ -65,8 +79,9 @@ std::int32_t pxdrTendency(const Line& b, std::size_t sign) {
 // The digits are not checked (a byte counts as itself minus "0"); the fixed
 // bytes are. The results are clamped instead: pressure to 1500 hPa,
 // tendencies to +-99.9 hPa.
-std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t length) {
-  const Line b(line, length);
+namespace {
+
+std::int32_t decodePxdrLine(CurrentReading& reading, const Line& b) {
   if (b.at(1) != 'P' || b.at(2) != 'X' || b.at(3) != 'D' || b.at(4) != 'R' || b.at(5) != ',' ||
       b.at(13) != ',' || b.at(19) != ',' || b.at(25) != ',') {
     return 0;
@@ -83,6 +98,12 @@ std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t l
   return raw;
 }
 
+} // namespace
+
+std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t length) {
+  return decodePxdrLine(reading, Line(line, length));
+}
+
 // The device's transducer frames, beside $PXDR:
 //
 //   $WIXDR,P,0.9986,B    pressure in bar
@@ -97,8 +118,9 @@ std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t l
 // the digit before the point and five after it give the value. Temperature and
 // voltage take one digit after the point as tenths and two (voltage: up to
 // three) before it; without a point the last digit is the tenths.
-std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t length) {
-  const Line b(line, length);
+namespace {
+
+std::int32_t decodeWixdrLine(CurrentReading& reading, const Line& b) {
   if (b.at(3) != 'X' || b.at(4) != 'D' || b.at(5) != 'R' || b.at(6) != ',' || b.at(8) != ',') {
     return 0;
   }
@@ -166,9 +188,15 @@ std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t 
   return 0;
 }
 
+} // namespace
+
+std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t length) {
+  return decodeWixdrLine(reading, Line(line, length));
+}
+
 namespace {
 
-using Decoder = std::int32_t (*)(CurrentReading&, const char*, std::size_t);
+using Decoder = std::int32_t (*)(CurrentReading&, const Line&);
 
 // Which decoder a line goes to, by the bytes after "$" (0 = any byte). A
 // lower-case "p" reaches the $PXDR decoder, which then refuses it.
@@ -179,8 +207,8 @@ struct SentenceKind {
   Decoder decode;
 };
 constexpr SentenceKind kSentenceKinds[] = {
-    {'P', 'p', 0, &decodePxdr},
-    {'W', 'W', 'I', &decodeWixdr},
+    {'P', 'p', 0, &decodePxdrLine},
+    {'W', 'W', 'I', &decodeWixdrLine},
 };
 
 } // namespace
@@ -207,7 +235,7 @@ int decodeSentence(CurrentReading& reading, const char* line, std::size_t length
   if (kind == nullptr) {
     return 0; // any other sentence is ignored
   }
-  const std::int32_t raw = kind->decode(reading, line, length);
+  const std::int32_t raw = kind->decode(reading, b);
   if (raw != 0) {
     reading.pressure = raw + hk;
     if (decodedPressure != nullptr) {

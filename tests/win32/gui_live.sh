@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The Windows monitor's windows fed by the Linux simulator: the simulator's log of two days
+# as monitor.txt, its pseudo-terminal as COM5 of the Wine prefix; the probe opens the values
+# window, waits for the barogram and a live reading in the title, and saves the screen.
+# Usage: gui_live.sh BAROMON_EXE GUI_PROBE_EXE WINEPREFIX LINUX_SIMULATOR PICTURE
+# (run inside an X server: ctest starts it with xvfb-run)
+set -euo pipefail
+exe=$1
+probe=$2
+export WINEPREFIX=$3 WINEDEBUG=-all
+sim=$4
+picture=$5
+if [ ! -x "$sim" ]; then
+  echo "no Linux simulator at $sim (build the Linux tree first)"
+  exit 77
+fi
+work=$(mktemp -d)
+simpid=
+monitor=
+cleanup() {
+  [ -n "$monitor" ] && kill "$monitor" 2>/dev/null || true
+  [ -n "$simpid" ] && kill "$simpid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$sim" --log 2 --out "$work/monitor.txt"
+"$sim" --pty --count 300 > "$work/sim.out" 2>&1 &
+simpid=$!
+pty=
+for _ in $(seq 100); do # the simulator prints its terminal's path first
+  pty=$(head -n 1 "$work/sim.out" 2>/dev/null || true)
+  [ -n "$pty" ] && break
+  sleep 0.1
+done
+[ -n "$pty" ] || { echo "the simulator gave no terminal"; exit 1; }
+mkdir -p "$WINEPREFIX/dosdevices"
+ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
+
+(cd "$work" && exec wine "$exe" --port 2=COM5 > "$work/out" 2>&1) &
+monitor=$!
+status=0
+wine "$probe" screen "$(winepath -w "$picture")" || status=$?
+code=0
+wait "$monitor" || code=$?
+monitor=
+cat "$work/out"
+[ "$status" -eq 0 ] || { echo "no live barogram was seen"; exit 1; }
+[ "$code" -eq 0 ] || { echo "the monitor ended with $code"; exit 1; }
+echo "the window showed the simulator's barogram and its live readings; the screen is in $picture"

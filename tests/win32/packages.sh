@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The Windows packages of the build tree: the zip holds baromon.exe (the one built, its
+# imports only system DLLs), README.txt (the README with CR LF line ends) and the icon;
+# the installer, run silently in the Wine prefix, installs them, makes the Start-menu
+# shortcut that starts baromon in Documents\baromon (the folder made), and its
+# uninstaller takes the program away again and leaves that folder.
+# Usage: packages.sh BUILD_DIR VERSION SOURCE_DIR
+set -uo pipefail
+build=$1
+version=$2
+src=$3
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+name=baromon-$version-win64
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() {
+  echo "FAILED: $*"
+  failed=1
+}
+
+# The zip.
+unzip -q "$build/$name.zip" -d "$work" || fail "cannot unpack $name.zip"
+listed=$(cd "$work" && find . -type f | sort | tr '\n' ' ')
+[ "$listed" = "./$name/README.txt ./$name/baromon.exe ./$name/baromon.ico " ] || fail "zip holds: $listed"
+cmp -s "$work/$name/baromon.exe" "$build/baromon.exe" || fail "the zip's baromon.exe is not the one built"
+cmp -s "$work/$name/baromon.ico" "$src/data/baromon.ico" || fail "the zip's icon is not data/baromon.ico"
+readme=$work/$name/README.txt
+if grep -q $'[^\r]$\|^$' "$readme"; then
+  fail "README.txt has a line without CR LF"
+fi
+tr -d '\r' < "$readme" | cmp -s - "$src/README.md" || fail "README.txt is not the README"
+"$src/scripts/check-windows-imports" "$work/$name/baromon.exe" || fail "baromon.exe imports more than system DLLs"
+
+# The installer, silently, into the prefix.
+setup=$build/$name-setup.exe
+if [ ! -f "$setup" ]; then
+  echo "no installer (no makensis): the zip only"
+  exit $failed
+fi
+users=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData | head -n 1)
+users=${users%/AppData}
+if [ -L "$users/Documents" ]; then
+  fail "the prefix's Documents leads out of it (run scripts/build-windows)"
+  exit 1
+fi
+installed=$users/AppData/Local/Programs/baromon
+link="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/baromon.lnk"
+documents=$users/Documents/baromon
+rm -rf "$installed" "$documents" "$link"
+wine "$setup" /S || fail "the installer ended with $?"
+for file in baromon.exe README.txt baromon.ico uninstall.exe; do
+  [ -f "$installed/$file" ] || fail "not installed: $file"
+done
+cmp -s "$installed/baromon.exe" "$build/baromon.exe" || fail "the installed baromon.exe is not the one built"
+[ -d "$documents" ] || fail "no folder Documents\\baromon"
+if [ -f "$link" ]; then
+  mapfile -t shortcut < <(python3 "$(dirname "$0")/read_shortcut.py" "$link")
+  echo "shortcut: ${shortcut[0]} in ${shortcut[1]}"
+  [[ ${shortcut[0],,} == *'\appdata\local\programs\baromon\baromon.exe' ]] || fail "shortcut target ${shortcut[0]}"
+  [[ ${shortcut[1],,} == *'\documents\baromon' ]] || fail "shortcut starts in ${shortcut[1]}"
+else
+  fail "no Start-menu shortcut"
+fi
+echo made > "$documents/monitor.txt" # a file of the user's, which the uninstaller must keep
+wine "$installed/uninstall.exe" /S "_?=C:\\users\\$(basename "$users")\\AppData\\Local\\Programs\\baromon" ||
+  fail "the uninstaller ended with $?"
+rm -f "$installed/uninstall.exe" # run in place (_?=), it cannot delete itself
+[ ! -e "$installed" ] || rmdir "$installed" 2>/dev/null || fail "left after uninstalling: $(ls "$installed")"
+[ ! -e "$link" ] || fail "the shortcut is left after uninstalling"
+[ -f "$documents/monitor.txt" ] || fail "the uninstaller removed the user's files"
+rm -rf "$documents"
+[ $failed -eq 0 ] && echo "zip and installer as they should be"
+exit $failed
