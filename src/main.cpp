@@ -21,5 +21,12 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
-  return baromon::cli::run(argc, argv);
+#if defined(_WIN32)
+  return baromon::cli::run(argc, argv, &baromon::cli::windowsFrontEnd());
+#elif defined(BAROMON_FRONT_END_PROGRAM)
+  // baromon-gui: the same command line, with windows and pictures.
+  return baromon::cli::run(argc, argv, &baromon::cli::qtFrontEnd());
+#else
+  return baromon::cli::run(argc, argv, nullptr);
+#endif
 }

@@ -12,41 +12,43 @@
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "adapters/posix/PosixSerialPorts.h"
+#include "app/FrontEndHandOver.h"
 #include "app/HeadlessRun.h"
 #include "core/app/AppContext.h"
-#ifdef BAROMON_HAVE_QT
-#include "app/GuiRun.h"
-#endif
 
 namespace baromon::app {
 
-int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
-  const bool headless = options.headless;
-  platform::PosixSerialPorts ports(portMap);
-  std::unique_ptr<platform::NmeaServer> server;
-  if (!options.serveNmea.empty()) {
-    std::string error;
-    server = platform::NmeaServer::listenOn(options.serveNmea, error);
-    if (!server) {
-      std::fprintf(stderr, "baromon: %s\n", error.c_str());
-      return 2;
-    }
+bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server) {
+  if (options.serveNmea.empty()) {
+    return true;
   }
-  // Held until the process ends; start-up takes it before anything else.
-  platform::PosixDirectoryLock directoryLock(".");
-  if (!headless) {
-#ifdef BAROMON_HAVE_QT
-    std::unique_ptr<platform::AlarmCommand> guiHook;
-    if (!options.onAlarm.empty()) {
-      guiHook = std::make_unique<platform::AlarmCommand>(options.onAlarm, false);
-    }
-    return qt::runGui(argc, argv, ports, directoryLock, qt::GuiExtras{server.get(), guiHook.get()});
+  std::string error;
+  server = platform::NmeaServer::listenOn(options.serveNmea, error);
+  if (!server) {
+    std::fprintf(stderr, "baromon: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
+  (void)argc;
+  if (!options.headless) {
+#ifdef BAROMON_HAVE_FRONT_END
+    // Before anything is opened here: the front end takes the port, the lock and the server.
+    return handOverToFrontEnd(argv);
 #else
+    (void)argv;
     std::fputs("baromon: built without windows; running headless\n", stderr);
 #endif
   }
-  (void)argc;
-  (void)argv;
+  platform::PosixSerialPorts ports(portMap);
+  std::unique_ptr<platform::NmeaServer> server;
+  if (!serveChartPlotters(options, server)) {
+    return 2;
+  }
+  // Held until the process ends; start-up takes it before anything else.
+  platform::PosixDirectoryLock directoryLock(".");
   platform::PosixClock clock;
   platform::PosixFileSystem files(".");
   platform::GraphicsObjects graphics;

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/NativePlatform.h"
+
+namespace baromon::platform {
+class NmeaServer;
+}
 
 namespace baromon::app {
 
@@ -14,8 +19,16 @@ struct MonitorOptions {
 };
 
 // The one place the monitor is put together: builds the platform services for the
-// chosen front end (windows, or headless with boxes on standard error), runs the
-// monitor in the current directory and returns the exit code.
+// chosen front end, runs the monitor in the current directory and returns the exit
+// code. Headless, boxes go to standard error; with windows, the program hands over to
+// the front end (handOverToFrontEnd), which runs runWindowedMonitor.
 int runMonitor(int argc, char** argv, const PortMap& ports, const MonitorOptions& options);
+
+// The monitor with its windows (in the front-end program only).
+int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const MonitorOptions& options);
+
+// The server of `--serve-nmea` in `server` (none when not asked for); false, after a
+// message on standard error, when it cannot listen where asked.
+bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server);
 
 } // namespace baromon::app

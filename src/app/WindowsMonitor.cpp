@@ -2,12 +2,21 @@
 
 #include "adapters/posix/HeadlessWindows.h"
 #include "app/ConsoleRun.h"
+#include "app/FrontEndHandOver.h"
 #include "app/Monitor.h"
 #include "app/NativePlatform.h"
 #include "app/WindowsGuiRun.h"
 #include "core/app/AppContext.h"
 
 namespace baromon::app {
+
+// The Windows program draws its windows and pictures itself (cli::windowsFrontEnd), so
+// nothing is ever handed over; the logger's entry point exists only for the linker.
+int handOverToFrontEnd(char** argv) {
+  (void)argv;
+  std::fputs("baromon: no front end to hand over to\n", stderr);
+  return 1;
+}
 
 // The monitor with its windows, or with --headless in its console.
 int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/FrontEndHandOver.h"
 #include "app/Monitor.h"
 #ifdef _WIN32
 #include "app/ConsoleCodePage.h"
@@ -124,9 +125,21 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
   return -1;
 }
 
+// `diurnal` draws only when asked for a picture; its text lines need no front end.
+int diurnal(int argc, char** argv, int at, const FrontEnd* frontEnd) {
+  DiurnalOptions options;
+  if (const int status = parseDiurnalArguments(argc - at - 1, argv + at + 1, options, stderr); status != 0) {
+    return status;
+  }
+  if (!options.picture.empty() && frontEnd == nullptr) {
+    return app::handOverToFrontEnd(argv);
+  }
+  return runDiurnal(options, stdout, stderr, frontEnd != nullptr ? frontEnd->writePicture : nullptr);
+}
+
 } // namespace
 
-int run(int argc, char** argv) {
+int run(int argc, char** argv, const FrontEnd* frontEnd) {
 #ifdef _WIN32
   // The texts' own code page on a console, the console's own again at the end.
   app::ConsoleCodePage codePage;
@@ -146,11 +159,13 @@ int run(int argc, char** argv) {
     if (arg == "export")
       return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "render")
-      return runRender(argc - i - 1, argv + i + 1, stderr);
+      return frontEnd != nullptr ? frontEnd->render(argc - i - 1, argv + i + 1, stderr)
+                                 : app::handOverToFrontEnd(argv);
     if (arg == "diurnal")
-      return runDiurnal(argc - i - 1, argv + i + 1, stdout, stderr);
+      return diurnal(argc, argv, i, frontEnd);
     if (arg == "print")
-      return runPrint(argc - i - 1, argv + i + 1, stdout, stderr);
+      return frontEnd != nullptr ? frontEnd->print(argc - i - 1, argv + i + 1, stdout, stderr)
+                                 : app::handOverToFrontEnd(argv);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }
@@ -174,6 +189,9 @@ int run(int argc, char** argv) {
   monitor.headless = options.headless;
   monitor.serveNmea = options.serveNmea;
   monitor.onAlarm = options.onAlarm;
+  if (!monitor.headless && frontEnd != nullptr) {
+    return frontEnd->runWindowedMonitor(argc, argv, options.ports, monitor);
+  }
   return app::runMonitor(argc, argv, options.ports, monitor);
 }
 

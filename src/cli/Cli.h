@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
+#include "app/Monitor.h"
 #include "app/NativePlatform.h"
+#include "platform/Canvas.h"
 
 namespace baromon::cli {
 
@@ -18,7 +22,29 @@ struct GeneralOptions {
   std::string onAlarm;
 };
 
+// Paints a width x height picture into `path` (its kind by the extension); "" on
+// success, else what went wrong.
+using PaintFunction = std::function<void(platform::Canvas&)>;
+using PictureWriter = std::string (*)(platform::GraphicsObjects& objects, const std::string& path, int width,
+                                      int height, const PaintFunction& paint);
+
+// What windows and pictures are made with. The logger (`baromon`) has none and hands
+// that work to the front-end program (app::handOverToFrontEnd), which passes Qt's.
+struct FrontEnd {
+  int (*runWindowedMonitor)(int argc, char** argv, const app::PortMap& ports,
+                            const app::MonitorOptions& options);
+  int (*render)(int argc, char** argv, std::FILE* err);
+  int (*print)(int argc, char** argv, std::FILE* out, std::FILE* err);
+  PictureWriter writePicture;
+};
+
+// The front end's own, in `baromon-gui` only.
+const FrontEnd& qtFrontEnd();
+// The Windows program's: it is its own front end (GDI windows, pictures and printers).
+const FrontEnd& windowsFrontEnd();
+
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.
-int run(int argc, char** argv);
+// Without a front end, windows and pictures are handed to the front-end program.
+int run(int argc, char** argv, const FrontEnd* frontEnd);
 
 } // namespace baromon::cli

@@ -33,9 +33,17 @@ struct RenderOptions {
 int runRender(int argc, char** argv, std::FILE* err);
 // 0 when the arguments are usable, else 2 after a message on `err`.
 int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FILE* err);
-// `baromon diurnal [OUT] [--size WxH]`: the diurnal analysis of monitor.txt,
-// its two text lines on `out`, and with OUT the window's picture.
-int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err);
+struct DiurnalOptions {
+  std::string picture; // .png, .svg or .pdf; empty: the text lines only
+  int width = 500;     // the diurnal window's client area
+  int height = 250;
+};
+// `baromon diurnal [OUT] [--size WxH]`: 0 when the arguments are usable, else 2 after
+// a message on `err`. `args` excludes "diurnal".
+int parseDiurnalArguments(int argc, char** argv, DiurnalOptions& options, std::FILE* err);
+// The diurnal analysis of monitor.txt, its two text lines on `out`, and with a picture
+// the window's, written by `writePicture`.
+int runDiurnal(const DiurnalOptions& options, std::FILE* out, std::FILE* err, PictureWriter writePicture);
 
 // `baromon print OUT.pdf [--nmea] [--page WxH]`: the barogram (or NMEA table)
 // print job into a PDF file instead of a chosen printer.

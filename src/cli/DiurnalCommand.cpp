@@ -8,31 +8,31 @@
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/app/AppContext.h"
 #include "core/display/DrawingResources.h"
-#include "app/PictureFiles.h"
 
 namespace baromon::cli {
 
-int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
-  std::string picture;
-  int width = 500, height = 250; // the diurnal window's client area
+int parseDiurnalArguments(int argc, char** argv, DiurnalOptions& options, std::FILE* err) {
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--size") {
-      if (i + 1 >= argc || !parseSize(argv[i + 1], kPictureSizes, width, height)) {
+      if (i + 1 >= argc || !parseSize(argv[i + 1], kPictureSizes, options.width, options.height)) {
         std::fprintf(err, "baromon: diurnal --size takes WxH from %dx%d to %dx%d, e.g. 500x250\n",
                      kPictureSizes.minWidth, kPictureSizes.minHeight, kPictureSizes.maxWidth,
                      kPictureSizes.maxHeight);
         return 2;
       }
       ++i;
-    } else if (arg.rfind("--", 0) == 0 || !picture.empty()) {
+    } else if (arg.rfind("--", 0) == 0 || !options.picture.empty()) {
       std::fprintf(err, "baromon: diurnal takes [OUT] [--size WxH], not '%s'\n", arg.c_str());
       return 2;
     } else {
-      picture = arg;
+      options.picture = arg;
     }
   }
+  return 0;
+}
 
+int runDiurnal(const DiurnalOptions& options, std::FILE* out, std::FILE* err, PictureWriter writePicture) {
   app::CommandPlatform command(err);
   AppContext app{command.services()};
   loadSettingsOrDefaults(app);
@@ -40,26 +40,26 @@ int runDiurnal(int argc, char** argv, std::FILE* out, std::FILE* err) {
   DiurnalSummary summary = analyseDiurnalRhythm(app);
   std::fprintf(out, "%s\n%s\n", summary.dataLine.c_str(), summary.phaseLine.c_str());
   std::fflush(out);
-  if (picture.empty()) {
+  if (options.picture.empty()) {
     return 0;
   }
-#ifdef BAROMON_HAVE_PICTURES
+  if (writePicture == nullptr) {
+    std::fputs("baromon: diurnal: this build cannot write pictures (built without Qt)\n", err);
+    return 1;
+  }
   createScreenPens(app);
-  std::string error =
-      app::renderToFile(command.graphics, picture, width, height, [&app](platform::Canvas& canvas) {
-        // The toolkit takes the user's locale when it starts; the window's numbers keep their point.
-        std::setlocale(LC_NUMERIC, "C");
-        paintDiurnalRhythm(app, canvas);
-      });
+  std::string error = writePicture(command.graphics, options.picture, options.width, options.height,
+                                   [&app](platform::Canvas& canvas) {
+                                     // The toolkit takes the user's locale when it starts; the window's
+                                     // numbers keep their point.
+                                     std::setlocale(LC_NUMERIC, "C");
+                                     paintDiurnalRhythm(app, canvas);
+                                   });
   if (!error.empty()) {
     std::fprintf(err, "baromon: diurnal: %s\n", error.c_str());
     return 1;
   }
   return 0;
-#else
-  std::fputs("baromon: diurnal: this build cannot write pictures (built without Qt)\n", err);
-  return 1;
-#endif
 }
 
 } // namespace baromon::cli

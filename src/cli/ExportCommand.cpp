@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <vector>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "core/store/LogRecord.h"
@@ -67,7 +67,8 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
   // the monitor from appending. Each chunk continues where the last one ended.
   RecordGridScanner scanner;
   LastDecodedRecord decoded;
-  std::vector<char> chunk(kExportChunk);
+  // Not zeroed: only the bytes read are used, so a short log touches only its own pages.
+  const auto chunk = std::make_unique_for_overwrite<char[]>(kExportChunk);
   bool started = false;
   while (!scanner.finished()) {
     auto file = files.open(name, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
@@ -84,7 +85,7 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
     const auto offset = static_cast<std::int64_t>(scanner.received());
     std::optional<std::size_t> got;
     if (file->seek(offset, platform::SeekFrom::Begin) == offset) {
-      got = file->read(chunk.data(), chunk.size());
+      got = file->read(chunk.get(), kExportChunk);
     }
     file.reset();
     if (!got) {
@@ -94,7 +95,7 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
     if (*got == 0) {
       scanner.finish();
     } else {
-      scanner.append(chunk.data(), *got);
+      scanner.append(chunk.get(), *got);
     }
 
     // Bytes the check would skip to find the next record give no row; a

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -82,6 +84,18 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
     EXPECT_TRUE(hasEvent(log, 2));
     EXPECT_TRUE(hasEvent(log, 11));
   }
+}
+
+TEST(Headless, RunsWithoutLoadingQt) {
+  HeadlessRun run;
+  run.start();
+  // Started up: whatever it loads at start-up is mapped by now.
+  ASSERT_TRUE(run.waitForFile("monitor.err"));
+  std::ifstream maps("/proc/" + std::to_string(run.pid) + "/maps");
+  const std::string mapped((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+  ASSERT_NE(mapped.find("baromon"), std::string::npos) << "not the monitor's map";
+  EXPECT_EQ(mapped.find("libQt"), std::string::npos) << mapped;
+  EXPECT_EQ(run.stop(SIGTERM), 0);
 }
 
 TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {

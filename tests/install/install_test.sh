@@ -17,6 +17,16 @@ for program in baromon baromon-sim; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is not installed"
 done
 [ "$("$prefix/bin/baromon" --version)" = "baromon $version" ] || fail "baromon --version is not $version"
+# The installed logger finds the installed front end (libexec/baromon/ beside bin/) for pictures.
+if [ -x "$build/baromon-gui" ]; then
+  front="$prefix/libexec/baromon/baromon-gui"
+  [ -x "$front" ] || fail "libexec/baromon/baromon-gui is not installed"
+  mkdir "$prefix/work"
+  "$prefix/bin/baromon-sim" --log 1 --out "$prefix/work/monitor.txt" >/dev/null
+  (cd "$prefix/work" && QT_QPA_PLATFORM=offscreen "$prefix/bin/baromon" render day.png --size 300x200) ||
+    fail "the installed baromon render failed"
+  [ "$(head -c 4 "$prefix/work/day.png" | tail -c 3)" = "PNG" ] || fail "the installed baromon render wrote no PNG"
+fi
 
 desktop="$prefix/share/applications/baromon.desktop"
 if [ -f "$desktop" ]; then

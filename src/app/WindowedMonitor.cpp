@@ -1,0 +1,28 @@
+#include <memory>
+
+#include "adapters/posix/AlarmCommand.h"
+#include "adapters/posix/NmeaServer.h"
+#include "adapters/posix/PosixDirectoryLock.h"
+#include "adapters/posix/PosixSerialPorts.h"
+#include "app/GuiRun.h"
+#include "app/Monitor.h"
+
+namespace baromon::app {
+
+int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
+                       const MonitorOptions& options) {
+  platform::PosixSerialPorts ports(portMap);
+  std::unique_ptr<platform::NmeaServer> server;
+  if (!serveChartPlotters(options, server)) {
+    return 2;
+  }
+  // Held until the process ends; start-up takes it before anything else.
+  platform::PosixDirectoryLock directoryLock(".");
+  std::unique_ptr<platform::AlarmCommand> hook;
+  if (!options.onAlarm.empty()) {
+    hook = std::make_unique<platform::AlarmCommand>(options.onAlarm, false);
+  }
+  return qt::runGui(argc, argv, ports, directoryLock, qt::GuiExtras{server.get(), hook.get()});
+}
+
+} // namespace baromon::app

@@ -1,0 +1,15 @@
+#include "adapters/win32/GdiPictureFile.h"
+#include "app/Monitor.h"
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+
+namespace baromon::cli {
+
+// The Windows program needs no second program: runMonitor opens the windows itself
+// (or runs headless), and the picture and print commands draw with GDI in-process.
+const FrontEnd& windowsFrontEnd() {
+  static const FrontEnd frontEnd{&app::runMonitor, &runRender, &runPrint, &platform::renderToFile};
+  return frontEnd;
+}
+
+} // namespace baromon::cli

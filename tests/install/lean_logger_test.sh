@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The logger's programs load no toolkit: `baromon` (the headless monitor and the commands
+# that draw nothing) and `baromon-sim` need no Qt library, directly or through another
+# library, so the logger runs and installs on a machine without Qt. The front end
+# (`baromon-gui`, when built) is the one that does.
+# Usage: lean_logger_test.sh BUILD_DIR
+set -euo pipefail
+build="$1"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+for program in baromon baromon-sim; do
+  exe="$build/$program"
+  [ -x "$exe" ] || { fail "$program is not built"; continue; }
+  before=$failures
+  direct="$(readelf -d "$exe" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')"
+  [ -n "$direct" ] || fail "readelf finds no library $program needs (is it dynamic?)"
+  qt="$(grep -i 'qt' <<<"$direct" || true)"
+  [ -z "$qt" ] || fail "$program needs "$qt
+  # Transitively too: every library the loader would bring in.
+  loaded="$(ldd "$exe" | awk '{ print $1 }')"
+  qt="$(grep -i 'qt' <<<"$loaded" || true)"
+  [ -z "$qt" ] || fail "$program loads "$qt
+  [ "$failures" -ne "$before" ] || echo "$program: $(wc -l <<<"$loaded") libraries, none of Qt"
+done
+
+if [ -x "$build/baromon-gui" ]; then
+  front="$(ldd "$build/baromon-gui")"
+  grep -q 'libQt6Widgets' <<<"$front" || fail "baromon-gui does not load Qt's widgets"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  exit 1
+fi
+echo "the logger loads no Qt library"
