@@ -29,6 +29,15 @@ PendingOutcome writePending(AppContext& app) {
     outcome.failure = Failure::Open;
     return outcome;
   }
+  // A writer killed inside a record leaves its first bytes (the system may cut a write at
+  // a page boundary). That record is gone either way; what follows must stay on the grid.
+  if (const auto end = file->seek(0, platform::SeekFrom::Current); end && *end % kLogRecordSize != 0) {
+    const std::int64_t whole = *end - *end % static_cast<std::int64_t>(kLogRecordSize);
+    if (!file->resize(whole) || file->seek(whole, platform::SeekFrom::Begin) != whole) {
+      outcome.failure = Failure::Write;
+      return outcome;
+    }
+  }
   while (!recording.pending.empty()) {
     const LogRecord& record = recording.pending.front();
     // The log is read in 80-byte steps from both ends; a fragment left by a

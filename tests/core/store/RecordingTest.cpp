@@ -137,6 +137,23 @@ TEST(AppendRecord, FailedWriteReportsEvent21AndLeavesNoFragment) {
   EXPECT_EQ(eventCount(t, 21), 1u);
 }
 
+// A monitor killed in the middle of a record leaves its first bytes: the system may cut a
+// write at a page boundary. The next append must not go after that fragment, or every
+// later record would stand 80 bytes askew for the readers that step from the end.
+TEST(AppendRecord, AFragmentLeftByAKilledWriterIsCutBeforeTheNextRecord) {
+  for (const std::size_t cut : {std::size_t{1}, std::size_t{16}, std::size_t{79}}) {
+    TestApp t;
+    const std::string whole = testlog::gridLog(3);
+    t.dir.write("monitor.txt", whole + testlog::record(4, 28, 12, 2003, 21, 0, 98810, 18, 52).substr(0, cut));
+    setReading(t.app, 5, 98820);
+    appendRecord(t.app);
+    const std::string after = t.dir.read("monitor.txt");
+    ASSERT_EQ(after.size(), 4u * 80u) << "fragment of " << cut;
+    EXPECT_EQ(after.substr(0, 240), whole);
+    EXPECT_EQ(after.substr(240), testlog::record(5, 28, 12, 2003, 21, 0, 98820, 18, 52));
+  }
+}
+
 // --- Records held back by a failed append ---------------------------------------------
 
 // Records whose append failed go out with the next append, oldest first and before it,
