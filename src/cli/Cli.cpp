@@ -25,8 +25,17 @@ void printUsage(std::FILE* out) {
              "\n"
              "Options:\n"
              "  --help            show this text and exit\n"
-             "  --version         show the version and exit\n"
-             "  --headless        run without windows: boxes go to standard error, SIGINT\n"
+             "  --version         show the version and exit\n",
+             out);
+#ifdef _WIN32
+  std::fputs("  --headless        run without windows in this console: Ctrl-C or closing the\n"
+             "                    console end the run through the normal shutdown\n"
+             "  --port n=NAME     use the serial device NAME (COM12, \\\\.\\COM12) for the port\n"
+             "                    COMn (n 1..8); without it COMn is %BAROMON_COMn% when set,\n"
+             "                    else the system's COMn\n",
+             out);
+#else
+  std::fputs("  --headless        run without windows: boxes go to standard error, SIGINT\n"
              "                    or SIGTERM end the run through the normal shutdown\n"
              "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
              "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>.\n"
@@ -37,8 +46,10 @@ void printUsage(std::FILE* out) {
              "                    $WIXDR,P,x.xxxxx,B,Barometer*hh (NMEA mode: every sentence)\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
-             "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n"
-             "\n"
+             "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n",
+             out);
+#endif
+  std::fputs("\n"
              "Commands:\n"
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
              "  check                   check and repair monitor.txt in the current directory\n"
