@@ -5,6 +5,7 @@
 # Usage: gui_live.sh BAROMON_EXE GUI_PROBE_EXE WINEPREFIX LINUX_SIMULATOR PICTURE
 # (run inside an X server: ctest starts it with xvfb-run)
 set -euo pipefail
+. "$(dirname "$0")/simulator-port.sh"
 exe=$1
 probe=$2
 export WINEPREFIX=$3 WINEDEBUG=-all
@@ -25,17 +26,7 @@ cleanup() {
 trap cleanup EXIT
 
 "$sim" --log 2 --out "$work/monitor.txt"
-"$sim" --pty --count 300 > "$work/sim.out" 2>&1 &
-simpid=$!
-pty=
-for _ in $(seq 100); do # the simulator prints its terminal's path first
-  pty=$(head -n 1 "$work/sim.out" 2>/dev/null || true)
-  [ -n "$pty" ] && break
-  sleep 0.1
-done
-[ -n "$pty" ] || { echo "the simulator gave no terminal"; exit 1; }
-mkdir -p "$WINEPREFIX/dosdevices"
-ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
+simulator_as_com "$sim" 300 COM5
 
 (cd "$work" && exec wine "$exe" --port 2=COM5 > "$work/out" 2>&1) &
 monitor=$!

@@ -4,6 +4,7 @@
 # totals must show decoded sentences.
 # Usage: serial_end_to_end.sh BAROMON_EXE LINUX_SIMULATOR WINEPREFIX
 set -euo pipefail
+. "$(dirname "$0")/simulator-port.sh"
 exe=$1
 sim=$2
 export WINEPREFIX=$3 WINEDEBUG=-all
@@ -19,17 +20,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$sim" --pty --count 60 > "$work/sim.out" 2>&1 &
-simpid=$!
-pty=
-for _ in $(seq 100); do # the simulator prints its terminal's path first
-  pty=$(head -n 1 "$work/sim.out" 2>/dev/null || true)
-  [ -n "$pty" ] && break
-  sleep 0.1
-done
-[ -n "$pty" ] || { echo "the simulator gave no terminal"; exit 1; }
-mkdir -p "$WINEPREFIX/dosdevices"
-ln -sfn "$pty" "$WINEPREFIX/dosdevices/com2"
+simulator_as_com "$sim" 60 COM2
 
 mkdir "$work/run"
 # Ctrl-C (SIGINT through Wine) ends the monitor through its normal shutdown.
