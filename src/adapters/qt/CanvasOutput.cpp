@@ -94,7 +94,8 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
     }
     {
       // Painted in place: the image must not outlive the memory.
-      QImage image(reinterpret_cast<uchar*>(pixels.bits), width, height, pixels.stride * 4, QImage::Format_RGB32);
+      QImage image(reinterpret_cast<uchar*>(pixels.bits), width, height, pixels.stride * 4,
+                   QImage::Format_RGB32);
       QtCanvas canvas(objects, image);
       paint(canvas);
     }
@@ -139,7 +140,9 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
     painter.end();
   }
   const QByteArray& bytes = out.data();
-  return raster::writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size())) ? "" : cannotWrite;
+  return raster::writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()))
+             ? ""
+             : cannotWrite;
 }
 
 } // namespace baromon::qt

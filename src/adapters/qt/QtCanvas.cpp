@@ -20,7 +20,7 @@ using platform::Rgb;
 
 namespace {
 
-constexpr int kDefaultCellHeight = 16;    // the system font's cell, in pixels
+constexpr int kDefaultCellHeight = 16; // the system font's cell, in pixels
 
 // No greys at the letters' edges, whatever the machine's font configuration asks
 // for: a picture is then the same everywhere and labels stay sharp on paper.
@@ -221,7 +221,8 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom) {
     return;
   }
   if (image_ != nullptr) {
-    raster::drawRectangle(pixels_, left, top, right, bottom, pen_, raster::colourOf(brush_.colour), background_);
+    raster::drawRectangle(pixels_, left, top, right, bottom, pen_, raster::colourOf(brush_.colour),
+                          background_);
     return;
   }
   painter_->save();

@@ -90,8 +90,10 @@ bool FreeTypeLettering::setSize(const Size& size) {
   // A turned text has its glyphs hinted upright and turned before they are rasterised,
   // as the front end draws them: a bitmap turned afterwards differs where an outline
   // passes exactly through a pixel's centre.
-  static const FT_Matrix kTurns[4] = {
-      {0x10000, 0, 0, 0x10000}, {0, -0x10000, 0x10000, 0}, {-0x10000, 0, 0, -0x10000}, {0, 0x10000, -0x10000, 0}};
+  static const FT_Matrix kTurns[4] = {{0x10000, 0, 0, 0x10000},
+                                      {0, -0x10000, 0x10000, 0},
+                                      {-0x10000, 0, 0, -0x10000},
+                                      {0, 0x10000, -0x10000, 0}};
   FT_Matrix turn = kTurns[size.turn & 3];
   FT_Set_Transform(face, size.turn == 0 ? nullptr : &turn, nullptr);
   applied_ = size;
@@ -175,8 +177,8 @@ platform::TextMetrics FreeTypeLettering::metrics() {
   }
   const FT_Face face = asFace(faces_[size_.face]);
   result.height = cellTop_ + cellHeight(size_);
-  result.externalLeading = std::max(0, whole(scaled64(face->height - face->ascender + face->descender,
-                                                      size_.pixels, face->units_per_EM)));
+  result.externalLeading = std::max(
+      0, whole(scaled64(face->height - face->ascender + face->descender, size_.pixels, face->units_per_EM)));
   result.maxCharWidth = whole(face->size->metrics.max_advance);
   // The face's own average width (OS/2) at the horizontal size.
   if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));

@@ -23,7 +23,8 @@ public:
 
   void useFont(const platform::FontSpec& font) override;
   platform::TextMetrics metrics() override;
-  void draw(const Pixels& pixels, int x, int y, const char* text, int count, Colour colour, bool opaque) override;
+  void draw(const Pixels& pixels, int x, int y, const char* text, int count, Colour colour,
+            bool opaque) override;
   // The width of a text in the current font.
   int advance(const char* text, int count);
 
@@ -53,7 +54,7 @@ private:
   int cellHeight(const Size& size) const { return ascent(size) + descent(size); }
 
   std::string directory_;
-  void* library_ = nullptr; // FT_Library
+  void* library_ = nullptr;           // FT_Library
   std::array<void*, kFaces> faces_{}; // FT_Face, loaded when first used
   std::array<bool, kFaces> tried_{};
   Size size_;

@@ -96,7 +96,8 @@ int depthFor(std::size_t colours) { return colours <= 2 ? 1 : colours <= 4 ? 2 :
 
 // One row as PNG lays it out: the filter byte (0, none), then the pixels' palette indices
 // packed from the most significant bit.
-template <int Depth> void packIndices(const Colour* pixels, int width, Palette& palette, unsigned char* bytes) {
+template <int Depth>
+void packIndices(const Colour* pixels, int width, Palette& palette, unsigned char* bytes) {
   constexpr int kPerByte = 8 / Depth;
   constexpr unsigned kRepeat = Depth == 1 ? 0xffu : Depth == 2 ? 0x55u : Depth == 4 ? 0x11u : 0x01u;
   Colour last = pixels[0];

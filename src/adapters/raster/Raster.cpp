@@ -127,8 +127,8 @@ void drawLine(const Pixels& pixels, int x0, int y0, int x1, int y1, const platfo
   }
 }
 
-void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom, const platform::PenSpec& pen,
-                   Colour fill, BackgroundMode background) {
+void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom,
+                   const platform::PenSpec& pen, Colour fill, BackgroundMode background) {
   if (right < left) {
     std::swap(left, right);
   }

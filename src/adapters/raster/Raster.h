@@ -43,7 +43,7 @@ void drawLine(const Pixels& pixels, int x0, int y0, int x1, int y1, const platfo
 
 // Fills left..right-1 x top..bottom-1 with `fill` and outlines it with the pen along its
 // first and last columns and rows (corners in any order).
-void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom, const platform::PenSpec& pen,
-                   Colour fill, platform::BackgroundMode background);
+void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom,
+                   const platform::PenSpec& pen, Colour fill, platform::BackgroundMode background);
 
 } // namespace baromon::raster
