@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
@@ -42,6 +43,17 @@ std::unique_ptr<FreeTypeLettering> FreeTypeLettering::open(const std::string& di
     return nullptr;
   }
   return lettering;
+}
+
+bool FreeTypeLettering::available(const std::string& directory) {
+  for (const Face face : {Sans, Mono}) {
+    std::FILE* file = std::fopen((directory + kFaceFiles[face]).c_str(), "rb");
+    if (file == nullptr) {
+      return false;
+    }
+    std::fclose(file);
+  }
+  return true;
 }
 
 FreeTypeLettering::FreeTypeLettering(std::string directory) : directory_(std::move(directory)) {}

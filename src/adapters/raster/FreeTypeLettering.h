@@ -17,6 +17,8 @@ class FreeTypeLettering : public Lettering {
 public:
   // Null when FreeType cannot start or DejaVu Sans or DejaVu Sans Mono is not there.
   static std::unique_ptr<FreeTypeLettering> open(const std::string& directory);
+  // Whether the faces `open` needs can be read there.
+  static bool available(const std::string& directory);
   ~FreeTypeLettering() override;
   FreeTypeLettering(const FreeTypeLettering&) = delete;
   FreeTypeLettering& operator=(const FreeTypeLettering&) = delete;
