@@ -214,7 +214,7 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
     if (arg == "print")
       return frontEnd != nullptr && frontEnd->print != nullptr
                  ? frontEnd->print(argc - i - 1, argv + i + 1, stdout, stderr)
-                                 : app::handOverToFrontEnd(argv);
+                 : app::handOverToFrontEnd(argv);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }
