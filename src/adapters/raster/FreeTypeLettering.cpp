@@ -232,7 +232,8 @@ const FreeTypeLettering::Glyph* FreeTypeLettering::glyph(unsigned char byte, boo
   for (int r = 0; r < made->rows; ++r) {
     const unsigned char* bits = slot->bitmap.buffer + static_cast<std::ptrdiff_t>(r) * slot->bitmap.pitch;
     for (int c = 0; c < made->width; ++c) {
-      made->ink[static_cast<std::size_t>(r * made->width + c)] = (bits[c >> 3] >> (7 - (c & 7))) & 1;
+      made->ink[static_cast<std::size_t>(r) * static_cast<std::size_t>(made->width) +
+                static_cast<std::size_t>(c)] = (bits[c >> 3] >> (7 - (c & 7))) & 1;
     }
   }
   if (size.turn != 0) { // only now: the upright glyph takes over the face's slot
@@ -305,7 +306,8 @@ void FreeTypeLettering::draw(const Pixels& pixels, int x, int y, const char* tex
     const int originY = turn == 0 ? y + baseline : turn == 1 ? y - pen : turn == 2 ? y - baseline : y + pen;
     for (int r = 0; r < g->rows; ++r) {
       for (int c = 0; c < g->width; ++c) {
-        if (g->ink[static_cast<std::size_t>(r * g->width + c)] != 0) {
+        if (g->ink[static_cast<std::size_t>(r) * static_cast<std::size_t>(g->width) +
+                   static_cast<std::size_t>(c)] != 0) {
           pixels.plot(originX + g->left + c, originY - g->top + r, colour);
         }
       }
