@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
 #endif
 #if defined(_WIN32)
   return baromon::cli::run(argc, argv, &baromon::cli::windowsFrontEnd());
+#elif defined(BAROMON_PICTURE_PROGRAM)
+  // baromon-pictures: the same command line, drawing PNG pictures without a toolkit.
+  return baromon::cli::run(argc, argv, &baromon::cli::pictureFrontEnd());
 #elif defined(BAROMON_FRONT_END_PROGRAM)
   // baromon-gui: the same command line, with windows and pictures.
   return baromon::cli::run(argc, argv, &baromon::cli::qtFrontEnd());

@@ -12,4 +12,9 @@ namespace baromon::app {
 // could not be started (1 on Windows, which has no front end).
 int handOverToFrontEnd(char** argv);
 
+// PNG pictures are drawn by `baromon-pictures`, which needs no toolkit: a picture is
+// made in a fraction of the time the front end takes to start. Handed over as above;
+// where it is not installed, to the front end.
+int handOverToPictureProgram(char** argv);
+
 } // namespace baromon::app

@@ -18,6 +18,8 @@ int handOverToFrontEnd(char** argv) {
   return 1;
 }
 
+int handOverToPictureProgram(char** argv) { return handOverToFrontEnd(argv); }
+
 // The monitor with its windows, or with --headless in its console.
 int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {
   (void)argc;

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "app/FrontEndHandOver.h"
@@ -136,16 +137,53 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
   return -1;
 }
 
+bool isPngName(const std::string& path) {
+  const auto dot = path.find_last_of("./");
+  if (dot == std::string::npos || path[dot] != '.' || path.size() - dot != 4) {
+    return false;
+  }
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) {
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return ext == "png";
+}
+
+// Who makes a picture file: this program when its front end writes that kind; else, from
+// the logger, the picture program for a PNG file (it needs no toolkit, and goes on to the
+// front end itself when it cannot draw one); else the front end.
+int drawPicture(const FrontEnd* frontEnd, const std::string& path, char** argv,
+                const std::function<int(PictureWriter)>& draw) {
+  if (frontEnd != nullptr && frontEnd->writePicture != nullptr &&
+      (frontEnd->writes == nullptr || frontEnd->writes(path))) {
+    return draw(frontEnd->writePicture);
+  }
+  if (frontEnd == nullptr && isPngName(path)) {
+    return app::handOverToPictureProgram(argv);
+  }
+  return app::handOverToFrontEnd(argv);
+}
+
+int render(int argc, char** argv, int at, const FrontEnd* frontEnd) {
+  RenderOptions options;
+  if (const int status = parseRenderArguments(argc - at - 1, argv + at + 1, options, stderr); status != 0) {
+    return status;
+  }
+  return drawPicture(frontEnd, options.out, argv,
+                     [&](PictureWriter writer) { return runRender(options, stderr, writer); });
+}
+
 // `diurnal` draws only when asked for a picture; its text lines need no front end.
 int diurnal(int argc, char** argv, int at, const FrontEnd* frontEnd) {
   DiurnalOptions options;
   if (const int status = parseDiurnalArguments(argc - at - 1, argv + at + 1, options, stderr); status != 0) {
     return status;
   }
-  if (!options.picture.empty() && frontEnd == nullptr) {
-    return app::handOverToFrontEnd(argv);
+  if (options.picture.empty()) {
+    return runDiurnal(options, stdout, stderr, nullptr);
   }
-  return runDiurnal(options, stdout, stderr, frontEnd != nullptr ? frontEnd->writePicture : nullptr);
+  return drawPicture(frontEnd, options.picture, argv,
+                     [&](PictureWriter writer) { return runDiurnal(options, stdout, stderr, writer); });
 }
 
 } // namespace
@@ -170,13 +208,13 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
     if (arg == "export")
       return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "render")
-      return frontEnd != nullptr ? frontEnd->render(argc - i - 1, argv + i + 1, stderr)
-                                 : app::handOverToFrontEnd(argv);
+      return render(argc, argv, i, frontEnd);
     if (arg == "diurnal")
       return diurnal(argc, argv, i, frontEnd);
     if (arg == "print")
-      return frontEnd != nullptr ? frontEnd->print(argc - i - 1, argv + i + 1, stdout, stderr)
-                                 : app::handOverToFrontEnd(argv);
+      return frontEnd != nullptr && frontEnd->print != nullptr
+                 ? frontEnd->print(argc - i - 1, argv + i + 1, stdout, stderr)
+                 : app::handOverToFrontEnd(argv);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }
@@ -200,7 +238,7 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
   monitor.headless = options.headless;
   monitor.serveNmea = options.serveNmea;
   monitor.onAlarm = options.onAlarm;
-  if (!monitor.headless && frontEnd != nullptr) {
+  if (!monitor.headless && frontEnd != nullptr && frontEnd->runWindowedMonitor != nullptr) {
     return frontEnd->runWindowedMonitor(argc, argv, options.ports, monitor);
   }
   return app::runMonitor(argc, argv, options.ports, monitor);

@@ -28,18 +28,24 @@ using PaintFunction = std::function<void(platform::Canvas&)>;
 using PictureWriter = std::string (*)(platform::GraphicsObjects& objects, const std::string& path, int width,
                                       int height, const PaintFunction& paint);
 
-// What windows and pictures are made with. The logger (`baromon`) has none and hands
-// that work to the front-end program (app::handOverToFrontEnd), which passes Qt's.
+// What windows and pictures are made with. The logger (`baromon`) has none: it hands
+// PNG pictures to the picture program (app::handOverToPictureProgram) and the rest to the
+// front-end program (app::handOverToFrontEnd), which passes Qt's. A null entry goes on
+// to the front-end program.
 struct FrontEnd {
   int (*runWindowedMonitor)(int argc, char** argv, const app::PortMap& ports,
                             const app::MonitorOptions& options);
-  int (*render)(int argc, char** argv, std::FILE* err);
   int (*print)(int argc, char** argv, std::FILE* out, std::FILE* err);
   PictureWriter writePicture;
+  // Whether writePicture makes the file `path` (its kind, what it needs); null: every kind.
+  bool (*writes)(const std::string& path);
 };
 
 // The front end's own, in `baromon-gui` only.
 const FrontEnd& qtFrontEnd();
+// The picture program's (`baromon-pictures`): PNG pictures without a toolkit; windows,
+// printing and the other kinds of picture go on to the front end.
+const FrontEnd& pictureFrontEnd();
 // The Windows program's: it is its own front end (GDI windows, pictures and printers).
 const FrontEnd& windowsFrontEnd();
 

@@ -29,8 +29,8 @@ struct RenderOptions {
 
 // `baromon render OUT [--size WxH] [--paper] [--offset N]`: paints the barogram of
 // monitor.txt in the current directory, with the options of monitor.ini, into OUT.
-// Writes no other file. `args` excludes "render".
-int runRender(int argc, char** argv, std::FILE* err);
+// Writes no other file, and the picture with `writePicture`.
+int runRender(const RenderOptions& options, std::FILE* err, PictureWriter writePicture);
 // 0 when the arguments are usable, else 2 after a message on `err`.
 int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FILE* err);
 struct DiurnalOptions {

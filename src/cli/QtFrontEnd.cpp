@@ -6,7 +6,7 @@
 namespace baromon::cli {
 
 const FrontEnd& qtFrontEnd() {
-  static const FrontEnd frontEnd{&app::runWindowedMonitor, &runRender, &runPrint, &qt::renderToFile};
+  static const FrontEnd frontEnd{&app::runWindowedMonitor, &runPrint, &qt::renderToFile, nullptr};
   return frontEnd;
 }
 

@@ -12,8 +12,6 @@
 #include "core/display/DrawingResources.h"
 #include "core/store/Store.h"
 
-#include "app/PictureFiles.h"
-
 namespace baromon::cli {
 
 namespace {
@@ -103,16 +101,7 @@ int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FIL
   return 0;
 }
 
-int runRender(int argc, char** argv, std::FILE* err) {
-  RenderOptions options;
-  if (int status = parseRenderArguments(argc, argv, options, err); status != 0) {
-    return status;
-  }
-#ifndef BAROMON_HAVE_PICTURES
-  (void)options;
-  std::fputs("baromon render: this build has no picture output (built without Qt)\n", err);
-  return 1;
-#else
+int runRender(const RenderOptions& options, std::FILE* err, PictureWriter writePicture) {
   app::CommandPlatform command(err); // a box (a fatal font error) is told on stderr
   ReadOnlyFiles files(command.files);
   auto app = std::make_unique<AppContext>(command.services(files));
@@ -125,14 +114,13 @@ int runRender(int argc, char** argv, std::FILE* err) {
   app->view.scrollOffset = options.offset;
   loadHistory(*app); // a missing monitor.txt leaves an empty barogram
   createScreenPens(*app);
-  const std::string problem = app::renderToFile(command.graphics, options.out, options.width, options.height,
-                                                [&](platform::Canvas& dc) { paintBarogram(*app, dc); });
+  const std::string problem = writePicture(command.graphics, options.out, options.width, options.height,
+                                           [&](platform::Canvas& dc) { paintBarogram(*app, dc); });
   if (!problem.empty()) {
     std::fprintf(err, "baromon render: %s\n", problem.c_str());
     return 1;
   }
   return 0;
-#endif
 }
 
 } // namespace baromon::cli

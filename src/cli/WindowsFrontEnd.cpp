@@ -8,7 +8,7 @@ namespace baromon::cli {
 // The Windows program needs no second program: runMonitor opens the windows itself
 // (or runs headless), and the picture and print commands draw with GDI in-process.
 const FrontEnd& windowsFrontEnd() {
-  static const FrontEnd frontEnd{&app::runMonitor, &runRender, &runPrint, &platform::renderToFile};
+  static const FrontEnd frontEnd{&app::runMonitor, &runPrint, &platform::renderToFile, nullptr};
   return frontEnd;
 }
 

@@ -17,15 +17,20 @@ for program in baromon baromon-sim; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is not installed"
 done
 [ "$("$prefix/bin/baromon" --version)" = "baromon $version" ] || fail "baromon --version is not $version"
-# The installed logger finds the installed front end (libexec/baromon/ beside bin/) for pictures.
+# The installed logger finds the installed picture program and front end (libexec/baromon/
+# beside bin/): a PNG from the one, an SVG from the other.
 if [ -x "$build/baromon-gui" ]; then
-  front="$prefix/libexec/baromon/baromon-gui"
-  [ -x "$front" ] || fail "libexec/baromon/baromon-gui is not installed"
+  for program in baromon-gui baromon-pictures; do
+    [ -x "$prefix/libexec/baromon/$program" ] || fail "libexec/baromon/$program is not installed"
+  done
   mkdir "$prefix/work"
   "$prefix/bin/baromon-sim" --log 1 --out "$prefix/work/monitor.txt" >/dev/null
   (cd "$prefix/work" && QT_QPA_PLATFORM=offscreen "$prefix/bin/baromon" render day.png --size 300x200) ||
     fail "the installed baromon render failed"
   [ "$(head -c 4 "$prefix/work/day.png" | tail -c 3)" = "PNG" ] || fail "the installed baromon render wrote no PNG"
+  (cd "$prefix/work" && QT_QPA_PLATFORM=offscreen "$prefix/bin/baromon" render day.svg --size 300x200) ||
+    fail "the installed baromon render of an SVG failed"
+  grep -q '<svg' "$prefix/work/day.svg" || fail "the installed baromon render wrote no SVG"
 fi
 
 desktop="$prefix/share/applications/baromon.desktop"

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The logger's programs load no toolkit: `baromon` (the headless monitor and the commands
 # that draw nothing) and `baromon-sim` need no Qt library, directly or through another
-# library, so the logger runs and installs on a machine without Qt. The front end
-# (`baromon-gui`, when built) is the one that does.
+# library, so the logger runs and installs on a machine without Qt. Nor does the picture
+# program (`baromon-pictures`, built with the front end): pictures are quick because of it.
+# The front end (`baromon-gui`) is the one that does.
 # Usage: lean_logger_test.sh BUILD_DIR
 set -euo pipefail
 build="$1"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-for program in baromon baromon-sim; do
+programs=(baromon baromon-sim)
+[ ! -x "$build/baromon-gui" ] || programs+=(baromon-pictures)
+for program in "${programs[@]}"; do
   exe="$build/$program"
   [ -x "$exe" ] || { fail "$program is not built"; continue; }
   before=$failures

@@ -13,28 +13,14 @@
 #include <cstdio>
 #include <fontconfig/fontconfig.h>
 #include <memory>
-#include <sys/mman.h>
 
-#include "adapters/qt/PngEncoder.h"
+#include "adapters/raster/PictureFile.h"
+#include "adapters/raster/PngEncoder.h"
 #include "adapters/qt/QtCanvas.h"
 
 namespace baromon::qt {
 
 namespace {
-
-std::string extensionOf(const std::string& path) {
-  const auto dot = path.find_last_of('.');
-  const auto slash = path.find_last_of('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-    return "";
-  }
-  std::string ext = path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext;
-}
-
-// Where Debian's fonts-dejavu-core puts the faces every picture is drawn in.
-const char* const kDejaVuDirectory = "/usr/share/fonts/truetype/dejavu";
 
 // Fontconfig starting on its own reads the machine's configuration (some eighty files, and
 // every template in conf.avail for its description) and maps the cache of every font
@@ -48,13 +34,13 @@ void useOnlyTheDejaVuFonts() {
   if (!qEnvironmentVariableIsEmpty("FONTCONFIG_FILE") || !qEnvironmentVariableIsEmpty("FONTCONFIG_PATH")) {
     return;
   }
-  const QString directory = QString::fromLatin1(kDejaVuDirectory);
+  const QString directory = QString::fromLatin1(raster::kDejaVuDirectory);
   for (const char* face : {"/DejaVuSans.ttf", "/DejaVuSansMono.ttf"}) {
     if (!QFile::exists(directory + QLatin1String(face))) {
       return;
     }
   }
-  const std::string xml = std::string("<fontconfig><dir>") + kDejaVuDirectory +
+  const std::string xml = std::string("<fontconfig><dir>") + raster::kDejaVuDirectory +
                           "</dir><cachedir>/var/cache/fontconfig</cachedir>"
                           "<cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
   FcConfig* config = FcConfigCreate();
@@ -67,50 +53,6 @@ void useOnlyTheDejaVuFonts() {
   }
   FcConfigDestroy(config);
 }
-
-// The pixels of a picture made for a file. In pages of 4 kB an 1100 x 600 picture is 645
-// page faults, 7 ms on the virtual machine it was measured on; in the kernel's huge pages
-// of 2 MB it is two. Where there are none it is an ordinary white image.
-class PictureMemory {
-public:
-  PictureMemory(int width, int height) {
-#ifdef MADV_HUGEPAGE
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    const std::size_t whole = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    length_ = whole + kHugePage; // room to start on a huge page's boundary
-    void* mapped = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) {
-      image_ = makeBackBuffer(width, height);
-      return;
-    }
-    mapped_ = mapped;
-    const auto start = (reinterpret_cast<std::uintptr_t>(mapped) + kHugePage - 1) & ~(kHugePage - 1);
-    auto* pixels = reinterpret_cast<uchar*>(start);
-    ::madvise(pixels, whole, MADV_HUGEPAGE); // only a hint: without huge pages nothing changes
-    image_ = QImage(pixels, width, height, static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
-    image_.fill(Qt::white);
-#else
-    image_ = makeBackBuffer(width, height);
-#endif
-  }
-  ~PictureMemory() {
-    image_ = QImage();
-    if (mapped_ != nullptr) {
-      ::munmap(mapped_, length_);
-    }
-  }
-  PictureMemory(const PictureMemory&) = delete;
-  PictureMemory& operator=(const PictureMemory&) = delete;
-
-  // Painted in place; it must not outlive this object.
-  QImage& image() { return image_; }
-
-private:
-  void* mapped_ = nullptr;
-  std::size_t length_ = 0;
-  QImage image_;
-};
 
 std::unique_ptr<QGuiApplication> guiIfNeeded() {
   if (QCoreApplication::instance() != nullptr) {
@@ -128,22 +70,9 @@ std::unique_ptr<QGuiApplication> guiIfNeeded() {
 
 } // namespace
 
-bool writeWholeFile(const std::string& path, const char* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    return false;
-  }
-  const bool written = std::fwrite(data, 1, size, file) == size;
-  if (std::fclose(file) != 0 || !written) {
-    std::remove(path.c_str());
-    return false;
-  }
-  return true;
-}
-
 std::string renderToFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
                          const PaintFunction& paint) {
-  const std::string ext = extensionOf(path);
+  const std::string ext = raster::extensionOf(path);
   if (ext != "png" && ext != "svg" && ext != "pdf") {
     return "unknown picture type (use .png, .svg or .pdf): " + path;
   }
@@ -158,15 +87,23 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
   const std::string cannotWrite = "cannot write " + path;
 
   if (ext == "png") {
-    PictureMemory memory(width, height);
+    raster::PictureMemory memory(width, height);
+    const raster::Pixels& pixels = memory.pixels();
+    if (pixels.bits == nullptr) {
+      return "no memory for a picture of " + std::to_string(width) + " x " + std::to_string(height);
+    }
     {
-      QtCanvas canvas(objects, memory.image());
+      // Painted in place: the image must not outlive the memory.
+      QImage image(reinterpret_cast<uchar*>(pixels.bits), width, height, pixels.stride * 4,
+                   QImage::Format_RGB32);
+      QtCanvas canvas(objects, image);
       paint(canvas);
     }
-    const QByteArray png = encodePng(memory.image());
-    if (png.isEmpty() || out.write(png) != png.size()) {
+    const std::string png = raster::encodePng(pixels, raster::kDotsPerMetre);
+    if (png.empty() || !raster::writeWholeFile(path, png.data(), png.size())) {
       return cannotWrite;
     }
+    return "";
   } else if (ext == "svg") {
     QSvgGenerator svg;
     svg.setOutputDevice(&out);
@@ -203,7 +140,9 @@ std::string renderToFile(platform::GraphicsObjects& objects, const std::string& 
     painter.end();
   }
   const QByteArray& bytes = out.data();
-  return writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size())) ? "" : cannotWrite;
+  return raster::writeWholeFile(path, bytes.constData(), static_cast<std::size_t>(bytes.size()))
+             ? ""
+             : cannotWrite;
 }
 
 } // namespace baromon::qt

@@ -14,11 +14,6 @@ namespace baromon::qt {
 
 using PaintFunction = std::function<void(platform::Canvas&)>;
 
-// Writes `size` bytes as the whole of the file `path`, the name taken byte for
-// byte (Qt would turn a name that is not UTF-8 into another one). On failure
-// no part of the file is left.
-bool writeWholeFile(const std::string& path, const char* data, std::size_t size);
-
 // Paints a width x height picture into `path`: PNG (raster, exact pixels), SVG
 // or PDF (vector) by the file's extension. Returns an empty string on success,
 // else what went wrong.

@@ -20,15 +20,13 @@ using platform::Rgb;
 
 namespace {
 
-constexpr QRgb kBackground = 0xffffffffu; // the background colour of every paint: white
-constexpr int kDefaultCellHeight = 16;    // the system font's cell, in pixels
+constexpr int kDefaultCellHeight = 16; // the system font's cell, in pixels
 
 // No greys at the letters' edges, whatever the machine's font configuration asks
 // for: a picture is then the same everywhere and labels stay sharp on paper.
 constexpr QFont::StyleStrategy kUnsmoothed =
     QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias | QFont::PreferMatch);
 
-QRgb toQRgb(Rgb c) { return qRgb(c.r, c.g, c.b); }
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 QFont baseFont(const char* family, int pixelSize, QFont::StyleHint hint) {
@@ -109,8 +107,8 @@ QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QImage& image) : objects_
   size_ = image.size();
   // Taken before the painter starts, so that the direct pixel writes and the
   // painter's text work on the same memory.
-  bits_ = image.bits();
-  bytesPerLine_ = image.bytesPerLine();
+  pixels_ = {reinterpret_cast<raster::Colour*>(image.bits()), image.width(), image.height(),
+             image.bytesPerLine() / 4};
   ownPainter_ = std::make_unique<QPainter>(&image);
   painter_ = ownPainter_.get();
   painter_->setRenderHint(QPainter::Antialiasing, false);
@@ -172,125 +170,12 @@ void QtCanvas::moveTo(int x, int y) {
 
 void QtCanvas::lineTo(int x, int y) {
   if (image_ != nullptr) {
-    rasterLine(curX_, curY_, x, y);
+    raster::drawLine(pixels_, curX_, curY_, x, y, pen_, background_);
   } else {
     vectorLine(curX_, curY_, x, y);
   }
   curX_ = x;
   curY_ = y;
-}
-
-void QtCanvas::plot(int x, int y, QRgb colour) {
-  if (x < 0 || y < 0 || x >= size_.width() || y >= size_.height()) {
-    return;
-  }
-  reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = colour;
-}
-
-// A wide pen covers a square around each point; a width of 2 covers the point's
-// row and the one above (and its column and the one to the left).
-void QtCanvas::stamp(int x, int y, int width, QRgb colour) {
-  const int low = -(width / 2);
-  // Round: the disc of the pen's diameter about the point (about the corner
-  // above and to the left of it for even widths).
-  const double centre = width % 2 == 0 ? -0.5 : 0.0;
-  const double radius2 = width * width / 4.0;
-  for (int dy = low; dy < low + width; ++dy) {
-    for (int dx = low; dx < low + width; ++dx) {
-      const double ex = dx - centre;
-      const double ey = dy - centre;
-      if (ex * ex + ey * ey <= radius2) {
-        plot(x + dx, y + dy, colour);
-      }
-    }
-  }
-}
-
-// Bresenham over the major axis, leaving the end pixel out. Where the exact line
-// passes midway between two pixels, octants 3, 5, 6 and 8 take the step and the
-// others do not, as the reference drawing layer does, so that lines come out
-// pixel for pixel the same. A dotted pen is 3 on, 3 off from each line's start;
-// in opaque mode its gaps take the background colour.
-void QtCanvas::rasterLine(int x0, int y0, int x1, int y1) {
-  const int dx = x1 - x0;
-  const int dy = y1 - y0;
-  if (dx == 0 && dy == 0) {
-    return;
-  }
-  int octant;
-  if (dy > 0) {
-    octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
-  } else {
-    octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
-  }
-  const int bias = (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
-  const int adx = std::abs(dx);
-  const int ady = std::abs(dy);
-  const bool xMajor = adx > ady;
-  const int major = xMajor ? adx : ady;
-  const int minor = xMajor ? ady : adx;
-  const int sx = dx > 0 ? 1 : -1;
-  const int sy = dy > 0 ? 1 : -1;
-  const bool dotted = pen_.style == PenStyle::Dot && pen_.width <= 1;
-  const int width = pen_.width > 1 ? pen_.width : 1;
-  const QRgb colour = toQRgb(pen_.colour);
-  if (width > 1 && !dotted) {
-    wideLine(x0, y0, x1, y1, width, colour);
-    return;
-  }
-  int err = 2 * minor - major;
-  int x = x0;
-  int y = y0;
-  for (int n = 0; n < major; ++n) {
-    if (dotted) {
-      if (n % 6 < 3) {
-        plot(x, y, colour);
-      } else if (background_ == BackgroundMode::Opaque) {
-        plot(x, y, kBackground);
-      }
-    } else {
-      plot(x, y, colour);
-    }
-    if (err + bias > 0) {
-      (xMajor ? y : x) += xMajor ? sy : sx;
-      err += 2 * minor - 2 * major;
-    } else {
-      err += 2 * minor;
-    }
-    (xMajor ? x : y) += xMajor ? sx : sy;
-  }
-}
-
-// A wide line is the band of the pen's width about the exact line, with round
-// ends. A pixel belongs to the band when a point just below and right of its
-// centre lies in it, so a band edge through pixel centres takes the upper or
-// left row: a 2-pixel horizontal line at y covers rows y - 1 and y.
-void QtCanvas::wideLine(int x0, int y0, int x1, int y1, int width, QRgb colour) {
-  constexpr double nudge = 1.0 / 1024;
-  const double dx = x1 - x0;
-  const double dy = y1 - y0;
-  const double length2 = dx * dx + dy * dy;
-  const double half2 = width * width / 4.0;
-  const int left = std::max(std::min(x0, x1) - width, 0);
-  const int right = std::min(std::max(x0, x1) + width, size_.width() - 1);
-  const int top = std::max(std::min(y0, y1) - width, 0);
-  const int bottom = std::min(std::max(y0, y1) + width, size_.height() - 1);
-  for (int py = top; py <= bottom; ++py) {
-    for (int px = left; px <= right; ++px) {
-      const double ax = px + nudge - x0;
-      const double ay = py + nudge - y0;
-      const double along = ax * dx + ay * dy;
-      if (along < 0 || along > length2) {
-        continue;
-      }
-      const double across = ax * dy - ay * dx;
-      if (across * across < half2 * length2) {
-        plot(px, py, colour);
-      }
-    }
-  }
-  stamp(x0, y0, width, colour);
-  stamp(x1, y1, width, colour);
 }
 
 void QtCanvas::vectorLine(int x0, int y0, int x1, int y1) {
@@ -319,7 +204,7 @@ void QtCanvas::vectorLine(int x0, int y0, int x1, int y1) {
 
 void QtCanvas::setPixel(int x, int y, Rgb colour) {
   if (image_ != nullptr) {
-    plot(x, y, toQRgb(colour));
+    pixels_.plot(x, y, raster::colourOf(colour));
   } else {
     painter_->fillRect(QRectF(x, y, 1, 1), toQColor(colour));
   }
@@ -336,21 +221,8 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom) {
     return;
   }
   if (image_ != nullptr) {
-    const QRgb fill = toQRgb(brush_.colour);
-    const int x0 = std::max(left, 0);
-    const int x1 = std::min(right, size_.width());
-    for (int y = std::max(top, 0); y < std::min(bottom, size_.height()) && x0 < x1; ++y) {
-      QRgb* row = reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_);
-      std::fill(row + x0, row + x1, fill);
-    }
-    // The outline runs along the first and last column and row inside the rectangle.
-    rasterLine(left, top, right - 1, top);
-    rasterLine(right - 1, top, right - 1, bottom - 1);
-    rasterLine(right - 1, bottom - 1, left, bottom - 1);
-    rasterLine(left, bottom - 1, left, top);
-    if (right - left == 1 || bottom - top == 1) {
-      plot(right - 1, bottom - 1, toQRgb(pen_.colour));
-    }
+    raster::drawRectangle(pixels_, left, top, right, bottom, pen_, raster::colourOf(brush_.colour),
+                          background_);
     return;
   }
   painter_->save();

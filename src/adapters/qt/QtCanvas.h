@@ -6,6 +6,7 @@
 #include <QSize>
 #include <memory>
 
+#include "adapters/raster/Raster.h"
 #include "platform/Canvas.h"
 
 namespace baromon::qt {
@@ -57,10 +58,6 @@ public:
   static int cellTopFor(const platform::FontSpec& wanted, const QFont& font);
 
 private:
-  void plot(int x, int y, QRgb colour);
-  void stamp(int x, int y, int width, QRgb colour);
-  void rasterLine(int x0, int y0, int x1, int y1);
-  void wideLine(int x0, int y0, int x1, int y1, int width, QRgb colour);
   void vectorLine(int x0, int y0, int x1, int y1);
   void useFont(const platform::FontSpec& font);
 
@@ -68,8 +65,7 @@ private:
   std::unique_ptr<QPainter> ownPainter_;
   QPainter* painter_ = nullptr;
   QImage* image_ = nullptr;
-  uchar* bits_ = nullptr;
-  qsizetype bytesPerLine_ = 0;
+  raster::Pixels pixels_; // the image's, when painting one
   QSize size_;
 
   int curX_ = 0, curY_ = 0;

@@ -1,19 +1,12 @@
 #include "adapters/qt/Windows1252.h"
 
+#include "core/domain/Windows1252.h"
+
 namespace baromon::qt {
 
 namespace {
 
-// 0x80..0x9F; the five unassigned bytes map to the C1 control of the same value.
-constexpr char16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-char16_t toUnicode(unsigned char byte) {
-  return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : static_cast<char16_t>(byte);
-}
+char16_t toUnicode(unsigned char byte) { return static_cast<char16_t>(unicodeOfWindows1252(byte)); }
 
 } // namespace
 
@@ -41,7 +34,7 @@ std::string toWindows1252(const QString& text) {
     }
     char mapped = '?';
     for (int i = 0; i < 32; ++i) {
-      if (kHigh[i] == u) {
+      if (toUnicode(static_cast<unsigned char>(0x80 + i)) == u) {
         mapped = static_cast<char>(0x80 + i);
         break;
       }

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "adapters/qt/CanvasOutput.h"
-#include "adapters/qt/PngEncoder.h"
+#include "adapters/raster/PngEncoder.h"
 #include "adapters/qt/QtCanvas.h"
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
@@ -33,6 +33,17 @@ QImage decoded(const QByteArray& png) {
   QImage image;
   EXPECT_TRUE(image.loadFromData(png, "PNG"));
   return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The encoder's file of a 32-bit image (at the resolution given), as Qt's bytes.
+QByteArray encoded(QImage image, int dotsPerMetre = 0) {
+  if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+    image = image.convertToFormat(QImage::Format_RGB32);
+  }
+  const raster::Pixels pixels{reinterpret_cast<raster::Colour*>(image.bits()), image.width(), image.height(),
+                              image.bytesPerLine() / 4};
+  const std::string png = raster::encodePng(pixels, dotsPerMetre);
+  return QByteArray(png.data(), static_cast<qsizetype>(png.size()));
 }
 
 void expectSamePixels(const QImage& expected, const QImage& actual) {
@@ -73,7 +84,7 @@ TEST(PngEncoder, PicksTheDepthForTheColoursAndKeepsEveryPixel) {
     for (int width : {1, 3, 7, 8, 9, 33}) {
       SCOPED_TRACE(testing::Message() << c.colours << " colours, " << width << " wide");
       const QImage image = stripes(width, c.colours);
-      const QByteArray png = qt::encodePng(image);
+      const QByteArray png = encoded(image);
       const Header header = headerOf(png);
       EXPECT_EQ(header.depth, c.header.depth);
       EXPECT_EQ(header.colourType, c.header.colourType);
@@ -86,12 +97,11 @@ TEST(PngEncoder, PicksTheDepthForTheColoursAndKeepsEveryPixel) {
 TEST(PngEncoder, WritesOpaquePixelsAndTheResolution) {
   QImage image(4, 2, QImage::Format_ARGB32);
   image.fill(qRgba(10, 20, 30, 40));
-  image.setDotsPerMeterX(3780);
-  image.setDotsPerMeterY(7559);
-  const QImage back = decoded(qt::encodePng(image));
+  const QImage back = decoded(encoded(image, 7559));
   EXPECT_EQ(back.pixel(3, 1), qRgb(10, 20, 30));
-  EXPECT_EQ(back.dotsPerMeterX(), 3780);
+  EXPECT_EQ(back.dotsPerMeterX(), 7559);
   EXPECT_EQ(back.dotsPerMeterY(), 7559);
+  EXPECT_EQ(raster::encodePng(raster::Pixels{}, 3780), "") << "no pixels, no file";
 }
 
 namespace {

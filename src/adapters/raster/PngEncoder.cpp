@@ -1,4 +1,4 @@
-#include "adapters/qt/PngEncoder.h"
+#include "adapters/raster/PngEncoder.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <vector>
 #include <zlib.h>
 
-namespace baromon::qt {
+namespace baromon::raster {
 
 namespace {
 
@@ -23,8 +23,8 @@ class Palette {
 public:
   // The colour's index, a new one while there is room; -1 once a 257th colour turns up.
   // Callers skip runs of one colour themselves: most pixels repeat the one before.
-  int indexOf(QRgb pixel) {
-    const QRgb colour = pixel & 0xffffffu;
+  int indexOf(Colour pixel) {
+    const Colour colour = pixel & 0xffffffu;
     std::size_t slot = (colour * 2654435761u) >> (32 - kSlotBits);
     for (;;) {
       Slot& s = slots_[slot];
@@ -42,24 +42,24 @@ public:
       slot = (slot + 1) % slots_.size();
     }
   }
-  const std::vector<QRgb>& colours() const { return colours_; }
+  const std::vector<Colour>& colours() const { return colours_; }
 
 private:
   static constexpr int kSlotBits = 10;
   struct Slot {
-    QRgb colour = 0;
+    Colour colour = 0;
     int index = -1;
   };
   std::array<Slot, std::size_t{1} << kSlotBits> slots_{};
-  std::vector<QRgb> colours_;
+  std::vector<Colour> colours_;
 };
 
 // Pixels are looked at eight at a time, a whole number of bytes at every depth: most
 // blocks are one colour throughout, the one the block before ended in, and need no more.
 constexpr int kBlock = 8;
 
-bool blockIs(const QRgb* pixels, QRgb colour) {
-  QRgb differing = 0;
+bool blockIs(const Colour* pixels, Colour colour) {
+  Colour differing = 0;
   for (int i = 0; i < kBlock; ++i) {
     differing |= pixels[i] ^ colour;
   }
@@ -67,11 +67,11 @@ bool blockIs(const QRgb* pixels, QRgb colour) {
 }
 
 // Whether every pixel found a place in the palette.
-bool collectColours(const QImage& image, Palette& palette) {
-  const int width = image.width();
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    QRgb last = row[0];
+bool collectColours(const Pixels& image, Palette& palette) {
+  const int width = image.width;
+  for (int y = 0; y < image.height; ++y) {
+    const Colour* row = image.row(y);
+    Colour last = row[0];
     if (palette.indexOf(last) < 0) {
       return false;
     }
@@ -96,10 +96,11 @@ int depthFor(std::size_t colours) { return colours <= 2 ? 1 : colours <= 4 ? 2 :
 
 // One row as PNG lays it out: the filter byte (0, none), then the pixels' palette indices
 // packed from the most significant bit.
-template <int Depth> void packIndices(const QRgb* pixels, int width, Palette& palette, unsigned char* bytes) {
+template <int Depth>
+void packIndices(const Colour* pixels, int width, Palette& palette, unsigned char* bytes) {
   constexpr int kPerByte = 8 / Depth;
   constexpr unsigned kRepeat = Depth == 1 ? 0xffu : Depth == 2 ? 0x55u : Depth == 4 ? 0x11u : 0x01u;
-  QRgb last = pixels[0];
+  Colour last = pixels[0];
   auto index = static_cast<unsigned>(palette.indexOf(last));
   unsigned byte = 0;
   int x = 0;
@@ -133,15 +134,15 @@ template <int Depth> void packIndices(const QRgb* pixels, int width, Palette& pa
 }
 
 // The same without a palette: R, G, B bytes.
-void packRgb(const QRgb* pixels, int width, unsigned char* bytes) {
+void packRgb(const Colour* pixels, int width, unsigned char* bytes) {
   for (int x = 0; x < width; ++x) {
-    *bytes++ = static_cast<unsigned char>(qRed(pixels[x]));
-    *bytes++ = static_cast<unsigned char>(qGreen(pixels[x]));
-    *bytes++ = static_cast<unsigned char>(qBlue(pixels[x]));
+    *bytes++ = static_cast<unsigned char>(pixels[x] >> 16);
+    *bytes++ = static_cast<unsigned char>(pixels[x] >> 8);
+    *bytes++ = static_cast<unsigned char>(pixels[x]);
   }
 }
 
-void packRow(const QRgb* pixels, int width, Palette* palette, int depth, std::vector<unsigned char>& out) {
+void packRow(const Colour* pixels, int width, Palette* palette, int depth, std::vector<unsigned char>& out) {
   out[0] = 0;
   unsigned char* bytes = out.data() + 1;
   if (palette == nullptr) {
@@ -157,25 +158,25 @@ void packRow(const QRgb* pixels, int width, Palette* palette, int depth, std::ve
   }
 }
 
-void appendBigEndian(QByteArray& out, std::uint32_t value) {
+void appendBigEndian(std::string& out, std::uint32_t value) {
   const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
                          static_cast<char>(value >> 8), static_cast<char>(value)};
   out.append(bytes, 4);
 }
 
-void appendChunk(QByteArray& out, const char* type, const QByteArray& data) {
+void appendChunk(std::string& out, const char* type, const std::string& data) {
   appendBigEndian(out, static_cast<std::uint32_t>(data.size()));
-  const qsizetype start = out.size();
+  const std::size_t start = out.size();
   out.append(type, 4);
   out.append(data);
-  const auto* typeAndData = reinterpret_cast<const Bytef*>(out.constData() + start);
+  const auto* typeAndData = reinterpret_cast<const Bytef*>(out.data() + start);
   appendBigEndian(out,
                   static_cast<std::uint32_t>(crc32(0, typeAndData, static_cast<uInt>(out.size() - start))));
 }
 
 // The rows deflated into one zlib stream; empty when zlib fails.
-QByteArray deflateRows(const QImage& image, Palette* palette, int depth) {
-  const int width = image.width();
+std::string deflateRows(const Pixels& image, Palette* palette, int depth) {
+  const int width = image.width;
   const std::size_t rowBytes =
       palette != nullptr ? (static_cast<std::size_t>(width) * depth + 7) / 8 : std::size_t{3} * width;
   std::vector<unsigned char> row(rowBytes + 1);
@@ -183,21 +184,21 @@ QByteArray deflateRows(const QImage& image, Palette* palette, int depth) {
   if (deflateInit(&z, kCompression) != Z_OK) {
     return {};
   }
-  QByteArray out;
-  out.resize(qsizetype{64} * 1024); // a barogram needs a quarter of it
+  std::string out;
+  out.resize(std::size_t{64} * 1024); // a barogram needs a quarter of it
   z.next_out = reinterpret_cast<Bytef*>(out.data());
   z.avail_out = static_cast<uInt>(out.size());
   int status = Z_OK;
-  for (int y = 0; y <= image.height() && status == Z_OK; ++y) {
-    const bool last = y == image.height();
+  for (int y = 0; y <= image.height && status == Z_OK; ++y) {
+    const bool last = y == image.height;
     if (!last) {
-      packRow(reinterpret_cast<const QRgb*>(image.constScanLine(y)), width, palette, depth, row);
+      packRow(image.row(y), width, palette, depth, row);
     }
     z.next_in = row.data();
     z.avail_in = last ? 0 : static_cast<uInt>(row.size());
     do {
       if (z.avail_out == 0) {
-        const qsizetype used = out.size();
+        const std::size_t used = out.size();
         out.resize(used * 2);
         z.next_out = reinterpret_cast<Bytef*>(out.data() + used);
         z.avail_out = static_cast<uInt>(used);
@@ -205,59 +206,57 @@ QByteArray deflateRows(const QImage& image, Palette* palette, int depth) {
       status = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
     } while (status == Z_OK && (z.avail_in > 0 || (last && z.avail_out == 0)));
   }
-  const auto written = static_cast<qsizetype>(z.total_out);
+  const auto written = static_cast<std::size_t>(z.total_out);
   deflateEnd(&z);
   if (status != Z_STREAM_END) {
     return {};
   }
-  out.truncate(written);
+  out.resize(written);
   return out;
 }
 
 } // namespace
 
-QByteArray encodePng(const QImage& source) {
-  if (source.isNull()) {
+std::string encodePng(const Pixels& image, int dotsPerMetre) {
+  if (image.bits == nullptr || image.width < 1 || image.height < 1) {
     return {};
   }
-  const bool direct = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32;
-  const QImage image = direct ? source : source.convertToFormat(QImage::Format_RGB32);
   Palette palette;
   const bool paletted = collectColours(image, palette);
   const int depth = paletted ? depthFor(palette.colours().size()) : 8;
-  const QByteArray pixels = deflateRows(image, paletted ? &palette : nullptr, depth);
-  if (pixels.isEmpty()) {
+  const std::string pixels = deflateRows(image, paletted ? &palette : nullptr, depth);
+  if (pixels.empty()) {
     return {};
   }
 
-  QByteArray png("\x89PNG\r\n\x1a\n", 8);
-  QByteArray header;
-  appendBigEndian(header, static_cast<std::uint32_t>(image.width()));
-  appendBigEndian(header, static_cast<std::uint32_t>(image.height()));
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  std::string header;
+  appendBigEndian(header, static_cast<std::uint32_t>(image.width));
+  appendBigEndian(header, static_cast<std::uint32_t>(image.height));
   // Depth, colour type, then deflate, adaptive filtering and no interlace, each 0.
-  header.append(static_cast<char>(depth));
-  header.append(static_cast<char>(paletted ? kColourTypePalette : kColourTypeRgb));
+  header.push_back(static_cast<char>(depth));
+  header.push_back(static_cast<char>(paletted ? kColourTypePalette : kColourTypeRgb));
   header.append(3, '\0');
   appendChunk(png, "IHDR", header);
-  if (image.dotsPerMeterX() > 0 && image.dotsPerMeterY() > 0) {
-    QByteArray resolution;
-    appendBigEndian(resolution, static_cast<std::uint32_t>(image.dotsPerMeterX()));
-    appendBigEndian(resolution, static_cast<std::uint32_t>(image.dotsPerMeterY()));
-    resolution.append('\1'); // the unit is the metre
+  if (dotsPerMetre > 0) {
+    std::string resolution;
+    appendBigEndian(resolution, static_cast<std::uint32_t>(dotsPerMetre));
+    appendBigEndian(resolution, static_cast<std::uint32_t>(dotsPerMetre));
+    resolution.push_back('\1'); // the unit is the metre
     appendChunk(png, "pHYs", resolution);
   }
   if (paletted) {
-    QByteArray colours;
-    for (QRgb c : palette.colours()) {
-      colours.append(static_cast<char>(qRed(c)));
-      colours.append(static_cast<char>(qGreen(c)));
-      colours.append(static_cast<char>(qBlue(c)));
+    std::string colours;
+    for (Colour c : palette.colours()) {
+      colours.push_back(static_cast<char>(c >> 16));
+      colours.push_back(static_cast<char>(c >> 8));
+      colours.push_back(static_cast<char>(c));
     }
     appendChunk(png, "PLTE", colours);
   }
   appendChunk(png, "IDAT", pixels);
-  appendChunk(png, "IEND", QByteArray());
+  appendChunk(png, "IEND", std::string());
   return png;
 }
 
-} // namespace baromon::qt
+} // namespace baromon::raster
