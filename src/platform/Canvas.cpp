@@ -54,4 +54,30 @@ std::size_t GraphicsObjects::liveCount() const {
   return live;
 }
 
+CanvasSelection::CanvasSelection(GraphicsObjects& objects)
+    : objects_(objects), penHandle_(objects.stockBlackPen()), brushHandle_(objects.stockWhiteBrush()),
+      fontHandle_(objects.stockFixedFont()) {}
+
+ObjectHandle CanvasSelection::select(ObjectHandle handle) {
+  const GraphicsObject* object = objects_.find(handle);
+  if (object == nullptr) {
+    return 0;
+  }
+  ObjectHandle previous = 0;
+  if (const auto* pen = std::get_if<PenSpec>(object)) {
+    previous = penHandle_;
+    penHandle_ = handle;
+    pen_ = *pen;
+  } else if (const auto* brush = std::get_if<BrushSpec>(object)) {
+    previous = brushHandle_;
+    brushHandle_ = handle;
+    brush_ = *brush;
+  } else {
+    previous = fontHandle_;
+    fontHandle_ = handle;
+    font_ = std::get<FontSpec>(*object);
+  }
+  return previous;
+}
+
 } // namespace baromon::platform

@@ -76,6 +76,31 @@ private:
   ObjectHandle stockBrush_ = 0;
 };
 
+// The pen, brush and font a canvas draws with: the handle of each and a copy of its
+// object, starting with the stock objects. Every canvas keeps one, so selecting works
+// the same on the screen, on paper and in a file.
+class CanvasSelection {
+public:
+  explicit CanvasSelection(GraphicsObjects& objects);
+  // Puts the object of `handle` in the place of its kind and returns the handle it
+  // replaces; returns 0 and changes nothing for a handle that names no live object.
+  ObjectHandle select(ObjectHandle handle);
+  ObjectHandle penHandle() const { return penHandle_; }
+  ObjectHandle brushHandle() const { return brushHandle_; }
+  ObjectHandle fontHandle() const { return fontHandle_; }
+  const PenSpec& pen() const { return pen_; }
+  const BrushSpec& brush() const { return brush_; }
+  const FontSpec& font() const { return font_; }
+  GraphicsObjects& objects() const { return objects_; }
+
+private:
+  GraphicsObjects& objects_;
+  ObjectHandle penHandle_, brushHandle_, fontHandle_;
+  PenSpec pen_{PenStyle::Solid, 1, {0, 0, 0}};
+  BrushSpec brush_{{255, 255, 255}};
+  FontSpec font_{};
+};
+
 struct TextMetrics {
   int height = 0;          // cell height in pixels
   int externalLeading = 0; // extra space between lines

@@ -30,11 +30,8 @@ std::string describeFont(const FontSpec& font) {
          std::to_string(font.weight) + "/esc" + std::to_string(font.escapement);
 }
 
-RecordingCanvas::RecordingCanvas(GraphicsObjects& objects, CanvasSize size) : objects_(objects), size_(size) {
-  penHandle_ = objects_.stockBlackPen();
-  brushHandle_ = objects_.stockWhiteBrush();
-  fontHandle_ = objects_.stockFixedFont();
-}
+RecordingCanvas::RecordingCanvas(GraphicsObjects& objects, CanvasSize size)
+    : objects_(objects), selection_(objects), size_(size) {}
 
 void RecordingCanvas::keep(const Op& op) {
   ops.push_back(op);
@@ -46,9 +43,9 @@ void RecordingCanvas::keep(const Op& op) {
 RecordingCanvas::Op RecordingCanvas::stamp(Kind kind) const {
   Op op;
   op.kind = kind;
-  op.pen = pen_;
-  op.brush = brush_;
-  op.font = font_;
+  op.pen = selection_.pen();
+  op.brush = selection_.brush();
+  op.font = selection_.font();
   op.textColour = textColour_;
   op.background = background_;
   return op;
@@ -65,20 +62,7 @@ ObjectHandle RecordingCanvas::select(ObjectHandle handle) {
     keep(op);
     return 0;
   }
-  ObjectHandle previous = 0;
-  if (const auto* pen = std::get_if<PenSpec>(object)) {
-    previous = penHandle_;
-    penHandle_ = handle;
-    pen_ = *pen;
-  } else if (const auto* brush = std::get_if<BrushSpec>(object)) {
-    previous = brushHandle_;
-    brushHandle_ = handle;
-    brush_ = *brush;
-  } else {
-    previous = fontHandle_;
-    fontHandle_ = handle;
-    font_ = std::get<FontSpec>(*object);
-  }
+  const ObjectHandle previous = selection_.select(handle);
   Op op = stamp(Kind::Select);
   op.handle = handle;
   keep(op);

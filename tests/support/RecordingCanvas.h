@@ -71,9 +71,9 @@ public:
   std::vector<Op> pixels() const { return of(Kind::Pixel); }
 
   // The handles currently selected (0 before any selection of that kind).
-  platform::ObjectHandle currentPen() const { return penHandle_; }
-  platform::ObjectHandle currentBrush() const { return brushHandle_; }
-  platform::ObjectHandle currentFont() const { return fontHandle_; }
+  platform::ObjectHandle currentPen() const { return selection_.penHandle(); }
+  platform::ObjectHandle currentBrush() const { return selection_.brushHandle(); }
+  platform::ObjectHandle currentFont() const { return selection_.fontHandle(); }
 
   // One line per op, e.g. `line 50,300 -> 1050,300 pen=dot/1/c8c8c8 bk=opaque`.
   std::vector<std::string> dump() const;
@@ -84,15 +84,12 @@ private:
   void keep(const Op& op);
 
   platform::GraphicsObjects& objects_;
+  platform::CanvasSelection selection_;
   platform::CanvasSize size_;
   int failingSelections_ = 0;
   int curX_ = 0, curY_ = 0;
-  platform::PenSpec pen_{platform::PenStyle::Solid, 1, {0, 0, 0}};
-  platform::BrushSpec brush_{{255, 255, 255}};
-  platform::FontSpec font_{};
   platform::Rgb textColour_{0, 0, 0};
   platform::BackgroundMode background_ = platform::BackgroundMode::Opaque;
-  platform::ObjectHandle penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;
 };
 
 // Texts for the dump and for test messages.

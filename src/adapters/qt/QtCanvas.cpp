@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <variant>
 
 #include "adapters/qt/Windows1252.h"
 
@@ -99,7 +98,7 @@ int QtCanvas::cellTopFor(const FontSpec& wanted, const QFont& font) {
   return std::max(0, kDefaultCellHeight - QFontMetrics(font).height());
 }
 
-QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QImage& image) : objects_(objects), image_(&image) {
+QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QImage& image) : selection_(objects), image_(&image) {
   if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
       image.format() != QImage::Format_ARGB32_Premultiplied) {
     image = image.convertToFormat(QImage::Format_RGB32);
@@ -113,20 +112,14 @@ QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QImage& image) : objects_
   painter_ = ownPainter_.get();
   painter_->setRenderHint(QPainter::Antialiasing, false);
   painter_->setRenderHint(QPainter::TextAntialiasing, false);
-  penHandle_ = objects_.stockBlackPen();
-  brushHandle_ = objects_.stockWhiteBrush();
-  fontHandle_ = objects_.stockFixedFont();
-  useFont(font_);
+  useFont(selection_.font());
 }
 
 QtCanvas::QtCanvas(platform::GraphicsObjects& objects, QPainter& painter, QSize size)
-    : objects_(objects), painter_(&painter), size_(size) {
+    : selection_(objects), painter_(&painter), size_(size) {
   painter_->setRenderHint(QPainter::Antialiasing, false);
   painter_->setRenderHint(QPainter::TextAntialiasing, false);
-  penHandle_ = objects_.stockBlackPen();
-  brushHandle_ = objects_.stockWhiteBrush();
-  fontHandle_ = objects_.stockFixedFont();
-  useFont(font_);
+  useFont(selection_.font());
 }
 
 QtCanvas::~QtCanvas() {
@@ -136,29 +129,14 @@ QtCanvas::~QtCanvas() {
 }
 
 ObjectHandle QtCanvas::select(ObjectHandle handle) {
-  const platform::GraphicsObject* object = objects_.find(handle);
-  if (object == nullptr) {
-    return 0;
-  }
-  ObjectHandle previous = 0;
-  if (const auto* pen = std::get_if<platform::PenSpec>(object)) {
-    previous = penHandle_;
-    penHandle_ = handle;
-    pen_ = *pen;
-  } else if (const auto* brush = std::get_if<platform::BrushSpec>(object)) {
-    previous = brushHandle_;
-    brushHandle_ = handle;
-    brush_ = *brush;
-  } else {
-    previous = fontHandle_;
-    fontHandle_ = handle;
-    useFont(std::get<FontSpec>(*object));
+  const ObjectHandle previous = selection_.select(handle);
+  if (previous != 0 && handle == selection_.fontHandle()) {
+    useFont(selection_.font());
   }
   return previous;
 }
 
 void QtCanvas::useFont(const FontSpec& font) {
-  font_ = font;
   qfont_ = fontFor(font);
   cellTop_ = cellTopFor(font, qfont_);
 }
@@ -170,7 +148,7 @@ void QtCanvas::moveTo(int x, int y) {
 
 void QtCanvas::lineTo(int x, int y) {
   if (image_ != nullptr) {
-    raster::drawLine(pixels_, curX_, curY_, x, y, pen_, background_);
+    raster::drawLine(pixels_, curX_, curY_, x, y, currentPen(), background_);
   } else {
     vectorLine(curX_, curY_, x, y);
   }
@@ -184,7 +162,7 @@ void QtCanvas::vectorLine(int x0, int y0, int x1, int y1) {
   }
   const QPointF from(x0 + 0.5, y0 + 0.5);
   const QPointF to(x1 + 0.5, y1 + 0.5);
-  const bool dotted = pen_.style == PenStyle::Dot && pen_.width <= 1;
+  const bool dotted = currentPen().style == PenStyle::Dot && currentPen().width <= 1;
   painter_->save();
   painter_->setBrush(Qt::NoBrush);
   if (dotted && background_ == BackgroundMode::Opaque) {
@@ -192,8 +170,8 @@ void QtCanvas::vectorLine(int x0, int y0, int x1, int y1) {
     painter_->setPen(gaps);
     painter_->drawLine(from, to);
   }
-  QPen pen(toQColor(pen_.colour), pen_.width > 1 ? pen_.width : 1.0, Qt::SolidLine,
-           pen_.width > 1 ? Qt::RoundCap : Qt::FlatCap, Qt::RoundJoin);
+  QPen pen(toQColor(currentPen().colour), currentPen().width > 1 ? currentPen().width : 1.0, Qt::SolidLine,
+           currentPen().width > 1 ? Qt::RoundCap : Qt::FlatCap, Qt::RoundJoin);
   if (dotted) {
     pen.setDashPattern({3.0, 3.0});
   }
@@ -211,25 +189,19 @@ void QtCanvas::setPixel(int x, int y, Rgb colour) {
 }
 
 void QtCanvas::rectangle(int left, int top, int right, int bottom) {
-  if (right < left) {
-    std::swap(left, right);
-  }
-  if (bottom < top) {
-    std::swap(top, bottom);
-  }
-  if (right - left < 1 || bottom - top < 1) {
+  if (image_ != nullptr) {
+    raster::drawRectangle(pixels_, left, top, right, bottom, currentPen(),
+                          raster::colourOf(selection_.brush().colour), background_);
     return;
   }
-  if (image_ != nullptr) {
-    raster::drawRectangle(pixels_, left, top, right, bottom, pen_, raster::colourOf(brush_.colour),
-                          background_);
+  if (!raster::orderCorners(left, top, right, bottom)) {
     return;
   }
   painter_->save();
-  painter_->fillRect(QRect(left, top, right - left, bottom - top), toQColor(brush_.colour));
-  QPen pen(toQColor(pen_.colour), pen_.width > 1 ? pen_.width : 1.0, Qt::SolidLine, Qt::SquareCap,
-           Qt::MiterJoin);
-  if (pen_.style == PenStyle::Dot && pen_.width <= 1) {
+  painter_->fillRect(QRect(left, top, right - left, bottom - top), toQColor(selection_.brush().colour));
+  QPen pen(toQColor(currentPen().colour), currentPen().width > 1 ? currentPen().width : 1.0, Qt::SolidLine,
+           Qt::SquareCap, Qt::MiterJoin);
+  if (currentPen().style == PenStyle::Dot && currentPen().width <= 1) {
     pen.setDashPattern({3.0, 3.0});
   }
   painter_->setPen(pen);
@@ -247,9 +219,9 @@ void QtCanvas::textOut(int x, int y, const char* text, int count) {
   painter_->setFont(qfont_);
   const QFontMetrics metrics = painter_->fontMetrics();
   painter_->translate(x, y);
-  if (font_.escapement != 0) {
+  if (selection_.font().escapement != 0) {
     // Escapement turns counter-clockwise; 2700 runs the text downwards.
-    painter_->rotate(-font_.escapement / 10.0);
+    painter_->rotate(-selection_.font().escapement / 10.0);
   }
   if (background_ == BackgroundMode::Opaque) {
     painter_->fillRect(QRect(0, 0, metrics.horizontalAdvance(shown), cellTop_ + metrics.height()),

@@ -61,7 +61,9 @@ private:
   void vectorLine(int x0, int y0, int x1, int y1);
   void useFont(const platform::FontSpec& font);
 
-  platform::GraphicsObjects& objects_;
+  const platform::PenSpec& currentPen() const { return selection_.pen(); }
+
+  platform::CanvasSelection selection_;
   std::unique_ptr<QPainter> ownPainter_;
   QPainter* painter_ = nullptr;
   QImage* image_ = nullptr;
@@ -69,14 +71,10 @@ private:
   QSize size_;
 
   int curX_ = 0, curY_ = 0;
-  platform::PenSpec pen_{platform::PenStyle::Solid, 1, {0, 0, 0}};
-  platform::BrushSpec brush_{{255, 255, 255}};
-  platform::FontSpec font_{};
   QFont qfont_;
   int cellTop_ = 0;
   platform::Rgb textColour_{0, 0, 0};
   platform::BackgroundMode background_ = platform::BackgroundMode::Opaque;
-  platform::ObjectHandle penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;
 };
 
 // Draws a back buffer painted at the widget's logical size onto the widget,

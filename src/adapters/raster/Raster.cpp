@@ -127,15 +127,19 @@ void drawLine(const Pixels& pixels, int x0, int y0, int x1, int y1, const platfo
   }
 }
 
-void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom,
-                   const platform::PenSpec& pen, Colour fill, BackgroundMode background) {
+bool orderCorners(int& left, int& top, int& right, int& bottom) {
   if (right < left) {
     std::swap(left, right);
   }
   if (bottom < top) {
     std::swap(top, bottom);
   }
-  if (right - left < 1 || bottom - top < 1) {
+  return right - left >= 1 && bottom - top >= 1;
+}
+
+void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom,
+                   const platform::PenSpec& pen, Colour fill, BackgroundMode background) {
+  if (!orderCorners(left, top, right, bottom)) {
     return;
   }
   pixels.fill(left, top, right, bottom, fill);

@@ -41,6 +41,10 @@ struct Pixels {
 void drawLine(const Pixels& pixels, int x0, int y0, int x1, int y1, const platform::PenSpec& pen,
               platform::BackgroundMode background);
 
+// Puts a rectangle's corners in order (left above right, top above bottom); false when
+// it covers no pixel.
+bool orderCorners(int& left, int& top, int& right, int& bottom);
+
 // Fills left..right-1 x top..bottom-1 with `fill` and outlines it with the pen along its
 // first and last columns and rows (corners in any order).
 void drawRectangle(const Pixels& pixels, int left, int top, int right, int bottom,

@@ -37,15 +37,12 @@ public:
   platform::CanvasSize size() const override { return {pixels_.width, pixels_.height}; }
 
 private:
-  platform::GraphicsObjects& objects_;
+  platform::CanvasSelection selection_;
   Pixels pixels_;
   Lettering& lettering_;
   int curX_ = 0, curY_ = 0;
-  platform::PenSpec pen_{platform::PenStyle::Solid, 1, {0, 0, 0}};
-  platform::BrushSpec brush_{{255, 255, 255}};
   platform::Rgb textColour_{0, 0, 0};
   platform::BackgroundMode background_ = platform::BackgroundMode::Opaque;
-  platform::ObjectHandle penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;
 };
 
 } // namespace baromon::raster

@@ -17,7 +17,7 @@ constexpr int kSystemCellHeight = 16;
 } // namespace
 
 GdiCanvas::GdiCanvas(GraphicsObjects& objects, void* dc, CanvasSize size, double fontScale)
-    : objects_(objects), dc_(dc), size_(size), fontScale_(fontScale > 0 ? fontScale : 1.0) {
+    : selection_(objects), dc_(dc), size_(size), fontScale_(fontScale > 0 ? fontScale : 1.0) {
   HDC d = hdc(dc_);
   originalPen_ = ::GetCurrentObject(d, OBJ_PEN);
   originalBrush_ = ::GetCurrentObject(d, OBJ_BRUSH);
@@ -29,12 +29,9 @@ GdiCanvas::GdiCanvas(GraphicsObjects& objects, void* dc, CanvasSize size, double
   ::SetMapMode(d, MM_TEXT);
   ::SetROP2(d, R2_COPYPEN);
   ::MoveToEx(d, 0, 0, nullptr);
-  penHandle_ = objects_.stockBlackPen();
-  brushHandle_ = objects_.stockWhiteBrush();
-  fontHandle_ = objects_.stockFixedFont();
-  usePen(PenSpec{});
-  useBrush(BrushSpec{{255, 255, 255}});
-  useFont(FontSpec{});
+  usePen(selection_.pen());
+  useBrush(selection_.brush());
+  useFont(selection_.font());
 }
 
 GdiCanvas::~GdiCanvas() {
@@ -118,23 +115,16 @@ void GdiCanvas::useFont(const FontSpec& font) {
 }
 
 ObjectHandle GdiCanvas::select(ObjectHandle handle) {
-  const GraphicsObject* object = objects_.find(handle);
-  if (object == nullptr) {
+  const ObjectHandle previous = selection_.select(handle);
+  if (previous == 0) {
     return 0;
   }
-  ObjectHandle previous = 0;
-  if (const auto* pen = std::get_if<PenSpec>(object)) {
-    usePen(*pen);
-    previous = penHandle_;
-    penHandle_ = handle;
-  } else if (const auto* brush = std::get_if<BrushSpec>(object)) {
-    useBrush(*brush);
-    previous = brushHandle_;
-    brushHandle_ = handle;
-  } else if (const auto* font = std::get_if<FontSpec>(object)) {
-    useFont(*font);
-    previous = fontHandle_;
-    fontHandle_ = handle;
+  if (handle == selection_.penHandle()) {
+    usePen(selection_.pen());
+  } else if (handle == selection_.brushHandle()) {
+    useBrush(selection_.brush());
+  } else {
+    useFont(selection_.font());
   }
   return previous;
 }

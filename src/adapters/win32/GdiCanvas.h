@@ -42,7 +42,7 @@ private:
   void useFont(const FontSpec& font);
   int scaled(int pixels) const;
 
-  GraphicsObjects& objects_;
+  platform::CanvasSelection selection_;
   void* dc_;
   CanvasSize size_;
   double fontScale_;
@@ -52,7 +52,6 @@ private:
   void* originalPen_ = nullptr;
   void* originalBrush_ = nullptr;
   void* originalFont_ = nullptr;
-  ObjectHandle penHandle_ = 0, brushHandle_ = 0, fontHandle_ = 0;
   bool dotted_ = false;
   Rgb dotColour_;
 };
