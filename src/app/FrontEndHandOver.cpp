@@ -30,7 +30,7 @@ std::string ownFolder() {
   return slash == std::string::npos ? std::string() : self.substr(0, slash);
 }
 
-enum class Found { None, Started, NotStarted };
+enum class Found { None, NotStarted }; // a program started never returns
 
 // Replaces this program by `name`, looked for beside it (the build tree), in
 // ../libexec/baromon/ from there (an installation moved elsewhere), then at `installed`.

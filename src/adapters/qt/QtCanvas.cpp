@@ -3,8 +3,6 @@
 #include <QFontMetrics>
 #include <QPen>
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 
 #include "adapters/qt/Windows1252.h"
 
