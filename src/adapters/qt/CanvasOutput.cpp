@@ -7,10 +7,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
-#include <algorithm>
-#include <cctype>
-#include <cstdint>
-#include <cstdio>
 #include <fontconfig/fontconfig.h>
 #include <memory>
 
