@@ -7,8 +7,6 @@
 #include "adapters/raster/FreeTypeLettering.h"
 #include "adapters/raster/PictureFile.h"
 #include "adapters/raster/RasterCanvas.h"
-#include "core/display/Barogram.h"
-#include "core/display/DrawingResources.h"
 #include "support/TestApp.h"
 
 // The picture program letters its pictures with FreeType, the front end with Qt; a
@@ -135,10 +133,6 @@ TEST(Lettering, EveryCharacterOfEveryFontIsTheFrontEndsPixelForPixel) {
       const Drawn qt = byQt(t.graphics, 1400, 900, paint);
       const Drawn ft = byFreeType(t.graphics, 1400, 900, paint);
       expectSame(qt, ft);
-      if (testing::Test::HasFailure()) {
-        qt.image.save(QString("/tmp/lettering-qt-%1.png").arg(QString(f.name).replace('/', '-')));
-        ft.image.save(QString("/tmp/lettering-ft-%1.png").arg(QString(f.name).replace('/', '-')));
-      }
     }
   }
 }
