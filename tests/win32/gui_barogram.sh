@@ -7,6 +7,7 @@
 # Usage: gui_barogram.sh BAROMON_EXE GUI_PROBE_EXE WINEPREFIX PICTURE
 # (run inside an X server: ctest starts it with xvfb-run)
 set -euo pipefail
+. "$(dirname "$0")/gui-probe.sh"
 exe=$1
 probe=$2
 export WINEPREFIX=$3 WINEDEBUG=-all
@@ -21,16 +22,7 @@ trap cleanup EXIT
 
 wine "$probe" seed "$(winepath -w "$work")"
 # COM42 is on no machine: start-up shows the port's box, then goes on without a port.
-(cd "$work" && exec wine "$exe" --port 2=COM42 > "$work/out" 2>&1) &
-monitor=$!
-status=0
-wine "$probe" check "$(winepath -w "$picture")" || status=$?
-code=0
-wait "$monitor" || code=$?
-monitor=
-cat "$work/out"
-[ "$status" -eq 0 ] || { echo "the barogram was not seen"; exit 1; }
-[ "$code" -eq 0 ] || { echo "the monitor ended with $code"; exit 1; }
+probe_monitor COM42 check "$picture" "the barogram"
 [ -f "$work/monitor.ini" ] && [ "$(stat -c %s "$work/monitor.ini")" -eq 125 ] ||
   { echo "monitor.ini is not the 125-byte file"; exit 1; }
 echo "the window showed the seeded barogram and ended with 0; monitor.ini 125 bytes"

@@ -6,6 +6,7 @@
 # (run inside an X server: ctest starts it with xvfb-run)
 set -euo pipefail
 . "$(dirname "$0")/simulator-port.sh"
+. "$(dirname "$0")/gui-probe.sh"
 exe=$1
 probe=$2
 export WINEPREFIX=$3 WINEDEBUG=-all
@@ -28,14 +29,5 @@ trap cleanup EXIT
 "$sim" --log 2 --out "$work/monitor.txt"
 simulator_as_com "$sim" 300 COM5
 
-(cd "$work" && exec wine "$exe" --port 2=COM5 > "$work/out" 2>&1) &
-monitor=$!
-status=0
-wine "$probe" screen "$(winepath -w "$picture")" || status=$?
-code=0
-wait "$monitor" || code=$?
-monitor=
-cat "$work/out"
-[ "$status" -eq 0 ] || { echo "no live barogram was seen"; exit 1; }
-[ "$code" -eq 0 ] || { echo "the monitor ended with $code"; exit 1; }
+probe_monitor COM5 screen "$picture" "the live barogram"
 echo "the window showed the simulator's barogram and its live readings; the screen is in $picture"
