@@ -67,7 +67,7 @@ void RawTerminal::hangUp() {
 }
 
 BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string>& args,
-                           const std::string& outputPath) {
+                           const std::string& outputPath, const std::vector<std::string>& environment) {
   int closedPipe[2] = {-1, -1};
   if (outputPath.empty() && ::pipe(closedPipe) != 0) {
     return;
@@ -88,6 +88,10 @@ BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(out, 2);
+    for (const auto& variable : environment) {
+      const auto equals = variable.find('=');
+      ::setenv(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str(), 1);
+    }
     std::vector<char*> argv{const_cast<char*>(BAROMON_EXE)};
     for (const auto& arg : args) {
       argv.push_back(const_cast<char*>(arg.c_str()));
@@ -128,6 +132,12 @@ int BaromonChild::stop(int signal) {
     ::kill(pid_, signal);
   }
   return waitExit(30);
+}
+
+void BaromonChild::signal(int signal) const {
+  if (pid_ > 0 && status_ < 0) {
+    ::kill(pid_, signal);
+  }
 }
 
 } // namespace baromon::clitest
