@@ -54,10 +54,19 @@ int startUp(AppContext& app) {
   app.shell.screen = windows.screenSize();
   setStartValues(app);
 
-  if (loadSettings(app) == 0) {
+  switch (loadSettingsAtStart(app)) {
+  case SettingsLoad::Read:
+    break;
+  case SettingsLoad::Missing:
     applyDefaultSettings(app.settings);
     saveSettings(app);
     reportEvent(app, Event::SettingsNotFound);
+    break;
+  case SettingsLoad::Damaged:
+    // Kept aside and reported already; run and record as on a first start.
+    applyDefaultSettings(app.settings);
+    saveSettings(app);
+    break;
   }
 
   if (!windows.registerWindowClasses()) {
@@ -115,6 +124,8 @@ int startUp(AppContext& app) {
 int shutDown(AppContext& app, int quitCode) {
   auto& windows = app.platform.windows;
   saveSettings(app);
+  // After the settings: a log-off may end the process while this waits.
+  writeWaitingRecordsAtStop(app);
   app.platform.loop.stopTimer();
   closeSerialPort(app);
   app.printing.printer.reset();
@@ -122,7 +133,7 @@ int shutDown(AppContext& app, int quitCode) {
        {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal, WindowId::Correction}) {
     windows.destroyWindow(id);
   }
-  return quitCode;
+  return app.shell.fatalRaised ? kStartFailed : quitCode;
 }
 
 } // namespace baromon

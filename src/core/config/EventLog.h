@@ -42,6 +42,9 @@ enum class Event : ErrorCode {
   PortReadError = 63,
   SetCommStateFailed = 64,
   LastError = 65,
+  // Added by this program, with texts of their own (see kAddedEventText).
+  RecordLostAtStop = 67, // a record that waited for a held log could not be written at the stop
+  SettingsDamaged = 68,  // monitor.ini was not the template; kept as monitor.ini.bad, defaults used
 };
 
 // Every named event, in number order.
@@ -75,6 +78,8 @@ inline constexpr Event kNamedEvents[] = {
     Event::PortReadError,
     Event::SetCommStateFailed,
     Event::LastError,
+    Event::RecordLostAtStop,
+    Event::SettingsDamaged,
 };
 
 constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }
