@@ -93,7 +93,8 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
   // The journal of a service shows why a stop takes seconds.
   app.recording.onStopWait = [](std::size_t waiting, int millis) {
     std::fprintf(stderr,
-                 "baromon: monitor.txt is held by another program; waiting up to %d s to write %zu %s\n",
+                 "baromon: monitor.txt cannot be written now (held by another program?); waiting up to %d s "
+                 "to write %zu %s\n",
                  millis / 1000, waiting, waiting == 1 ? "record" : "records");
   };
   const int started = startUp(app);

@@ -94,7 +94,7 @@ struct AddedEventText {
   const char* text;
 };
 constexpr AddedEventText kAddedEventText[] = {
-    {Event::RecordLostAtStop, "error: record lost at program end, MONITOR.TXT held "},
+    {Event::RecordLostAtStop, "error: record lost at program end, MONITOR.TXT not writable "},
     {Event::SettingsDamaged, "error: MONITOR.INI damaged, kept as monitor.ini.bad "},
 };
 
