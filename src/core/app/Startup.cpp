@@ -40,20 +40,8 @@ void clearTables(AppContext& app) {
   app.converter.history.fill(0);
 }
 
-} // namespace
-
-int startUp(AppContext& app) {
-  auto& windows = app.platform.windows;
-  // Before anything touches the directory or the port: a second monitor here would
-  // append every boundary twice and race the first for monitor.ini.
-  if (app.platform.monitorLock != nullptr &&
-      app.platform.monitorLock->tryLock() == platform::LockResult::HeldByAnother) {
-    app.platform.boxes.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
-    return kAnotherMonitorRunning;
-  }
-  app.shell.screen = windows.screenSize();
-  setStartValues(app);
-
+// The settings from monitor.ini; the defaults, written at once, where it is missing or damaged.
+void readSettingsOrWriteDefaults(AppContext& app) {
   switch (loadSettingsAtStart(app)) {
   case SettingsLoad::Read:
     break;
@@ -68,6 +56,23 @@ int startUp(AppContext& app) {
     saveSettings(app);
     break;
   }
+}
+
+} // namespace
+
+int startUp(AppContext& app) {
+  auto& windows = app.platform.windows;
+  // Before anything touches the directory or the port: a second monitor here would
+  // append every boundary twice and race the first for monitor.ini.
+  if (app.platform.monitorLock != nullptr &&
+      app.platform.monitorLock->tryLock() == platform::LockResult::HeldByAnother) {
+    app.platform.boxes.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
+    return kAnotherMonitorRunning;
+  }
+  app.shell.screen = windows.screenSize();
+  setStartValues(app);
+
+  readSettingsOrWriteDefaults(app);
 
   if (!windows.registerWindowClasses()) {
     reportEvent(app, Event::ClassNotRegistered);
