@@ -38,8 +38,8 @@ std::string keyAt(const std::string& log, std::size_t at) { return log.substr(at
 // recording are numbered from 1 already, as the check numbers them.
 TEST(CheckedLog, EveryRecordAfterAGapIsKeptAndASecondCheckChangesNothing) {
   TempDir dir;
-  const std::string log = gridLog(100, 600, 100000) + gridLog(100, 600 + 500 + 25, 110000) +
-                          gridLog(76, 600 + 1000 + 50, 120000);
+  const std::string log =
+      gridLog(100, 600, 100000) + gridLog(100, 600 + 500 + 25, 110000) + gridLog(76, 600 + 1000 + 50, 120000);
   dir.write("monitor.txt", log);
   const std::string summary = "276 records read\n3 recordings\n0 errors found\n0 errors corrected\n";
   const std::string datalist = "  0      0  100\n  1    100  100\n  2    200   76\n";
@@ -54,7 +54,7 @@ TEST(CheckedLog, EveryRecordAfterAGapIsKeptAndASecondCheckChangesNothing) {
   }
 }
 
-// The logger, its clock shifted (tests/support/ShiftedClock.cpp) to two seconds before
+// The logger, its clock shifted (tests/preload/ShiftedClock.cpp) to two seconds before
 // 10:05 UTC on 1 March 2026 and running thirty times as fast: boundaries come ten
 // seconds apart. The barograph is a pseudo-terminal sending a sentence about every
 // quarter of a second.

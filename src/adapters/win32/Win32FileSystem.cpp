@@ -406,7 +406,10 @@ bool Win32FileSystem::copyAccess(const std::string& from, const std::string& to)
     return false;
   }
   const DWORD kept = attributes & kSettable;
-  return ::SetFileAttributesA(pathOf(to).c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL) != 0;
+  if ((kept & ~FILE_ATTRIBUTE_ARCHIVE) == 0) {
+    return true; // what every new file has already
+  }
+  return ::SetFileAttributesA(pathOf(to).c_str(), kept) != 0;
 }
 
 std::optional<std::uint64_t> Win32FileSystem::freeBytes() {
