@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -151,6 +152,54 @@ TEST(AppendRecord, AFragmentLeftByAKilledWriterIsCutBeforeTheNextRecord) {
     ASSERT_EQ(after.size(), 4u * 80u) << "fragment of " << cut;
     EXPECT_EQ(after.substr(0, 240), whole);
     EXPECT_EQ(after.substr(240), testlog::record(5, 28, 12, 2003, 21, 0, 98820, 18, 52));
+    EXPECT_FALSE(t.dir.exists("monitor.err")) << "a cut record is no log off the grid";
+  }
+}
+
+// A log off the 80-byte grid for another reason than a cut record (line ends converted
+// to LF, a byte-order mark in front, no line ends at all) keeps every byte: only what
+// follows the last line feed, when shorter than a record, is a cut record. Such a log
+// is reported once (event 66) until it is on the grid again.
+TEST(AppendRecord, ALogOffTheGridKeepsEveryRecordAndIsReportedOnce) {
+  struct Case {
+    const char* legend;
+    std::string log;
+    std::string kept; // what stays in front of the new records
+  };
+  std::string unix = testlog::gridLog(3);
+  unix.erase(std::remove(unix.begin(), unix.end(), '\r'), unix.end());
+  const std::string bom = "\xEF\xBB\xBF" + testlog::gridLog(3);
+  const std::string cut = testlog::gridLog(1).substr(0, 30);
+  std::string unbroken = testlog::gridLog(2);
+  unbroken.erase(std::remove(unbroken.begin(), unbroken.end(), '\n'), unbroken.end());
+  const Case cases[] = {
+      {"LF line ends", unix, unix},
+      {"a byte-order mark in front", bom, bom},
+      {"LF line ends and a cut record after them", unix + cut, unix},
+      {"no line end for more than a record", unbroken, unbroken},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    setNumberedReading(t.app, 4);
+    appendRecord(t.app);
+    setNumberedReading(t.app, 5);
+    appendRecord(t.app);
+    EXPECT_EQ(t.dir.read("monitor.txt"), c.kept + recordWith(4) + recordWith(5));
+    EXPECT_EQ(eventCount(t, 66), 1u);
+    EXPECT_EQ(eventCount(t, 21), 0u);
+
+    // Back on the grid (a check realigned it), then off it again: reported anew.
+    t.dir.write("monitor.txt", testlog::gridLog(2));
+    setNumberedReading(t.app, 6);
+    appendRecord(t.app);
+    EXPECT_EQ(eventCount(t, 66), 1u);
+    t.dir.write("monitor.txt", c.log);
+    setNumberedReading(t.app, 7);
+    appendRecord(t.app);
+    EXPECT_EQ(t.dir.read("monitor.txt"), c.kept + recordWith(7));
+    EXPECT_EQ(eventCount(t, 66), 2u);
   }
 }
 
