@@ -170,19 +170,16 @@ LogRecord renumbered(const HistorySample& s, std::uint64_t inRecording) {
 
 // A valid record is copied: it either continues the grid or, at a break, opens
 // the next recording as its first record. Only a second record for the same date
-// and minute is dropped (an error, and no break: the record before it stands for
-// that minute). Breaks are thus found where the kept records themselves lie, so a
-// second check finds the same recordings and changes nothing. Null, or the
-// failure that ends the pass.
+// and minute is dropped: an error, and still a break, but the record before it
+// stands for that minute. The same time of day on another date is a monitor that
+// was off for whole days: a break whose record is kept. Null, or the failure
+// that ends the pass.
 const Failure* takeRecord(const HistorySample& s, Tally& tally, BlockWriter& out) {
   const int minutes = s.hour * 60 + s.minute;
   const long date = (static_cast<long>(s.year) * 16 + s.month) * 32 + s.day;
   // The first valid record, and any record at midnight, continue the grid.
   const int step = (!tally.havePrevious || minutes == 0) ? kGridMinutes : minutes - tally.previous;
-  if (step == 0 && date == tally.previousDate) {
-    ++tally.errors;
-    return nullptr;
-  }
+  const bool duplicate = step == 0 && date == tally.previousDate;
   if (step != kGridMinutes) {
     ++tally.breaks;
     if (tally.current < kRecordingSlots) {
@@ -193,6 +190,10 @@ const Failure* takeRecord(const HistorySample& s, Tally& tally, BlockWriter& out
       tally.table[tally.current].first = tally.written;
     }
     tally.inRecording = 0;
+  }
+  if (duplicate) {
+    ++tally.errors;
+    return nullptr;
   }
   const LogRecord record = renumbered(s, tally.inRecording);
   if (!out.add(record.data(), record.size())) {

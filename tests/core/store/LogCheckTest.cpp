@@ -115,11 +115,11 @@ TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
        summary(5, 2, 1),
        "  0      0    3\n  1      3    2\n",
        1},
-      {"a second record for the same minute is an error and no break",
+      {"a second record for the same minute is an error and a break, and is dropped",
        duplicate,
-       {{0, 1}, {1, 2}, {2, 3}, {4, 4}},
-       summary(4, 1, 1),
-       "  0      0    4\n",
+       {{0, 1}, {1, 2}, {2, 3}, {4, 1}},
+       summary(4, 2, 1),
+       "  0      0    3\n  1      3    1\n",
        1},
       {"23:50, 23:55, 00:00, 00:05 continue the grid",
        midnight,
@@ -178,9 +178,9 @@ std::vector<std::string> keysOf(const std::string& log) {
   return keys;
 }
 
-// A break in the grid starts a new recording with the record that breaks it; only a
-// second record for the same date and minute is dropped. A second check then finds
-// nothing to change: every check used to drop the next record of every recording.
+// A break in the grid starts a new recording with the record that breaks it. A second
+// check then finds nothing to change: every check used to drop the next record of every
+// recording.
 TEST(CheckLogFile, KeepsTheRecordAfterEveryBreakAndASecondCheckChangesNothing) {
   struct Case {
     const char* legend;
@@ -208,15 +208,11 @@ TEST(CheckLogFile, KeepsTheRecordAfterEveryBreakAndASecondCheckChangesNothing) {
   }
   // Stopped for exactly one day: the same time of day on the next date is no duplicate.
   const std::vector<In> aDayLater = {{600, 1}, {605, 2}, {605 + 1440, 3}, {610 + 1440, 4}};
-  std::vector<In> duplicate = grid(3);
-  duplicate.push_back({610, 130000});
-  duplicate.push_back({615, 130001});
   const Case cases[] = {
       {"two half-hour gaps", twoGaps, {}, 3, "  0      0  100\n  1    100  100\n  2    200   76\n"},
       {"a monitor stopped for 15 minutes", stopped, {}, 2, "  0      0    3\n  1      3    3\n"},
       {"a clock set back", clockBack, {}, 2, "  0      0    4\n  1      4    3\n"},
       {"a day later at the same time", aDayLater, {}, 2, "  0      0    2\n  1      2    2\n"},
-      {"a duplicate minute is dropped and breaks nothing", duplicate, {3}, 1, "  0      0    4\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -245,6 +241,27 @@ TEST(CheckLogFile, KeepsTheRecordAfterEveryBreakAndASecondCheckChangesNothing) {
     ASSERT_EQ(t.windows.boxes.size(), 2u);
     EXPECT_EQ(t.windows.boxes[1].text, summary(kept, c.recordings, 0));
   }
+}
+
+// A second record for the same minute is dropped by the first check; what it leaves is
+// kept whole by every check after it.
+TEST(CheckLogFile, ADuplicateIsDroppedOnceAndNothingElseAfterwards) {
+  std::vector<In> duplicate = grid(3);
+  duplicate.push_back({610, 130000});
+  duplicate.push_back({615, 130001});
+  TestApp t;
+  const std::string old = buildLog(duplicate);
+  t.dir.write("monitor.txt", old);
+  EXPECT_EQ(checkLogFile(t.app), 1);
+  std::vector<std::string> expected;
+  for (const int i : {0, 1, 2, 4}) {
+    expected.push_back(testlog::recordOf(old, i).substr(7, 16));
+  }
+  EXPECT_EQ(keysOf(t.dir.read("monitor.txt")), expected);
+  EXPECT_EQ(checkLogFile(t.app), 0);
+  EXPECT_EQ(keysOf(t.dir.read("monitor.txt")), expected);
+  // Nothing breaks the grid any more: one recording, numbered through.
+  EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    4\n");
 }
 
 TEST(CheckLogFile, KeptRecordsAreNormalisedToTheWritersLayout) {
