@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <optional>
+#include <utility>
 
 #include "core/app/AppContext.h"
 #include "core/domain/Units.h"
@@ -14,7 +16,8 @@ namespace {
 
 // A received line, read by fixed offset. The decoders need no more than its first
 // 32 bytes, so these are copied into a zero-filled window: a byte past the line's
-// end reads as 0 without a length test on every read.
+// end reads as 0 without a length test on every read. The few bytes behind the
+// window are always 0 as well, so a read just past a field at its end needs no test.
 class Line {
 public:
   static constexpr std::size_t kWindow = 32;
@@ -22,6 +25,7 @@ public:
   Line(const char* bytes, std::size_t length) {
     if (length >= kWindow) {
       std::memcpy(window_.data(), bytes, kWindow);
+      std::memset(window_.data() + kWindow, 0, kSlack);
     } else {
       window_.fill(0);
       if (length > 0) {
@@ -29,12 +33,14 @@ public:
       }
     }
   }
-  unsigned char at(std::size_t i) const { return i < kWindow ? window_[i] : 0; }
+  // `i` is below kWindow + kSlack.
+  unsigned char at(std::size_t i) const { return window_[i]; }
   // The value of a byte already known to be a digit.
   int d(std::size_t i) const { return static_cast<int>(at(i)) - '0'; }
 
 private:
-  std::array<unsigned char, kWindow> window_;
+  static constexpr std::size_t kSlack = 8;
+  std::array<unsigned char, kWindow + kSlack> window_;
 };
 
 constexpr std::int32_t kMaxRawPressure = 150000;
@@ -124,19 +130,21 @@ namespace {
 
 constexpr std::size_t kPxdrDigits[] = {6, 7, 8, 9, 11, 12, 14, 15, 16, 17, 18, 21, 22, 24, 27, 28, 30};
 
+// A digit's value is 0..9 and that plus 6 stays below 16; any other byte sets a
+// higher bit in one of the two. Spelt out for every position, without a branch:
+// this runs on every $PXDR, and `baromon decode` reads a day of them at once.
+template <std::size_t... I> bool pxdrDigitsPresent(const Line& b, std::index_sequence<I...>) {
+  const unsigned any =
+      ((static_cast<unsigned>(b.d(kPxdrDigits[I])) | (static_cast<unsigned>(b.d(kPxdrDigits[I])) + 6)) | ...);
+  return any <= 15;
+}
+
 Decoded decodePxdrLine(CurrentReading& reading, const Line& b) {
   if (b.at(1) != 'P' || b.at(2) != 'X' || b.at(3) != 'D' || b.at(4) != 'R' || b.at(5) != ',' ||
       b.at(13) != ',' || b.at(19) != ',' || b.at(25) != ',') {
     return std::nullopt;
   }
-  // A digit's value is 0..9 and that plus 6 stays below 16; any other byte sets a
-  // higher bit in one of the two. No branch per digit: this runs on every $PXDR.
-  unsigned notDigits = 0;
-  for (const std::size_t i : kPxdrDigits) {
-    const auto v = static_cast<unsigned>(b.d(i));
-    notDigits |= v | (v + 6);
-  }
-  if (notDigits > 15) {
+  if (!pxdrDigitsPresent(b, std::make_index_sequence<std::size(kPxdrDigits)>{})) {
     return std::nullopt;
   }
   std::int32_t raw = b.d(6) * 100000 + b.d(7) * 10000 + b.d(8) * 1000 + b.d(9) * 100 + b.d(11) * 10 + b.d(12);
@@ -203,7 +211,7 @@ ValueField valueField(const Line& b, bool signed_) {
   }
   const std::size_t first = i;
   std::size_t point = 0;
-  for (;; ++i) {
+  for (; i < Line::kWindow; ++i) {
     const unsigned char kind = kByteKinds[b.at(i)];
     if (kind == kDigitByte) {
       continue;
@@ -212,13 +220,13 @@ ValueField valueField(const Line& b, bool signed_) {
       point = i;
       continue;
     }
-    // A field that runs out of the window is no value of this device either.
     const std::size_t digits = i - first - (point != 0 ? 1 : 0);
-    if (kind != kEndByte || digits == 0 || i >= Line::kWindow) {
+    if (kind != kEndByte || digits == 0) {
       return {};
     }
     return {first, point != 0 ? point : i, i};
   }
+  return {}; // a field that runs out of the window is no value of this device either
 }
 
 // A pressure field's digits with `decimals` of them after the point counted, scaled
