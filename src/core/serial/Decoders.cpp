@@ -90,7 +90,7 @@ bool checksumHolds(const char* line, std::size_t length) {
   sum ^= sum >> 8;
   const int high = hexValue(line[at + 1]);
   const int low = hexValue(line[at + 2]);
-  return high >= 0 && low >= 0 && static_cast<std::uint64_t>(high * 16 + low) == (sum & 0xFF);
+  return high >= 0 && low >= 0 && high * 16 + low == static_cast<int>(sum & 0xFF);
 }
 
 std::int32_t pxdrTendency(const Line& b, std::size_t sign) {
