@@ -162,17 +162,25 @@ void appendRecord(AppContext& app) {
   }
 }
 
-void appendNmeaSentence(AppContext& app) {
+void appendNmeaSentence(AppContext& app, const char* line, std::size_t length) {
   if (app.settings.DATA != 0) {
     return;
   }
-  const auto& row = app.nmea[0];
-  if (row[0] != '$') {
-    return; // only sentences are recorded; an empty row is nothing to write
+  if (length == 0 || line[0] != '$') {
+    return; // only sentences are recorded
   }
-  const void* end = std::memchr(row.data(), 0, 127);
-  const std::size_t length =
-      end ? static_cast<std::size_t>(static_cast<const char*>(end) - row.data()) : std::size_t{127};
+  // The file is read back a line at a time: the whole line goes in, not the table's
+  // 126-character row, which would cut a long sentence from its line end and stop at a
+  // zero byte, gluing what is left to the next sentence. A line cut short at the receive
+  // buffer's size gets the line end it lost.
+  std::array<char, kReceiveBufferSize + 2> bytes{};
+  const std::size_t kept = std::min(length, static_cast<std::size_t>(kReceiveBufferSize));
+  std::memcpy(bytes.data(), line, kept);
+  std::size_t size = kept;
+  if (bytes[size - 1] != '\n') {
+    bytes[size++] = '\r';
+    bytes[size++] = '\n';
+  }
 
   auto file = app.platform.files.openForAppend(kNmeaFileName);
   if (!file) {
@@ -180,7 +188,7 @@ void appendNmeaSentence(AppContext& app) {
     return;
   }
   // A sentence arrives every second: a failing disk would flood the event log, so stay silent.
-  (void)file->write(row.data(), length);
+  (void)file->write(bytes.data(), size);
 }
 
 } // namespace baromon
