@@ -94,6 +94,7 @@ struct AddedEventText {
   const char* text;
 };
 constexpr AddedEventText kAddedEventText[] = {
+    {Event::LogOffGrid, "error: MONITOR.TXT off the 80-byte grid, kept as it is; run the data check "},
     {Event::RecordLostAtStop, "error: record lost at program end, MONITOR.TXT not writable "},
     {Event::SettingsDamaged, "error: MONITOR.INI damaged, kept as monitor.ini.bad "},
 };

@@ -43,6 +43,7 @@ enum class Event : ErrorCode {
   SetCommStateFailed = 64,
   LastError = 65,
   // Added by this program, with texts of their own (see kAddedEventText).
+  LogOffGrid = 66,       // monitor.txt is off the 80-byte grid; an append keeps it as it is
   RecordLostAtStop = 67, // a record that waited for a held log could not be written at the stop
   SettingsDamaged = 68,  // monitor.ini was not the template; kept as monitor.ini.bad, defaults used
 };
@@ -78,6 +79,7 @@ inline constexpr Event kNamedEvents[] = {
     Event::PortReadError,
     Event::SetCommStateFailed,
     Event::LastError,
+    Event::LogOffGrid,
     Event::RecordLostAtStop,
     Event::SettingsDamaged,
 };

@@ -25,6 +25,8 @@ struct RecordingState {
   std::deque<LogRecord> pending;
   // A record was dropped for the bound since the queue was last empty; reported once.
   bool dropReported = false;
+  // The log was found off the 80-byte grid since it was last on it; reported once.
+  bool offGridReported = false;
   // Told once (records waiting, milliseconds it will wait at most) when the stop starts
   // to wait for the log; the headless run says so on standard error.
   std::function<void(std::size_t, int)> onStopWait;
