@@ -27,6 +27,8 @@ void checkInvariants(const AppContext& app) {
   FUZZ_CHECK(r.valid <= 1);
   FUZZ_CHECK(app.converter.variation <= 999);
   FUZZ_CHECK(app.acquisition.sentenceCount <= 999999);
+  FUZZ_CHECK(app.acquisition.sentencesRejected + app.acquisition.sentencesAccepted <=
+             app.acquisition.linesReceived);
   for (const auto& row : app.nmea) {
     FUZZ_CHECK(std::memchr(row.data(), 0, 127) != nullptr);
   }
@@ -71,8 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t r = 0; r < log.size(); r += kLogRecordSize) {
     FUZZ_CHECK(log[r + kLogRecordSize - 2] == '\r' && log[r + kLogRecordSize - 1] == '\n');
   }
+  // Every sentence on a line of its own: each line begins with "$" and ends with its line feed.
   const std::string sentences = t.dir.read(kNmeaFileName);
-  FUZZ_CHECK(sentences.empty() || sentences[0] == '$');
+  FUZZ_CHECK(sentences.empty() || sentences.back() == '\n');
+  for (std::size_t at = 0; at < sentences.size(); at = sentences.find('\n', at) + 1) {
+    FUZZ_CHECK(sentences[at] == '$');
+  }
   FUZZ_CHECK(t.app.settings.DATA == 0 || sentences.empty());
   FUZZ_CHECK(t.app.settings.DATA == 1 || log.empty());
 

@@ -74,8 +74,9 @@ int runConsole(AppContext& app, HeadlessWindows& windows) {
     }
   }
   const int code = shutDown(app, windows.quitCode());
-  std::fprintf(stderr, "baromon: %" PRIu64 " lines received, %" PRIu64 " valid sentences\n",
-               app.acquisition.linesReceived, app.acquisition.sentencesAccepted);
+  std::fprintf(
+      stderr, "baromon: %" PRIu64 " lines received, %" PRIu64 " valid sentences, %" PRIu64 " rejected\n",
+      app.acquisition.linesReceived, app.acquisition.sentencesAccepted, app.acquisition.sentencesRejected);
   std::fflush(stderr);
   control.done();
   return code;

@@ -107,8 +107,9 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
   }
   const int code = shutDown(app, windows.quitCode());
   // One line a script can read back after a long unattended run (scripts/soak does).
-  std::fprintf(stderr, "baromon: %" PRIu64 " lines received, %" PRIu64 " valid sentences\n",
-               app.acquisition.linesReceived, app.acquisition.sentencesAccepted);
+  std::fprintf(
+      stderr, "baromon: %" PRIu64 " lines received, %" PRIu64 " valid sentences, %" PRIu64 " rejected\n",
+      app.acquisition.linesReceived, app.acquisition.sentencesAccepted, app.acquisition.sentencesRejected);
   return code;
 }
 

@@ -117,6 +117,8 @@ public:
   }
 
 private:
+  // What it reads came from a device, however it was kept: the lines are checked as
+  // the monitor checks live input, so a damaged sentence changes nothing here either.
   void decode(const char* line, std::size_t length) {
     decodeSentence(reading_, line, length, hk_);
     printer_.print(reading_);
@@ -173,7 +175,9 @@ int parseArguments(int argc, char** argv, std::FILE* out, std::FILE* err, int& h
       std::fputs("Usage: baromon decode [--hk N] [FILE]\n"
                  "Decodes barograph lines from FILE (or standard input) and prints per line:\n"
                  "valid pressure adValue tendency1h tendency3h temperature voltage\n"
-                 "(hundredths of a hPa, counts, tenths of a hPa, tenths of a degree C, tenths of a V).\n",
+                 "(hundredths of a hPa, counts, tenths of a hPa, tenths of a degree C, tenths of a V).\n"
+                 "A damaged sentence (a non-digit where a digit belongs, a wrong checksum, a pressure\n"
+                 "in a unit other than bar or pascal) changes nothing, as in the monitor.\n",
                  out);
       return 0;
     } else if (path == nullptr && (arg == "-" || arg.empty() || arg[0] != '-')) {

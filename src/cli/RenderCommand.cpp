@@ -32,6 +32,7 @@ public:
   bool remove(const std::string&) override { return false; }
   bool rename(const std::string&, const std::string&) override { return false; }
   bool linkReplacing(const std::string&, const std::string&) override { return false; }
+  bool copyAccess(const std::string&, const std::string&) override { return false; }
   std::string finalName(const std::string& name) override { return inner_.finalName(name); }
   std::optional<std::uint64_t> freeBytes() override { return inner_.freeBytes(); }
 

@@ -71,6 +71,10 @@ public:
   // file under `to` in one step. False where the file system has no such links;
   // callers then copy.
   virtual bool linkReplacing(const std::string& from, const std::string& to) = 0;
+  // Gives the file `to` the owner, group and permissions of the file `from` (on
+  // Windows its attributes), so that a file made to replace another serves the same
+  // users. False when the system refuses: only root may give a file to another user.
+  virtual bool copyAccess(const std::string& from, const std::string& to) = 0;
   // Free bytes available to this user on the file system of the directory, or nullopt.
   virtual std::optional<std::uint64_t> freeBytes() = 0;
 };

@@ -35,6 +35,28 @@ TEST(DecodeCommand, PrintsTheReadingAfterEachLineWithStateCarriedOver) {
                    "1\t99850\t52700\t-125\t0\t-32\t126\n");
 }
 
+// A capture is what a device sent: a damaged sentence must not show a reading the
+// monitor itself would refuse.
+TEST(DecodeCommand, DamagedSentencesChangeNothingAsInTheMonitor) {
+  baromon::fakes::TempDir dir;
+  dir.write("capture.txt", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n"
+                           "$PXDR,0A98.60,52684,+01.2,+03.5,-0300,0995.40\r\n" // one flipped bit
+                           "$WIXDR,P,0.99Z6,B\r\n"
+                           "$WIXDR,P,1003.4,H\r\n"
+                           "$WIXDR,P,0.9990,B*7F\r\n" // wrong checksum
+                           "$WIXDR,P,0.9986,B*7e\r\n" // right, in lower-case hex
+                           "$WIXDR,P,101400,P\r\n");  // pascals
+  const Outcome r = runCommand(std::string(BAROMON_EXE) + " decode " + dir.file("capture.txt"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "1\t99860\t52684\t12\t35\t-999\t0\n"
+                   "0\t99860\t52684\t12\t35\t-999\t0\n"
+                   "0\t99860\t52684\t12\t35\t-999\t0\n"
+                   "0\t99860\t52684\t12\t35\t-999\t0\n"
+                   "0\t99860\t52684\t12\t35\t-999\t0\n"
+                   "0\t99860\t52684\t12\t35\t-999\t0\n"
+                   "0\t101400\t52684\t12\t35\t-999\t0\n");
+}
+
 TEST(DecodeCommand, ReadsStandardInputAndKeepsTheFirst1024BytesOfALine) {
   baromon::fakes::TempDir dir;
   dir.write("long.txt", std::string(10000, 'x') + "\n$PXDR,1013.25,00001,+00.0,+00.0\r\n");

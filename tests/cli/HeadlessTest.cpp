@@ -79,7 +79,8 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
         err.find("serielle Schnittstelle: Fehler: Schnittstelle COM2 steht nicht zur Verf\xC3\xBCgung !"),
         std::string::npos)
         << err;
-    EXPECT_NE(err.find("baromon: 0 lines received, 0 valid sentences\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("baromon: 0 lines received, 0 valid sentences, 0 rejected\n"), std::string::npos)
+        << err;
     const std::string log = run.dir.read("monitor.err");
     EXPECT_TRUE(hasEvent(log, 2));
     EXPECT_TRUE(hasEvent(log, 11));
@@ -98,7 +99,7 @@ TEST(Headless, RunsWithoutLoadingQt) {
   EXPECT_EQ(run.stop(SIGTERM), 0);
 }
 
-TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
+TEST(Headless, ReportsTheLinesItReceivedTheValidOnesAndTheRefusedOnesWhenStopped) {
   baromon::clitest::RawTerminal device;
   ASSERT_TRUE(device.ok());
   HeadlessRun run;
@@ -118,6 +119,7 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
       "$PXDR,0998.70,52690,+01.2,+03.5,-0300,0995.40\r\n",
       "$PXDR,0998.80;52690,+01.2,+03.5,-0300,0995.40\r\n", // a field separator missing: not valid
       "$PXDR,0998.80,52695,+01.2,+03.5,-0300,0995.40\r\n",
+      "$PXDR,0A98.80,52695,+01.2,+03.5,-0300,0995.40\r\n", // a letter for a digit: refused too
   };
   for (const char* line : lines) {
     const std::string text(line);
@@ -133,7 +135,7 @@ TEST(Headless, ReportsTheLinesItReceivedAndTheValidOnesWhenStopped) {
   }
   EXPECT_EQ(run.stop(SIGTERM), 0);
   const std::string err = run.dir.read("stderr.txt");
-  EXPECT_NE(err.find("baromon: 6 lines received, 3 valid sentences\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("baromon: 7 lines received, 3 valid sentences, 2 rejected\n"), std::string::npos) << err;
 }
 
 } // namespace

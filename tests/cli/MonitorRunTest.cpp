@@ -77,7 +77,7 @@ TEST(MonitorRun, ADeviceThatAppearsAfterTheStartIsRecordedAfterOneBox) {
   recordFromADeviceThatComesLater(out.file("output.txt"));
   const std::string output = out.read("output.txt");
   EXPECT_EQ(count(output, "COM port: Error: port COM 2 not available !\n"), 1u) << output;
-  EXPECT_TRUE(contains(output, "baromon: 1 lines received, 1 valid sentences\n")) << output;
+  EXPECT_TRUE(contains(output, "baromon: 1 lines received, 1 valid sentences, 0 rejected\n")) << output;
 }
 
 // `(baromon --headless ... 2>&1) | true` died of SIGPIPE (exit 141) at the first box.

@@ -38,7 +38,7 @@ TEST(CheckCommand, PrintsTheBoxAndTellsByStatus) {
       {"a clean log", true, goodLog(10),
        "10 records read\n1 recordings\n0 errors found\n0 errors corrected\n", 0},
       {"errors found and corrected", true, withError,
-       "4 records read\n2 recordings\n1 errors found\n1 errors corrected\n", 1},
+       "5 records read\n2 recordings\n1 errors found\n1 errors corrected\n", 1},
       {"an empty log", true, "", "No records read\nno errors can be found\n", 0},
       {"no log", false, "", "error reading monitor.txt\n", 2},
   };

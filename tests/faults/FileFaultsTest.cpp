@@ -336,18 +336,18 @@ TEST(HeldFiles, ALogHeldByAnotherProcessDelaysTheRecordAndKeepsTheLog) {
 TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
   TestApp t;
   t.app.settings.DATA = 0;
-  std::strcpy(t.app.nmea[0].data(), "$PGRMZ,1013,f,3*1F\r\n");
-  appendNmeaSentence(t.app);
+  const std::string line = "$PGRMZ,1013,f,3*1F\r\n";
+  appendNmeaSentence(t.app, line.data(), line.size());
   const std::string sentences = t.dir.read(kNmeaFileName);
   ASSERT_EQ(sentences, "$PGRMZ,1013,f,3*1F\r\n");
   {
     fakes::HeldByOtherProcess other(t.dir.file(kNmeaFileName));
     ASSERT_TRUE(other.held());
-    appendNmeaSentence(t.app);
+    appendNmeaSentence(t.app, line.data(), line.size());
     EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13));
   }
   EXPECT_EQ(t.dir.read(kNmeaFileName), sentences);
-  appendNmeaSentence(t.app);
+  appendNmeaSentence(t.app, line.data(), line.size());
   EXPECT_EQ(t.dir.read(kNmeaFileName), sentences + sentences);
 }
 

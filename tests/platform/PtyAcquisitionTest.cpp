@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -147,6 +148,55 @@ TEST_F(PtyMonitor, ASecondMonitorCannotTakeThePort) {
   EXPECT_FALSE(second.serial.open);
   ASSERT_EQ(windows.boxes.size(), 1u);
   EXPECT_EQ(windows.boxes[0].text, "Error: port COM 2 not available !");
+}
+
+// Ticks until `done` holds (a pseudo-terminal needs a moment to pass the bytes on).
+template <typename Done> bool tickUntil(AppContext& app, Done done) {
+  return fakes::waitFor(
+      [&] {
+        acquisitionTick(app);
+        return done();
+      },
+      std::chrono::seconds(2));
+}
+
+// At 4800 Bd the $WIXDR frames follow their $PXDR within the same 200 ms tick: each
+// sentence must still be a line of its own.
+TEST_F(PtyMonitor, TwoSentencesInOneWriteAreBothDecoded) {
+  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  clock.utc = {2026, 12, 7, 10, 3, 0, 1};
+  const std::string both = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n$WIXDR,C,21.5,C\r\n";
+  ASSERT_EQ(::write(master, both.data(), both.size()), static_cast<ssize_t>(both.size()));
+  ASSERT_TRUE(tickUntil(*app, [&] { return app->acquisition.sentenceCount == 2; }))
+      << app->acquisition.sentenceCount << " lines";
+  EXPECT_EQ(app->reading.temperature, 215);
+  EXPECT_EQ(app->reading.pressure, 99860);
+  EXPECT_EQ(app->acquisition.sentencesAccepted, 1u);
+  EXPECT_EQ(app->acquisition.fillCount, 0u);
+}
+
+// nmea.txt is read back by other programs a line at a time: every sentence must arrive
+// whole with its line end, whatever it carries, and none glued to the next.
+TEST_F(PtyMonitor, NmeaFileKeepsEverySentenceWholeWithItsLineEnd) {
+  app->settings.DATA = 0;
+  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  const std::string withNul = std::string("$GPXXX,with") + '\0' + "a NUL byte*00\r\n";
+  const std::string longLine = "$GPLNG," + std::string(193, 'L') + "\r\n"; // 202 bytes
+  const std::string gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+  const std::string rmc = "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*5C\r\n";
+  std::string sent;
+  for (const std::string& line : {withNul, gga, longLine, rmc}) {
+    const auto before = app->acquisition.nmeaCount;
+    ASSERT_EQ(::write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ASSERT_TRUE(tickUntil(*app, [&] { return app->acquisition.nmeaCount != before; })) << line;
+    sent += line;
+  }
+  EXPECT_EQ(dir.read("nmea.txt"), sent) << "the file holds the bytes as received";
+  // The table keeps its rows of 126 characters; the file does not depend on them.
+  EXPECT_EQ(std::string(app->nmea[0].data()), rmc);
+  EXPECT_EQ(std::string(app->nmea[1].data()), longLine.substr(0, 126));
+  EXPECT_EQ(std::string(app->nmea[2].data()), gga);
+  EXPECT_EQ(std::string(app->nmea[3].data()), "$GPXXX,with");
 }
 
 } // namespace

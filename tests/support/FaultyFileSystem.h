@@ -12,7 +12,7 @@ using namespace baromon::platform;
 
 // Wraps a real file system and makes chosen operations fail, to drive error
 // paths: every operation (open, read, write, seek, size, sync, resize, copy,
-// rename, link, remove) is one numbered step, and step `failAt` fails.
+// rename, link, access, remove) is one numbered step, and step `failAt` fails.
 class FaultyFileSystem final : public FileSystem {
 public:
   explicit FaultyFileSystem(FileSystem& real) : real_(real) {}
@@ -52,6 +52,9 @@ public:
   }
   bool linkReplacing(const std::string& from, const std::string& to) override {
     return !step("link") && real_.linkReplacing(from, to);
+  }
+  bool copyAccess(const std::string& from, const std::string& to) override {
+    return !step("access") && real_.copyAccess(from, to);
   }
   std::optional<std::uint64_t> freeBytes() override { return real_.freeBytes(); }
   std::string finalName(const std::string& name) override { return real_.finalName(name); }

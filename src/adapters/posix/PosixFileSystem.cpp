@@ -254,6 +254,27 @@ bool PosixFileSystem::linkReplacing(const std::string& from, const std::string& 
   return true;
 }
 
+bool PosixFileSystem::copyAccess(const std::string& from, const std::string& to) {
+  struct stat source {};
+  if (::stat(pathOf(from).c_str(), &source) != 0) {
+    return false;
+  }
+  // Changed through a handle on the file itself, never through a link put in its place.
+  const int fd = ::open(pathOf(to).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  struct stat target {};
+  bool done = ::fstat(fd, &target) == 0 && S_ISREG(target.st_mode);
+  // The owner first: a change of owner clears set-id bits, which the mode then restores.
+  if (done && (target.st_uid != source.st_uid || target.st_gid != source.st_gid)) {
+    done = ::fchown(fd, source.st_uid, source.st_gid) == 0;
+  }
+  done = done && ::fchmod(fd, source.st_mode & 07777) == 0;
+  ::close(fd);
+  return done;
+}
+
 bool PosixFileSystem::remove(const std::string& name) { return ::unlink(pathOf(name).c_str()) == 0; }
 
 std::optional<std::uint64_t> PosixFileSystem::freeBytes() {

@@ -19,6 +19,7 @@ public:
   bool remove(const std::string& name) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool linkReplacing(const std::string& from, const std::string& to) override;
+  bool copyAccess(const std::string& from, const std::string& to) override;
   std::optional<std::uint64_t> freeBytes() override;
   std::string finalName(const std::string& name) override;
 

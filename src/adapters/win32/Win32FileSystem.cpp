@@ -395,6 +395,23 @@ bool Win32FileSystem::linkReplacing(const std::string& from, const std::string& 
   return moved;
 }
 
+bool Win32FileSystem::copyAccess(const std::string& from, const std::string& to) {
+  // Owner and permissions live in the security descriptor, which a new file inherits
+  // from its directory like the one it replaces; what a user sets on the file itself
+  // are these attributes. The others describe how the file is stored.
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = ::GetFileAttributesA(pathOf(from).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  const DWORD kept = attributes & kSettable;
+  if ((kept & ~FILE_ATTRIBUTE_ARCHIVE) == 0) {
+    return true; // what every new file has already
+  }
+  return ::SetFileAttributesA(pathOf(to).c_str(), kept) != 0;
+}
+
 std::optional<std::uint64_t> Win32FileSystem::freeBytes() {
   ULARGE_INTEGER available;
   if (!::GetDiskFreeSpaceExA(directory_.c_str(), &available, nullptr, nullptr)) {

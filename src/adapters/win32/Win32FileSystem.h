@@ -25,6 +25,7 @@ public:
   bool remove(const std::string& name) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool linkReplacing(const std::string& from, const std::string& to) override;
+  bool copyAccess(const std::string& from, const std::string& to) override;
   // Links are not followed here: a repair works beside the name it was given.
   std::string finalName(const std::string& name) override { return name; }
   std::optional<std::uint64_t> freeBytes() override;

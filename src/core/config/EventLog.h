@@ -42,6 +42,9 @@ enum class Event : ErrorCode {
   PortReadError = 63,
   SetCommStateFailed = 64,
   LastError = 65,
+  // The log is off the 80-byte grid (converted line ends, bytes in front); an append
+  // keeps it as it is. Like every code from 66 on it has no text: the head alone.
+  LogOffGrid = 66,
 };
 
 // Every named event, in number order.

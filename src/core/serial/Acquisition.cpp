@@ -85,9 +85,12 @@ void processKxLine(AppContext& app) {
     acq.sentenceCount = 0;
   }
 
-  bool decodedPressure = false;
-  decodeSentence(app, &decodedPressure);
-  if (decodedPressure && app.platform.nmeaOutlet != nullptr) {
+  SentenceEffect effect;
+  decodeSentence(app, &effect);
+  if (effect.rejected) {
+    ++acq.sentencesRejected;
+  }
+  if (effect.pressure && app.platform.nmeaOutlet != nullptr) {
     // The barograph sends its pressure twice a second ($PXDR and $WIXDR); plotters want it once.
     const std::int64_t second = nowSeconds(app);
     if (second != acq.lastServedSecond) {
@@ -148,7 +151,7 @@ void processNmeaLine(AppContext& app) {
   const std::uint32_t length = std::min(acq.fillCount, kNmeaMaxLine);
   std::memset(app.nmea[0].data(), 0, kNmeaRowCopy);
   std::memcpy(app.nmea[0].data(), acq.receiveBuffer.data(), length);
-  appendNmeaSentence(app);
+  appendNmeaSentence(app, acq.receiveBuffer.data(), acq.fillCount);
   if (app.platform.nmeaOutlet != nullptr) {
     app.platform.nmeaOutlet->send(std::string(acq.receiveBuffer.data(), acq.fillCount));
   }
@@ -170,11 +173,25 @@ void processLine(AppContext& app) {
   acq.fillCount = 0;
 }
 
-// A network source: every line feed ends a line, however many come in one tick, so a
-// fast talker loses nothing and raises no event for its rate.
+// The one line splitter of both sources: every line feed ends a line, however many
+// come in one tick, so each sentence is decoded or recorded on its own. At 4800 Bd a
+// $PXDR and its $WIXDR frames mostly share a 200 ms tick, and a fast network talker
+// loses nothing. Past the buffer's size the rest of a line is dropped; its line feed
+// still ends it.
+void takeByte(AppContext& app, std::uint8_t byte) {
+  AcquisitionState& acq = app.acquisition;
+  if (acq.fillCount < static_cast<std::uint32_t>(kReceiveBufferSize)) {
+    acq.receiveBuffer[acq.fillCount++] = static_cast<char>(byte);
+  }
+  acq.lastByte = byte;
+  if (byte == '\n') {
+    processLine(app);
+  }
+}
+
+// A network source: no event for its rate.
 int readLineStream(AppContext& app) {
   SerialLink& link = app.serial;
-  AcquisitionState& acq = app.acquisition;
   const auto status = link.device->status();
   if (!status) {
     if (link.device->hungUp()) {
@@ -188,14 +205,7 @@ int readLineStream(AppContext& app) {
     if (!byte) {
       break;
     }
-    // Past the buffer's size the rest of the line is dropped; its line feed still ends it.
-    if (acq.fillCount < static_cast<std::uint32_t>(kReceiveBufferSize)) {
-      acq.receiveBuffer[acq.fillCount++] = static_cast<char>(*byte);
-    }
-    acq.lastByte = *byte;
-    if (*byte == '\n') {
-      processLine(app);
-    }
+    takeByte(app, *byte);
   }
   return 0;
 }
@@ -254,7 +264,6 @@ std::string barographLiveTitle(const AppContext& app) {
 
 int acquisitionTick(AppContext& app) {
   SerialLink& link = app.serial;
-  AcquisitionState& acq = app.acquisition;
 
   // Records held up by a failed append go out on the next tick that can write them,
   // whether or not the device sends anything and even while a print job has the port.
@@ -305,17 +314,8 @@ int acquisitionTick(AppContext& app) {
       reportEvent(app, Event::PortReadError);
       continue;
     }
-    // Past the buffer's size the rest of the line is dropped; its line feed still ends it.
-    if (acq.fillCount < static_cast<std::uint32_t>(kReceiveBufferSize)) {
-      acq.receiveBuffer[acq.fillCount++] = static_cast<char>(*byte);
-    }
-    acq.lastByte = *byte;
+    takeByte(app, *byte);
   }
-
-  if (acq.lastByte != '\n') {
-    return 0;
-  }
-  processLine(app);
   return 0;
 }
 

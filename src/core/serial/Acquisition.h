@@ -10,8 +10,8 @@ namespace baromon {
 struct AppContext;
 
 // One acquisition cycle, run on every timer tick while the acquisition is not
-// paused: reads what the port holds and processes a line when the tick ends
-// on a line feed. Returns 1 when the port is not open or reports a line error, else 0.
+// paused: reads what the port holds and processes each line as its line feed
+// arrives. Returns 1 when the port is not open or reports a line error, else 0.
 int acquisitionTick(AppContext& app);
 // 1 when at least 100000 bytes are free for the log; else the language's box,
 // a beep and event 24 (0 without a message when the free space is unknown).

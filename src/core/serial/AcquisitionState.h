@@ -61,6 +61,7 @@ struct AcquisitionState {
   // above wrap or are reset at start-up and cannot serve. Never reset.
   std::uint64_t linesReceived = 0;     // lines taken out of the receive buffer, either mode
   std::uint64_t sentencesAccepted = 0; // valid $PXDR (KX mode) or recorded sentences (NMEA mode)
+  std::uint64_t sentencesRejected = 0; // device sentences refused as damaged (KX mode)
   // The UTC second (since 1970) of the last pressure served to chart plotters.
   std::int64_t lastServedSecond = INT64_MIN;
 };

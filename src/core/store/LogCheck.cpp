@@ -63,6 +63,7 @@ const Failure kListWrite{"error writing datalist.txt", kWriteCaption, Event::Rea
 const Failure kBackupOpen{"error writing monitor.bak", kWriteCaption, Event::FileOpenFailed};
 const Failure kBackupWrite{"error writing monitor.bak", kWriteCaption, Event::ReadWriteFailed};
 const Failure kReplace{"error writing monitor.txt", kWriteCaption, Event::FileOpenFailed};
+const Failure kAccess{"cannot keep the owner and mode of monitor.txt", kWriteCaption, Event::FileOpenFailed};
 
 // Collects output and writes it in blocks; remembers the first failure.
 class BlockWriter {
@@ -136,7 +137,8 @@ struct Tally {
   std::uint64_t errors = 0;      // E
   std::size_t current = 0;       // table entry of the running recording
   bool havePrevious = false;     // an invalid first record leaves the start of the grid open
-  int previous = 0;              // hour * 60 + minute of the last valid record
+  int previous = 0;              // hour * 60 + minute of the last record kept
+  long previousDate = 0;         // and its date, as one number
 };
 
 // The names the check works with. A log reached through a link (kept on
@@ -166,12 +168,18 @@ LogRecord renumbered(const HistorySample& s, std::uint64_t inRecording) {
   return encodeLogRecord(counter, time, s.pressure, s.tendency1h, s.tendency3h, s.variation, 0);
 }
 
-// A valid record: it either continues the grid and is copied, or opens the
-// next recording. Null, or the failure that ends the pass.
+// A valid record is copied: it either continues the grid or, at a break, opens
+// the next recording as its first record. Only a second record for the same date
+// and minute is dropped: an error, and still a break, but the record before it
+// stands for that minute. The same time of day on another date is a monitor that
+// was off for whole days: a break whose record is kept. Null, or the failure
+// that ends the pass.
 const Failure* takeRecord(const HistorySample& s, Tally& tally, BlockWriter& out) {
   const int minutes = s.hour * 60 + s.minute;
+  const long date = (static_cast<long>(s.year) * 16 + s.month) * 32 + s.day;
   // The first valid record, and any record at midnight, continue the grid.
   const int step = (!tally.havePrevious || minutes == 0) ? kGridMinutes : minutes - tally.previous;
+  const bool duplicate = step == 0 && date == tally.previousDate;
   if (step != kGridMinutes) {
     ++tally.breaks;
     if (tally.current < kRecordingSlots) {
@@ -182,18 +190,19 @@ const Failure* takeRecord(const HistorySample& s, Tally& tally, BlockWriter& out
       tally.table[tally.current].first = tally.written;
     }
     tally.inRecording = 0;
-  } else {
-    const LogRecord record = renumbered(s, tally.inRecording);
-    if (!out.add(record.data(), record.size())) {
-      return &kTmpWrite;
-    }
-    ++tally.inRecording;
-    ++tally.written;
   }
-  if (step == 0) {
-    ++tally.errors; // a second record for the same minute
+  if (duplicate) {
+    ++tally.errors;
+    return nullptr;
   }
+  const LogRecord record = renumbered(s, tally.inRecording);
+  if (!out.add(record.data(), record.size())) {
+    return &kTmpWrite;
+  }
+  ++tally.inRecording;
+  ++tally.written;
   tally.previous = minutes;
+  tally.previousDate = date;
   tally.havePrevious = true;
   return nullptr;
 }
@@ -261,10 +270,10 @@ const Failure* writeRecordingList(platform::FileSystem& files,
 }
 
 // The old log's bytes copied into a fresh monitor.bak, for file systems that
-// refuse it a second name.
-const Failure* copyToBackup(platform::FileSystem& files, File& log, const std::string& backupName,
+// refuse it a second name; it serves the same users as the old log.
+const Failure* copyToBackup(platform::FileSystem& files, File& log, const WorkNames& names,
                             std::vector<char>& block) {
-  auto backup = files.open(backupName, FileAccess::Write, OpenMode::CreateFresh);
+  auto backup = files.open(names.backup, FileAccess::Write, OpenMode::CreateFresh);
   if (!backup) {
     return &kBackupOpen;
   }
@@ -284,7 +293,10 @@ const Failure* copyToBackup(platform::FileSystem& files, File& log, const std::s
       return &kBackupWrite;
     }
   }
-  return backup->sync() ? nullptr : &kBackupWrite;
+  if (!backup->sync()) {
+    return &kBackupWrite;
+  }
+  return files.copyAccess(names.log, names.backup) ? nullptr : &kAccess;
 }
 
 // The swap keeps monitor.txt whole at every instant: the new log is complete on
@@ -306,7 +318,7 @@ const Failure* swapIn(AppContext& app, File& tmp, File& log, const WorkNames& na
   }
   const bool linked = files.linkReplacing(names.log, names.backup);
   if (!linked) {
-    if (const Failure* failure = copyToBackup(files, log, names.backup, block)) {
+    if (const Failure* failure = copyToBackup(files, log, names, block)) {
       return failure;
     }
   }
@@ -353,6 +365,11 @@ Pass checkAndSwap(AppContext& app) {
   const Failure* failure = copyRecords(app, *log, *tmp, block, tally);
   if (!failure) {
     failure = writeRecordingList(files, tally.table);
+  }
+  // The monitor may run as another user than the check (a service's own user): the new
+  // log must stay writable for it, and no more readable than the old one.
+  if (!failure && !files.copyAccess(names.log, names.work)) {
+    failure = &kAccess;
   }
   if (!failure) {
     failure = swapIn(app, *tmp, *log, names, block);

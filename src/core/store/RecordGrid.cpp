@@ -26,6 +26,10 @@ bool probeValid(const char* bytes) {
   return decodesValid(probe, bytes);
 }
 
+// The last record of a log whose line ends lost their CR: its fields and a line
+// feed. A writer cut short never leaves a line feed, so this is a whole line.
+bool endsLineAfterFields(const char* bytes) { return bytes[kFieldBytes] == '\n'; }
+
 bool endsLine(const char* bytes) { return bytes[kRecord - 2] == '\r' && bytes[kRecord - 1] == '\n'; }
 
 // A record that also ends in CR LF: the surest sign of where the grid is.
@@ -81,7 +85,9 @@ GridStep nextGridStep(LastDecodedRecord& decoded, const char* bytes, std::size_t
   // The next record, if any, whose line end is damaged as well (a log whose
   // line ends were all converted): 80 bytes on, else a byte or two either side.
   for (const std::size_t o : {kRecord, kRecord - 1, kRecord + 1, kRecord - 2, kRecord + 2}) {
-    if (o + kRecord <= available && probeValid(bytes + o)) {
+    const bool fits =
+        o + kRecord <= available || (o + kRecord - 1 == available && endsLineAfterFields(bytes + o));
+    if (fits && probeValid(bytes + o)) {
       return {GridStepKind::Record, o};
     }
   }
@@ -98,10 +104,14 @@ void RecordGridScanner::append(const char* data, std::size_t count) {
 
 std::optional<RecordGridScanner::Item> RecordGridScanner::next(LastDecodedRecord& decoded) {
   const std::size_t available = buffer_.size() - at_;
+  const char* bytes = buffer_.data() + at_;
+  if (finished_ && available == kRecord - 1 && endsLineAfterFields(bytes) && decodesValid(decoded, bytes)) {
+    at_ += available;
+    return Item{GridStepKind::Record, base_ + at_ - available, bytes, available};
+  }
   if (available < kRecord || (!finished_ && available < kGridLookAhead)) {
     return std::nullopt;
   }
-  const char* bytes = buffer_.data() + at_;
   const GridStep step = nextGridStep(decoded, bytes, available);
   Item item{step.kind, base_ + at_, bytes, step.length};
   at_ += step.length;

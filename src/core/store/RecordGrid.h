@@ -49,13 +49,15 @@ public:
   struct Item {
     GridStepKind kind;
     std::uint64_t offset; // of its first byte in the log
-    const char* bytes;    // at least 80 bytes for Record and Damaged, `length` for Skipped
+    const char* bytes;    // at least 80 bytes for Record and Damaged (79 for a last record
+                          // whose line end is a bare LF), `length` for Skipped
     std::size_t length;
   };
 
   // The next bytes of the log.
   void append(const char* data, std::size_t count);
-  // The log has no more bytes; what is left shorter than a record is not one.
+  // The log has no more bytes; what is left shorter than a record is not one,
+  // except 79 bytes of valid fields ending in LF (a log converted to LF line ends).
   void finish() { finished_ = true; }
   bool finished() const { return finished_; }
 

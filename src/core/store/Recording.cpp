@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <optional>
 
 #include "core/app/AppContext.h"
 #include "core/config/EventLog.h"
@@ -16,8 +19,65 @@ struct PendingOutcome {
   Failure failure = Failure::None;
 };
 
+enum class Grid { On, Off };
+
+// Reads up to `count` bytes at `offset`; nullopt on a failed seek or read.
+std::optional<std::size_t> readAt(platform::File& file, std::int64_t offset, char* buffer,
+                                  std::size_t count) {
+  if (file.seek(offset, platform::SeekFrom::Begin) != offset) {
+    return std::nullopt;
+  }
+  std::size_t got = 0;
+  while (got < count) {
+    const auto n = file.read(buffer + got, count - got);
+    if (!n) {
+      return std::nullopt;
+    }
+    if (*n == 0) {
+      break;
+    }
+    got += *n;
+  }
+  return got;
+}
+
+// A writer killed inside a record leaves its first bytes (the system may cut a write
+// at a page boundary), and never its line feed: the bytes after the last line feed,
+// when fewer than a record, are such a piece. That record is gone either way; it is
+// cut so that what follows stays on the grid. Anything else is kept as it is, also a
+// log off the grid for another reason (converted line ends, a byte-order mark in
+// front), where cutting to a multiple of 80 bytes would take its newest record. Leaves
+// the file positioned at its end; nullopt when it could not be read or cut.
+std::optional<Grid> cutFragment(platform::File& file) {
+  const auto end = file.seek(0, platform::SeekFrom::End);
+  if (!end) {
+    return std::nullopt;
+  }
+  const std::int64_t look = std::min<std::int64_t>(*end, kLogRecordSize);
+  std::array<char, kLogRecordSize> tail{};
+  if (readAt(file, *end - look, tail.data(), static_cast<std::size_t>(look)) !=
+      static_cast<std::size_t>(look)) {
+    return std::nullopt;
+  }
+  std::int64_t piece = look; // no line feed in the last bytes
+  for (std::int64_t i = look; i > 0; --i) {
+    if (tail[static_cast<std::size_t>(i - 1)] == '\n') {
+      piece = look - i;
+      break;
+    }
+  }
+  const bool cut = piece > 0 && piece < static_cast<std::int64_t>(kLogRecordSize);
+  const std::int64_t length = cut ? *end - piece : *end;
+  if ((cut && !file.resize(length)) || file.seek(length, platform::SeekFrom::Begin) != length) {
+    return std::nullopt;
+  }
+  const bool onGrid = length % static_cast<std::int64_t>(kLogRecordSize) == 0 && (cut || piece == 0);
+  return onGrid ? Grid::On : Grid::Off;
+}
+
 // Writes the waiting records oldest first and stops at the first that fails, so that
-// no record ever lands before an older one. Reports nothing: the caller decides.
+// no record ever lands before an older one. Reports only a log off the grid (once);
+// failures are for the caller to decide.
 PendingOutcome writePending(AppContext& app) {
   RecordingState& recording = app.recording;
   PendingOutcome outcome;
@@ -29,14 +89,16 @@ PendingOutcome writePending(AppContext& app) {
     outcome.failure = Failure::Open;
     return outcome;
   }
-  // A writer killed inside a record leaves its first bytes (the system may cut a write at
-  // a page boundary). That record is gone either way; what follows must stay on the grid.
-  if (const auto end = file->seek(0, platform::SeekFrom::Current); end && *end % kLogRecordSize != 0) {
-    const std::int64_t whole = *end - *end % static_cast<std::int64_t>(kLogRecordSize);
-    if (!file->resize(whole) || file->seek(whole, platform::SeekFrom::Begin) != whole) {
-      outcome.failure = Failure::Write;
-      return outcome;
-    }
+  const auto grid = cutFragment(*file);
+  if (!grid) {
+    outcome.failure = Failure::Write;
+    return outcome;
+  }
+  if (*grid == Grid::Off && !recording.offGridReported) {
+    recording.offGridReported = true;
+    reportEvent(app, Event::LogOffGrid);
+  } else if (*grid == Grid::On) {
+    recording.offGridReported = false;
   }
   while (!recording.pending.empty()) {
     const LogRecord& record = recording.pending.front();
@@ -100,17 +162,25 @@ void appendRecord(AppContext& app) {
   }
 }
 
-void appendNmeaSentence(AppContext& app) {
+void appendNmeaSentence(AppContext& app, const char* line, std::size_t length) {
   if (app.settings.DATA != 0) {
     return;
   }
-  const auto& row = app.nmea[0];
-  if (row[0] != '$') {
-    return; // only sentences are recorded; an empty row is nothing to write
+  if (length == 0 || line[0] != '$') {
+    return; // only sentences are recorded
   }
-  const void* end = std::memchr(row.data(), 0, 127);
-  const std::size_t length =
-      end ? static_cast<std::size_t>(static_cast<const char*>(end) - row.data()) : std::size_t{127};
+  // The file is read back a line at a time: the whole line goes in, not the table's
+  // 126-character row, which would cut a long sentence from its line end and stop at a
+  // zero byte, gluing what is left to the next sentence. A line cut short at the receive
+  // buffer's size gets the line end it lost.
+  std::array<char, kReceiveBufferSize + 2> bytes{};
+  const std::size_t kept = std::min(length, static_cast<std::size_t>(kReceiveBufferSize));
+  std::memcpy(bytes.data(), line, kept);
+  std::size_t size = kept;
+  if (bytes[size - 1] != '\n') {
+    bytes[size++] = '\r';
+    bytes[size++] = '\n';
+  }
 
   auto file = app.platform.files.openForAppend(kNmeaFileName);
   if (!file) {
@@ -118,7 +188,7 @@ void appendNmeaSentence(AppContext& app) {
     return;
   }
   // A sentence arrives every second: a failing disk would flood the event log, so stay silent.
-  (void)file->write(row.data(), length);
+  (void)file->write(bytes.data(), size);
 }
 
 } // namespace baromon

@@ -17,6 +17,8 @@ struct RecordingState {
   std::deque<LogRecord> pending;
   // A record was dropped for the bound since the queue was last empty; reported once.
   bool dropReported = false;
+  // The log was found off the 80-byte grid since it was last on it; reported once.
+  bool offGridReported = false;
 };
 
 } // namespace baromon

@@ -25,8 +25,9 @@ void appendRecord(AppContext& app);
 // (no file is opened). Returns the number written.
 std::size_t appendPendingRecords(AppContext& app);
 
-// Appends row 0 of the NMEA sentence table to nmea.txt (NMEA mode only).
-void appendNmeaSentence(AppContext& app);
+// Appends one received line that begins with "$" to nmea.txt (NMEA mode only): its
+// bytes as received, zero bytes included, and always with a line end.
+void appendNmeaSentence(AppContext& app, const char* line, std::size_t length);
 
 // Failed reads a history load tolerates before it gives up on the rest of the window.
 inline constexpr int kMaxFailedHistoryReads = 8;

@@ -390,6 +390,9 @@ public:
   bool linkReplacing(const std::string& from, const std::string& to) override {
     return real_.linkReplacing(from, to);
   }
+  bool copyAccess(const std::string& from, const std::string& to) override {
+    return real_.copyAccess(from, to);
+  }
   std::string finalName(const std::string& name) override { return real_.finalName(name); }
   std::optional<std::uint64_t> freeBytes() override { return real_.freeBytes(); }
 

@@ -68,23 +68,45 @@ TEST_F(Acq, ALineSplitOverTwoTicksIsDecodedOnceOnTheTickOfItsLineFeed) {
   EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
 }
 
-TEST_F(Acq, SentencesInOneTickFormOneLineAndOnlyTheFirstIsDecoded) {
-  tick(kPxdr + "$WIXDR,C,21.5,C\r\n");
-  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
-  EXPECT_EQ(t.app.reading.valid, 1);
-  EXPECT_EQ(t.app.reading.temperature, -999) << "the merged $WIXDR is discarded";
+// At 4800 Bd a $PXDR and its $WIXDR frames mostly arrive within one 200 ms tick.
+TEST_F(Acq, EverySentenceOfATickIsALineOfItsOwn) {
+  tick(kPxdr + "$WIXDR,C,21.5,C\r\n$WIXDR,U,12.6,V\r\n");
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 3u);
+  EXPECT_EQ(t.app.reading.pressure, 99860);
+  EXPECT_EQ(t.app.reading.temperature, 215) << "the frame behind the $PXDR is decoded";
+  EXPECT_EQ(t.app.reading.voltage, 126u);
+  EXPECT_EQ(t.app.reading.valid, 0) << "the last line of the tick was a $WIXDR";
+  EXPECT_EQ(t.windows.titles[WindowId::Values], "NMEA link   3");
 
-  // A tick that ends inside the second sentence: the text waits and is still the first sentence.
+  // A tick that ends inside the second sentence: the first is decoded at once, the rest waits.
   tick("$PXDR,1001.00,52700,+00.5,+01.0\r\n$WIXDR,C,2");
-  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
-  tick("1.5,C\r\n");
-  EXPECT_EQ(t.app.acquisition.sentenceCount, 2u);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 4u);
   EXPECT_EQ(t.app.reading.pressure, 100100);
-  EXPECT_EQ(t.app.reading.temperature, -999);
+  EXPECT_EQ(t.app.acquisition.fillCount, 10u);
+  tick("2.5,C\r\n");
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 5u);
+  EXPECT_EQ(t.app.reading.temperature, 225);
+  EXPECT_EQ(t.app.reading.pressure, 100100);
+}
 
-  tick("$WIXDR,C,21.5,C\r\n");
-  EXPECT_EQ(t.app.reading.temperature, 215) << "on its own the frame decodes";
-  EXPECT_EQ(t.app.reading.valid, 0);
+TEST_F(Acq, TwoSentencesOfABoundaryMinuteInOneTickWriteOneRecord) {
+  at(10, 5, 0);
+  tick(kPxdr + "$WIXDR,P,0.9986,B\r\n" + "$PXDR,0998.70,52690,+01.2,+03.5,-0300,0995.40\r\n");
+  ASSERT_EQ(records(), 1u) << "one record per slot, from the first valid sentence";
+  EXPECT_EQ(record(0).sample.pressure, 99860);
+  EXPECT_EQ(t.app.reading.pressure, 99870);
+  EXPECT_EQ(t.app.acquisition.sentencesAccepted, 2u);
+}
+
+TEST_F(Acq, NmeaModeRecordsEachSentenceOfATickOnItsOwn) {
+  t.app.settings.DATA = 0;
+  const std::string gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+  const std::string mwv = "$WIMWV,214.8,R,0.1,K,A*28\r\n";
+  tick(gga + "!AIVDM,1,1,,A,13aG\r\n" + mwv);
+  EXPECT_EQ(t.app.acquisition.nmeaCount, 2u);
+  EXPECT_EQ(std::string(t.app.nmea[0].data()), mwv);
+  EXPECT_EQ(std::string(t.app.nmea[1].data()), gga);
+  EXPECT_EQ(t.dir.read("nmea.txt"), gga + mwv);
 }
 
 TEST_F(Acq, FirstRecordAtTheFirstBoundaryAfterStartThenOnePerSlot) {
@@ -324,11 +346,12 @@ TEST_F(Acq, ManyBytesWaitingAreReadAtMost512PerTickWithAWarning) {
   tick();
   EXPECT_EQ(device->bytes.size(), burst.size() - 512);
   EXPECT_EQ(events(t), std::vector<int>{18});
-  EXPECT_EQ(t.app.acquisition.sentenceCount, 0u) << "512 bytes do not end on a line feed";
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 10u) << "the ten whole lines of 512 bytes";
+  EXPECT_EQ(t.app.acquisition.fillCount, 512u - 470u) << "the eleventh waits for its line feed";
   tick();
   EXPECT_EQ(device->bytes.size(), 0u);
   EXPECT_EQ(events(t), std::vector<int>{18}) << "99 bytes: no warning";
-  EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 13u);
   EXPECT_EQ(t.app.reading.pressure, 99860);
 }
 
@@ -425,9 +448,9 @@ TEST_F(Acq, NmeaModeRecordsSentencesStartingWithDollar) {
 
   const std::string longLine = "$" + std::string(199, 'X') + "\r\n";
   tick(longLine);
-  EXPECT_EQ(std::string(t.app.nmea[0].data()), longLine.substr(0, 126));
+  EXPECT_EQ(std::string(t.app.nmea[0].data()), longLine.substr(0, 126)) << "the table row is cut";
   EXPECT_EQ(std::string(t.app.nmea[1].data()), rmc);
-  EXPECT_EQ(t.dir.read("nmea.txt"), rmc + longLine.substr(0, 126));
+  EXPECT_EQ(t.dir.read("nmea.txt"), rmc + longLine) << "the file gets the whole sentence";
   EXPECT_EQ(t.windows.titles[WindowId::Main], "2 NMEA - Datens\xE4tze ");
 }
 
@@ -453,12 +476,13 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
   } cases[] = {
       {"a sentence split over two ticks is one line", 1, {kPxdr.substr(0, 20), kPxdr.substr(20)}, 1, 1},
       {"no line feed yet: nothing taken out", 1, {kPxdr.substr(0, kPxdr.size() - 1)}, 0, 0},
-      {"two sentences in one tick are one line", 1, {kPxdr + "$WIXDR,C,21.5,C\r\n"}, 1, 1},
-      {"a tick ending inside the second sentence waits for its line feed",
+      {"two sentences in one tick are two lines", 1, {kPxdr + "$WIXDR,C,21.5,C\r\n"}, 2, 1},
+      {"a tick ending inside the second sentence: the first is a line at once",
        1,
-       {kPxdr + "$WIXDR,C,2", "1.5,C\r\n"},
+       {kPxdr + "$WIXDR,C,2"},
        1,
        1},
+      {"and the second when its line feed comes", 1, {kPxdr + "$WIXDR,C,2", "1.5,C\r\n"}, 2, 1},
       {"$WIXDR frames are received but never valid",
        1,
        {"$WIXDR,P,0.9986,B\r\n", "$WIXDR,U,12.6,V\r\n"},
@@ -496,6 +520,40 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
     EXPECT_EQ(u.app.acquisition.linesReceived, c.lines);
     EXPECT_EQ(u.app.acquisition.sentencesAccepted, c.accepted);
   }
+}
+
+// A refused sentence is a line like any other (counted, the titles follow) but it is
+// no reading: the values stay, no boundary comes of it, and it is counted apart.
+TEST_F(Acq, RefusedSentencesKeepTheReadingAndAreCountedApart) {
+  tick(kPxdr);
+  at(10, 5, 0);
+  const char* refused[] = {
+      "$PXDR,0A98.60,52684,+01.2,+03.5,-0300,0995.40\r\n", // one flipped bit: 1500 hPa if read
+      "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40*00\r\n",
+      "$WIXDR,P,1003.4,H\r\n",
+  };
+  for (const char* line : refused) {
+    SCOPED_TRACE(line);
+    tick(line);
+    EXPECT_EQ(t.app.reading.valid, 0);
+    EXPECT_EQ(t.app.reading.pressure, 99860);
+  }
+  tick("$GPRMC,100500.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*00\r\n"); // not a device sentence
+  tick("noise\r\n");
+  EXPECT_EQ(records(), 0u) << "no boundary from a refused $PXDR";
+  EXPECT_EQ(t.app.acquisition.sentenceCount, 6u);
+  EXPECT_EQ(t.app.acquisition.sentencesRejected, 3u);
+  EXPECT_EQ(t.app.acquisition.sentencesAccepted, 1u);
+  EXPECT_EQ(t.app.fiveMinute[0], 99860);
+
+  tick(kPxdr);
+  EXPECT_EQ(records(), 1u) << "the next good $PXDR of the minute is the boundary";
+  EXPECT_EQ(record(0).sample.pressure, 99860);
+
+  t.app.settings.DATA = 0; // NMEA mode records what comes, checksum or not
+  tick("$PXDR,0A98.60,52684,+01.2,+03.5*00\r\n");
+  EXPECT_EQ(t.dir.read("nmea.txt"), "$PXDR,0A98.60,52684,+01.2,+03.5*00\r\n");
+  EXPECT_EQ(t.app.acquisition.sentencesRejected, 3u);
 }
 
 TEST_F(Acq, LineTotalsSurviveWrapsModeChangesAndThirtyTwoBits) {

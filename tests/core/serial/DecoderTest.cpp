@@ -37,8 +37,6 @@ TEST(DecodePxdr, OffsetsSignsAndClamps) {
       {"any byte but '-' is a plus sign", "$PXDR,1013.25,65535,x01.0, 02.0\r\n", 0, 1, 101325, 65535, 10, 20},
       {"the bytes at the decimal points are not read", "$PXDR,1013x25,00100,+01x2,+03x5\r\n", 0, 1, 101325,
        100, 12, 35},
-      {"letters for digits count as their code minus '0' and clamp", "$PXDR,1013.25,00100,-zz.z,+zz.z\r\n", 0,
-       1, 101325, 100, -999, 999},
       {"the fields after the 3-hour tendency are not needed", "$PXDR,0950.00,40000,+01.0,+02.0,\n", 0, 1,
        95000, 40000, 10, 20},
   };
@@ -98,9 +96,125 @@ TEST(DecodeSentence, BytesPastTheLineReadAsZeroNotAsAnEarlierLine) {
   // this line: the 3-hour tendency digits beyond must not come from the old text.
   const std::string buffer = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
   CurrentReading r;
-  decodeSentence(r, buffer.data(), 27, 0);
-  EXPECT_EQ(r.valid, 1);
-  EXPECT_EQ(r.tendency3h, -999) << "(NUL - '0') * 100 ... clamps";
+  SentenceEffect effect;
+  decodeSentence(r, buffer.data(), 27, 0, &effect);
+  EXPECT_EQ(r.valid, 0) << "a sentence that ends inside a field is malformed";
+  EXPECT_TRUE(effect.rejected);
+  EXPECT_EQ(r.pressure, 0);
+  EXPECT_EQ(r.tendency3h, 0);
+}
+
+// One flipped bit on the line must not become a reading that stays in the log for good.
+// Each of these is refused: nothing changes, and the refusal is counted.
+TEST(DecodeSentence, CorruptedSentencesChangeNothingAndAreCounted) {
+  struct Case {
+    const char* legend;
+    std::string line;
+  } cases[] = {
+      {"letter in the pressure's thousands", "$PXDR,0A98.60,52684,+01.2,+03.5,-0300,0995.40\r\n"},
+      {"letter O for a zero in the pressure", "$PXDR,1O13.84,56583,-01.2,-02.1,-0180,1015.90\r\n"},
+      {"colon (the byte after 9) in the hundredths", "$PXDR,0998.6:,52684,+01.2,+03.5\r\n"},
+      {"letter in the converter value", "$PXDR,0998.60,5268O,+01.2,+03.5\r\n"},
+      {"letters for every tendency digit", "$PXDR,1013.25,00100,-zz.z,+zz.z\r\n"},
+      {"blank in the 3-hour tendency's tenths", "$PXDR,0998.60,52684,+01.2,+03. \r\n"},
+      {"line ends inside the 3-hour tendency", "$PXDR,0998.60,52684,+01.2,+03\r\n"},
+      {"wrong checksum", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40*06\r\n"},
+      {"a digit flipped under a good checksum", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.41*07\r\n"},
+      {"checksum that is not hex", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40*0G\r\n"},
+      {"checksum cut to one digit", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40*0\r\n"},
+      {"letter in the bar value", "$WIXDR,P,0.99Z6,B\r\n"},
+      {"two points in the bar value", "$WIXDR,P,0.99.6,B\r\n"},
+      {"minus before a pressure", "$WIXDR,P,-0.9986,B\r\n"},
+      {"pressure in another unit", "$WIXDR,P,1003.4,H\r\n"},
+      {"pressure without a unit", "$WIXDR,P,0.9986\r\n"},
+      {"pressure value empty", "$WIXDR,P,,B\r\n"},
+      {"$WIXDR with a wrong checksum", "$WIXDR,P,0.9986,B*7F\r\n"},
+      {"letter in the temperature", "$WIXDR,C,2l.5,C\r\n"},
+      {"no digit after the temperature's point", "$WIXDR,C,21.,C\r\n"},
+      {"letter after the temperature's point", "$WIXDR,C,21.x,C\r\n"},
+      {"letter in the voltage", "$WIXDR,U,1Z.6,V\r\n"},
+      {"a wrong fixed byte", "$PXDR,0998.60;52684,+01.2,+03.5\r\n"},
+      {"lower-case p", "$pXDR,0998.60,52684,+01.2,+03.5\r\n"},
+  };
+  CurrentReading before;
+  before.pressure = 101000;
+  before.adValue = 50000;
+  before.tendency1h = 7;
+  before.tendency3h = -8;
+  before.temperature = 123;
+  before.voltage = 45;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    CurrentReading r = before;
+    r.valid = 1;
+    SentenceEffect effect;
+    EXPECT_EQ(decodeSentence(r, c.line.data(), c.line.size(), 0, &effect), 0);
+    EXPECT_TRUE(effect.rejected);
+    EXPECT_FALSE(effect.pressure);
+    EXPECT_EQ(r.valid, 0);
+    EXPECT_EQ(r.pressure, 101000);
+    EXPECT_EQ(r.adValue, 50000u);
+    EXPECT_EQ(r.tendency1h, 7);
+    EXPECT_EQ(r.tendency3h, -8);
+    EXPECT_EQ(r.temperature, 123);
+    EXPECT_EQ(r.voltage, 45u);
+  }
+}
+
+TEST(DecodeSentence, ChecksumsUnitsAndPascalsThatAreAccepted) {
+  struct Case {
+    const char* legend;
+    std::string line;
+    int valid;
+    std::int32_t pressure;
+    std::int32_t temperature;
+    std::uint32_t voltage;
+  } cases[] = {
+      {"the barograph's own $PXDR has no checksum", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", 1,
+       99860, -999, 0},
+      {"good checksum", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40*07\r\n", 1, 99860, -999, 0},
+      {"good checksum right after the 3-hour tendency", "$PXDR,0998.60,52684,+01.2,+03.5*06\r\n", 1, 99860,
+       -999, 0},
+      {"good checksum in lower-case hex", "$WIXDR,P,0.9986,B*7e\r\n", 0, 99860, -999, 0},
+      {"good checksum on a line without line end", "$WIXDR,C,21.5,C*64", 0, 0, 215, 0},
+      {"lower-case unit letter", "$WIXDR,P,0.9986,b\r\n", 0, 99860, -999, 0},
+      {"bar with a name field and checksum", "$WIXDR,P,1.0132,B,Barometer*08\r\n", 0, 101320, -999, 0},
+      {"pascals: a pascal is a hundredth of a hPa", "$WIXDR,P,101325,P*78\r\n", 0, 101325, -999, 0},
+      {"pascals with a fraction", "$WIXDR,P,99860.5,P\r\n", 0, 99860, -999, 0},
+      {"pascals above 150000 are clamped", "$WIXDR,P,160000,P\r\n", 0, 150000, -999, 0},
+      {"a plus sign on the temperature", "$WIXDR,C,+21.5,C\r\n", 0, 0, 215, 0},
+      {"a sign byte in a $PXDR tendency is no digit", "$PXDR,0998.60,52684, 01.2,x03.5\r\n", 1, 99860, -999,
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    CurrentReading r;
+    SentenceEffect effect;
+    decodeSentence(r, c.line.data(), c.line.size(), 0, &effect);
+    EXPECT_FALSE(effect.rejected);
+    EXPECT_EQ(effect.pressure, c.pressure != 0);
+    EXPECT_EQ(r.valid, c.valid);
+    EXPECT_EQ(r.pressure, c.pressure);
+    EXPECT_EQ(r.temperature, c.temperature);
+    EXPECT_EQ(r.voltage, c.voltage);
+  }
+}
+
+TEST(DecodeSentence, OnlyDeviceSentencesAreCountedAsRejected) {
+  const char* ignored[] = {
+      "garbage\r\n",
+      "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*00\r\n", // not ours, bad checksum
+      "$WIXDR,H,55.0,P\r\n", // a transducer we do not read
+      "",
+  };
+  for (const char* line : ignored) {
+    SCOPED_TRACE(line);
+    CurrentReading r;
+    SentenceEffect effect;
+    effect.rejected = true;
+    decodeSentence(r, line, std::strlen(line), 0, &effect);
+    EXPECT_FALSE(effect.rejected);
+  }
 }
 
 struct WixdrCase {
@@ -147,13 +261,6 @@ TEST(DecodeWixdr, PressureGetsTheHeightCorrectionAndKeepsTheRest) {
   EXPECT_EQ(r.pressure, 100160);
   EXPECT_EQ(r.adValue, 52684u);
   EXPECT_EQ(r.tendency1h, 12);
-}
-
-TEST(DecodeWixdr, ANonDigitAfterThePointKeepsThePreviousTemperatureAsStart) {
-  CurrentReading start;
-  start.temperature = 4;
-  const CurrentReading r = decoded("$WIXDR,C,21.x,C\r\n", 0, start);
-  EXPECT_EQ(r.temperature, 214); // 4 + 1*10 + 2*100
 }
 
 TEST(UpdateConverterStats, WindowOfOneHundredNonZeroValues) {

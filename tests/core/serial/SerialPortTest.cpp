@@ -145,6 +145,9 @@ public:
   bool linkReplacing(const std::string& from, const std::string& to) override {
     return inner.linkReplacing(from, to);
   }
+  bool copyAccess(const std::string& from, const std::string& to) override {
+    return inner.copyAccess(from, to);
+  }
   std::string finalName(const std::string& name) override { return inner.finalName(name); }
   std::optional<std::uint64_t> freeBytes() override { return free; }
   fakes::NativeFileSystem inner;

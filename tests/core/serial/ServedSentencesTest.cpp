@@ -5,6 +5,7 @@
 
 #include "core/app/WindowProcedure.h"
 #include "core/serial/Acquisition.h"
+#include "core/serial/Decoders.h"
 #include "core/serial/SerialPort.h"
 #include "support/TestApp.h"
 
@@ -41,6 +42,19 @@ TEST(ServedSentence, BarWithFiveDecimalsAndItsChecksum) {
   EXPECT_EQ(servedPressureSentence(101325), "$WIXDR,P,1.01325,B,Barometer*3D\r\n");
   EXPECT_EQ(servedPressureSentence(150000), "$WIXDR,P,1.50000,B,Barometer*3D\r\n");
   EXPECT_EQ(servedPressureSentence(7), "$WIXDR,P,0.00007,B,Barometer*3E\r\n");
+}
+
+// A monitor that reads another one's served pressure over the network checks its checksum.
+TEST(ServedSentence, AnotherMonitorDecodesItWithItsChecksum) {
+  for (const std::int32_t pressure : {99860, 101325, 150000, 7}) {
+    SCOPED_TRACE(pressure);
+    const std::string line = servedPressureSentence(pressure);
+    CurrentReading r;
+    SentenceEffect effect;
+    decodeSentence(r, line.data(), line.size(), 0, &effect);
+    EXPECT_FALSE(effect.rejected);
+    EXPECT_EQ(r.pressure, pressure);
+  }
 }
 
 TEST_F(Served, EachDecodedPressureOnceASecondWithTheCorrectionIncluded) {

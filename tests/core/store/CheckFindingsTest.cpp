@@ -27,11 +27,11 @@ TEST(LogCheckFindings, ARecordWhoseYearCannotBeWrittenBackIsAnError) {
   ASSERT_EQ(outcome.status, LogCheckOutcome::Status::Repaired);
   EXPECT_EQ(outcome.errors, 1u);
   // The third record no longer continues the grid of the first, so it starts a recording.
-  EXPECT_EQ(outcome.recordsWritten, 1u);
+  EXPECT_EQ(outcome.recordsWritten, 2u);
   EXPECT_EQ(outcome.recordings, 2u);
   const std::string repaired = t.dir.read(kLogFileName);
   ASSERT_EQ(repaired.size(), kLogRecordSize * outcome.recordsWritten);
-  EXPECT_EQ(repaired, testlog::recordOf(log, 0));
+  EXPECT_EQ(repaired, testlog::recordOf(log, 0) + testlog::recordAt(1, 10, 90002));
 }
 
 } // namespace

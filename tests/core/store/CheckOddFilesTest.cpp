@@ -37,14 +37,14 @@ std::string damagedLog() {
   return log;
 }
 
-// The repaired form of damagedLog(): records 0-3, then (after the break) 6-9.
+// The repaired form of damagedLog(): records 0-3, then (after the break) 5-9.
 std::string repairedLog() {
   std::string log;
   for (unsigned i : {0u, 1u, 2u, 3u}) {
     log += testlog::recordAt(i + 1, 600 + 5L * i, 100000 + static_cast<int>(i));
   }
-  for (unsigned i : {6u, 7u, 8u, 9u}) {
-    log += testlog::recordAt(i - 5, 600 + 5L * i, 100000 + static_cast<int>(i));
+  for (unsigned i : {5u, 6u, 7u, 8u, 9u}) {
+    log += testlog::recordAt(i - 4, 600 + 5L * i, 100000 + static_cast<int>(i));
   }
   return log;
 }
@@ -100,7 +100,7 @@ TEST(CheckOddFiles, LinksUnderTheWorkAndResultNamesAreReplacedNotFollowed) {
     AppContext app{Platform{t.clock, files, t.windows, t.ports, t.graphics}};
     EXPECT_EQ(checkLogFile(app), 1);
     ASSERT_EQ(t.windows.boxes.size(), 1u);
-    EXPECT_EQ(t.windows.boxes[0].text, summary(8, 2, 1));
+    EXPECT_EQ(t.windows.boxes[0].text, summary(9, 2, 1));
 
     EXPECT_EQ(outside.read("victim"), "precious");
     EXPECT_TRUE(isRegular(t.dir.file("monitor.txt")));
@@ -108,9 +108,45 @@ TEST(CheckOddFiles, LinksUnderTheWorkAndResultNamesAreReplacedNotFollowed) {
     EXPECT_TRUE(isRegular(t.dir.file("monitor.bak")));
     EXPECT_EQ(t.dir.read("monitor.bak"), damagedLog());
     EXPECT_TRUE(isRegular(t.dir.file("datalist.txt")));
-    EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    4\n  1      4    4\n");
+    EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    4\n  1      4    5\n");
     EXPECT_FALSE(lexists(t.dir.file("monitor.tmp")));
     EXPECT_FALSE(lexists(t.dir.file("monitor.bak.link")));
+  }
+}
+
+// A check run by root beside a monitor that runs as another user (a service's own user,
+// nobody) must leave a log that user can still append to: the new monitor.txt and
+// monitor.bak keep the owner, group and mode of the old log, whether the backup is a
+// second name of the old log or a copy of it.
+TEST(CheckOddFiles, TheNewLogAndTheBackupKeepTheOwnerAndModeOfTheOldLog) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "only root can give a file to another user";
+  }
+  for (const bool copyBackup : {false, true}) {
+    SCOPED_TRACE(copyBackup ? "backup copied" : "backup linked");
+    TestApp t;
+    t.dir.write("monitor.txt", damagedLog());
+    const std::string log = t.dir.file("monitor.txt");
+    ASSERT_EQ(::chown(log.c_str(), 65534, 65533), 0);
+    ASSERT_EQ(::chmod(log.c_str(), 0600), 0);
+    FaultyFileSystem files(t.files);
+    files.onStep = [&](const std::string& what) {
+      if (copyBackup && what == "link") {
+        files.failAt = files.steps;
+      }
+    };
+    AppContext app{Platform{t.clock, files, t.windows, t.ports, t.graphics}};
+    EXPECT_EQ(checkLogFile(app), 1);
+    EXPECT_EQ(t.dir.read("monitor.txt"), repairedLog());
+    EXPECT_EQ(t.dir.read("monitor.bak"), damagedLog());
+    for (const char* name : {"monitor.txt", "monitor.bak"}) {
+      SCOPED_TRACE(name);
+      struct stat st {};
+      ASSERT_EQ(::stat(t.dir.file(name).c_str(), &st), 0);
+      EXPECT_EQ(st.st_uid, 65534u);
+      EXPECT_EQ(st.st_gid, 65533u);
+      EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
   }
 }
 
@@ -123,9 +159,9 @@ TEST(CheckOddFiles, FifosNeverHangTheCheck) {
     const char* box;
   };
   const Case cases[] = {
-      {"work file", "monitor.tmp", "8 records read\n2 recordings\n1 errors found\n1 errors corrected"},
-      {"recording list", "datalist.txt", "8 records read\n2 recordings\n1 errors found\n1 errors corrected"},
-      {"backup", "monitor.bak", "8 records read\n2 recordings\n1 errors found\n1 errors corrected"},
+      {"work file", "monitor.tmp", "9 records read\n2 recordings\n1 errors found\n1 errors corrected"},
+      {"recording list", "datalist.txt", "9 records read\n2 recordings\n1 errors found\n1 errors corrected"},
+      {"backup", "monitor.bak", "9 records read\n2 recordings\n1 errors found\n1 errors corrected"},
       {"log", "monitor.txt", "error reading monitor.txt"},
   };
   for (const auto& c : cases) {
@@ -166,11 +202,11 @@ TEST(CheckOddFiles, ALinkedLogIsRepairedWhereItLivesAndTheLinkKeepsWorking) {
 
     EXPECT_EQ(checkLogFile(t.app), 1);
     ASSERT_EQ(t.windows.boxes.size(), 1u);
-    EXPECT_EQ(t.windows.boxes[0].text, summary(8, 2, 1));
+    EXPECT_EQ(t.windows.boxes[0].text, summary(9, 2, 1));
     EXPECT_TRUE(isSymlink(t.dir.file("monitor.txt"))) << "the link was replaced";
     EXPECT_EQ(disk.read(c.target), repairedLog());
     EXPECT_EQ(disk.read(c.backup), damagedLog());
-    EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    4\n  1      4    4\n");
+    EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    4\n  1      4    5\n");
     EXPECT_FALSE(lexists(t.dir.file("monitor.bak")));
     EXPECT_FALSE(lexists(t.dir.file("monitor.tmp")));
     EXPECT_FALSE(lexists(disk.file("monitor.tmp")));

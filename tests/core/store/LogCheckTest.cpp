@@ -103,19 +103,19 @@ TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
        summary(10, 1, 0),
        "  0      0   10\n",
        0},
-      {"6 good, an hour's gap, 4 good: the first after the gap is dropped",
+      {"6 good, an hour's gap, 4 good: the first after the gap starts the second recording",
        gap,
-       {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {7, 1}, {8, 2}, {9, 3}},
-       summary(9, 2, 0),
-       "  0      0    6\n  1      6    3\n",
+       {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}, {7, 2}, {8, 3}, {9, 4}},
+       summary(10, 2, 0),
+       "  0      0    6\n  1      6    4\n",
        0},
-      {"a broken date dot is one error; the next good record is a break",
+      {"a broken date dot is one error; the next good record starts a recording",
        brokenDot,
-       {{0, 1}, {1, 2}, {2, 3}, {5, 1}},
-       summary(4, 2, 1),
-       "  0      0    3\n  1      3    1\n",
+       {{0, 1}, {1, 2}, {2, 3}, {4, 1}, {5, 2}},
+       summary(5, 2, 1),
+       "  0      0    3\n  1      3    2\n",
        1},
-      {"a second record for the same minute is an error and a break",
+      {"a second record for the same minute is an error and a break, and is dropped",
        duplicate,
        {{0, 1}, {1, 2}, {2, 3}, {4, 1}},
        summary(4, 2, 1),
@@ -167,6 +167,101 @@ TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
     EXPECT_FALSE(t.app.acquisition.acquisitionPaused);
     EXPECT_FALSE(t.dir.exists("monitor.err"));
   }
+}
+
+// Date and time of every record of a log on the grid: what a check must never lose.
+std::vector<std::string> keysOf(const std::string& log) {
+  std::vector<std::string> keys;
+  for (std::size_t at = 0; at + kLogRecordSize <= log.size(); at += kLogRecordSize) {
+    keys.push_back(log.substr(at + 7, 16));
+  }
+  return keys;
+}
+
+// A break in the grid starts a new recording with the record that breaks it. A second
+// check then finds nothing to change: every check used to drop the next record of every
+// recording.
+TEST(CheckLogFile, KeepsTheRecordAfterEveryBreakAndASecondCheckChangesNothing) {
+  struct Case {
+    const char* legend;
+    std::vector<In> input;
+    std::vector<int> dropped; // input indexes that are not kept
+    int recordings;
+    std::string datalist;
+  };
+  std::vector<In> twoGaps = grid(100);
+  for (const In& r : grid(100, 600 + 500 + 25, 110000)) {
+    twoGaps.push_back(r);
+  }
+  for (const In& r : grid(76, 600 + 1000 + 50, 120000)) {
+    twoGaps.push_back(r);
+  }
+  // A monitor stopped for a quarter of an hour.
+  std::vector<In> stopped = grid(3);
+  for (const In& r : grid(3, 600 + 15 + 15, 110000)) {
+    stopped.push_back(r);
+  }
+  // The clock set back by twenty minutes.
+  std::vector<In> clockBack = grid(4);
+  for (const In& r : grid(3, 600 + 15 - 20, 110000)) {
+    clockBack.push_back(r);
+  }
+  // Stopped for exactly one day: the same time of day on the next date is no duplicate.
+  const std::vector<In> aDayLater = {{600, 1}, {605, 2}, {605 + 1440, 3}, {610 + 1440, 4}};
+  const Case cases[] = {
+      {"two half-hour gaps", twoGaps, {}, 3, "  0      0  100\n  1    100  100\n  2    200   76\n"},
+      {"a monitor stopped for 15 minutes", stopped, {}, 2, "  0      0    3\n  1      3    3\n"},
+      {"a clock set back", clockBack, {}, 2, "  0      0    4\n  1      4    3\n"},
+      {"a day later at the same time", aDayLater, {}, 2, "  0      0    2\n  1      2    2\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    const std::string old = buildLog(c.input);
+    t.dir.write("monitor.txt", old);
+    const int errors = static_cast<int>(c.dropped.size());
+    EXPECT_EQ(checkLogFile(t.app), errors);
+    const std::string once = t.dir.read("monitor.txt");
+    std::vector<std::string> expectedKeys;
+    for (std::size_t i = 0; i < c.input.size(); ++i) {
+      if (std::find(c.dropped.begin(), c.dropped.end(), static_cast<int>(i)) == c.dropped.end()) {
+        expectedKeys.push_back(testlog::recordOf(old, static_cast<int>(i)).substr(7, 16));
+      }
+    }
+    EXPECT_EQ(keysOf(once), expectedKeys);
+    EXPECT_EQ(t.dir.read("datalist.txt"), c.datalist);
+    const int kept = static_cast<int>(expectedKeys.size());
+    ASSERT_EQ(t.windows.boxes.size(), 1u);
+    EXPECT_EQ(t.windows.boxes[0].text, summary(kept, c.recordings, errors));
+
+    EXPECT_EQ(checkLogFile(t.app), 0);
+    EXPECT_TRUE(t.dir.read("monitor.txt") == once) << "the second check changed the log";
+    EXPECT_TRUE(t.dir.read("monitor.bak") == once);
+    EXPECT_EQ(t.dir.read("datalist.txt"), c.datalist);
+    ASSERT_EQ(t.windows.boxes.size(), 2u);
+    EXPECT_EQ(t.windows.boxes[1].text, summary(kept, c.recordings, 0));
+  }
+}
+
+// A second record for the same minute is dropped by the first check; what it leaves is
+// kept whole by every check after it.
+TEST(CheckLogFile, ADuplicateIsDroppedOnceAndNothingElseAfterwards) {
+  std::vector<In> duplicate = grid(3);
+  duplicate.push_back({610, 130000});
+  duplicate.push_back({615, 130001});
+  TestApp t;
+  const std::string old = buildLog(duplicate);
+  t.dir.write("monitor.txt", old);
+  EXPECT_EQ(checkLogFile(t.app), 1);
+  std::vector<std::string> expected;
+  for (const int i : {0, 1, 2, 4}) {
+    expected.push_back(testlog::recordOf(old, i).substr(7, 16));
+  }
+  EXPECT_EQ(keysOf(t.dir.read("monitor.txt")), expected);
+  EXPECT_EQ(checkLogFile(t.app), 0);
+  EXPECT_EQ(keysOf(t.dir.read("monitor.txt")), expected);
+  // Nothing breaks the grid any more: one recording, numbered through.
+  EXPECT_EQ(t.dir.read("datalist.txt"), "  0      0    4\n");
 }
 
 TEST(CheckLogFile, KeptRecordsAreNormalisedToTheWritersLayout) {
@@ -311,16 +406,16 @@ TEST(CheckLogFile, RecordingsPastTheTableStillCount) {
   }
   t.dir.write("monitor.txt", buildLog(input));
   EXPECT_EQ(checkLogFile(t.app), 0);
-  // Recording 0 keeps both records; every later one loses its first to the break.
-  EXPECT_EQ(t.windows.boxes.at(0).text, summary(201, 200, 0));
-  std::string expected = "  0      0    2\n";
-  for (int i = 1; i < 128; ++i) {
+  // Every recording keeps both its records; the table lists the first 128.
+  EXPECT_EQ(t.windows.boxes.at(0).text, summary(400, 200, 0));
+  std::string expected;
+  for (int i = 0; i < 128; ++i) {
     char line[32];
-    std::snprintf(line, sizeof line, "%3d %6d %4d\n", i, i + 1, 1);
+    std::snprintf(line, sizeof line, "%3d %6d %4d\n", i, 2 * i, 2);
     expected += line;
   }
   EXPECT_EQ(t.dir.read("datalist.txt"), expected);
-  EXPECT_EQ(t.dir.read("monitor.txt").size(), 201u * 80u);
+  EXPECT_EQ(t.dir.read("monitor.txt").size(), 400u * 80u);
 }
 
 // A fragment shifts everything after it off the 80-byte grid; the check finds
@@ -382,8 +477,10 @@ TEST(CheckLogFile, KeepsRecordsWhoseLineEndIsDamaged) {
       {"no line end at all", head + tail, 10, 0},
       {"LF only", head + "\n" + tail, 10, 0},
       {"a doubled CR", head + "\r\r\n" + tail, 10, 0},
-      // 79 bytes at the end are less than a record, as any trailing piece is.
-      {"every record ending in LF only", unix, 9, 0},
+      // The last record too: 79 bytes that end a line are no cut record.
+      {"every record ending in LF only", unix, 10, 0},
+      {"a byte-order mark in front", "\xEF\xBB\xBF" + good, 10, 1},
+      {"a byte-order mark and LF line ends", "\xEF\xBB\xBF" + unix, 10, 1},
       // An empty line is a fragment of two bytes between whole records.
       {"CR LF CR LF", head + "\r\n\r\n" + tail, 10, 1},
   };
@@ -467,7 +564,7 @@ TEST(CheckLogFile, EveryFieldOutOfRangeIsOneDroppedRecord) {
   log.replace(80, 78, "999999 99.99.9999 99:99 9999,99 hPa +99,9 hPa/hr +99,9 hPa/3h 99,9 hPa/h var 9");
   t.dir.write("monitor.txt", log);
   EXPECT_EQ(checkLogFile(t.app), 1);
-  EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, {{0, 1}, {3, 1}}));
+  EXPECT_EQ(t.dir.read("monitor.txt"), repaired(input, {{0, 1}, {2, 1}, {3, 2}}));
 }
 
 TEST(CheckLogFile, AcquisitionPausesOnlyWhileTheFilesAreSwapped) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -27,11 +28,10 @@ void setReading(AppContext& app, std::uint32_t counter, int pressure) {
   app.reading.utcTime = platform::DateTime{2003, 12, 28, 21, 0, 7, 0};
 }
 
-void setNmeaRow(AppContext& app, const std::string& line) {
+// A received line handed to the recorder in NMEA mode.
+void appendLine(AppContext& app, const std::string& line) {
   app.settings.DATA = 0;
-  auto& row = app.nmea[0];
-  row.fill(0);
-  std::memcpy(row.data(), line.data(), std::min(line.size(), row.size()));
+  appendNmeaSentence(app, line.data(), line.size());
 }
 
 bool eventLogged(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
@@ -85,9 +85,9 @@ TEST(AppendRecord, WritesOnlyInItsOwnMode) {
   appendRecord(t.app);
   EXPECT_FALSE(t.dir.exists("monitor.txt"));
 
-  setNmeaRow(t.app, "$GPGGA,1\r\n");
+  const std::string line = "$GPGGA,1\r\n";
   t.app.settings.DATA = 1;
-  appendNmeaSentence(t.app);
+  appendNmeaSentence(t.app, line.data(), line.size());
   EXPECT_FALSE(t.dir.exists("nmea.txt"));
 }
 
@@ -103,8 +103,7 @@ TEST(AppendRecord, LockedFilesCostTheWriteAndReportEvent13) {
       setReading(t.app, 1, 98810);
       appendRecord(t.app);
     } else {
-      setNmeaRow(t.app, "$GPGGA,1\r\n");
-      appendNmeaSentence(t.app);
+      appendLine(t.app, "$GPGGA,1\r\n");
     }
     holder.reset();
     EXPECT_EQ(t.dir.read(name), "kept");
@@ -151,6 +150,54 @@ TEST(AppendRecord, AFragmentLeftByAKilledWriterIsCutBeforeTheNextRecord) {
     ASSERT_EQ(after.size(), 4u * 80u) << "fragment of " << cut;
     EXPECT_EQ(after.substr(0, 240), whole);
     EXPECT_EQ(after.substr(240), testlog::record(5, 28, 12, 2003, 21, 0, 98820, 18, 52));
+    EXPECT_FALSE(t.dir.exists("monitor.err")) << "a cut record is no log off the grid";
+  }
+}
+
+// A log off the 80-byte grid for another reason than a cut record (line ends converted
+// to LF, a byte-order mark in front, no line ends at all) keeps every byte: only what
+// follows the last line feed, when shorter than a record, is a cut record. Such a log
+// is reported once (event 66) until it is on the grid again.
+TEST(AppendRecord, ALogOffTheGridKeepsEveryRecordAndIsReportedOnce) {
+  struct Case {
+    const char* legend;
+    std::string log;
+    std::string kept; // what stays in front of the new records
+  };
+  std::string unix = testlog::gridLog(3);
+  unix.erase(std::remove(unix.begin(), unix.end(), '\r'), unix.end());
+  const std::string bom = "\xEF\xBB\xBF" + testlog::gridLog(3);
+  const std::string cut = testlog::gridLog(1).substr(0, 30);
+  std::string unbroken = testlog::gridLog(2);
+  unbroken.erase(std::remove(unbroken.begin(), unbroken.end(), '\n'), unbroken.end());
+  const Case cases[] = {
+      {"LF line ends", unix, unix},
+      {"a byte-order mark in front", bom, bom},
+      {"LF line ends and a cut record after them", unix + cut, unix},
+      {"no line end for more than a record", unbroken, unbroken},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    TestApp t;
+    t.dir.write("monitor.txt", c.log);
+    setNumberedReading(t.app, 4);
+    appendRecord(t.app);
+    setNumberedReading(t.app, 5);
+    appendRecord(t.app);
+    EXPECT_EQ(t.dir.read("monitor.txt"), c.kept + recordWith(4) + recordWith(5));
+    EXPECT_EQ(eventCount(t, 66), 1u);
+    EXPECT_EQ(eventCount(t, 21), 0u);
+
+    // Back on the grid (a check realigned it), then off it again: reported anew.
+    t.dir.write("monitor.txt", testlog::gridLog(2));
+    setNumberedReading(t.app, 6);
+    appendRecord(t.app);
+    EXPECT_EQ(eventCount(t, 66), 1u);
+    t.dir.write("monitor.txt", c.log);
+    setNumberedReading(t.app, 7);
+    appendRecord(t.app);
+    EXPECT_EQ(t.dir.read("monitor.txt"), c.kept + recordWith(7));
+    EXPECT_EQ(eventCount(t, 66), 2u);
   }
 }
 
@@ -216,27 +263,30 @@ TEST(PendingRecords, BeyondADayOfWaitingRecordsTheOldestIsDroppedAndReportedOnce
   EXPECT_EQ(eventCount(t, 13), 301u + 289u + 1u);
 }
 
-TEST(AppendNmeaSentence, WritesTheRowUpToItsZeroByte) {
+TEST(AppendNmeaSentence, WritesTheWholeLineWithItsLineEnd) {
   struct Case {
     const char* legend;
-    std::string row;
+    std::string line;
     std::string written;
   };
-  const std::string longLine = "$" + std::string(125, 'A'); // the acquisition cuts lines to 126 bytes
-  const std::string full = "$" + std::string(127, 'B');     // no zero byte at all in the row
+  const std::string longLine = "$" + std::string(300, 'A') + "\r\n";
+  const std::string withNul = std::string("$GPXXX,a") + '\0' + "b*00\r\n";
+  const std::string cut = "$" + std::string(1023, 'C'); // the receive buffer kept 1024 bytes
   const Case cases[] = {
       {"a sentence keeps its own line end", "$GPGGA,123519,4807.038,N\r\n", "$GPGGA,123519,4807.038,N\r\n"},
-      {"a cut 126-byte line is written whole", longLine, longLine},
-      {"a row without zero byte is written up to 127 bytes", full, full.substr(0, 127)},
-      {"a row not starting with $ is not a sentence", "GPGGA,1\r\n", ""},
-      {"an empty row writes nothing", "", ""},
+      {"a line feed alone is kept as it came", "$GPGGA,1\n", "$GPGGA,1\n"},
+      {"a line longer than a table row is written whole", longLine, longLine},
+      {"a zero byte is written as received, with what follows", withNul, withNul},
+      {"a line cut at the buffer's size gets a line end", cut, cut + "\r\n"},
+      {"a line not starting with $ is not a sentence", "GPGGA,1\r\n", ""},
+      {"an empty line writes nothing", "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     TestApp t;
-    setNmeaRow(t.app, c.row);
-    appendNmeaSentence(t.app);
-    EXPECT_EQ(t.dir.read("nmea.txt"), c.written);
+    appendLine(t.app, c.line);
+    appendLine(t.app, "$GPRMC,2\r\n");
+    EXPECT_EQ(t.dir.read("nmea.txt"), c.written + "$GPRMC,2\r\n") << "the next sentence starts a line";
   }
 }
 
