@@ -54,10 +54,12 @@ private:
 // The built program running in `dir` as a child of the test, killed when the object
 // dies. Its standard output and error go into the file `outputPath`, or, when that is
 // empty, into a pipe whose reading end is already closed (every write fails, as under
-// `| true`). Standard input is /dev/null.
+// `| true`). Standard input is /dev/null. `environment` ("NAME=VALUE") is added to the
+// test's own, replacing a variable of the same name.
 class BaromonChild {
 public:
-  BaromonChild(const std::string& dir, const std::vector<std::string>& args, const std::string& outputPath);
+  BaromonChild(const std::string& dir, const std::vector<std::string>& args, const std::string& outputPath,
+               const std::vector<std::string>& environment = {});
   ~BaromonChild();
   BaromonChild(const BaromonChild&) = delete;
   BaromonChild& operator=(const BaromonChild&) = delete;
@@ -67,6 +69,7 @@ public:
   int waitExit(int seconds);
   // Sends `signal` and waits for the end; the exit status as above.
   int stop(int signal);
+  pid_t pid() const { return pid_; } // -1 once it has ended
 
 private:
   pid_t pid_ = -1;
