@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 #include "ProgramRun.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 namespace {
 
@@ -96,6 +103,86 @@ TEST(NetworkSourceRun, AMalformedNetworkSourceIsRefusedBeforeAnythingStarts) {
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.out.find("tcp://HOST:PORT"), std::string::npos) << outcome.out;
   EXPECT_FALSE(dir.exists("monitor.ini"));
+}
+
+} // namespace
+
+namespace {
+
+// A field of /proc/PID/status in kB ("VmRSS", "VmHWM"), 0 when it cannot be read.
+long statusKilobytes(pid_t pid, const std::string& field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) {
+      return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+    }
+  }
+  return 0;
+}
+
+// The built monitor reading a TCP source that sends as fast as the loopback takes it,
+// sentences and stretches of one line without end by turns, for 20 s: what the
+// monitor holds for its source stays bounded, so its resident memory does.
+TEST(NetworkSourceRun, AFloodingSourceLeavesTheResidentMemoryBounded) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's own allocator holds freed memory back";
+#endif
+  constexpr long kGrowthBoundKb = 1024;    // after the flood has begun
+  constexpr long kResidentBoundKb = 16384; // at any time
+  TempDir dir;
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  const std::string url = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  BaromonChild monitor(dir.path(), {"--headless", "--port", "2=" + url}, dir.path() + "/stderr.txt");
+  pollfd p{listener, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects";
+  const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  ASSERT_GE(peer, 0);
+
+  std::atomic<std::uint64_t> sent{0};
+  std::thread flooder([peer, &sent] {
+    std::string lines;
+    while (lines.size() < 65536) {
+      lines += "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+    }
+    const std::string endless(65536, 'x');
+    for (unsigned block = 0;; ++block) {
+      const std::string& text = (block / 16) % 2 == 0 ? lines : endless;
+      const ssize_t n = ::send(peer, text.data(), text.size(), MSG_NOSIGNAL);
+      if (n <= 0) {
+        return;
+      }
+      sent += static_cast<std::uint64_t>(n);
+    }
+  });
+  const pid_t pid = monitor.pid();
+  ASSERT_TRUE(baromon::fakes::waitFor([&] { return sent.load() > std::uint64_t{4} << 20; }))
+      << "the flood got going";
+  const long early = statusKilobytes(pid, "VmRSS");
+  long most = early;
+  const bool grew = baromon::fakes::waitFor(
+      [&] {
+        most = std::max(most, statusKilobytes(pid, "VmRSS"));
+        return most > early + kGrowthBoundKb;
+      },
+      std::chrono::seconds(20));
+  const long peak = statusKilobytes(pid, "VmHWM");
+  ::shutdown(peer, SHUT_RDWR);
+  flooder.join();
+  ::close(peer);
+  ::close(listener);
+  EXPECT_FALSE(grew) << early << " kB once flooded, then " << most << " kB";
+  EXPECT_LT(peak, kResidentBoundKb);
+  EXPECT_GT(sent.load(), std::uint64_t{8} << 20) << "a flood, not a trickle";
+  EXPECT_EQ(monitor.stop(SIGTERM), 0);
+  EXPECT_NE(dir.read("stderr.txt").find(" lines received, "), std::string::npos);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "support/WaitFor.h"
 #include "ProgramRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -68,6 +69,28 @@ void RawTerminal::hangUp() {
 
 BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string>& args,
                            const std::string& outputPath, const std::vector<std::string>& environment) {
+  // Built before the fork: the child of a test with threads only execs.
+  std::vector<std::string> variables = environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text(*entry);
+    const std::string name = text.substr(0, text.find('=') + 1);
+    const bool replaced =
+        std::any_of(variables.begin(), variables.begin() + static_cast<long>(environment.size()),
+                    [&](const std::string& v) { return v.rfind(name, 0) == 0; });
+    if (!replaced) {
+      variables.push_back(text);
+    }
+  }
+  std::vector<char*> envp;
+  for (auto& v : variables) {
+    envp.push_back(v.data());
+  }
+  envp.push_back(nullptr);
+  std::vector<char*> argv{const_cast<char*>(BAROMON_EXE)};
+  for (const auto& arg : args) {
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  }
+  argv.push_back(nullptr);
   int closedPipe[2] = {-1, -1};
   if (outputPath.empty() && ::pipe(closedPipe) != 0) {
     return;
@@ -88,16 +111,7 @@ BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(out, 2);
-    for (const auto& variable : environment) {
-      const auto equals = variable.find('=');
-      ::setenv(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str(), 1);
-    }
-    std::vector<char*> argv{const_cast<char*>(BAROMON_EXE)};
-    for (const auto& arg : args) {
-      argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    ::execv(BAROMON_EXE, argv.data());
+    ::execve(BAROMON_EXE, argv.data(), envp.data());
     ::_exit(121);
   }
   if (outputPath.empty()) {

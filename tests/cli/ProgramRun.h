@@ -55,7 +55,7 @@ private:
 // dies. Its standard output and error go into the file `outputPath`, or, when that is
 // empty, into a pipe whose reading end is already closed (every write fails, as under
 // `| true`). Standard input is /dev/null. `environment` ("NAME=VALUE") is added to the
-// program's environment.
+// test's own, replacing a variable of the same name.
 class BaromonChild {
 public:
   BaromonChild(const std::string& dir, const std::vector<std::string>& args, const std::string& outputPath,
@@ -71,7 +71,7 @@ public:
   int stop(int signal);
   // Sends `signal` and returns at once.
   void signal(int signal) const;
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return pid_; } // -1 once it has ended
 
 private:
   pid_t pid_ = -1;

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "ProgramRun.h"
 #include "support/TempDir.h"
@@ -40,6 +46,64 @@ int loopbackListener(int& port) {
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   port = ntohs(address.sin_port);
   return fd;
+}
+
+int connectTo(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Clients of the served port that send without pause until stopped, each from a thread.
+struct Blasters {
+  std::atomic<std::uint64_t> sent{0};
+  std::vector<int> sockets;
+  std::vector<std::thread> threads;
+  bool add(int port) {
+    const int fd = connectTo(port);
+    if (fd < 0) {
+      return false;
+    }
+    sockets.push_back(fd);
+    threads.emplace_back([this, fd] {
+      const std::string junk(65536, 'x');
+      ssize_t n;
+      while ((n = ::send(fd, junk.data(), junk.size(), MSG_NOSIGNAL)) > 0) {
+        sent += static_cast<std::uint64_t>(n);
+      }
+    });
+    return true;
+  }
+  void stop() {
+    for (const int fd : sockets) {
+      ::shutdown(fd, SHUT_RDWR); // ends a send that waits
+    }
+    for (auto& t : threads) {
+      t.join();
+    }
+    threads.clear();
+  }
+  ~Blasters() {
+    stop();
+    for (const int fd : sockets) {
+      ::close(fd);
+    }
+  }
+};
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
 }
 
 TEST(ServeNmeaRun, AChartPlotterParserReadsTheServedPressureWithItsChecksum) {
@@ -82,6 +146,79 @@ TEST(ServeNmeaRun, AChartPlotterParserReadsTheServedPressureWithItsChecksum) {
   ASSERT_NE(std::fgets(text, sizeof text, plotter), nullptr);
   EXPECT_STREQ(text, "XDR WI ['P', '0.99860', 'B', 'Barometer'] '\\r\\n'\n");
   EXPECT_EQ(::pclose(plotter), 0);
+  ::close(device);
+  ::close(source);
+  EXPECT_EQ(monitor.stop(SIGTERM), 0);
+}
+
+// Clients that send to the served port without pause (anyone on the network may) while
+// the monitor, its clock a few seconds before a five-minute boundary, reads a barograph:
+// the boundary's record is written and the served pressure goes on, second by second.
+TEST(ServeNmeaRun, ClientsBlastingTheServedPortStopNeitherTheServedPressureNorTheBoundaryRecord) {
+  TempDir dir;
+  int sourcePort = 0;
+  const int source = loopbackListener(sourcePort);
+  ASSERT_GE(source, 0);
+  int servePort = 0;
+  ::close(loopbackListener(servePort));
+
+  const std::time_t now = std::time(nullptr);
+  const std::time_t boundary = (now / 300 + 1) * 300;
+  const long shift = static_cast<long>(boundary - 6 - now);
+  std::tm tm{};
+  ::gmtime_r(&boundary, &tm);
+  char key[32];
+  std::strftime(key, sizeof key, "%d.%m.%Y %H:%M", &tm);
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", "2=tcp://127.0.0.1:" + std::to_string(sourcePort), "--serve-nmea",
+       "127.0.0.1:" + std::to_string(servePort)},
+      dir.path() + "/stderr.txt",
+      {std::string("LD_PRELOAD=") + BAROMON_SHIFTED_TIME,
+       "BAROMON_TEST_SHIFT_SECONDS=" + std::to_string(shift),
+       std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") + ":verify_asan_link_order=0"});
+  pollfd p{source, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects to its source";
+  const int device = ::accept4(source, nullptr, nullptr, SOCK_CLOEXEC);
+  ASSERT_GE(device, 0);
+  const int reader = connectTo(servePort);
+  ASSERT_GE(reader, 0);
+
+  Blasters blasters;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(blasters.add(servePort));
+  }
+
+  // The barograph five times a second; the plotter reads what is served meanwhile.
+  const std::string pxdr = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+  const std::string served = "$WIXDR,P,0.99860,B,Barometer*";
+  std::string got;
+  bool recorded = false;
+  using Steady = std::chrono::steady_clock;
+  auto lastServed = Steady::now();
+  Steady::duration longestPause{};
+  const auto until = Steady::now() + std::chrono::seconds(25);
+  while (Steady::now() < until && !(recorded && count(got, served) >= 10)) {
+    ASSERT_EQ(::send(device, pxdr.data(), pxdr.size(), MSG_NOSIGNAL), static_cast<ssize_t>(pxdr.size()));
+    pollfd r{reader, POLLIN, 0};
+    if (::poll(&r, 1, 200) == 1) {
+      char chunk[4096];
+      const ssize_t n = ::recv(reader, chunk, sizeof chunk, MSG_DONTWAIT);
+      ASSERT_GT(n, 0) << "the server dropped the plotter";
+      got.append(chunk, static_cast<std::size_t>(n));
+      longestPause = std::max(longestPause, Steady::now() - lastServed);
+      lastServed = Steady::now();
+    }
+    recorded = dir.exists("monitor.txt") && dir.read("monitor.txt").find(key) != std::string::npos;
+  }
+  blasters.stop();
+  EXPECT_GT(blasters.sent.load(), std::uint64_t{256} * 1024) << "the clients did blast";
+  EXPECT_TRUE(recorded) << "no record for the boundary " << key;
+  EXPECT_GE(count(got, served), 10u) << "the served pressure stopped";
+  // One pressure a second; a loaded machine may hold one back a little.
+  EXPECT_LT(longestPause, std::chrono::seconds(4)) << "the served pressure paused";
+  ::close(reader);
   ::close(device);
   ::close(source);
   EXPECT_EQ(monitor.stop(SIGTERM), 0);

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "adapters/posix/NmeaServer.h"
+#include "support/OtherProcess.h"
 
 namespace baromon::platform {
 namespace {
@@ -97,6 +101,55 @@ TEST_F(ServedClients, AClientThatLeftIsDroppedOnTheNextPoll) {
   server->poll();
   EXPECT_EQ(server->clientCount(), 0u);
   server->send("$WIXDR,P,0.99860,B,Barometer*37\r\n"); // nobody to send to: no signal, no block
+}
+
+// Clients that send without pause, as fast as the loopback takes it: the served stream
+// goes on, each poll returns, and the one that reads gets every sentence.
+TEST_F(ServedClients, ClientsThatNeverStopSendingCannotHoldThePollUp) {
+  const int reader = connectClient();
+  std::vector<pid_t> blasters;
+  for (int i = 0; i < 3; ++i) {
+    const int fd = connectClient();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::alarm(30); // never outlives the test
+      const std::string junk(65536, 'x');
+      while (::send(fd, junk.data(), junk.size(), MSG_NOSIGNAL) > 0) {
+      }
+      ::_exit(0);
+    }
+    ::close(fd);
+    blasters.push_back(pid);
+  }
+
+  const std::string line = "$WIXDR,P,0.99860,B,Barometer*37\r\n";
+  constexpr int kTicks = 25;
+  const int outcome = fakes::inChildProcess(
+      [&] {
+        for (int tick = 0; tick < kTicks; ++tick) {
+          server->poll();
+          server->send(line);
+        }
+        std::string received;
+        pollfd p{reader, POLLIN, 0};
+        while (received.size() < line.size() * kTicks && ::poll(&p, 1, 5000) == 1) {
+          char chunk[4096];
+          const ssize_t n = ::recv(reader, chunk, sizeof chunk, MSG_DONTWAIT);
+          if (n <= 0) {
+            break;
+          }
+          received.append(chunk, static_cast<std::size_t>(n));
+        }
+        return received.size() == line.size() * kTicks ? 0 : 1;
+      },
+      10);
+  for (const pid_t pid : blasters) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+  ::close(reader);
+  EXPECT_NE(outcome, fakes::kHung) << "a poll kept reading what the clients sent";
+  EXPECT_EQ(outcome, 0) << "the reader missed sentences";
 }
 
 } // namespace

@@ -123,18 +123,24 @@ void NmeaServer::poll() {
       continue;
     }
     // A small kernel buffer: a client that stops reading shows in our own backlog soon,
-    // instead of after megabytes held for it.
+    // instead of after megabytes held for it. Small for what it sends too: nothing of it
+    // is wanted, and the kernel would otherwise grow the buffer for a client that floods.
     const int sendBuffer = 16 * 1024;
     (void)::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    const int receiveBuffer = 4 * 1024;
+    (void)::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     clients_.push_back(Client{fd, {}});
   }
-  // Clients have nothing to say; what they send is read and thrown away, and the end
-  // of their stream tells that they went.
+  // Clients have nothing to say; what they send is thrown away, at most kDiscardPerPoll
+  // bytes a tick each, so that a client that never stops sending is slowed down by its
+  // own full socket instead of keeping the monitor here. The end of their stream tells
+  // that they went.
   dropWhere([](Client& c) {
-    char scratch[512];
-    for (;;) {
+    char scratch[4096];
+    for (std::size_t taken = 0; taken < kDiscardPerPoll;) {
       const ssize_t n = ::recv(c.fd, scratch, sizeof scratch, MSG_DONTWAIT);
       if (n > 0) {
+        taken += static_cast<std::size_t>(n);
         continue;
       }
       if (n < 0 && errno == EINTR) {
@@ -143,8 +149,9 @@ void NmeaServer::poll() {
       if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
         return true;
       }
-      return !flush(c);
+      break;
     }
+    return !flush(c);
   });
 }
 

@@ -11,11 +11,13 @@ namespace baromon::platform {
 
 // A TCP server for chart plotters: every client gets every sentence sent after it
 // connected. Nothing waits: sends never block, and a client that does not keep up
-// (more than `kClientBacklog` bytes unsent) or has gone is dropped.
+// (more than `kClientBacklog` bytes unsent) or has gone is dropped. What a client sends
+// is read only to be thrown away, a bounded amount a poll.
 class NmeaServer final : public SentenceOutlet {
 public:
   static constexpr std::size_t kClientBacklog = std::size_t{64} * 1024;
   static constexpr std::size_t kMaxClients = 32;
+  static constexpr std::size_t kDiscardPerPoll = std::size_t{4} * 1024;
 
   // Listens on "[ADDR:]PORT" (every address when ADDR is left out; IPv6 in brackets).
   // nullptr with `error` set when the text is malformed or the port cannot be had.

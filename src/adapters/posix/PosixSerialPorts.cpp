@@ -182,7 +182,7 @@ std::unique_ptr<SerialDevice> PosixSerialPorts::open(const std::string& portName
     if (!endpoint) {
       return nullptr; // a malformed BAROMON_COMn: no such port
     }
-    return std::make_unique<NetworkSource>(std::move(*endpoint));
+    return std::make_unique<NetworkSource>(std::move(*endpoint), monotonicSeconds_);
   }
   return PosixSerialDevice::open(*path);
 }

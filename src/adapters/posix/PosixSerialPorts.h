@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,12 +58,15 @@ private:
 
 class PosixSerialPorts final : public SerialPorts {
 public:
-  explicit PosixSerialPorts(PortMap map = {}) : map_(std::move(map)) {}
+  // `monotonicSeconds` is handed to every network source (tests step their own).
+  explicit PosixSerialPorts(PortMap map = {}, std::function<std::int64_t()> monotonicSeconds = {})
+      : map_(std::move(map)), monotonicSeconds_(std::move(monotonicSeconds)) {}
   std::unique_ptr<SerialDevice> open(const std::string& portName) override;
   const PortMap& map() const { return map_; }
 
 private:
   PortMap map_;
+  std::function<std::int64_t()> monotonicSeconds_;
 };
 
 } // namespace baromon::platform

@@ -49,10 +49,16 @@ void portVanished(AppContext& app) {
   // A line cut by the loss would otherwise be glued to the first line after the return.
   app.acquisition.fillCount = 0;
   app.acquisition.lastByte = 0;
+  // A loss is news again only when the source brought a line since the last one
+  // reported: a peer that accepts and closes at once is one event, not one per attempt.
+  if (app.acquisition.linesReceived != link.linesAtLoss) {
+    link.lossReported = false;
+  }
   if (!link.lossReported) {
     reportEvent(app, Event::PortReadError);
   }
   link.lossReported = true;
+  link.linesAtLoss = app.acquisition.linesReceived;
 }
 
 void retryLostPort(AppContext& app) {
@@ -193,7 +199,6 @@ int readLineStream(AppContext& app) {
     }
     return 1;
   }
-  link.lossReported = link.lossReported && !link.device->connected();
   const std::size_t count = std::min(status->waiting, kMaxStreamBytesPerTick);
   for (std::size_t i = 0; i < count; ++i) {
     const auto byte = link.device->readByte();
@@ -275,9 +280,6 @@ int acquisitionTick(AppContext& app) {
   }
   if (!link.open || !link.device) {
     return 1; // never opened, or the handle was given away for a print job
-  }
-  if (link.device->connected()) {
-    link.lossReported = false;
   }
   if (link.device->lineStream()) {
     return readLineStream(app);

@@ -75,9 +75,11 @@ struct SerialLink {
   // open it every few seconds.
   bool lost = false;
   std::int64_t nextRetry = 0; // seconds since 1970 (UTC) of the next reopen attempt
-  // The loss was reported and the source has not been reached since: a network source
-  // that keeps refusing is reported once, not at every attempt.
+  // The loss was reported and no line has come since (`linesAtLoss`: the lifetime line
+  // count then): a network source that keeps refusing, or accepts and closes at once,
+  // is reported once, not at every attempt.
   bool lossReported = false;
+  std::uint64_t linesAtLoss = 0;
 };
 
 } // namespace baromon

@@ -67,8 +67,10 @@ void changePort(AppContext& app, char digit) {
   app.settings.COM = digit;
   app.serial.portName = std::string("COM") + digit;
   closeSerialPort(app);
-  // A port the user picks gets the ordinary behaviour: no quiet reopening after a failure.
+  // A port the user picks gets the ordinary behaviour: no quiet reopening after a failure,
+  // and its first loss is reported whatever became of the port before.
   app.serial.lost = false;
+  app.serial.lossReported = false;
   openSerialPort(app, 1);
   updateMenuChecks(app);
 }
