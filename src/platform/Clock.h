@@ -23,6 +23,10 @@ public:
   virtual ~Clock() = default;
   virtual DateTime utcNow() const = 0;
   virtual DateTime localNow() const = 0;
+  // Waits about `milliseconds` and returns; a signal may end the wait sooner. For the
+  // few places that must give another program a moment (the stop waiting for a held
+  // log); tests move their clock on instead of waiting.
+  virtual void pause(int milliseconds) = 0;
 };
 
 } // namespace baromon::platform

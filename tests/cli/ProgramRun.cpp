@@ -148,4 +148,10 @@ int BaromonChild::stop(int signal) {
   return waitExit(30);
 }
 
+void BaromonChild::signal(int signal) const {
+  if (pid_ > 0 && status_ < 0) {
+    ::kill(pid_, signal);
+  }
+}
+
 } // namespace baromon::clitest

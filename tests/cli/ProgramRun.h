@@ -69,6 +69,8 @@ public:
   int waitExit(int seconds);
   // Sends `signal` and waits for the end; the exit status as above.
   int stop(int signal);
+  // Sends `signal` and returns at once.
+  void signal(int signal) const;
   pid_t pid() const { return pid_; } // -1 once it has ended
 
 private:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -116,6 +117,42 @@ TEST_F(HeadlessLoop, TheDeadlineSleepAloneWhenItWorks) {
   EXPECT_EQ(runHeadless(app, windows, sleeps), 0);
   EXPECT_EQ(lengthSleeps, 0);
   EXPECT_EQ(ports.statusQueries, 5);
+}
+
+// Some sandboxes refuse both sleeps (EPERM from a filter); the loop then went on at
+// once and spun. The last resort waits the period another way.
+TEST_F(HeadlessLoop, BothSleepsRefusedFallBackToTheLastResort) {
+  ASSERT_NE(err, nullptr);
+  constexpr int kTicks = 6;
+  int lastResorts = 0;
+  long lastResortMs = 0;
+  int deadlineSleeps = 0;
+  TickSleeps sleeps{
+      [&](const timespec&) {
+        if (++deadlineSleeps == 1000) {
+          windows.postQuit(0); // a spinning loop must end too
+        }
+        return EPERM;
+      },
+      [](const timespec&) { return ENOSYS; },
+      [&](const timespec& length) {
+        lastResortMs = length.tv_sec * 1000 + length.tv_nsec / 1000000;
+        if (++lastResorts == kTicks) {
+          windows.postQuit(0);
+        }
+        return 0;
+      },
+  };
+  EXPECT_EQ(runHeadless(app, windows, sleeps), 0);
+  EXPECT_EQ(lastResorts, kTicks);
+  EXPECT_EQ(deadlineSleeps, kTicks) << "every turn of the loop waited";
+  EXPECT_EQ(lastResortMs, 200);
+}
+
+TEST(PollFor, WaitsAtLeastTheLength) {
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(pollFor(timespec{0, 30 * 1000000L}), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(30));
 }
 
 } // namespace

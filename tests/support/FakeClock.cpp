@@ -35,4 +35,14 @@ DateTime FakeClock::localNow() const { return shifted(utc, localOffsetHours * 36
 
 void FakeClock::advanceSeconds(long seconds) { utc = shifted(utc, seconds); }
 
+void FakeClock::pause(int milliseconds) {
+  pauses.push_back(milliseconds);
+  pausedMillis_ += milliseconds;
+  advanceSeconds(pausedMillis_ / 1000);
+  pausedMillis_ %= 1000;
+  if (onPause) {
+    onPause(pauses.size());
+  }
+}
+
 } // namespace baromon::fakes

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "platform/Clock.h"
 
 namespace baromon::fakes {
@@ -16,6 +19,15 @@ public:
   DateTime localNow() const override;
   // Advances UTC by whole seconds, carrying into minutes, hours and days.
   void advanceSeconds(long seconds);
+
+  // Every pause asked for, in milliseconds; each moves the clock on (whole seconds as
+  // they fill up) and then calls `onPause` with the number of pauses so far.
+  std::vector<int> pauses;
+  std::function<void(std::size_t)> onPause;
+  void pause(int milliseconds) override;
+
+private:
+  long pausedMillis_ = 0;
 };
 
 } // namespace baromon::fakes

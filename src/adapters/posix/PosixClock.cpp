@@ -1,6 +1,9 @@
 #include "adapters/posix/PosixClock.h"
 
+#include <cerrno>
 #include <ctime>
+
+#include <poll.h>
 
 namespace baromon::platform {
 
@@ -22,6 +25,15 @@ DateTime PosixClock::localNow() const {
   std::tm tm{};
   localtime_r(&now, &tm);
   return fromTm(tm);
+}
+
+void PosixClock::pause(int milliseconds) {
+  const timespec length{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+  if (nanosleep(&length, nullptr) != 0 && errno != EINTR) {
+    // Refused (a sandbox, a preload): returning at once would make the caller's wait
+    // no wait at all.
+    ::poll(nullptr, 0, milliseconds);
+  }
 }
 
 } // namespace baromon::platform

@@ -22,4 +22,6 @@ DateTime Win32Clock::localNow() const {
   return fromSystemTime(t);
 }
 
+void Win32Clock::pause(int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+
 } // namespace baromon::platform

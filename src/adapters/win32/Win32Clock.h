@@ -9,6 +9,7 @@ class Win32Clock final : public Clock {
 public:
   DateTime utcNow() const override;
   DateTime localNow() const override;
+  void pause(int milliseconds) override; // Sleep
 };
 
 } // namespace baromon::platform

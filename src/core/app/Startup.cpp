@@ -40,6 +40,24 @@ void clearTables(AppContext& app) {
   app.converter.history.fill(0);
 }
 
+// The settings from monitor.ini; the defaults, written at once, where it is missing or damaged.
+void readSettingsOrWriteDefaults(AppContext& app) {
+  switch (loadSettingsAtStart(app)) {
+  case SettingsLoad::Read:
+    break;
+  case SettingsLoad::Missing:
+    applyDefaultSettings(app.settings);
+    saveSettings(app);
+    reportEvent(app, Event::SettingsNotFound);
+    break;
+  case SettingsLoad::Damaged:
+    // Kept aside and reported already; run and record as on a first start.
+    applyDefaultSettings(app.settings);
+    saveSettings(app);
+    break;
+  }
+}
+
 } // namespace
 
 int startUp(AppContext& app) {
@@ -54,11 +72,7 @@ int startUp(AppContext& app) {
   app.shell.screen = windows.screenSize();
   setStartValues(app);
 
-  if (loadSettings(app) == 0) {
-    applyDefaultSettings(app.settings);
-    saveSettings(app);
-    reportEvent(app, Event::SettingsNotFound);
-  }
+  readSettingsOrWriteDefaults(app);
 
   if (!windows.registerWindowClasses()) {
     reportEvent(app, Event::ClassNotRegistered);
@@ -115,6 +129,8 @@ int startUp(AppContext& app) {
 int shutDown(AppContext& app, int quitCode) {
   auto& windows = app.platform.windows;
   saveSettings(app);
+  // After the settings: a log-off may end the process while this waits.
+  writeWaitingRecordsAtStop(app);
   app.platform.loop.stopTimer();
   closeSerialPort(app);
   app.printing.printer.reset();
@@ -122,7 +138,7 @@ int shutDown(AppContext& app, int quitCode) {
        {WindowId::Main, WindowId::Values, WindowId::Converter, WindowId::Diurnal, WindowId::Correction}) {
     windows.destroyWindow(id);
   }
-  return quitCode;
+  return app.shell.fatalRaised ? kStartFailed : quitCode;
 }
 
 } // namespace baromon

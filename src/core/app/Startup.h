@@ -4,7 +4,9 @@ namespace baromon {
 
 struct AppContext;
 
-// Exit code when a window class cannot be registered or the main window cannot be made.
+// Exit code when a window class cannot be registered or the main window cannot be made,
+// and of every run that a fatal error ended (a service manager restarts only a failed
+// run, and a script must not take a dead start for a good one).
 inline constexpr int kStartFailed = 255;
 
 // Exit code of a monitor started in a directory where another one is running. It
@@ -21,8 +23,11 @@ inline constexpr const char* kAnotherMonitorCaption = "baromon";
 // or kStartFailed (nothing is released and the settings are not written then).
 int startUp(AppContext& app);
 
-// After the main loop: settings written, timer stopped, port closed, windows
-// destroyed. Returns the exit code the quit request carried.
+// After the main loop: settings written, records still waiting for the log written
+// (waiting up to kStopWaitMs for a log another program holds; each one still not
+// written is reported as event 67), timer stopped, port closed, windows destroyed.
+// Returns kStartFailed when a fatal error was reported during the run, else the exit
+// code the quit request carried.
 int shutDown(AppContext& app, int quitCode);
 
 inline constexpr const char* kInitialMainTitle = "Dureridarovidozi ";

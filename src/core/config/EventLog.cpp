@@ -86,6 +86,19 @@ static_assert(kEventText.size() == static_cast<std::size_t>(eventCode(Event::Las
 
 constexpr const char* kUnidentifiedText = "unidentified error #100 ";
 
+// Codes 66..99 had no text and nobody reported them. The events added since are about
+// lost data and a file put aside: a bare number would leave the reader of monitor.err
+// to find out what happened, so each says it, and names the file to look at.
+struct AddedEventText {
+  Event event;
+  const char* text;
+};
+constexpr AddedEventText kAddedEventText[] = {
+    {Event::LogOffGrid, "error: MONITOR.TXT off the 80-byte grid, kept as it is; run the data check "},
+    {Event::RecordLostAtStop, "error: record lost at program end, MONITOR.TXT not writable "},
+    {Event::SettingsDamaged, "error: MONITOR.INI damaged, kept as monitor.ini.bad "},
+};
+
 } // namespace
 
 std::string eventText(ErrorCode code) {
@@ -94,6 +107,11 @@ std::string eventText(ErrorCode code) {
   }
   if (code >= 0 && code < static_cast<int>(kEventText.size())) {
     return kEventText[static_cast<std::size_t>(code)];
+  }
+  for (const AddedEventText& added : kAddedEventText) {
+    if (eventCode(added.event) == code) {
+      return added.text;
+    }
   }
   return {};
 }
@@ -128,6 +146,7 @@ void reportFatal(AppContext& app, ErrorCode code) {
                 now.year, now.hour, now.minute, code);
   app.platform.boxes.messageBox(box, "Error", platform::BoxIcon::Error);
   app.platform.boxes.beep(platform::BeepKind::Exclamation);
+  app.shell.fatalRaised = true;
   app.platform.loop.postQuit(0);
 }
 

@@ -42,9 +42,10 @@ enum class Event : ErrorCode {
   PortReadError = 63,
   SetCommStateFailed = 64,
   LastError = 65,
-  // The log is off the 80-byte grid (converted line ends, bytes in front); an append
-  // keeps it as it is. Like every code from 66 on it has no text: the head alone.
-  LogOffGrid = 66,
+  // Added by this program, with texts of their own (see kAddedEventText).
+  LogOffGrid = 66,       // monitor.txt is off the 80-byte grid; an append keeps it as it is
+  RecordLostAtStop = 67, // a record that waited for a held log could not be written at the stop
+  SettingsDamaged = 68,  // monitor.ini was not the template; kept as monitor.ini.bad, defaults used
 };
 
 // Every named event, in number order.
@@ -78,6 +79,9 @@ inline constexpr Event kNamedEvents[] = {
     Event::PortReadError,
     Event::SetCommStateFailed,
     Event::LastError,
+    Event::LogOffGrid,
+    Event::RecordLostAtStop,
+    Event::SettingsDamaged,
 };
 
 constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "core/app/AppContext.h"
@@ -148,26 +149,69 @@ void applyDefaultSettings(Settings& s) {
   s.DP = 0;
 }
 
-int loadSettings(AppContext& app) {
+namespace {
+
+// What was read of the file: its first bytes over the default file's, and how many
+// there were (one more than the template when the file is longer).
+struct FileBytes {
+  SettingsBytes bytes{};
+  std::size_t size = 0;
+};
+
+std::optional<FileBytes> readSettingsFile(AppContext& app) {
   auto file =
       app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
     reportEvent(app, Event::NoSettingsFile);
-    return 0;
+    return std::nullopt;
   }
-  SettingsBytes b = defaultBytes();
-  std::size_t got = 0;
-  while (got < b.size()) {
-    auto n = file->read(b.data() + got, b.size() - got);
+  FileBytes read{defaultBytes(), 0};
+  while (read.size < read.bytes.size()) {
+    auto n = file->read(read.bytes.data() + read.size, read.bytes.size() - read.size);
     if (!n || *n == 0) {
       break;
     }
-    got += *n;
+    read.size += *n;
   }
-  file.reset();
+  char more = 0;
+  if (auto n = file->read(&more, 1); n && *n > 0) {
+    ++read.size;
+  }
+  return read;
+}
 
-  Settings& s = app.settings;
+// The value fields, [offset, offset + length); every other byte is the template's.
+struct Field {
+  int at;
+  int length;
+};
+constexpr Field kValueFields[] = {{kData, 4}, {kCom, 1}, {kSave, 4}, {kShow, 4}, {kT1, 1},
+                                  {kT3, 1},   {kVar, 1}, {kTc, 1},   {kAd, 1},   {kErr, 1},
+                                  {kU, 1},    {kSig, 1}, {kDks, 1},  {kLang, 2}, {kDw, 1},
+                                  {kAw, 1},   {kLo, 1},  {kHk, 6},   {kDp, 1}};
 
+// The file as the writer makes it. Only then are its values worth the lenient reading:
+// zeros, 0xFF or random bytes read leniently gave NMEA mode on COM1, and the monitor
+// recorded nothing without a word. DATA is the one value held to the writer's two words,
+// because it alone decides whether anything is recorded at all.
+bool isTemplate(const FileBytes& read) {
+  if (read.size != static_cast<std::size_t>(kSettingsFileSize)) {
+    return false;
+  }
+  std::array<bool, kSettingsFileSize> value{};
+  for (const Field& field : kValueFields) {
+    std::fill_n(value.begin() + field.at, field.length, true);
+  }
+  for (std::size_t at = 0; at < read.bytes.size(); ++at) {
+    if (!value[at] && read.bytes[at] != kTemplate[at]) {
+      return false;
+    }
+  }
+  const char* data = &read.bytes[kData];
+  return std::memcmp(data, "  KX", 4) == 0 || std::memcmp(data, "NMEA", 4) == 0;
+}
+
+void applySettingsBytes(Settings& s, const SettingsBytes& b) {
   int hk = numberAt(b, kHk + 1, 5);
   if (b[kHk] == '-') {
     hk = -hk;
@@ -207,7 +251,37 @@ int loadSettings(AppContext& app) {
       break;
     }
   }
+}
+
+} // namespace
+
+int loadSettings(AppContext& app) {
+  const auto read = readSettingsFile(app);
+  if (!read) {
+    return 0;
+  }
+  applySettingsBytes(app.settings, read->bytes);
   return 1;
+}
+
+SettingsLoad loadSettingsAtStart(AppContext& app) {
+  const auto read = readSettingsFile(app);
+  if (!read) {
+    return SettingsLoad::Missing;
+  }
+  if (!isTemplate(*read)) {
+    // Copied, not renamed: a linked monitor.ini stays a link, and the fresh defaults
+    // are written through it.
+    auto& files = app.platform.files;
+    if (files.copy(files.finalName(kSettingsFile), kDamagedSettingsFile)) {
+      reportEvent(app, Event::SettingsDamaged);
+    } else {
+      reportEvent(app, Event::ReadWriteFailed);
+    }
+    return SettingsLoad::Damaged;
+  }
+  applySettingsBytes(app.settings, read->bytes);
+  return SettingsLoad::Read;
 }
 
 void saveSettings(AppContext& app) {

@@ -51,7 +51,17 @@ struct Settings {
 constexpr int kSettingsFileSize = 125;
 
 // Reads monitor.ini; 0 (and event 2) when it cannot be opened, leaving the record unchanged.
+// Every value is read leniently, whatever the rest of the file holds (the commands).
 int loadSettings(AppContext& app);
+
+// Where start-up found its settings.
+enum class SettingsLoad { Read, Missing, Damaged };
+inline constexpr const char* kDamagedSettingsFile = "monitor.ini.bad";
+// The monitor's reading at start-up. A file that is not the template (length other than
+// 125 bytes, a key, "=" or line end not at its place, DATA neither "  KX" nor "NMEA") is
+// Damaged: it is copied to monitor.ini.bad (replacing an older one), event 68 is
+// reported and the record is left unchanged. Missing is loadSettings's 0.
+SettingsLoad loadSettingsAtStart(AppContext& app);
 // Writes monitor.ini from the record; may correct SAVE and SHOW in memory.
 void saveSettings(AppContext& app);
 // The built-in defaults; DKS keeps its value.

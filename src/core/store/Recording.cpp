@@ -124,6 +124,27 @@ PendingOutcome writePending(AppContext& app) {
 
 std::size_t appendPendingRecords(AppContext& app) { return writePending(app).written; }
 
+std::size_t writeWaitingRecordsAtStop(AppContext& app) {
+  RecordingState& recording = app.recording;
+  int waited = 0;
+  while (!recording.pending.empty()) {
+    writePending(app);
+    if (recording.pending.empty() || waited >= kStopWaitMs) {
+      break;
+    }
+    if (waited == 0 && recording.onStopWait) {
+      recording.onStopWait(recording.pending.size(), kStopWaitMs);
+    }
+    app.platform.clock.pause(kStopRetryMs);
+    waited += kStopRetryMs;
+  }
+  // One line per record, so the protocol counts what was lost.
+  for (std::size_t i = 0; i < recording.pending.size(); ++i) {
+    reportEvent(app, Event::RecordLostAtStop);
+  }
+  return recording.pending.size();
+}
+
 void appendRecord(AppContext& app) {
   if (app.settings.DATA != 1) {
     return;

@@ -24,6 +24,10 @@ void appendRecord(AppContext& app);
 // anything; those that still cannot be written keep waiting. Cheap when none waits
 // (no file is opened). Returns the number written.
 std::size_t appendPendingRecords(AppContext& app);
+// At the stop: writes the waiting records, retrying every kStopRetryMs for up to
+// kStopWaitMs while the log cannot be written; reports event 67 for each record still
+// not written (they stay in the queue). Returns how many were not written.
+std::size_t writeWaitingRecordsAtStop(AppContext& app);
 
 // Appends one received line that begins with "$" to nmea.txt (NMEA mode only): its
 // bytes as received, zero bytes included, and always with a line end.

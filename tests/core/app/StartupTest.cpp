@@ -7,6 +7,7 @@
 #include "support/TestApp.h"
 #include "core/app/Startup.h"
 #include "core/app/WindowProcedure.h"
+#include "core/config/EventLog.h"
 #include "core/config/Menus.h"
 #include "core/serial/SerialPort.h"
 #include "platform/DirectoryLock.h"
@@ -129,6 +130,36 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     EXPECT_EQ(startUp(f.app), 0);
     EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
     EXPECT_EQ(f.windows.timerPeriod, 200);
+  }
+}
+
+// A fatal error is a failure to the caller too: a service manager restarts only a monitor
+// that ended with an error, and a script must not read a dead start as a good run.
+TEST_F(Startup, AFatalErrorEndsWith255WhereverItWasRaised) {
+  for (const Fatal fatal : {Fatal::SettingsNotWritten, Fatal::FontNotCreated}) {
+    TestApp f;
+    f.ports.add("COM2");
+    ASSERT_EQ(startUp(f.app), 0);
+    reportFatal(f.app, fatal);
+    ASSERT_EQ(f.windows.quits, std::vector<int>{0}) << "the loop ends at its next fetch";
+    EXPECT_EQ(shutDown(f.app, f.windows.quits.back()), kStartFailed);
+  }
+  {
+    // A quit asked for after the fatal one does not turn the end into a good one.
+    TestApp f;
+    f.ports.add("COM2");
+    ASSERT_EQ(startUp(f.app), 0);
+    reportFatal(f.app, Fatal::CurvePenFailed);
+    onCommand(f.app, WindowId::Main, cmd::Exit);
+    EXPECT_EQ(shutDown(f.app, f.windows.quits.back()), kStartFailed);
+  }
+  {
+    // The user's Exit after an ordinary run.
+    TestApp f;
+    f.ports.add("COM2");
+    ASSERT_EQ(startUp(f.app), 0);
+    onCommand(f.app, WindowId::Main, cmd::Exit);
+    EXPECT_EQ(shutDown(f.app, f.windows.quits.back()), 0);
   }
 }
 

@@ -30,7 +30,7 @@ TEST(ReportEvent, LineFormats) {
       {"37 has one trailing blank", 37, kHead + "37 error #37 \r\n"},
       {"62 has one trailing blank", 62, kHead + "62 error #62 \r\n"},
       {"last text", 65, kHead + "65 error: LastError\r\n"},
-      {"66 has no text", 66, kHead + "66 \r\n"},
+      {"69 has no text", 69, kHead + "69 \r\n"},
       {"70 has no text", 70, kHead + "70 \r\n"},
       {"99 has no text", 99, kHead + "99 \r\n"},
       {"100", 100, kHead + "100 unidentified error #100 \r\n"},
@@ -63,7 +63,7 @@ TEST(ReportEvent, TextTableShape) {
   for (int code = 26; code <= 62; ++code) {
     EXPECT_EQ(eventText(code), "error #" + std::to_string(code) + (code >= 37 ? " " : "")) << code;
   }
-  for (int code : {-2147483647 - 1, -1, 66, 80, 99}) {
+  for (int code : {-2147483647 - 1, -1, 69, 80, 99}) {
     EXPECT_EQ(eventText(code), "") << code;
   }
   for (int code : {100, 101, 2147483647}) {
