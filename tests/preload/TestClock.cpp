@@ -62,7 +62,8 @@ std::time_t time(std::time_t* out) noexcept {
   return shown;
 }
 
-int clock_nanosleep(clockid_t clock, int flags, const struct timespec* request, struct timespec* remain) noexcept {
+int clock_nanosleep(clockid_t clock, int flags, const struct timespec* request,
+                    struct timespec* remain) noexcept {
   if (refuseSleep()) {
     return EPERM;
   }
