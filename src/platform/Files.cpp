@@ -16,4 +16,20 @@ std::unique_ptr<File> FileSystem::openForAppend(const std::string& name) {
   return file;
 }
 
+std::optional<std::size_t> readFully(File& file, void* buffer, std::size_t count) {
+  auto* bytes = static_cast<char*>(buffer);
+  std::size_t got = 0;
+  while (got < count) {
+    const auto n = file.read(bytes + got, count - got);
+    if (!n) {
+      return std::nullopt;
+    }
+    if (*n == 0) {
+      break;
+    }
+    got += *n;
+  }
+  return got;
+}
+
 } // namespace baromon::platform

@@ -41,6 +41,10 @@ public:
   virtual bool resize(std::int64_t length) = 0;
 };
 
+// Reads `count` bytes unless the file ends first (a read may return fewer than asked);
+// the bytes read, or nullopt when a read failed.
+std::optional<std::size_t> readFully(File& file, void* buffer, std::size_t count);
+
 // File access in one directory (the program keeps all its files in the current
 // directory). Names are plain file names such as "monitor.txt", or names that
 // finalName gave. Only regular files are opened; anything else under a name

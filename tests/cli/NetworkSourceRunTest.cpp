@@ -24,6 +24,23 @@ namespace {
 using baromon::clitest::BaromonChild;
 using baromon::fakes::TempDir;
 
+// A TCP server on a free loopback port for the monitor to read from; its URL in `url`.
+// -1 when no socket could be made.
+int loopbackListener(std::string& url) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+      ::listen(listener, 1) != 0) {
+    return -1;
+  }
+  url = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  return listener;
+}
+
 // Waits for `name` in `dir` to hold `text`, woken by the directory's changes; false
 // when nothing more changes for `seconds`.
 bool waitForText(const TempDir& dir, const std::string& name, const std::string& text, int seconds) {
@@ -54,15 +71,9 @@ bool waitForText(const TempDir& dir, const std::string& name, const std::string&
 // burst is taken whole, line by line, and the server going away is one event.
 TEST(NetworkSourceRun, HeadlessMonitorTakesEveryLineOfAFastTcpStream) {
   TempDir dir;
-  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  ASSERT_EQ(::listen(listener, 1), 0);
-  const std::string url = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  std::string url;
+  const int listener = loopbackListener(url);
+  ASSERT_GE(listener, 0);
 
   BaromonChild monitor(dir.path(), {"--headless", "--port", "2=" + url}, dir.path() + "/stderr.txt");
   pollfd p{listener, POLLIN, 0};
@@ -131,15 +142,9 @@ TEST(NetworkSourceRun, AFloodingSourceLeavesTheResidentMemoryBounded) {
   constexpr long kGrowthBoundKb = 1024;    // after the flood has begun
   constexpr long kResidentBoundKb = 16384; // at any time
   TempDir dir;
-  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  ASSERT_EQ(::listen(listener, 1), 0);
-  const std::string url = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  std::string url;
+  const int listener = loopbackListener(url);
+  ASSERT_GE(listener, 0);
   BaromonChild monitor(dir.path(), {"--headless", "--port", "2=" + url}, dir.path() + "/stderr.txt");
   pollfd p{listener, POLLIN, 0};
   ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects";

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <fcntl.h>
 #include <pty.h>
@@ -152,6 +153,22 @@ void BaromonChild::signal(int signal) const {
   if (pid_ > 0 && status_ < 0) {
     ::kill(pid_, signal);
   }
+}
+
+std::vector<std::string> testClockEnvironment(const std::string& clock, bool refuseSleeps) {
+  // A sanitizer's runtime wants to be the first library loaded; the module comes before
+  // it, which is harmless since it brings no runtime of its own.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  std::vector<std::string> environment{std::string("LD_PRELOAD=") + BAROMON_TEST_CLOCK_MODULE,
+                                       std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
+                                           ":verify_asan_link_order=0"};
+  if (!clock.empty()) {
+    environment.push_back("BAROMON_TEST_CLOCK=" + clock);
+  }
+  if (refuseSleeps) {
+    environment.emplace_back("BAROMON_TEST_REFUSE_SLEEP=1");
+  }
+  return environment;
 }
 
 } // namespace baromon::clitest

@@ -78,4 +78,10 @@ private:
   int status_ = -1;
 };
 
+// The environment entries for a BaromonChild that runs on the test clock
+// (tests/preload/TestClock.cpp): `clock` is "START SPEED" (epoch second shown at the
+// start, shown seconds per real second, 0 standing still) or empty for the real clock;
+// `refuseSleeps` makes both of its sleeps fail.
+std::vector<std::string> testClockEnvironment(const std::string& clock, bool refuseSleeps = false);
+
 } // namespace baromon::clitest

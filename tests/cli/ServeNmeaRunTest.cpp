@@ -169,15 +169,11 @@ TEST(ServeNmeaRun, ClientsBlastingTheServedPortStopNeitherTheServedPressureNorTh
   ::gmtime_r(&boundary, &tm);
   char key[32];
   std::strftime(key, sizeof key, "%d.%m.%Y %H:%M", &tm);
-  const char* asan = std::getenv("ASAN_OPTIONS");
-  BaromonChild monitor(
-      dir.path(),
-      {"--headless", "--port", "2=tcp://127.0.0.1:" + std::to_string(sourcePort), "--serve-nmea",
-       "127.0.0.1:" + std::to_string(servePort)},
-      dir.path() + "/stderr.txt",
-      {std::string("LD_PRELOAD=") + BAROMON_SHIFTED_TIME,
-       "BAROMON_TEST_SHIFT_SECONDS=" + std::to_string(shift),
-       std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") + ":verify_asan_link_order=0"});
+  BaromonChild monitor(dir.path(),
+                       {"--headless", "--port", "2=tcp://127.0.0.1:" + std::to_string(sourcePort),
+                        "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
+                       dir.path() + "/stderr.txt",
+                       baromon::clitest::testClockEnvironment(std::to_string(now + shift) + " 1"));
   pollfd p{source, POLLIN, 0};
   ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects to its source";
   const int device = ::accept4(source, nullptr, nullptr, SOCK_CLOEXEC);

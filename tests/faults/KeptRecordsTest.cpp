@@ -54,33 +54,21 @@ TEST(CheckedLog, EveryRecordAfterAGapIsKeptAndASecondCheckChangesNothing) {
   }
 }
 
-// The logger, its clock shifted (tests/preload/ShiftedClock.cpp) to two seconds before
+// The logger, its clock shifted (tests/preload/TestClock.cpp) to two seconds before
 // 10:05 UTC on 1 March 2026 and running thirty times as fast: boundaries come ten
 // seconds apart. The barograph is a pseudo-terminal sending a sentence about every
 // quarter of a second.
 struct ShiftedLogger {
   TempDir& dir;
   RawTerminal device;
-  std::vector<std::string> saved; // the environment entries replaced for the child
 
   explicit ShiftedLogger(TempDir& where) : dir(where) {}
 
   // Runs the logger until the log has grown by `records` records or `seconds` passed.
   int runUntilGrown(std::size_t before, std::size_t records, int seconds) {
-    setenv("LD_PRELOAD", BAROMON_SHIFTED_CLOCK, 1);
-    setenv("BAROMON_TEST_CLOCK", "1772359498 30", 1); // 2026-03-01 10:04:58 UTC
-    // The sanitizers' run time wants to be first among the loaded libraries.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string previousAsan = asan != nullptr ? asan : "";
-    setenv("ASAN_OPTIONS", (previousAsan + ":verify_asan_link_order=0").c_str(), 1);
-    BaromonChild run(dir.path(), {"--headless", "--port", "2=" + device.name()}, dir.file("out.txt"));
-    unsetenv("LD_PRELOAD");
-    unsetenv("BAROMON_TEST_CLOCK");
-    if (asan != nullptr) {
-      setenv("ASAN_OPTIONS", previousAsan.c_str(), 1);
-    } else {
-      unsetenv("ASAN_OPTIONS");
-    }
+    // 2026-03-01 10:04:58 UTC, thirty times as fast.
+    BaromonChild run(dir.path(), {"--headless", "--port", "2=" + device.name()}, dir.file("out.txt"),
+                     baromon::clitest::testClockEnvironment("1772359498 30"));
     auto nextSentence = std::chrono::steady_clock::now();
     baromon::fakes::waitFor(
         [&] {

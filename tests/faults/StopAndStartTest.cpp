@@ -32,23 +32,18 @@ using namespace std::chrono_literals;
 constexpr const char* kOnABoundary = "1796627100";
 constexpr const char* kSentence = "$PXDR,0998.60,52684,+01.2,+03.5\r\n";
 
-// The built monitor, headless, with a pseudo-terminal as COM2 and the test shim preloaded.
+// The built monitor, headless, with a pseudo-terminal as COM2 and the test clock preloaded.
 struct RealMonitor {
   fakes::TempDir dir;
   clitest::RawTerminal device;
   std::unique_ptr<clitest::BaromonChild> monitor;
 
-  void start(std::vector<std::string> environment) {
-    environment.push_back(std::string("LD_PRELOAD=") + BAROMON_CLOCK_SHIM);
-    // A sanitizer runtime wants to come first; here the shim does, which is harmless.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    environment.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
-                          ":verify_asan_link_order=0");
+  void start(const std::vector<std::string>& environment) {
     monitor = std::make_unique<clitest::BaromonChild>(
         dir.path(), std::vector<std::string>{"--headless", "--port", "2=" + device.name()}, output(),
         environment);
   }
-  void startOnABoundary() { start({std::string("BAROMON_SHIM_UTC=") + kOnABoundary}); }
+  void startOnABoundary() { start(clitest::testClockEnvironment(std::string(kOnABoundary) + " 0")); }
   std::string output() const { return dir.path() + ".out"; }
   std::string printed() const {
     std::ifstream in(output(), std::ios::binary);
@@ -177,7 +172,7 @@ double cpuSeconds(pid_t pid) {
 TEST(RefusedSleeps, TheHeadlessMonitorStillWaitsBetweenTicks) {
   RealMonitor m;
   ASSERT_TRUE(m.device.ok());
-  m.start({"BAROMON_SHIM_REFUSE_SLEEP=1"});
+  m.start(clitest::testClockEnvironment("", true));
   ASSERT_TRUE(fakes::waitFor([&] { return m.dir.exists("monitor.ini"); })) << m.printed();
   const pid_t pid = m.monitor->pid();
   const double before = cpuSeconds(pid);

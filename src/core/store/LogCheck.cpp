@@ -21,6 +21,7 @@ using platform::BoxIcon;
 using platform::File;
 using platform::FileAccess;
 using platform::OpenMode;
+using platform::readFully;
 using platform::SeekFrom;
 
 constexpr const char* kWriteCaption = "write data";
@@ -89,22 +90,6 @@ private:
   std::vector<char> buffer_;
   bool ok_ = true;
 };
-
-// Reads exactly `count` bytes unless the file ends first; nullopt on a failed read.
-std::optional<std::size_t> readFully(File& file, char* buffer, std::size_t count) {
-  std::size_t got = 0;
-  while (got < count) {
-    const auto n = file.read(buffer + got, count - got);
-    if (!n) {
-      return std::nullopt;
-    }
-    if (*n == 0) {
-      break;
-    }
-    got += *n;
-  }
-  return got;
-}
 
 // `name` with its extension (or, without one, nothing) replaced by `extension`,
 // in the same directory. Both separators count, so that the rule is the same on

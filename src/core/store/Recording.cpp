@@ -27,18 +27,7 @@ std::optional<std::size_t> readAt(platform::File& file, std::int64_t offset, cha
   if (file.seek(offset, platform::SeekFrom::Begin) != offset) {
     return std::nullopt;
   }
-  std::size_t got = 0;
-  while (got < count) {
-    const auto n = file.read(buffer + got, count - got);
-    if (!n) {
-      return std::nullopt;
-    }
-    if (*n == 0) {
-      break;
-    }
-    got += *n;
-  }
-  return got;
+  return platform::readFully(file, buffer, count);
 }
 
 // A writer killed inside a record leaves its first bytes (the system may cut a write
