@@ -106,6 +106,24 @@ bool sendAll(int fd, const std::string& text) {
   return true;
 }
 
+// A TCP server listening on the loopback at `port`, which an earlier socket may have
+// held a moment ago; -1 when the port cannot be taken.
+int listenOn(int port) {
+  const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int yes = 1;
+  ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(server, 1) != 0) {
+    ::close(server);
+    return -1;
+  }
+  return server;
+}
+
 int acceptWithin(int listener, int milliseconds) {
   pollfd p{listener, POLLIN, 0};
   if (::poll(&p, 1, milliseconds) != 1) {
@@ -246,15 +264,8 @@ TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds
   EXPECT_EQ(err.find("event # 63 "), err.rfind("event # 63 ")) << "reported once, not per attempt";
 
   // The server comes up on that port: the next attempt connects and lines flow.
-  int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int yes = 1;
-  ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(server, 1), 0);
+  const int server = listenOn(port);
+  ASSERT_GE(server, 0);
   clock.advanceSeconds(5);
   acquisitionTick(*app);
   acquisitionTick(*app);
@@ -509,14 +520,8 @@ TEST_F(NetworkMonitor, ASilentPeerIsLostAfterAMinuteAndANewServerOnThePortGetsTh
 
   // A new server takes the port while the silent connection is still open on the peer's side.
   listener.reset();
-  const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(server, 1), 0);
+  const int server = listenOn(port);
+  ASSERT_GE(server, 0);
   clock.advanceSeconds(kReopenIntervalSeconds);
   acquisitionTick(*app);
   const int peer = acceptWithin(server, 10000);
