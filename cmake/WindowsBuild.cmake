@@ -13,15 +13,15 @@ target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WI
 # The assembly: the monitor with its windows, or headless in its console. The window
 # services without a screen and the program starter of the POSIX build serve the
 # headless monitor here as they are.
-add_library(baromon_app STATIC
-  ${CMAKE_SOURCE_DIR}/src/app/WindowsMonitor.cpp
-  ${CMAKE_SOURCE_DIR}/src/app/WindowsGuiRun.cpp
-  ${CMAKE_SOURCE_DIR}/src/app/ConsoleRun.cpp
-  ${CMAKE_SOURCE_DIR}/src/app/WindowsPrograms.cpp
-  ${CMAKE_SOURCE_DIR}/src/app/ConsoleCodePage.cpp
+add_library(baromon_assembly STATIC
+  ${CMAKE_SOURCE_DIR}/src/assembly/Win32Monitor.cpp
+  ${CMAKE_SOURCE_DIR}/src/assembly/Win32GuiRun.cpp
+  ${CMAKE_SOURCE_DIR}/src/assembly/ConsoleRun.cpp
+  ${CMAKE_SOURCE_DIR}/src/assembly/Win32Programs.cpp
+  ${CMAKE_SOURCE_DIR}/src/assembly/ConsoleCodePage.cpp
   ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
-baromon_layer(baromon_app PUBLIC app adapters/posix)
-target_link_libraries(baromon_app PUBLIC baromon_win32)
+baromon_layer(baromon_assembly PUBLIC assembly adapters/posix)
+target_link_libraries(baromon_assembly PUBLIC baromon_win32)
 
 # The commands, those that draw too: the Windows program is its own front end
 # (cli::windowsFrontEnd: its windows, GDI pictures and printers).
@@ -29,7 +29,7 @@ file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cp
 list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp ${CMAKE_SOURCE_DIR}/src/cli/PictureFrontEnd.cpp)
 add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})
 baromon_layer(baromon_cli PUBLIC cli)
-target_link_libraries(baromon_cli PUBLIC baromon_app)
+target_link_libraries(baromon_cli PUBLIC baromon_assembly)
 target_compile_definitions(baromon_cli PRIVATE BAROMON_VERSION="${PROJECT_VERSION}")
 
 # The program's resources: the icon "MYICON" of both window classes, made from

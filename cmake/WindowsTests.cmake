@@ -52,10 +52,10 @@ function(baromon_add_windows_test_dir dir name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=C" TIMEOUT 600)
 endfunction()
 
-foreach(sub app serial store config display analysis print)
+foreach(sub program serial store config display analysis print)
   baromon_add_windows_test_dir(core/${sub} test_${sub})
 endforeach()
-baromon_add_windows_test_dir(platform/win32 test_platform_win32 baromon_app)
+baromon_add_windows_test_dir(platform/win32 test_platform_win32 baromon_assembly)
 
 # End to end on a pseudo-terminal mapped as COM2 of the Wine prefix; it needs the Linux
 # simulator of the Linux tree (build/), and is skipped without it.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "core/app/ChildWindows.h"
+#include "core/program/ChildWindows.h"
 #include "core/config/Settings.h"
 #include "support/TestApp.h"
 

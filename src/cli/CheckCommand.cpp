@@ -2,8 +2,8 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
-#include "app/CommandPlatform.h"
-#include "core/app/AppContext.h"
+#include "assembly/CommandPlatform.h"
+#include "core/state/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/store/Store.h"
 
@@ -14,7 +14,7 @@ int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "baromon: check takes no arguments ('%s')\n", argv[0]);
     return 2;
   }
-  app::CommandPlatform command(out);
+  assembly::CommandPlatform command(out);
   AppContext app{command.services()};
   // The user's options decide whether events reach monitor.err; without a
   // settings file the start values hold and nothing is written on its behalf.

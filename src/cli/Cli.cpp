@@ -4,10 +4,10 @@
 #include <functional>
 #include <string>
 
-#include "app/FrontEndHandOver.h"
-#include "app/Monitor.h"
+#include "assembly/FrontEndHandOver.h"
+#include "assembly/Monitor.h"
 #ifdef _WIN32
-#include "app/ConsoleCodePage.h"
+#include "assembly/ConsoleCodePage.h"
 #endif
 #include "cli/Commands.h"
 
@@ -159,9 +159,9 @@ int drawPicture(const FrontEnd* frontEnd, const std::string& path, char** argv,
     return draw(frontEnd->writePicture);
   }
   if (frontEnd == nullptr && isPngName(path)) {
-    return app::handOverToPictureProgram(argv);
+    return assembly::handOverToPictureProgram(argv);
   }
-  return app::handOverToFrontEnd(argv);
+  return assembly::handOverToFrontEnd(argv);
 }
 
 int render(int argc, char** argv, int at, const FrontEnd* frontEnd) {
@@ -191,7 +191,7 @@ int diurnal(int argc, char** argv, int at, const FrontEnd* frontEnd) {
 int run(int argc, char** argv, const FrontEnd* frontEnd) {
 #ifdef _WIN32
   // The texts' own code page on a console, the console's own again at the end.
-  app::ConsoleCodePage codePage;
+  assembly::ConsoleCodePage codePage;
 #endif
   GeneralOptions options;
   for (int i = 1; i < argc; ++i) {
@@ -214,7 +214,7 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
     if (arg == "print")
       return frontEnd != nullptr && frontEnd->print != nullptr
                  ? frontEnd->print(argc - i - 1, argv + i + 1, stdout, stderr)
-                 : app::handOverToFrontEnd(argv);
+                 : assembly::handOverToFrontEnd(argv);
     if (arg == "decode") {
       return runDecode(argc - i - 1, argv + i + 1, stdin, stdout, stderr);
     }
@@ -234,14 +234,14 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
     printUsage(stderr);
     return 2;
   }
-  app::MonitorOptions monitor;
+  assembly::MonitorOptions monitor;
   monitor.headless = options.headless;
   monitor.serveNmea = options.serveNmea;
   monitor.onAlarm = options.onAlarm;
   if (!monitor.headless && frontEnd != nullptr && frontEnd->runWindowedMonitor != nullptr) {
     return frontEnd->runWindowedMonitor(argc, argv, options.ports, monitor);
   }
-  return app::runMonitor(argc, argv, options.ports, monitor);
+  return assembly::runMonitor(argc, argv, options.ports, monitor);
 }
 
 } // namespace baromon::cli

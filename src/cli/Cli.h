@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "app/Monitor.h"
-#include "app/NativePlatform.h"
+#include "assembly/Monitor.h"
+#include "assembly/NativePlatform.h"
 #include "platform/Canvas.h"
 
 namespace baromon::cli {
@@ -13,7 +13,7 @@ namespace baromon::cli {
 // Options that hold for the monitor and every subcommand.
 struct GeneralOptions {
   // COM1..COM8 to devices: `--port n=PATH`, else BAROMON_COMn, else the system's default.
-  app::PortMap ports;
+  assembly::PortMap ports;
   // Run without windows (message boxes to standard error).
   bool headless = false;
   // `--serve-nmea [ADDR:]PORT`: serve the pressure to chart plotters (empty: off).
@@ -29,12 +29,12 @@ using PictureWriter = std::string (*)(platform::GraphicsObjects& objects, const 
                                       int height, const PaintFunction& paint);
 
 // What windows and pictures are made with. The logger (`baromon`) has none: it hands
-// PNG pictures to the picture program (app::handOverToPictureProgram) and the rest to the
-// front-end program (app::handOverToFrontEnd), which passes Qt's. A null entry goes on
+// PNG pictures to the picture program (assembly::handOverToPictureProgram) and the rest to the
+// front-end program (assembly::handOverToFrontEnd), which passes Qt's. A null entry goes on
 // to the front-end program.
 struct FrontEnd {
-  int (*runWindowedMonitor)(int argc, char** argv, const app::PortMap& ports,
-                            const app::MonitorOptions& options);
+  int (*runWindowedMonitor)(int argc, char** argv, const assembly::PortMap& ports,
+                            const assembly::MonitorOptions& options);
   int (*print)(int argc, char** argv, std::FILE* out, std::FILE* err);
   PictureWriter writePicture;
   // Whether writePicture makes the file `path` (its kind, what it needs); null: every kind.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 
 namespace baromon::cli {
 

@@ -4,9 +4,9 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "app/CommandPlatform.h"
+#include "assembly/CommandPlatform.h"
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 
 namespace baromon::cli {
@@ -33,7 +33,7 @@ int parseDiurnalArguments(int argc, char** argv, DiurnalOptions& options, std::F
 }
 
 int runDiurnal(const DiurnalOptions& options, std::FILE* out, std::FILE* err, PictureWriter writePicture) {
-  app::CommandPlatform command(err);
+  assembly::CommandPlatform command(err);
   AppContext app{command.services()};
   loadSettingsOrDefaults(app);
 

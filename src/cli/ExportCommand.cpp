@@ -9,7 +9,7 @@
 #include "core/store/LogRecord.h"
 #include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
-#include "app/CommandPlatform.h"
+#include "assembly/CommandPlatform.h"
 
 namespace baromon::cli {
 
@@ -59,7 +59,7 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
       argc == 1 ? std::filesystem::path(argv[0]) : std::filesystem::path(kLogFileName);
   const std::string directory = path.has_parent_path() ? path.parent_path().string() : std::string(".");
   const std::string name = path.filename().string();
-  app::CommandPlatform command(err, directory);
+  assembly::CommandPlatform command(err, directory);
   platform::FileSystem& files = command.files;
 
   // The log is held only while a chunk is read: the rows are written with it

@@ -5,8 +5,8 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "app/CommandPlatform.h"
-#include "core/app/AppContext.h"
+#include "assembly/CommandPlatform.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
 #ifdef _WIN32
@@ -89,7 +89,7 @@ int printOnPrinter(int argc, char** argv, std::FILE* out, std::FILE* err) {
       return 2;
     }
   }
-  app::CommandPlatform command(err);
+  assembly::CommandPlatform command(err);
   AppContext app{command.services()};
   loadSettingsOrDefaults(app);
   createPrinterPens(app);
@@ -165,7 +165,7 @@ int runPrint(int argc, char** argv, std::FILE* out, std::FILE* err) {
     gui = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
   }
 
-  app::CommandPlatform command(err);
+  assembly::CommandPlatform command(err);
   AppContext app{command.services()};
   loadSettingsOrDefaults(app);
   createPrinterPens(app);

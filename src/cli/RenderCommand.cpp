@@ -5,8 +5,8 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "app/CommandPlatform.h"
-#include "core/app/AppContext.h"
+#include "assembly/CommandPlatform.h"
+#include "core/state/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
@@ -103,7 +103,7 @@ int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FIL
 }
 
 int runRender(const RenderOptions& options, std::FILE* err, PictureWriter writePicture) {
-  app::CommandPlatform command(err); // a box (a fatal font error) is told on stderr
+  assembly::CommandPlatform command(err); // a box (a fatal font error) is told on stderr
   ReadOnlyFiles files(command.files);
   auto app = std::make_unique<AppContext>(command.services(files));
   if (loadSettings(*app) == 0) {

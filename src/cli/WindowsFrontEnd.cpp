@@ -1,5 +1,5 @@
 #include "adapters/win32/GdiPictureFile.h"
-#include "app/Monitor.h"
+#include "assembly/Monitor.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 
@@ -8,7 +8,7 @@ namespace baromon::cli {
 // The Windows program needs no second program: runMonitor opens the windows itself
 // (or runs headless), and the picture and print commands draw with GDI in-process.
 const FrontEnd& windowsFrontEnd() {
-  static const FrontEnd frontEnd{&app::runMonitor, &runPrint, &platform::renderToFile, nullptr};
+  static const FrontEnd frontEnd{&assembly::runMonitor, &runPrint, &platform::renderToFile, nullptr};
   return frontEnd;
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ProgramRun.h"
-#include "core/app/Startup.h"
+#include "core/program/Startup.h"
 #include "support/EventLogReader.h"
 #include "support/OtherProcess.h"
 #include "support/TempDir.h"

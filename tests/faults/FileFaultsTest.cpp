@@ -19,7 +19,7 @@
 
 #include "support/WaitFor.h"
 #include "support/EventLogReader.h"
-#include "core/app/WindowProcedure.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/Settings.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"

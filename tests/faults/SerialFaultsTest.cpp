@@ -8,7 +8,7 @@
 
 #include "support/EventLogReader.h"
 #include "support/WaitFor.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/app/Startup.h"
+#include "core/program/Startup.h"
 #include "core/store/LogRecord.h"
 #include "core/store/RecordingState.h"
 #include "core/store/Store.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/app/AppContext.h"
-#include "app/HeadlessRun.h"
+#include "core/state/AppContext.h"
+#include "assembly/HeadlessRun.h"
 #include "adapters/posix/HeadlessWindows.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "support/FakeClock.h"

@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "adapters/posix/HeadlessWindows.h"
-#include "app/ConsoleWindows.h"
+#include "assembly/ConsoleWindowServices.h"
 #include "platform/Files.h"
 #include "platform/WindowServices.h"
 #include "support/FakeWindows.h"
@@ -28,8 +28,8 @@ static_assert(!std::is_constructible_v<WindowServices, WithoutPrograms&>);
 
 // Every implementation states every function (an abstract one could not be made).
 static_assert(AllWindowServices<HeadlessWindows> && !std::is_abstract_v<HeadlessWindows>);
-static_assert(AllWindowServices<baromon::app::ConsoleWindows> &&
-              !std::is_abstract_v<baromon::app::ConsoleWindows>);
+static_assert(AllWindowServices<baromon::assembly::ConsoleWindowServices> &&
+              !std::is_abstract_v<baromon::assembly::ConsoleWindowServices>);
 static_assert(AllWindowServices<baromon::fakes::FakeWindows> &&
               !std::is_abstract_v<baromon::fakes::FakeWindows>);
 

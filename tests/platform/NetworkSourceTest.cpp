@@ -11,7 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"

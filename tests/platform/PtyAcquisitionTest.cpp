@@ -14,7 +14,7 @@
 
 #include "support/EventLogReader.h"
 #include "support/WaitFor.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"

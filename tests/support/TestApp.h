@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #ifdef _WIN32
 #include "adapters/win32/Win32FileSystem.h"
 #else

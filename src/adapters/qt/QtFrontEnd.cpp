@@ -14,8 +14,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "core/app/AppContext.h"
-#include "core/app/WindowProcedure.h"
+#include "core/state/AppContext.h"
+#include "core/program/WindowProcedure.h"
 #include "adapters/posix/Programs.h"
 #include "adapters/qt/QtCanvas.h"
 #include "adapters/qt/Windows1252.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "adapters/win32/GdiCanvas.h"
-#include "core/app/AppContext.h"
-#include "core/app/WindowProcedure.h"
+#include "core/state/AppContext.h"
+#include "core/program/WindowProcedure.h"
 
 namespace baromon::platform {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/store/LogRecord.h"
 #include "platform/Files.h"
 

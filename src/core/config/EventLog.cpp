@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 
 namespace baromon {
 

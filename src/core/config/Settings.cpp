@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 
 namespace baromon {

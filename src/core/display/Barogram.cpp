@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/display/DrawingResources.h"
 #include "core/domain/Rules.h"

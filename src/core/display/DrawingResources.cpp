@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/domain/Units.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/domain/Rules.h"
 #include "core/domain/Units.h"

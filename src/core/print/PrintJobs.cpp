@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/print/PrintedBarogram.h"
 #include "core/serial/SerialPort.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/display/DrawingResources.h"
 #include "core/domain/Units.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/domain/Rules.h"
 #include "core/domain/Units.h"

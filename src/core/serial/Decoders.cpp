@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/domain/Units.h"
 
 namespace baromon {

@@ -1,4 +1,4 @@
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/serial/Acquisition.h"
 

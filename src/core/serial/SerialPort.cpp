@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/Menus.h"
 #include "core/config/EventLog.h"
 #include "core/config/Menus.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/domain/Rules.h"
 #include "core/domain/Units.h"
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"

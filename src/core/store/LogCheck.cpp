@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/domain/Rules.h"
 #include "core/store/LogRecord.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <optional>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"

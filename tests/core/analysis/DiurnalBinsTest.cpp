@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "support/LogBuilder.h"
 #include "support/TestApp.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "support/LogBuilder.h"
 #include "support/RecordingCanvas.h"

@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "support/TestApp.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/Startup.h"
+#include "core/program/Startup.h"
 #include "core/config/EventLog.h"
 #include "core/config/Settings.h"
 #include "support/EventLogReader.h"

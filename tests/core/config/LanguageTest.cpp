@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/InfoTexts.h"
+#include "core/program/InfoTexts.h"
 #include "core/config/Menus.h"
 #include "core/config/Settings.h"
 #include "core/print/PrintJobs.h"

@@ -6,7 +6,7 @@
 
 #include "support/LogBuilder.h"
 #include "support/EventLogReader.h"
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
 #include "core/store/LogRecord.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
 #include "core/print/PrintedBarogram.h"

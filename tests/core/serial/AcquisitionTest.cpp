@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/EventLogReader.h"
-#include "core/app/WindowProcedure.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/WindowProcedure.h"
+#include "core/program/WindowProcedure.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/SerialPort.h"

@@ -13,8 +13,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "core/app/AppContext.h"
-#include "core/app/Startup.h"
+#include "core/state/AppContext.h"
+#include "core/program/Startup.h"
 #include "core/config/Menus.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixFileSystem.h"

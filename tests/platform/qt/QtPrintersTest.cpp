@@ -7,7 +7,7 @@
 #include <QPageSize>
 #include <QPrinter>
 
-#include "core/app/AppContext.h"
+#include "core/state/AppContext.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
 #include "adapters/qt/QtPrinters.h"

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/ConsoleCodePage.h"
+#include "assembly/ConsoleCodePage.h"
 
 namespace baromon {
 namespace {
@@ -26,7 +26,7 @@ protected:
 
 TEST_F(OwnConsole, TextsReachTheConsoleInWindows1252AndThePageComesBack) {
   {
-    app::ConsoleCodePage page;
+    assembly::ConsoleCodePage page;
     EXPECT_EQ(::GetConsoleOutputCP(), 1252U);
     EXPECT_EQ(page.previous(), 850U);
   }
@@ -40,7 +40,7 @@ TEST(ConsoleCodePage, RedirectedOutputLeavesTheConsoleAlone) {
       ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode)) {
     GTEST_SKIP() << "standard output is a console here";
   }
-  app::ConsoleCodePage page;
+  assembly::ConsoleCodePage page;
   EXPECT_EQ(page.previous(), 0U);
 }
 

@@ -6,9 +6,9 @@
 
 #include "adapters/win32/Win32FileSystem.h"
 #include "adapters/win32/Win32FrontEnd.h"
-#include "core/app/AppContext.h"
-#include "core/app/Startup.h"
-#include "core/app/WindowProcedure.h"
+#include "core/state/AppContext.h"
+#include "core/program/Startup.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialPorts.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/app/WindowProcedure.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "core/print/PrintJobs.h"
 #include "support/TestApp.h"

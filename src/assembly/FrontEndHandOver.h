@@ -1,6 +1,6 @@
 #pragma once
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // Windows and pictures are made by the front-end program `baromon-gui`, so that the
 // logger (`baromon`: the headless monitor and the commands that draw nothing) never
@@ -17,4 +17,4 @@ int handOverToFrontEnd(char** argv);
 // where it is not installed, to the front end.
 int handOverToPictureProgram(char** argv);
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -5,7 +5,7 @@ class DirectoryLock;
 class SerialPorts;
 } // namespace baromon::platform
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // Runs the monitor with its windows in the current directory until the main window is
 // closed or the program is ended from the menu (or the console it was started from asks
@@ -13,4 +13,4 @@ namespace baromon::app {
 // started from the desktop) is given back at once, so only the windows remain.
 int runWindows(platform::SerialPorts& ports, platform::DirectoryLock& directoryLock);
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -4,10 +4,10 @@
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixSerialPorts.h"
-#include "app/GuiRun.h"
-#include "app/Monitor.h"
+#include "assembly/GuiRun.h"
+#include "assembly/Monitor.h"
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
                        const MonitorOptions& options) {
@@ -25,4 +25,4 @@ int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
   return qt::runGui(argc, argv, ports, directoryLock, qt::GuiExtras{server.get(), hook.get()});
 }
 
-} // namespace baromon::app
+} // namespace baromon::assembly

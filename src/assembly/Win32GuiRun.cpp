@@ -1,15 +1,15 @@
-#include "app/WindowsGuiRun.h"
+#include "assembly/Win32GuiRun.h"
 
 #include <windows.h>
 
 #include <atomic>
 
 #include "adapters/win32/Win32FrontEnd.h"
-#include "app/NativePlatform.h"
-#include "core/app/AppContext.h"
-#include "core/app/Startup.h"
+#include "assembly/NativePlatform.h"
+#include "core/state/AppContext.h"
+#include "core/program/Startup.h"
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 namespace {
 
@@ -78,4 +78,4 @@ int runWindows(platform::SerialPorts& ports, platform::DirectoryLock& directoryL
   return code;
 }
 
-} // namespace baromon::app
+} // namespace baromon::assembly

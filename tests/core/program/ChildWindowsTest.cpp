@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/app/ChildWindows.h"
-#include "core/app/WindowProcedure.h"
+#include "core/program/ChildWindows.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "support/TestApp.h"
 

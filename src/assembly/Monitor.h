@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
-#include "app/NativePlatform.h"
+#include "assembly/NativePlatform.h"
 
 namespace baromon::platform {
 class NmeaServer;
 }
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // What the monitor does beside its own work.
 struct MonitorOptions {
@@ -31,4 +31,4 @@ int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const Monito
 // message on standard error, when it cannot listen where asked.
 bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server);
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/Startup.h"
+#include "core/program/Startup.h"
 #include "core/store/LogRecord.h"
 #include "core/store/Store.h"
 #include "support/EventLogReader.h"

@@ -1,4 +1,4 @@
-#include "app/Monitor.h"
+#include "assembly/Monitor.h"
 
 #include <cstdio>
 #include <memory>
@@ -12,11 +12,11 @@
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "adapters/posix/PosixSerialPorts.h"
-#include "app/FrontEndHandOver.h"
-#include "app/HeadlessRun.h"
-#include "core/app/AppContext.h"
+#include "assembly/FrontEndHandOver.h"
+#include "assembly/HeadlessRun.h"
+#include "core/state/AppContext.h"
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server) {
   if (options.serveNmea.empty()) {
@@ -59,4 +59,4 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   return platform::runHeadless(app, windows);
 }
 
-} // namespace baromon::app
+} // namespace baromon::assembly

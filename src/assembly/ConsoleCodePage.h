@@ -1,6 +1,6 @@
 #pragma once
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // The program's texts are Windows-1252 bytes. A console shows bytes in its output
 // code page, which is the OEM one (850, 437) unless changed: "ü" (0xFC) would show as
@@ -21,4 +21,4 @@ private:
   unsigned previous_ = 0;
 };
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -6,9 +6,9 @@
 #include "support/EventLogReader.h"
 #include "support/LogBuilder.h"
 #include "support/TestApp.h"
-#include "core/app/ChildWindows.h"
-#include "core/app/InfoTexts.h"
-#include "core/app/WindowProcedure.h"
+#include "core/program/ChildWindows.h"
+#include "core/program/InfoTexts.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "support/RecordingCanvas.h"
 

@@ -1,4 +1,4 @@
-#include "app/GuiRun.h"
+#include "assembly/GuiRun.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -7,8 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "core/app/AppContext.h"
-#include "core/app/Startup.h"
+#include "core/state/AppContext.h"
+#include "core/program/Startup.h"
 #include "adapters/posix/PosixClock.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "adapters/qt/QtFrontEnd.h"

@@ -1,12 +1,12 @@
-#include "core/app/ChildWindows.h"
+#include "core/program/ChildWindows.h"
 
 #include <charconv>
 #include <cmath>
 #include <string_view>
 #include <system_error>
 
-#include "core/app/AppContext.h"
-#include "core/app/WindowProcedure.h"
+#include "core/state/AppContext.h"
+#include "core/program/WindowProcedure.h"
 #include "core/config/EventLog.h"
 #include "core/config/Menus.h"
 #include "core/domain/Units.h"

@@ -1,4 +1,4 @@
-#include "app/FrontEndHandOver.h"
+#include "assembly/FrontEndHandOver.h"
 
 #include <cerrno>
 #include <climits>
@@ -14,7 +14,7 @@
 #define BAROMON_INSTALLED_PICTURE_PROGRAM "/usr/libexec/baromon/baromon-pictures"
 #endif
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 namespace {
 
@@ -76,4 +76,4 @@ int handOverToPictureProgram(char** argv) {
   return handOverToFrontEnd(argv);
 }
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -1,4 +1,4 @@
-#include "app/HeadlessRun.h"
+#include "assembly/HeadlessRun.h"
 
 #include <cerrno>
 #include <cinttypes>
@@ -8,9 +8,9 @@
 
 #include <poll.h>
 
-#include "core/app/AppContext.h"
-#include "core/app/Startup.h"
-#include "core/app/WindowProcedure.h"
+#include "core/state/AppContext.h"
+#include "core/program/Startup.h"
+#include "core/program/WindowProcedure.h"
 #include "adapters/posix/HeadlessWindows.h"
 
 namespace baromon::platform {

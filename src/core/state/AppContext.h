@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/app/Shell.h"
+#include "core/state/Shell.h"
 #include "core/config/Settings.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"

@@ -1,8 +1,8 @@
-#include "app/ConsoleCodePage.h"
+#include "assembly/ConsoleCodePage.h"
 
 #include <windows.h>
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 namespace {
 
@@ -32,4 +32,4 @@ ConsoleCodePage::~ConsoleCodePage() {
   }
 }
 
-} // namespace baromon::app
+} // namespace baromon::assembly

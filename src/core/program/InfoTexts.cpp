@@ -1,4 +1,4 @@
-#include "core/app/InfoTexts.h"
+#include "core/program/InfoTexts.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "core/app/Startup.h"
+#include "core/program/Startup.h"
 
-#include "core/app/AppContext.h"
-#include "core/app/ChildWindows.h"
+#include "core/state/AppContext.h"
+#include "core/program/ChildWindows.h"
 #include "core/config/EventLog.h"
 #include "core/config/Menus.h"
 #include "core/display/Panels.h"

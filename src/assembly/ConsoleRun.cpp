@@ -1,4 +1,4 @@
-#include "app/ConsoleRun.h"
+#include "assembly/ConsoleRun.h"
 
 #include <windows.h>
 
@@ -7,9 +7,9 @@
 #include <cstdio>
 
 #include "adapters/posix/HeadlessWindows.h"
-#include "core/app/AppContext.h"
-#include "core/app/Startup.h"
-#include "core/app/WindowProcedure.h"
+#include "core/state/AppContext.h"
+#include "core/program/Startup.h"
+#include "core/program/WindowProcedure.h"
 
 namespace baromon::platform {
 

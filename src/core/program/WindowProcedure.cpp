@@ -1,11 +1,11 @@
-#include "core/app/WindowProcedure.h"
+#include "core/program/WindowProcedure.h"
 
 #include <cmath>
 
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/app/AppContext.h"
-#include "core/app/ChildWindows.h"
-#include "core/app/InfoTexts.h"
+#include "core/state/AppContext.h"
+#include "core/program/ChildWindows.h"
+#include "core/program/InfoTexts.h"
 #include "core/config/EventLog.h"
 #include "core/config/Menus.h"
 #include "core/display/Barogram.h"

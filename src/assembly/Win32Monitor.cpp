@@ -1,14 +1,14 @@
 #include <cstdio>
 
 #include "adapters/posix/HeadlessWindows.h"
-#include "app/ConsoleRun.h"
-#include "app/FrontEndHandOver.h"
-#include "app/Monitor.h"
-#include "app/NativePlatform.h"
-#include "app/WindowsGuiRun.h"
-#include "core/app/AppContext.h"
+#include "assembly/ConsoleRun.h"
+#include "assembly/FrontEndHandOver.h"
+#include "assembly/Monitor.h"
+#include "assembly/NativePlatform.h"
+#include "assembly/Win32GuiRun.h"
+#include "core/state/AppContext.h"
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // The Windows program draws its windows and pictures itself (cli::windowsFrontEnd), so
 // nothing is ever handed over; the logger's entry point exists only for the linker.
@@ -42,4 +42,4 @@ int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptio
   return platform::runConsole(app, windows);
 }
 
-} // namespace baromon::app
+} // namespace baromon::assembly

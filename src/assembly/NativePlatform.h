@@ -15,7 +15,7 @@
 #include "adapters/posix/PosixSerialPorts.h"
 #endif
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 #ifdef _WIN32
 using NativeClock = platform::Win32Clock;
@@ -35,4 +35,4 @@ using NativeSerialPorts = platform::PosixSerialPorts;
 using PortMap = platform::PortMap;
 #endif
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/NativePlatform.h"
-#include "app/ConsoleWindows.h"
-#include "core/app/AppContext.h"
+#include "assembly/NativePlatform.h"
+#include "assembly/ConsoleWindowServices.h"
+#include "core/state/AppContext.h"
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // The services of one command, put together here as the monitor's are in runMonitor:
 // the system clock, the files of `directory`, boxes told on `boxesTo`, no serial port
@@ -29,9 +29,9 @@ public:
 
   NativeClock clock;
   NativeFileSystem files;
-  ConsoleWindows windows;
+  ConsoleWindowServices windows;
   NoSerialPorts ports;
   platform::GraphicsObjects graphics;
 };
 
-} // namespace baromon::app
+} // namespace baromon::assembly

@@ -7,18 +7,18 @@
 #include "platform/SerialDevice.h"
 #include "platform/WindowServices.h"
 
-namespace baromon::app {
+namespace baromon::assembly {
 
 // Window services for the commands, which run without any window: a box becomes its
 // text on standard output (bytes as they are, line breaks kept). Windows "exist" only
 // as far as the core needs them to go on; everything else has no window to act on.
-class ConsoleWindows final : public platform::Boxes,
-                             public platform::Windows,
-                             public platform::Menus,
-                             public platform::MainLoop,
-                             public platform::Programs {
+class ConsoleWindowServices final : public platform::Boxes,
+                                    public platform::Windows,
+                                    public platform::Menus,
+                                    public platform::MainLoop,
+                                    public platform::Programs {
 public:
-  explicit ConsoleWindows(std::FILE* out) : out_(out) {}
+  explicit ConsoleWindowServices(std::FILE* out) : out_(out) {}
 
   void messageBox(const std::string& text, const std::string& caption, platform::BoxIcon icon) override {
     (void)caption;
@@ -82,4 +82,4 @@ public:
   }
 };
 
-} // namespace baromon::app
+} // namespace baromon::assembly
