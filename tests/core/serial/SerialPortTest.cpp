@@ -87,7 +87,7 @@ TEST(OpenSerialPort, RefusedLineSettingsAreReportedButThePortStaysOpen) {
   t.ports.add("COM2")->configureFails = true;
   EXPECT_EQ(openSerialPort(t.app, 1), 1);
   EXPECT_TRUE(t.app.serial.open);
-  EXPECT_EQ(events(t), std::vector<int>{64});
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::SetCommStateFailed}));
   EXPECT_TRUE(t.windows.boxes.empty());
 }
 
