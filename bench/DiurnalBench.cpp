@@ -67,7 +67,7 @@ void BM_LoadDiurnalBins32000(benchmark::State& state) {
   TestApp t;
   writeLog(t, 32000);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(baromon::loadDiurnalBins(t.app));
+    benchmark::DoNotOptimize(baromon::loadDiurnalBins(t.files, t.app.diurnal));
   }
 }
 BENCHMARK(BM_LoadDiurnalBins32000)->Unit(benchmark::kMillisecond);
@@ -103,9 +103,9 @@ BENCHMARK(BM_Sines103968)->Unit(benchmark::kMillisecond);
 void BM_PhaseSearch(benchmark::State& state) {
   TestApp t;
   writeLog(t, 32000);
-  baromon::loadDiurnalBins(t.app);
+  baromon::loadDiurnalBins(t.files, t.app.diurnal);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(baromon::searchDiurnalPhase(t.app));
+    benchmark::DoNotOptimize(baromon::searchDiurnalPhase(t.app.diurnal));
   }
 }
 BENCHMARK(BM_PhaseSearch)->Unit(benchmark::kMillisecond);

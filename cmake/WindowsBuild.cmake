@@ -24,7 +24,7 @@ baromon_layer(baromon_assembly PUBLIC assembly adapters/posix)
 target_link_libraries(baromon_assembly PUBLIC baromon_win32)
 
 # The commands, those that draw too: the Windows program is its own front end
-# (cli::windowsFrontEnd: its windows, GDI pictures and printers).
+# (cli::win32FrontEnd: its windows, GDI pictures and printers).
 file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cpp)
 list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp ${CMAKE_SOURCE_DIR}/src/cli/PictureFrontEnd.cpp)
 add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})

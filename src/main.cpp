@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
 #if defined(_WIN32)
-  return baromon::cli::run(argc, argv, &baromon::cli::windowsFrontEnd());
+  return baromon::cli::run(argc, argv, &baromon::cli::win32FrontEnd());
 #elif defined(BAROMON_PICTURE_PROGRAM)
   // baromon-pictures: the same command line, drawing PNG pictures without a toolkit.
   return baromon::cli::run(argc, argv, &baromon::cli::pictureFrontEnd());

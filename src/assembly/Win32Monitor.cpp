@@ -10,7 +10,7 @@
 
 namespace baromon::assembly {
 
-// The Windows program draws its windows and pictures itself (cli::windowsFrontEnd), so
+// The Windows program draws its windows and pictures itself (cli::win32FrontEnd), so
 // nothing is ever handed over; the logger's entry point exists only for the linker.
 int handOverToFrontEnd(char** argv) {
   (void)argv;

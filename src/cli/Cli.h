@@ -47,7 +47,7 @@ const FrontEnd& qtFrontEnd();
 // printing and the other kinds of picture go on to the front end.
 const FrontEnd& pictureFrontEnd();
 // The Windows program's: it is its own front end (GDI windows, pictures and printers).
-const FrontEnd& windowsFrontEnd();
+const FrontEnd& win32FrontEnd();
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.
 // Without a front end, windows and pictures are handed to the front-end program.

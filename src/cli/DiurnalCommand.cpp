@@ -37,7 +37,7 @@ int runDiurnal(const DiurnalOptions& options, std::FILE* out, std::FILE* err, Pi
   AppContext app{command.services()};
   loadSettingsOrDefaults(app);
 
-  DiurnalSummary summary = analyseDiurnalRhythm(app);
+  DiurnalSummary summary = analyseDiurnalRhythm(app.platform.files, app.diurnal);
   std::fprintf(out, "%s\n%s\n", summary.dataLine.c_str(), summary.phaseLine.c_str());
   std::fflush(out);
   if (options.picture.empty()) {

@@ -18,6 +18,7 @@
 
 namespace {
 
+using baromon::Event;
 using baromon::fakes::hasEvent;
 using baromon::fakes::TempDir;
 using baromon::fakes::waitFor;
@@ -67,7 +68,7 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
     run.start();
     // Event 15 (COM2 missing) comes after the defaults were written at start-up.
     ASSERT_TRUE(run.waitForFile("monitor.err"));
-    ASSERT_TRUE(waitFor([&] { return hasEvent(run.dir.read("monitor.err"), 15); }))
+    ASSERT_TRUE(waitFor([&] { return hasEvent(run.dir.read("monitor.err"), Event::Com2ReadError); }))
         << run.dir.read("monitor.err");
     // The settings are written again at the end: remove the ones of the start. The stop
     // signals are caught from before the start-up reported anything.
@@ -82,8 +83,8 @@ TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {
     EXPECT_NE(err.find("baromon: 0 lines received, 0 valid sentences, 0 rejected\n"), std::string::npos)
         << err;
     const std::string log = run.dir.read("monitor.err");
-    EXPECT_TRUE(hasEvent(log, 2));
-    EXPECT_TRUE(hasEvent(log, 11));
+    EXPECT_TRUE(hasEvent(log, Event::NoSettingsFile));
+    EXPECT_TRUE(hasEvent(log, Event::SettingsNotFound));
   }
 }
 
@@ -104,7 +105,7 @@ TEST(Headless, ReportsTheLinesItReceivedTheValidOnesAndTheRefusedOnesWhenStopped
   ASSERT_TRUE(device.ok());
   HeadlessRun run;
   // A first start (no settings yet), then nothing: the invalid line is no event.
-  const baromon::fakes::EventRecorder events(run.dir, {2, 11});
+  const baromon::fakes::EventRecorder events(run.dir, {Event::NoSettingsFile, Event::SettingsNotFound});
   run.start(device.name());
   // The monitor sets the port to 4800 Bd once it has started up (signals handled by then).
   const bool configured = waitFor([&] {

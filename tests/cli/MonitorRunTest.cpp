@@ -18,6 +18,7 @@
 
 namespace {
 
+using baromon::Event;
 using baromon::clitest::BaromonChild;
 using baromon::clitest::RawTerminal;
 using baromon::fakes::eventCount;
@@ -57,7 +58,7 @@ void recordFromADeviceThatComesLater(const std::string& outputPath) {
   BaromonChild run(dir.path(), {"--headless", "--port", "2=" + link}, outputPath);
 
   // Event 1 is reported right after the box.
-  ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), 1); }))
+  ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), Event::PortInUse); }))
       << "the monitor ended at the box: " << run.waitExit(0);
   ASSERT_EQ(::symlink(device.name().c_str(), link.c_str()), 0);
   // It opens the device on one of its quiet attempts (every 5 s) and sets 4800 Bd.
@@ -69,7 +70,7 @@ void recordFromADeviceThatComesLater(const std::string& outputPath) {
   ASSERT_TRUE(device.send(sentence));
   EXPECT_TRUE(waitFor([&] { return dir.read("nmea.txt") == sentence; })) << dir.read("nmea.txt");
   EXPECT_EQ(run.stop(SIGTERM), 0);
-  EXPECT_EQ(eventCount(dir.read("monitor.err"), 1), 1u) << "the attempts are quiet";
+  EXPECT_EQ(eventCount(dir.read("monitor.err"), Event::PortInUse), 1u) << "the attempts are quiet";
 }
 
 TEST(MonitorRun, ADeviceThatAppearsAfterTheStartIsRecordedAfterOneBox) {
@@ -132,7 +133,7 @@ TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
     EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), kRefusal);
   }
   // The one running started as a first start does: events 2, 11, then the missing port.
-  ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), 15); }));
+  ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), Event::Com2ReadError); }));
   EXPECT_EQ(runs[running]->stop(SIGTERM), 0);
   const std::string log = dir.read("monitor.err");
   EXPECT_EQ(parseEventLog(log).size(), 4u) << log;

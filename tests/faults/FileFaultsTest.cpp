@@ -189,7 +189,7 @@ TEST(DiskFull, AppendToAFullDiskReportsTheEventAndTheNextRecordIsWhole) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the full disk changed the log";
-  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21));
+  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed));
 
   // Space again: the records from before are all there and the next one lands whole.
   // (The refused record waited in the child, which is gone; its late write is
@@ -206,8 +206,8 @@ TEST(DiskFull, ALogNameLeadingToADeviceIsRefusedAsAFailedOpen) {
   ASSERT_EQ(::symlink("/dev/full", t.dir.file(kLogFileName).c_str()), 0);
   prepareRecord(t.app, 1);
   appendRecord(t.app);
-  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13));
-  EXPECT_FALSE(hasEvent(t.dir.read("monitor.err"), 21));
+  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::FileOpenFailed));
+  EXPECT_FALSE(hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed));
 }
 
 // A disk that fills in the middle of a record takes part of it: the fragment must not
@@ -262,7 +262,7 @@ TEST(DiskFull, TheEventOfACutRecordIsReported) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_EQ(t.dir.read(kLogFileName), log);
-  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21));
+  EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed));
 }
 
 // The settings are written at shutdown, when the disk may be full: a write that
@@ -293,7 +293,8 @@ TEST(DiskFull, TheSettingsFileSurvivesAFullDisk) {
     EXPECT_EQ(t.dir.read("monitor.ini"), old);
     EXPECT_FALSE(t.dir.exists("monitor.ini.new"));
     if (room > 0) {
-      EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 21)); // the protocol line itself fits
+      EXPECT_TRUE(
+          hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed)); // the protocol line itself fits
     }
   }
 }
@@ -312,7 +313,8 @@ TEST(HeldFiles, ALogHeldByAnotherProcessDelaysTheRecordAndKeepsTheLog) {
 
     prepareRecord(t.app, 2);
     appendRecord(t.app);
-    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13)) << "the failed append goes unreported";
+    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::FileOpenFailed))
+        << "the failed append goes unreported";
 
     t.app.history[0].day = 7;
     EXPECT_EQ(loadHistory(t.app), 0);
@@ -344,7 +346,7 @@ TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
     fakes::HeldByOtherProcess other(t.dir.file(kNmeaFileName));
     ASSERT_TRUE(other.held());
     appendNmeaSentence(t.app, line.data(), line.size());
-    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), 13));
+    EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::FileOpenFailed));
   }
   EXPECT_EQ(t.dir.read(kNmeaFileName), sentences);
   appendNmeaSentence(t.app, line.data(), line.size());
@@ -406,7 +408,7 @@ TEST(HeldFiles, ARecordHeldUpByAnotherProcessIsWrittenLateByteForByte) {
   });
   EXPECT_TRUE(heldAtBoundary);
   EXPECT_EQ(log, expected);
-  EXPECT_EQ(eventCount(t.dir.read("monitor.err"), 13), 1u) << t.dir.read("monitor.err");
+  EXPECT_EQ(eventCount(t.dir.read("monitor.err"), Event::FileOpenFailed), 1u) << t.dir.read("monitor.err");
 }
 
 // Another program keeps taking and releasing the log's lock while records are

@@ -18,6 +18,7 @@
 
 namespace {
 
+using baromon::Event;
 using baromon::clitest::BaromonChild;
 using baromon::clitest::Outcome;
 using baromon::clitest::RawTerminal;
@@ -120,7 +121,7 @@ TEST(OffGridLog, TheMonitorAppendsAfterEveryRecordAndReportsItOnce) {
     }
     EXPECT_EQ(keyAt(after, c.log.size()), "01.03.2026 10:05");
     EXPECT_EQ(keyAt(after, c.log.size() + baromon::kLogRecordSize), "01.03.2026 10:10");
-    EXPECT_EQ(eventCount(dir.read("monitor.err"), 66), 1u) << dir.read("monitor.err");
+    EXPECT_EQ(eventCount(dir.read("monitor.err"), Event::LogOffGrid), 1u) << dir.read("monitor.err");
 
     // The check puts it back on the grid with every record.
     const Outcome check = runBaromonIn(dir, "check");

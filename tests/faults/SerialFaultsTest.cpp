@@ -103,7 +103,7 @@ TEST_F(DeviceGoesAway, InTheMiddleOfALineAndComesBackWithoutLosingARecord) {
   device.unplug();
   ASSERT_TRUE(tickUntil([&] { return app->serial.lost; }));
   EXPECT_FALSE(app->serial.open);
-  EXPECT_TRUE(fakes::hasEvent(dir.read("monitor.err"), 63));
+  EXPECT_TRUE(fakes::hasEvent(dir.read("monitor.err"), Event::PortReadError));
 
   // Plugged in again: a new device behind the same name, found on a later attempt.
   ASSERT_TRUE(device.plugIn());

@@ -77,7 +77,8 @@ struct StopWithAHeldLog : ::testing::Test {
     ASSERT_TRUE(fakes::waitFor([&] { return m.dir.exists("monitor.ini"); })) << m.printed();
     other.emplace(m.dir.file(kLogFileName));
     ASSERT_TRUE(other->held());
-    ASSERT_TRUE(m.feedUntil([&] { return fakes::hasEvent(m.events(), 13); })) << m.printed();
+    ASSERT_TRUE(m.feedUntil([&] { return fakes::hasEvent(m.events(), Event::FileOpenFailed); }))
+        << m.printed();
     ASSERT_EQ(m.dir.read(kLogFileName), "");
   }
 };
@@ -96,7 +97,7 @@ TEST_F(StopWithAHeldLog, TheRecordIsWrittenWhenTheLogIsLetGoWithinTheWait) {
   ASSERT_EQ(parseLogRecord(record, 1, log.data()), 1);
   EXPECT_EQ(record.sample.pressure, 99860);
   EXPECT_EQ(record.sample.minute, 5);
-  EXPECT_FALSE(fakes::hasEvent(m.events(), 67)) << m.events();
+  EXPECT_FALSE(fakes::hasEvent(m.events(), Event::RecordLostAtStop)) << m.events();
 }
 
 TEST_F(StopWithAHeldLog, AHolderThatNeverLetsGoCostsTheRecordAfterABoundedWaitAndSaysSo) {
@@ -108,7 +109,7 @@ TEST_F(StopWithAHeldLog, AHolderThatNeverLetsGoCostsTheRecordAfterABoundedWaitAn
   EXPECT_LT(took, 15s) << "far inside a service manager's stop timeout";
 
   EXPECT_EQ(m.dir.read(kLogFileName), "");
-  EXPECT_EQ(fakes::eventCount(m.events(), 67), 1u) << m.events();
+  EXPECT_EQ(fakes::eventCount(m.events(), Event::RecordLostAtStop), 1u) << m.events();
   EXPECT_NE(m.printed().find("1 record"), std::string::npos) << m.printed();
 }
 
@@ -145,7 +146,7 @@ TEST(DamagedSettingsFile, AZeroedFileStillRecordsThePressure) {
   EXPECT_EQ(m.dir.read("monitor.ini").substr(0, 19), "DATA=  KX\nCOM=COM2\n");
   const auto events = fakes::parseEventLog(m.events());
   ASSERT_FALSE(events.empty());
-  EXPECT_EQ(events[0].code, 68);
+  EXPECT_EQ(events[0].code, eventCode(Event::SettingsDamaged));
   EXPECT_NE(events[0].text.find("monitor.ini.bad"), std::string::npos) << events[0].text;
 }
 

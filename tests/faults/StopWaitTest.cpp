@@ -64,7 +64,7 @@ TEST_F(StopWait, RetriesUntilTheLogIsLetGo) {
   EXPECT_EQ(t.dir.read(kLogFileName), recordText(1) + recordText(2));
   EXPECT_EQ(t.clock.pauses, (std::vector<int>{kStopRetryMs, kStopRetryMs, kStopRetryMs}));
   EXPECT_EQ(told, (std::vector<std::pair<std::size_t, int>>{{2, kStopWaitMs}})) << "said once";
-  EXPECT_FALSE(fakes::hasEvent(t.dir.read("monitor.err"), 67));
+  EXPECT_FALSE(fakes::hasEvent(t.dir.read("monitor.err"), Event::RecordLostAtStop));
 }
 
 TEST_F(StopWait, GivesUpAfterTheBoundAndReportsEveryRecordLost) {
@@ -80,7 +80,7 @@ TEST_F(StopWait, GivesUpAfterTheBoundAndReportsEveryRecordLost) {
   EXPECT_LT(waitedMs(), kStopWaitMs + kStopRetryMs) << "no longer than the bound";
   EXPECT_EQ(t.dir.read(kLogFileName), "");
   EXPECT_EQ(t.app.recording.pending.size(), 2u) << "what the caller can still tell about";
-  EXPECT_EQ(fakes::eventCount(t.dir.read("monitor.err"), 67), 2u);
+  EXPECT_EQ(fakes::eventCount(t.dir.read("monitor.err"), Event::RecordLostAtStop), 2u);
   EXPECT_EQ(told.size(), 1u);
   // The settings were written before the wait: a log-off that ends the process during
   // it costs no more than the records.

@@ -121,7 +121,7 @@ TEST_F(PtyMonitor, SimulatedBarographThroughAPseudoTerminalWritesTheBoundaryReco
 }
 
 TEST_F(PtyMonitor, ClosingTheOtherEndIsReportedOnceAndRetriedQuietly) {
-  const fakes::EventRecorder events(dir, {63}); // the lost device, and nothing else
+  const fakes::EventRecorder events(dir, {Event::PortReadError}); // the lost device, and nothing else
   ASSERT_EQ(openSerialPort(*app, 1), 1);
   ASSERT_TRUE(deliver("$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
   ::close(master);
@@ -135,7 +135,7 @@ TEST_F(PtyMonitor, ClosingTheOtherEndIsReportedOnceAndRetriedQuietly) {
   EXPECT_FALSE(app->serial.open);
   EXPECT_TRUE(app->serial.lost);
   const std::string err = dir.read("monitor.err");
-  EXPECT_EQ(fakes::eventCount(err, 63), 1u) << "reported once, not per tick";
+  EXPECT_EQ(fakes::eventCount(err, Event::PortReadError), 1u) << "reported once, not per tick";
   EXPECT_TRUE(windows.boxes.empty());
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/EventLog.h"
 #include "support/TempDir.h"
 
 namespace baromon::fakes {
@@ -66,13 +67,30 @@ inline std::size_t eventCount(const std::string& log, int code) {
 
 inline bool hasEvent(const std::string& log, int code) { return eventCount(log, code) > 0; }
 
+// The same by name: a test says which event it means, the number stays in EventLog.h.
+inline std::size_t eventCount(const std::string& log, Event event) {
+  return eventCount(log, eventCode(event));
+}
+inline bool hasEvent(const std::string& log, Event event) { return hasEvent(log, eventCode(event)); }
+// The numbers of named events, in the order given, to compare with `eventCodes`.
+inline std::vector<int> eventNumbers(std::initializer_list<Event> events) {
+  std::vector<int> codes;
+  for (const Event event : events) {
+    codes.push_back(eventCode(event));
+  }
+  return codes;
+}
+
 // The events a test's monitor writes into the monitor.err of `dir`. With `failOnOthers`,
 // the test fails when the recorder goes out of scope and the log holds an event that
 // was not expected (`expect`): a fault that only leaves a trace in the log is not missed.
 class EventRecorder {
 public:
   explicit EventRecorder(const TempDir& dir) : dir_(dir) {}
-  EventRecorder(const TempDir& dir, std::initializer_list<int> expected) : dir_(dir), expected_(expected) {
+  EventRecorder(const TempDir& dir, std::initializer_list<Event> expected) : dir_(dir) {
+    for (const Event event : expected) {
+      expected_.insert(eventCode(event));
+    }
     failOnOthers_ = true;
   }
   EventRecorder(const EventRecorder&) = delete;
@@ -88,14 +106,14 @@ public:
     }
   }
 
-  void expect(int code) {
-    expected_.insert(code);
+  void expect(Event event) {
+    expected_.insert(eventCode(event));
     failOnOthers_ = true;
   }
   std::vector<LoggedEvent> events() const { return parseEventLog(log()); }
   std::vector<int> codes() const { return eventCodes(log()); }
-  std::size_t count(int code) const { return eventCount(log(), code); }
-  bool has(int code) const { return count(code) > 0; }
+  std::size_t count(Event event) const { return eventCount(log(), event); }
+  bool has(Event event) const { return count(event) > 0; }
 
 private:
   std::string log() const { return dir_.exists("monitor.err") ? dir_.read("monitor.err") : std::string(); }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "adapters/win32/GdiCanvas.h"
+#include "core/config/Menus.h"
 #include "support/LogBuilder.h"
 
 namespace {
@@ -209,7 +210,7 @@ bool showsBarogram(const CurvePixels& n) {
 }
 
 // The menu command that shows the values window.
-constexpr WPARAM kValuesWindowCommand = 1230;
+constexpr WPARAM kValuesWindowCommand = baromon::cmd::ValuesWindow;
 
 // The main window's title carries the newest pressure once sentences arrive.
 bool showsLiveReading(HWND main) {

@@ -16,8 +16,6 @@
 
 namespace baromon::qt {
 
-namespace {
-
 // Fontconfig starting on its own reads the machine's configuration (some eighty files, and
 // every template in conf.avail for its description) and maps the cache of every font
 // directory: some 10 ms, a ninth of the command's time. The pictures use DejaVu Sans and
@@ -49,6 +47,8 @@ void useOnlyTheDejaVuFonts() {
   }
   FcConfigDestroy(config);
 }
+
+namespace {
 
 std::unique_ptr<QGuiApplication> guiIfNeeded() {
   if (QCoreApplication::instance() != nullptr) {

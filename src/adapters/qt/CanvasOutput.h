@@ -14,6 +14,12 @@ namespace baromon::qt {
 
 using PaintFunction = std::function<void(platform::Canvas&)>;
 
+// Lets fontconfig know the DejaVu directory alone, before the first Qt application object
+// starts: the pictures' letters are then the same on every machine, and the same as the
+// FreeType lettering's. Does nothing when FONTCONFIG_FILE or FONTCONFIG_PATH is set or the
+// DejaVu faces are missing.
+void useOnlyTheDejaVuFonts();
+
 // Paints a width x height picture into `path`: PNG (raster, exact pixels), SVG
 // or PDF (vector) by the file's extension. Returns an empty string on success,
 // else what went wrong.

@@ -37,12 +37,11 @@ std::size_t readFully(platform::File& file, char* buffer, std::size_t count) {
 
 } // namespace
 
-std::uint32_t loadDiurnalBins(AppContext& app) {
-  auto& bins = app.diurnal.bins;
+std::uint32_t loadDiurnalBins(platform::FileSystem& files, DiurnalAnalysis& analysis) {
+  auto& bins = analysis.bins;
   bins.fill(DiurnalBin{});
 
-  auto file =
-      app.platform.files.open("monitor.txt", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  auto file = files.open("monitor.txt", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
     return 0;
   }
@@ -69,11 +68,12 @@ std::uint32_t loadDiurnalBins(AppContext& app) {
   // Every record is decoded, whatever the data mode: in NMEA mode the log still
   // holds barograph records from earlier runs, and the history loading reads them
   // the same way.
+  LastDecodedRecord decoded;
   for (std::size_t r = 0; r < got / kLogRecordSize; ++r) {
-    if (parseLogRecord(app.lastDecodedRecord, 1, records.data() + r * kLogRecordSize) == 0) {
+    if (parseLogRecord(decoded, 1, records.data() + r * kLogRecordSize) == 0) {
       continue;
     }
-    const HistorySample& s = app.lastDecodedRecord.sample;
+    const HistorySample& s = decoded.sample;
     DiurnalBin& bin = bins[s.hour * 12 + s.minute / 5];
     bin.pressure += static_cast<double>(static_cast<std::uint32_t>(s.pressure));
     bin.tendency1h += static_cast<double>(s.tendency1h);
@@ -94,37 +94,37 @@ std::uint32_t loadDiurnalBins(AppContext& app) {
   return n;
 }
 
-void fillFitCurve(AppContext& app, double angleDegrees) {
+void fillFitCurve(DiurnalAnalysis& analysis, double angleDegrees) {
   for (int i = 0; i < kDiurnalSlots; ++i) {
-    app.diurnal.bins[i].fit = 50.0 * std::sin(i * (kTwoPi / 144.0) + angleDegrees * (kTwoPi / 360.0));
+    analysis.bins[i].fit = 50.0 * std::sin(i * (kTwoPi / 144.0) + angleDegrees * (kTwoPi / 360.0));
   }
 }
 
-bool diurnalDataInsufficient(const AppContext& app) {
+bool diurnalDataInsufficient(const DiurnalAnalysis& analysis) {
   for (int i = 0; i < kDiurnalSlots; ++i) {
-    if (app.diurnal.bins[i].count == 0) {
+    if (analysis.bins[i].count == 0) {
       return true;
     }
   }
   return false;
 }
 
-double diurnalOverallMean(const AppContext& app) {
+double diurnalOverallMean(const DiurnalAnalysis& analysis) {
   double sum = 0;
   for (int i = 0; i < kDiurnalSlots; ++i) {
-    sum += app.diurnal.bins[i].pressure;
+    sum += analysis.bins[i].pressure;
   }
   return sum / kDiurnalSlots;
 }
 
-double searchDiurnalPhase(AppContext& app) {
-  auto& bins = app.diurnal.bins;
+double searchDiurnalPhase(DiurnalAnalysis& analysis) {
+  auto& bins = analysis.bins;
   double best = kNoDeviationYet;
   // With no slot near the reference level no angle is chosen; 0 keeps the
   // phase line and the drawn wave defined.
   double chosen = 0.0;
   for (int a = 0; a < 360; ++a) {
-    fillFitCurve(app, a);
+    fillFitCurve(analysis, a);
     for (int i = 0; i < kDiurnalSlots; ++i) {
       double d = (kReferenceLevel - bins[i].pressure) - bins[i].fit;
       bins[i].squaredDeviation = d * d;
@@ -136,7 +136,7 @@ double searchDiurnalPhase(AppContext& app) {
       }
     }
   }
-  fillFitCurve(app, chosen);
+  fillFitCurve(analysis, chosen);
   return chosen;
 }
 
@@ -231,12 +231,12 @@ void layoutCurves(DiurnalLayout& l, const DiurnalFrame& f, const DiurnalAnalysis
 
 } // namespace
 
-DiurnalSummary analyseDiurnalRhythm(AppContext& app) {
+DiurnalSummary analyseDiurnalRhythm(platform::FileSystem& files, DiurnalAnalysis& analysis) {
   DiurnalSummary summary;
-  summary.records = loadDiurnalBins(app);
-  summary.insufficient = diurnalDataInsufficient(app);
-  summary.mean = diurnalOverallMean(app);
-  summary.angle = searchDiurnalPhase(app);
+  summary.records = loadDiurnalBins(files, analysis);
+  summary.insufficient = diurnalDataInsufficient(analysis);
+  summary.mean = diurnalOverallMean(analysis);
+  summary.angle = searchDiurnalPhase(analysis);
   char text[128];
   if (summary.insufficient) {
     summary.dataLine = "insufficient data (one complete day needed)";
@@ -268,7 +268,7 @@ DiurnalLayout layoutDiurnalRhythm(const DiurnalAnalysis& analysis, const Diurnal
 // frame, axes, ticks, grid, curves, phase line.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas) {
   const auto& pens = app.display.screen;
-  const DiurnalSummary summary = analyseDiurnalRhythm(app);
+  const DiurnalSummary summary = analyseDiurnalRhythm(app.platform.files, app.diurnal);
   const DiurnalLayout l = layoutDiurnalRhythm(app.diurnal, summary, canvas.size());
 
   canvas.setBackgroundMode(platform::BackgroundMode::Transparent);

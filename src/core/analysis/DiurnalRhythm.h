@@ -8,6 +8,7 @@
 
 #include "core/display/Layout.h"
 #include "platform/Canvas.h"
+#include "platform/Files.h"
 
 namespace baromon {
 
@@ -36,20 +37,20 @@ struct DiurnalAnalysis {
 // Clears the table, folds the oldest records of monitor.txt (at most 32000) onto the
 // day's slots and turns the sums into means. Returns the number of whole records in
 // the file (capped), not the number binned; 0 when the log cannot be opened.
-std::uint32_t loadDiurnalBins(AppContext& app);
+std::uint32_t loadDiurnalBins(platform::FileSystem& files, DiurnalAnalysis& analysis);
 
 // Sets the fit of slots 0..287 to the 12-hour wave of amplitude 0.5 hPa at the angle.
-void fillFitCurve(AppContext& app, double angleDegrees);
+void fillFitCurve(DiurnalAnalysis& analysis, double angleDegrees);
 
 // True when some slot of the day received no record.
-bool diurnalDataInsufficient(const AppContext& app);
+bool diurnalDataInsufficient(const DiurnalAnalysis& analysis);
 // Mean of the 288 slot pressures, empty slots counting as 0.
-double diurnalOverallMean(const AppContext& app);
+double diurnalOverallMean(const DiurnalAnalysis& analysis);
 
 // Tries every whole angle 0..359 and returns the one whose wave brings a single
 // slot closest to 1013.20 hPa (first hit wins on ties), leaving the fit of that
 // angle in the table. Returns 0 when no slot comes within 100 hPa.
-double searchDiurnalPhase(AppContext& app);
+double searchDiurnalPhase(DiurnalAnalysis& analysis);
 
 // What the diurnal window says about one analysis: its two text lines and their figures.
 struct DiurnalSummary {
@@ -62,7 +63,7 @@ struct DiurnalSummary {
 };
 
 // Loads the bins and runs the phase search: everything the window shows but the drawing.
-DiurnalSummary analyseDiurnalRhythm(AppContext& app);
+DiurnalSummary analyseDiurnalRhythm(platform::FileSystem& files, DiurnalAnalysis& analysis);
 
 // A tick with, except at the zero line and hour 0, its label.
 struct DiurnalTick {

@@ -5,34 +5,32 @@
 #include <numbers>
 
 #include "core/analysis/DiurnalRhythm.h"
-#include "core/state/AppContext.h"
-#include "support/TestApp.h"
 
 namespace {
 
-using baromon::fakes::TestApp;
+using baromon::DiurnalAnalysis;
 
-void setSlotPressures(TestApp& t, const std::function<double(int)>& pressureOfSlot) {
+void setSlotPressures(DiurnalAnalysis& t, const std::function<double(int)>& pressureOfSlot) {
   for (int i = 0; i < 288; ++i) {
-    t.app.diurnal.bins[i].pressure = pressureOfSlot(i);
-    t.app.diurnal.bins[i].count = pressureOfSlot(i) != 0 ? 1 : 0;
+    t.bins[i].pressure = pressureOfSlot(i);
+    t.bins[i].count = pressureOfSlot(i) != 0 ? 1 : 0;
   }
 }
 
 // The wave uses the decimal constant: at the far end of the day and of the
 // angles its value differs from the full-precision wave.
 TEST(DiurnalPhase, WaveUsesTheDecimalConstant) {
-  TestApp t;
-  baromon::fillFitCurve(t.app, 0);
-  EXPECT_EQ(t.app.diurnal.bins[0].fit, 0.0);
-  EXPECT_NEAR(t.app.diurnal.bins[36].fit, 50.0, 1e-9) << "03:00 is the crest at angle 0";
-  EXPECT_NEAR(t.app.diurnal.bins[108].fit, -50.0, 1e-9) << "09:00 is the trough";
+  DiurnalAnalysis t;
+  baromon::fillFitCurve(t, 0);
+  EXPECT_EQ(t.bins[0].fit, 0.0);
+  EXPECT_NEAR(t.bins[36].fit, 50.0, 1e-9) << "03:00 is the crest at angle 0";
+  EXPECT_NEAR(t.bins[108].fit, -50.0, 1e-9) << "09:00 is the trough";
 
-  baromon::fillFitCurve(t.app, 359);
+  baromon::fillFitCurve(t, 359);
   double exact = 50 * std::sin(287 * (2 * std::numbers::pi / 144) + 359 * (2 * std::numbers::pi / 360));
-  EXPECT_NE(t.app.diurnal.bins[287].fit, exact);
-  EXPECT_NEAR(t.app.diurnal.bins[287].fit, exact, 1e-6);
-  EXPECT_EQ(t.app.diurnal.bins[288].fit, 0.0) << "only the day's slots carry the wave";
+  EXPECT_NE(t.bins[287].fit, exact);
+  EXPECT_NEAR(t.bins[287].fit, exact, 1e-6);
+  EXPECT_EQ(t.bins[288].fit, 0.0) << "only the day's slots carry the wave";
 }
 
 // The search compares each slot on its own against 1013.20 hPa and keeps the first
@@ -62,14 +60,14 @@ TEST(DiurnalPhase, SearchPicksTheFirstStrictlyBestSlotAndAngle) {
        205},
   };
   for (const auto& c : cases) {
-    TestApp t;
+    DiurnalAnalysis t;
     setSlotPressures(t, c.pressure);
-    EXPECT_EQ(baromon::searchDiurnalPhase(t.app), c.angle) << c.legend;
+    EXPECT_EQ(baromon::searchDiurnalPhase(t), c.angle) << c.legend;
 
-    TestApp reference;
-    baromon::fillFitCurve(reference.app, c.angle);
+    DiurnalAnalysis reference;
+    baromon::fillFitCurve(reference, c.angle);
     for (int i = 0; i < 288; ++i) {
-      ASSERT_EQ(t.app.diurnal.bins[i].fit, reference.app.diurnal.bins[i].fit)
+      ASSERT_EQ(t.bins[i].fit, reference.bins[i].fit)
           << c.legend << ": the table keeps the wave of the chosen angle, slot " << i;
     }
   }

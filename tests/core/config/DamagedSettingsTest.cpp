@@ -77,7 +77,7 @@ TEST(DamagedSettings, AreKeptAsideReportedAndReplacedByTheDefaults) {
 
     const auto events = fakes::parseEventLog(t.dir.read("monitor.err"));
     ASSERT_EQ(events.size(), 1u) << t.dir.read("monitor.err");
-    EXPECT_EQ(events[0].code, 68);
+    EXPECT_EQ(events[0].code, eventCode(Event::SettingsDamaged));
     EXPECT_NE(events[0].text.find("monitor.ini.bad"), std::string::npos) << events[0].text;
   }
 }

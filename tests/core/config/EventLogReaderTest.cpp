@@ -19,19 +19,19 @@ using fakes::TestApp;
 TEST(EventLogReader, ReadsWhatTheMonitorWrote) {
   TestApp t;
   t.app.settings.ERR = 1;
-  reportEvent(t.app, 13);
-  reportFatal(t.app, 9);
+  reportEvent(t.app, Event::FileOpenFailed);
+  reportFatal(t.app, Fatal::LandscapeGridPenFailed);
   reportEvent(t.app, -3);
-  reportEvent(t.app, 21);
+  reportEvent(t.app, Event::ReadWriteFailed);
   const auto events = fakes::parseEventLog(t.dir.read("monitor.err"));
   ASSERT_EQ(events.size(), 3u) << t.dir.read("monitor.err");
-  EXPECT_EQ(events[0].code, 13);
+  EXPECT_EQ(events[0].code, eventCode(Event::FileOpenFailed));
   EXPECT_EQ(events[0].text, "error writing in file MONITOR.TXT ");
   EXPECT_EQ(events[1].code, -3);
   EXPECT_EQ(events[1].text, "");
-  EXPECT_EQ(events[2].code, 21);
+  EXPECT_EQ(events[2].code, eventCode(Event::ReadWriteFailed));
   EXPECT_EQ(events[2].text, "error: WriteFile/ReadFile");
-  EXPECT_EQ(fakes::eventCount(t.dir.read("monitor.err"), 21), 1u);
+  EXPECT_EQ(fakes::eventCount(t.dir.read("monitor.err"), Event::ReadWriteFailed), 1u);
 }
 
 TEST(EventRecorder, FailsTheTestOnAnEventNotExpected) {
@@ -39,14 +39,14 @@ TEST(EventRecorder, FailsTheTestOnAnEventNotExpected) {
   t.app.settings.ERR = 1;
   EXPECT_NONFATAL_FAILURE(
       {
-        EventRecorder events(t.dir, {13});
-        reportEvent(t.app, 13);
-        reportEvent(t.app, 24);
+        EventRecorder events(t.dir, {Event::FileOpenFailed});
+        reportEvent(t.app, Event::FileOpenFailed);
+        reportEvent(t.app, Event::NotEnoughSpace);
       },
       "unexpected event # 24");
   // Only expected events: no failure.
-  EventRecorder events(t.dir, {13, 24});
-  EXPECT_EQ(events.codes(), (std::vector<int>{13, 24}));
+  EventRecorder events(t.dir, {Event::FileOpenFailed, Event::NotEnoughSpace});
+  EXPECT_EQ(events.codes(), fakes::eventNumbers({Event::FileOpenFailed, Event::NotEnoughSpace}));
 }
 
 } // namespace

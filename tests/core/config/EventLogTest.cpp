@@ -95,29 +95,29 @@ TEST(ReportEvent, UsesLocalTimeNotUtc) {
   TestApp t;
   t.clock.utc = {2026, 12, 31, 23, 30, 0, 4};
   t.clock.localOffsetHours = 1;
-  reportEvent(t.app, 12);
+  reportEvent(t.app, Event::LogErased);
   EXPECT_EQ(t.dir.read("monitor.err"), "01.01.2027 00:30  event # 12 file MONITOR.TXT has been erased \r\n");
 }
 
 TEST(ReportEvent, SwitchedOffLeavesTheFileAloneButFatalStillWrites) {
   TestApp t;
   t.app.settings.ERR = 0;
-  EXPECT_EQ(reportEvent(t.app, 13), 1);
+  EXPECT_EQ(reportEvent(t.app, Event::FileOpenFailed), 1);
   EXPECT_FALSE(t.dir.exists("monitor.err"));
   t.dir.write("monitor.err", "old\r\n");
-  EXPECT_EQ(reportEvent(t.app, 13), 1);
+  EXPECT_EQ(reportEvent(t.app, Event::FileOpenFailed), 1);
   EXPECT_EQ(t.dir.read("monitor.err"), "old\r\n");
-  reportFatal(t.app, 1);
+  reportFatal(t.app, Fatal::SettingsNotWritten);
   EXPECT_EQ(t.dir.read("monitor.err"), "old\r\n07.12.2026 07:05 fatal error # 001\n");
 }
 
 TEST(ReportEvent, AppendsAfterExistingLinesAndMixesWithFatalLines) {
   TestApp t;
   EXPECT_FALSE(t.dir.exists("monitor.err"));
-  reportEvent(t.app, 2);
+  reportEvent(t.app, Event::NoSettingsFile);
   t.clock.advanceSeconds(60);
-  reportFatal(t.app, 1);
-  reportEvent(t.app, 11);
+  reportFatal(t.app, Fatal::SettingsNotWritten);
+  reportEvent(t.app, Event::SettingsNotFound);
   EXPECT_EQ(t.dir.read("monitor.err"), "07.12.2026 07:05  event # 2 error: no file MONITOR.INI !\r\n"
                                        "07.12.2026 07:06 fatal error # 001\n"
                                        "07.12.2026 07:06  event # 11 error: file MONITOR.INI not found \r\n");
@@ -176,8 +176,8 @@ TEST(ReportFatal, LineBoxBeepAndQuitInOrder) {
 TEST(ReportFatal, SecondFatalReportsAgain) {
   // The caller goes on after a fatal report, and may meet another one before the loop ends.
   TestApp t;
-  reportFatal(t.app, 60);
-  reportFatal(t.app, 61);
+  reportFatal(t.app, Fatal::FontNotCreated);
+  reportFatal(t.app, Fatal::FontNotSelected);
   EXPECT_EQ(t.dir.read("monitor.err"),
             "07.12.2026 07:05 fatal error # 060\n07.12.2026 07:05 fatal error # 061\n");
   EXPECT_EQ(t.windows.quits.size(), 2u);
@@ -190,13 +190,13 @@ TEST(EventLogFile, HeldByAnotherOpenerLosesTheLineAndNothingElse) {
     auto holder =
         t.files.open("monitor.err", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
     ASSERT_TRUE(holder);
-    EXPECT_EQ(reportEvent(t.app, 13), 0);
-    reportFatal(t.app, 1);
+    EXPECT_EQ(reportEvent(t.app, Event::FileOpenFailed), 0);
+    reportFatal(t.app, Fatal::SettingsNotWritten);
     // The fatal path still informs the user and ends the program.
     EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"box:Error", "beep!", "quit"}));
   }
   EXPECT_EQ(t.dir.read("monitor.err"), "kept\r\n");
-  reportEvent(t.app, 12);
+  reportEvent(t.app, Event::LogErased);
   EXPECT_EQ(t.dir.read("monitor.err"),
             "kept\r\n07.12.2026 07:05  event # 12 file MONITOR.TXT has been erased \r\n");
 }
@@ -205,8 +205,8 @@ TEST(EventLogFile, UncreatableFileNeverStopsAnything) {
   TestApp t;
   // A directory in the file's place: neither open nor create can succeed.
   ASSERT_TRUE(std::filesystem::create_directory(t.dir.file("monitor.err")));
-  EXPECT_EQ(reportEvent(t.app, 13), 0);
-  reportFatal(t.app, 1);
+  EXPECT_EQ(reportEvent(t.app, Event::FileOpenFailed), 0);
+  reportFatal(t.app, Fatal::SettingsNotWritten);
   EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"box:Error", "beep!", "quit"}));
 }
 

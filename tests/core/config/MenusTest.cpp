@@ -20,17 +20,84 @@ std::vector<int> idsOf(const platform::MenuPopup& popup) {
   return ids;
 }
 
-const std::vector<int> kFile = {1002, 1006, 0, 1008};
-const std::vector<int> kEdit = {1102, 1104, 1106};
-const std::vector<int> kView = {1200, 1202, 1204, 1228, 1237, 0, 1230, 1232, 1234, 1236};
-const std::vector<int> kViewDutch = {1200, 1202, 1204, 1228, 1237, 0, 1230, 1232, 1234};
-const std::vector<int> kSettingsWithUnits = {
-    1300, 1302, 0,    1306, 1308, 1310, 1320, 1340, 1360, 1595, 1596, 0, 1400, 1410, 1420, 1430, 0,    1440,
-    1460, 0,    1480, 1500, 0,    1592, 1594, 0,    1597, 1598, 1599, 0, 1530, 1540, 1560, 1570, 1580, 1590};
-const std::vector<int> kSettingsNoUnits = {1300, 1302, 0,    1306, 1308, 1310, 1320, 1340, 1360, 1595, 1596,
-                                           0,    1400, 1410, 1420, 1430, 0,    1440, 1460, 0,    1480, 1500,
-                                           0,    1597, 1598, 1599, 0,    1530, 1540, 1560, 1570, 1580, 1590};
-const std::vector<int> kHelp = {1600, 1610, 1620, 1630};
+const std::vector<int> kFile = {cmd::PrintNmeaTable, cmd::PrintBarogram, 0, cmd::Exit};
+const std::vector<int> kEdit = {cmd::CheckLog, cmd::DeleteLog, cmd::DeleteNmea};
+const std::vector<int> kView = {
+    cmd::ToggleT1,     cmd::ToggleT3,        cmd::ToggleVar,     cmd::ToggleDks, cmd::ToggleDp, 0,
+    cmd::ValuesWindow, cmd::ConverterWindow, cmd::DiurnalWindow, cmd::Spectrum};
+const std::vector<int> kViewDutch = {cmd::ToggleT1,     cmd::ToggleT3,        cmd::ToggleVar,
+                                     cmd::ToggleDks,    cmd::ToggleDp,        0,
+                                     cmd::ValuesWindow, cmd::ConverterWindow, cmd::DiurnalWindow};
+const std::vector<int> kSettingsWithUnits = {cmd::KxMode,
+                                             cmd::NmeaMode,
+                                             0,
+                                             cmd::Com1,
+                                             cmd::Com2,
+                                             cmd::Com3,
+                                             cmd::Com4,
+                                             cmd::Com5,
+                                             cmd::Com6,
+                                             cmd::Com7,
+                                             cmd::Com8,
+                                             0,
+                                             cmd::Step5,
+                                             cmd::Step10,
+                                             cmd::Step15,
+                                             cmd::Step30,
+                                             0,
+                                             cmd::RecordOff,
+                                             cmd::RecordOn,
+                                             0,
+                                             cmd::ToggleSig,
+                                             cmd::ToggleErr,
+                                             0,
+                                             cmd::UnitHpa,
+                                             cmd::UnitInchHg,
+                                             0,
+                                             cmd::ScaleNormal,
+                                             cmd::ScaleLow,
+                                             cmd::Correction,
+                                             0,
+                                             cmd::LangGerman,
+                                             cmd::LangEnglish,
+                                             cmd::LangFrench,
+                                             cmd::LangDutch,
+                                             cmd::LangItalian,
+                                             cmd::LangSpanish};
+const std::vector<int> kSettingsNoUnits = {cmd::KxMode,
+                                           cmd::NmeaMode,
+                                           0,
+                                           cmd::Com1,
+                                           cmd::Com2,
+                                           cmd::Com3,
+                                           cmd::Com4,
+                                           cmd::Com5,
+                                           cmd::Com6,
+                                           cmd::Com7,
+                                           cmd::Com8,
+                                           0,
+                                           cmd::Step5,
+                                           cmd::Step10,
+                                           cmd::Step15,
+                                           cmd::Step30,
+                                           0,
+                                           cmd::RecordOff,
+                                           cmd::RecordOn,
+                                           0,
+                                           cmd::ToggleSig,
+                                           cmd::ToggleErr,
+                                           0,
+                                           cmd::ScaleNormal,
+                                           cmd::ScaleLow,
+                                           cmd::Correction,
+                                           0,
+                                           cmd::LangGerman,
+                                           cmd::LangEnglish,
+                                           cmd::LangFrench,
+                                           cmd::LangDutch,
+                                           cmd::LangItalian,
+                                           cmd::LangSpanish};
+const std::vector<int> kHelp = {cmd::Help, cmd::About, cmd::Cable, cmd::DataFormats};
 
 TEST(MenuBar, PopupsAndItemOrderPerLanguage) {
   struct Case {
@@ -89,37 +156,37 @@ TEST(MenuBar, TextsByteForByte) {
     std::string text;
   };
   const Case cases[] = {
-      {"umlaut u is 0xFC", 0, 1102,
+      {"umlaut u is 0xFC", 0, cmd::CheckLog,
        "Messdaten &pr\xFC"
        "fen"},
-      {"umlaut o is 0xF6", 0, 1104, "&Datei monitor.txt l\xF6schen"},
-      {"Dutch keeps the German check item", 3, 1102,
+      {"umlaut o is 0xF6", 0, cmd::DeleteLog, "&Datei monitor.txt l\xF6schen"},
+      {"Dutch keeps the German check item", 3, cmd::CheckLog,
        "Messdaten &pr\xFC"
        "fen"},
-      {"Dutch print item adds (Farbe)", 3, 1006, "Messkurve &ausdrucken (Farbe)"},
-      {"Spanish nmea delete item is German", 5, 1106, "&Datei nmea.txt l\xF6schen"},
-      {"double blank in the 5 minute step", 0, 1400, "Messdaten in 5  Minuten Schritten anzeigen"},
-      {"French 5 minute step double blank", 2, 1400, "Decalage 5  minutes"},
-      {"French 10 minute step spelt minuten", 2, 1410, "Decalage 10 minuten"},
-      {"Spanish 5 minute step double blank", 5, 1400, "Intervalo 5  minutos"},
-      {"Spanish 15 minute step is German", 5, 1420, "Messdaten in 15 Minuten Schritten anzeigen"},
-      {"Spanish spectrum with trailing blank", 5, 1236, "Spektrum "},
-      {"French grave accent 0x60", 2, 1599,
+      {"Dutch print item adds (Farbe)", 3, cmd::PrintBarogram, "Messkurve &ausdrucken (Farbe)"},
+      {"Spanish nmea delete item is German", 5, cmd::DeleteNmea, "&Datei nmea.txt l\xF6schen"},
+      {"double blank in the 5 minute step", 0, cmd::Step5, "Messdaten in 5  Minuten Schritten anzeigen"},
+      {"French 5 minute step double blank", 2, cmd::Step5, "Decalage 5  minutes"},
+      {"French 10 minute step spelt minuten", 2, cmd::Step10, "Decalage 10 minuten"},
+      {"Spanish 5 minute step double blank", 5, cmd::Step5, "Intervalo 5  minutos"},
+      {"Spanish 15 minute step is German", 5, cmd::Step15, "Messdaten in 15 Minuten Schritten anzeigen"},
+      {"Spanish spectrum with trailing blank", 5, cmd::Spectrum, "Spektrum "},
+      {"French grave accent 0x60", 2, cmd::Correction,
        "correction d\x60"
        "altitude"},
-      {"Italian grave accent 0x60", 4, 1599,
+      {"Italian grave accent 0x60", 4, cmd::Correction,
        "correzione dell\x60"
        "altitudine"},
-      {"Spanish correction is German", 5, 1599, "H\xF6henkorrektur"},
-      {"English exit without access key", 1, 1008, "Exit"},
-      {"Dutch exit", 3, 1008, "&Afsluiten"},
-      {"Dutch port item is bare", 3, 1596, "COM8"},
-      {"English unit", 1, 1592, "Units hPa (Hectopascal)"},
-      {"Italian normal scale", 4, 1597, "950..1050 hPa (normale)"},
-      {"language items are never translated", 4, 1560, "Francais"},
-      {"Dutch diurnal item", 3, 1234, "Fenster mit Tagesgang anzeigen"},
-      {"French beep item", 2, 1480, "Ton d alarme si la pression tombe rapidement"},
-      {"Italian help", 4, 1600, "Leggimi"},
+      {"Spanish correction is German", 5, cmd::Correction, "H\xF6henkorrektur"},
+      {"English exit without access key", 1, cmd::Exit, "Exit"},
+      {"Dutch exit", 3, cmd::Exit, "&Afsluiten"},
+      {"Dutch port item is bare", 3, cmd::Com8, "COM8"},
+      {"English unit", 1, cmd::UnitHpa, "Units hPa (Hectopascal)"},
+      {"Italian normal scale", 4, cmd::ScaleNormal, "950..1050 hPa (normale)"},
+      {"language items are never translated", 4, cmd::LangFrench, "Francais"},
+      {"Dutch diurnal item", 3, cmd::DiurnalWindow, "Fenster mit Tagesgang anzeigen"},
+      {"French beep item", 2, cmd::ToggleSig, "Ton d alarme si la pression tombe rapidement"},
+      {"Italian help", 4, cmd::Help, "Leggimi"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -171,37 +238,37 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
     bool checked;
   };
   const Case defaults[] = {
-      {"beep off", 1480, false},
-      {"variation bars off", 1228, false},
-      {"values window off", 1230, false},
-      {"converter window off", 1232, false},
-      {"paper look off", 1237, false},
-      {"5 minute step", 1400, true},
-      {"10 minute step", 1410, false},
-      {"recording on", 1460, true},
-      {"not recording off", 1440, false},
-      {"event log", 1500, true},
-      {"1 h curve", 1200, true},
-      {"3 h curve", 1202, true},
-      {"variation curve", 1204, true},
-      {"normal scale", 1597, true},
-      {"low scale", 1598, false},
-      {"port 2", 1308, true},
-      {"port 1", 1306, false},
-      {"KX mode", 1300, true},
-      {"NMEA mode", 1302, false},
-      {"German", 1530, true},
-      {"English", 1540, false},
-      {"hPa", 1592, true},
-      {"inch Hg", 1594, false},
+      {"beep off", cmd::ToggleSig, false},
+      {"variation bars off", cmd::ToggleDks, false},
+      {"values window off", cmd::ValuesWindow, false},
+      {"converter window off", cmd::ConverterWindow, false},
+      {"paper look off", cmd::ToggleDp, false},
+      {"5 minute step", cmd::Step5, true},
+      {"10 minute step", cmd::Step10, false},
+      {"recording on", cmd::RecordOn, true},
+      {"not recording off", cmd::RecordOff, false},
+      {"event log", cmd::ToggleErr, true},
+      {"1 h curve", cmd::ToggleT1, true},
+      {"3 h curve", cmd::ToggleT3, true},
+      {"variation curve", cmd::ToggleVar, true},
+      {"normal scale", cmd::ScaleNormal, true},
+      {"low scale", cmd::ScaleLow, false},
+      {"port 2", cmd::Com2, true},
+      {"port 1", cmd::Com1, false},
+      {"KX mode", cmd::KxMode, true},
+      {"NMEA mode", cmd::NmeaMode, false},
+      {"German", cmd::LangGerman, true},
+      {"English", cmd::LangEnglish, false},
+      {"hPa", cmd::UnitHpa, true},
+      {"inch Hg", cmd::UnitInchHg, false},
   };
   for (const auto& c : defaults) {
     SCOPED_TRACE(c.legend);
     EXPECT_EQ(item(c.id).checked, c.checked);
   }
-  EXPECT_FALSE(item(1570).enabled) << "Dutch is greyed";
-  EXPECT_FALSE(item(1590).enabled) << "Spanish is greyed";
-  EXPECT_TRUE(item(1560).enabled);
+  EXPECT_FALSE(item(cmd::LangDutch).enabled) << "Dutch is greyed";
+  EXPECT_FALSE(item(cmd::LangSpanish).enabled) << "Spanish is greyed";
+  EXPECT_TRUE(item(cmd::LangFrench).enabled);
 
   app.settings.SIG = 1;
   app.settings.DKS = 1;
@@ -218,27 +285,27 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
   app.view.pressureUnit = 1;
   updateMenuChecks(app);
   const Case changed[] = {
-      {"beep on", 1480, true},
-      {"variation bars on", 1228, true},
-      {"values window on", 1230, true},
-      {"converter window on", 1232, true},
-      {"paper look on", 1237, true},
-      {"30 minute step", 1430, true},
-      {"5 minute step off", 1400, false},
-      {"recording off", 1440, true},
-      {"recording on unchecked", 1460, false},
-      {"event log off", 1500, false},
-      {"1 h curve off", 1200, false},
-      {"3 h curve off", 1202, false},
-      {"variation off", 1204, false},
-      {"low scale", 1598, true},
-      {"normal scale off", 1597, false},
-      {"port 5", 1340, true},
-      {"port 2 off", 1308, false},
-      {"NMEA mode", 1302, true},
-      {"KX mode off", 1300, false},
-      {"inch Hg", 1594, true},
-      {"hPa off", 1592, false},
+      {"beep on", cmd::ToggleSig, true},
+      {"variation bars on", cmd::ToggleDks, true},
+      {"values window on", cmd::ValuesWindow, true},
+      {"converter window on", cmd::ConverterWindow, true},
+      {"paper look on", cmd::ToggleDp, true},
+      {"30 minute step", cmd::Step30, true},
+      {"5 minute step off", cmd::Step5, false},
+      {"recording off", cmd::RecordOff, true},
+      {"recording on unchecked", cmd::RecordOn, false},
+      {"event log off", cmd::ToggleErr, false},
+      {"1 h curve off", cmd::ToggleT1, false},
+      {"3 h curve off", cmd::ToggleT3, false},
+      {"variation off", cmd::ToggleVar, false},
+      {"low scale", cmd::ScaleLow, true},
+      {"normal scale off", cmd::ScaleNormal, false},
+      {"port 5", cmd::Com5, true},
+      {"port 2 off", cmd::Com2, false},
+      {"NMEA mode", cmd::NmeaMode, true},
+      {"KX mode off", cmd::KxMode, false},
+      {"inch Hg", cmd::UnitInchHg, true},
+      {"hPa off", cmd::UnitHpa, false},
   };
   for (const auto& c : changed) {
     SCOPED_TRACE(c.legend);
@@ -259,9 +326,9 @@ TEST_F(MenuFixture, StepOutsideTheFourValuesLeavesTheStepItemsAlone) {
   updateMenuChecks(app);
   app.settings.SHOW = 1200;
   updateMenuChecks(app);
-  EXPECT_TRUE(item(1410).checked);
-  EXPECT_FALSE(item(1400).checked);
-  EXPECT_FALSE(item(1420).checked);
+  EXPECT_TRUE(item(cmd::Step10).checked);
+  EXPECT_FALSE(item(cmd::Step5).checked);
+  EXPECT_FALSE(item(cmd::Step15).checked);
 }
 
 TEST_F(MenuFixture, ChecksOnItemsTheLanguageLacksAreIgnored) {
@@ -270,8 +337,8 @@ TEST_F(MenuFixture, ChecksOnItemsTheLanguageLacksAreIgnored) {
   buildMenuBar(app);
   app.view.pressureUnit = 1;
   updateMenuChecks(app);
-  EXPECT_EQ(app.shell.menus.bar.find(1592), nullptr);
-  EXPECT_EQ(app.shell.menus.bar.find(1594), nullptr);
+  EXPECT_EQ(app.shell.menus.bar.find(cmd::UnitHpa), nullptr);
+  EXPECT_EQ(app.shell.menus.bar.find(cmd::UnitInchHg), nullptr);
   auto countMarks = [&] {
     int marks = 0;
     for (const auto& popup : app.shell.menus.bar.popups) {
@@ -282,9 +349,9 @@ TEST_F(MenuFixture, ChecksOnItemsTheLanguageLacksAreIgnored) {
     return marks;
   };
   const int before = countMarks();
-  checkMenuItem(app, 1592, true);
-  checkMenuItem(app, 1594, true);
-  enableMenuItem(app, 1594, false);
+  checkMenuItem(app, cmd::UnitHpa, true);
+  checkMenuItem(app, cmd::UnitInchHg, true);
+  enableMenuItem(app, cmd::UnitInchHg, false);
   checkMenuItem(app, 0, true); // separators carry id 0 and are never touched
   EXPECT_EQ(countMarks(), before);
   expectFrontEndMatchesModel();
@@ -309,7 +376,7 @@ TEST_F(MenuFixture, ProbeGreysPortsThatCannotBeOpened) {
   // A new bar after a language change comes up all enabled; the stored flags restore the greying.
   app.settings.LANG = 1;
   buildMenuBar(app);
-  EXPECT_TRUE(item(1310).enabled);
+  EXPECT_TRUE(item(cmd::Com3).enabled);
   updateMenuChecks(app);
   applyPortAvailability(app);
   for (std::size_t n = 0; n < 8; ++n) {

@@ -20,8 +20,8 @@ TEST(HeldByAnotherProcess, ProtocolLinesAreLostWithoutWaiting) {
   {
     HeldByOtherProcess other(t.dir.file("monitor.err"));
     ASSERT_TRUE(other.held());
-    EXPECT_EQ(reportEvent(t.app, 13), 0);
-    reportFatal(t.app, 61);
+    EXPECT_EQ(reportEvent(t.app, Event::FileOpenFailed), 0);
+    reportFatal(t.app, Fatal::FontNotSelected);
     EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"box:Error", "beep!", "quit"}));
   }
   EXPECT_EQ(t.dir.read("monitor.err"), "kept\r\n");

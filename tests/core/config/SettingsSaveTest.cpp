@@ -21,7 +21,7 @@ using baromon::fakes::lexists;
 using fakes::FaultyFileSystem;
 using fakes::TestApp;
 
-bool hasEvent(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
+bool hasEvent(const TestApp& t, Event code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
 
 // A settings file unlike the defaults, as an earlier run left it.
 std::string earlierFile() {
@@ -68,7 +68,7 @@ TEST(SettingsSave, AFailureAtAnyStepKeepsTheOldFileByteForByte) {
     saveSettings(app);
     EXPECT_EQ(t.dir.read("monitor.ini"), old) << failed;
     EXPECT_FALSE(lexists(t.dir.file("monitor.ini.new"))) << failed;
-    EXPECT_TRUE(hasEvent(t, 21) || hasEvent(t, 3)) << failed;
+    EXPECT_TRUE(hasEvent(t, Event::ReadWriteFailed) || hasEvent(t, Event::SettingsWriteFailed)) << failed;
   }
   // Writes that store half their bytes, as a disk filling up does.
   TestApp t;
@@ -79,7 +79,7 @@ TEST(SettingsSave, AFailureAtAnyStepKeepsTheOldFileByteForByte) {
   applyDefaultSettings(app.settings);
   saveSettings(app);
   EXPECT_EQ(t.dir.read("monitor.ini"), old);
-  EXPECT_TRUE(hasEvent(t, 21));
+  EXPECT_TRUE(hasEvent(t, Event::ReadWriteFailed));
   EXPECT_TRUE(t.windows.calls.empty()) << "a failed write is no fatal error";
 }
 
@@ -145,8 +145,8 @@ TEST(SettingsSave, AFifoNamedMonitorIniHangsNothing) {
   });
   ASSERT_NE(result, fakes::kHung) << "monitor.ini as a FIFO hangs";
   EXPECT_EQ(result, 0);
-  EXPECT_TRUE(hasEvent(t, 2));
-  EXPECT_TRUE(hasEvent(t, 3));
+  EXPECT_TRUE(hasEvent(t, Event::NoSettingsFile));
+  EXPECT_TRUE(hasEvent(t, Event::SettingsWriteFailed));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 
 namespace {
 
+using baromon::Event;
 using baromon::fakes::FakePrinters;
 using baromon::fakes::TestApp;
 using Calls = std::vector<std::string>;
@@ -118,7 +119,7 @@ TEST(PrintJob, JobFramesFollowTheSpoolerResults) {
       EXPECT_EQ(b.t.windows.boxes[0].icon, baromon::platform::BoxIcon::Error) << c.legend;
     }
     // Only the cancelled barogram job writes event 8.
-    bool event8 = baromon::fakes::hasEvent(b.t.dir.read("monitor.err"), 8);
+    bool event8 = baromon::fakes::hasEvent(b.t.dir.read("monitor.err"), Event::PrintingFailed);
     EXPECT_EQ(event8, !c.nmea && c.cancel) << c.legend;
     EXPECT_TRUE(b.portGivenBack()) << c.legend;
     EXPECT_EQ(b.portOpens(), 2) << c.legend << ": reopened once";
@@ -141,7 +142,7 @@ TEST(PrintJob, ErrorBoxSpeaksTheCurrentLanguage) {
   ASSERT_EQ(b.t.windows.boxes.size(), 1u);
   EXPECT_EQ(b.t.windows.boxes[0].text, "errore durante la stampa");
   EXPECT_EQ(b.t.windows.boxes[0].caption, "Stampante");
-  EXPECT_TRUE(baromon::fakes::hasEvent(b.t.dir.read("monitor.err"), 8));
+  EXPECT_TRUE(baromon::fakes::hasEvent(b.t.dir.read("monitor.err"), Event::PrintingFailed));
 }
 
 // The port that another program took meanwhile stays closed, without a word.

@@ -106,7 +106,7 @@ TEST_F(ChildWindows, CorrectionDialogRoundTrip) {
   EXPECT_EQ(popup.editRect.x, 20);
   EXPECT_EQ(popup.editRect.y, 40);
   EXPECT_EQ(popup.buttonRect.y, 80);
-  EXPECT_EQ(popup.buttonId, 4000);
+  EXPECT_EQ(popup.buttonId, cmd::CorrectionOk);
   EXPECT_EQ(popup.buttonText, "OK");
   EXPECT_EQ(popup.editText, "123.45");
 

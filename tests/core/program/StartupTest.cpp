@@ -16,6 +16,7 @@ namespace baromon {
 namespace {
 
 using fakes::eventCodes;
+using fakes::eventNumbers;
 using fakes::TestApp;
 using platform::WindowId;
 using testlog::logRecords;
@@ -37,7 +38,8 @@ struct Startup : ::testing::Test {
 TEST_F(Startup, FirstStartInAnEmptyDirectory) {
   t.ports.add("COM2");
   ASSERT_EQ(startUp(app), 0);
-  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), (std::vector<int>{2, 11}));
+  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")),
+            eventNumbers({Event::NoSettingsFile, Event::SettingsNotFound}));
   const std::string ini = t.dir.read("monitor.ini");
   EXPECT_EQ(ini.size(), 125u);
   EXPECT_NE(ini.find("KX"), std::string::npos);
@@ -111,7 +113,8 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     TestApp f;
     f.windows.failRegister = true;
     EXPECT_EQ(startUp(f.app), 255);
-    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 9}));
+    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")),
+              eventNumbers({Event::NoSettingsFile, Event::SettingsNotFound, Event::ClassNotRegistered}));
     EXPECT_TRUE(f.windows.windows.empty());
     EXPECT_EQ(f.windows.timerPeriod, 0);
   }
@@ -119,7 +122,8 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     TestApp f;
     f.windows.failCreate.insert(WindowId::Main);
     EXPECT_EQ(startUp(f.app), 255);
-    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
+    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")),
+              eventNumbers({Event::NoSettingsFile, Event::SettingsNotFound, Event::WindowNotCreated}));
     EXPECT_EQ(f.windows.timerPeriod, 0);
   }
   {
@@ -128,7 +132,8 @@ TEST_F(Startup, FailuresToMakeTheWindowsEndWith255) {
     f.ports.add("COM2");
     f.windows.failCreate.insert(WindowId::Values);
     EXPECT_EQ(startUp(f.app), 0);
-    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")), (std::vector<int>{2, 11, 10}));
+    EXPECT_EQ(eventCodes(f.dir.read("monitor.err")),
+              eventNumbers({Event::NoSettingsFile, Event::SettingsNotFound, Event::WindowNotCreated}));
     EXPECT_EQ(f.windows.timerPeriod, 200);
   }
 }

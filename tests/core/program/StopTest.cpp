@@ -37,7 +37,7 @@ TEST(Stop, WritesTheRecordsThatWaitOldestFirst) {
   EXPECT_EQ(shutDown(t.app, 0), 0);
   EXPECT_EQ(t.dir.read(kLogFileName), text(recordAt(1, 0)) + text(recordAt(2, 5)) + text(recordAt(3, 10)));
   EXPECT_TRUE(t.app.recording.pending.empty());
-  EXPECT_FALSE(fakes::hasEvent(t.dir.read("monitor.err"), 67));
+  EXPECT_FALSE(fakes::hasEvent(t.dir.read("monitor.err"), Event::RecordLostAtStop));
 }
 
 } // namespace

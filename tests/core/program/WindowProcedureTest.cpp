@@ -16,6 +16,7 @@ namespace baromon {
 namespace {
 
 using fakes::eventCodes;
+using fakes::eventNumbers;
 using fakes::TestApp;
 using platform::WindowId;
 using testlog::logRecords;
@@ -234,7 +235,7 @@ TEST_F(Procedure, DeleteCommands) {
   EXPECT_EQ(app.nmea[3][0], 0);
   // A second delete finds no file; the event is written all the same.
   onCommand(app, WindowId::Main, cmd::DeleteLog);
-  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), (std::vector<int>{12, 12}));
+  EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), eventNumbers({Event::LogErased, Event::LogErased}));
   EXPECT_TRUE(t.windows.boxes.empty());
 }
 

@@ -212,13 +212,13 @@ TEST_F(Acq, ARecordHeldUpByALockedLogIsWrittenOnALaterTickWithoutAnotherEvent) {
     auto holder = t.files.open("monitor.txt", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
     ASSERT_TRUE(holder);
     tick(kPxdr);
-    EXPECT_EQ(events(t), std::vector<int>{13});
+    EXPECT_EQ(events(t), fakes::eventNumbers({Event::FileOpenFailed}));
     for (int i = 0; i < 10; ++i) {
       tick();
     }
     closeSerialPort(t.app); // a print job took the port meanwhile
     tick();
-    EXPECT_EQ(events(t), std::vector<int>{13}) << "a retry reports nothing";
+    EXPECT_EQ(events(t), fakes::eventNumbers({Event::FileOpenFailed})) << "a retry reports nothing";
   }
   t.app.history.fill(HistorySample{});
   t.windows.invalidated.clear();
@@ -232,7 +232,7 @@ TEST_F(Acq, ARecordHeldUpByALockedLogIsWrittenOnALaterTickWithoutAnotherEvent) {
             t.windows.invalidated.end());
   tick();
   EXPECT_EQ(records(), 2u) << "written once";
-  EXPECT_EQ(events(t), std::vector<int>{13});
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::FileOpenFailed}));
 }
 
 TEST_F(Acq, BoundaryNeedsAValidPxdr) {
@@ -345,12 +345,12 @@ TEST_F(Acq, ManyBytesWaitingAreReadAtMost512PerTickWithAWarning) {
   feed(burst); // 611 bytes
   tick();
   EXPECT_EQ(device->bytes.size(), burst.size() - 512);
-  EXPECT_EQ(events(t), std::vector<int>{18});
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::ManyBytesWaiting}));
   EXPECT_EQ(t.app.acquisition.sentenceCount, 10u) << "the ten whole lines of 512 bytes";
   EXPECT_EQ(t.app.acquisition.fillCount, 512u - 470u) << "the eleventh waits for its line feed";
   tick();
   EXPECT_EQ(device->bytes.size(), 0u);
-  EXPECT_EQ(events(t), std::vector<int>{18}) << "99 bytes: no warning";
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::ManyBytesWaiting})) << "99 bytes: no warning";
   EXPECT_EQ(t.app.acquisition.sentenceCount, 13u);
   EXPECT_EQ(t.app.reading.pressure, 99860);
 }
@@ -359,7 +359,8 @@ TEST_F(Acq, AFailedReadIsReportedAndStoresNothing) {
   feed(kPxdr);
   device->readFailures = 2;
   tick();
-  EXPECT_EQ(events(t), (std::vector<int>{63, 63})) << "one event per failed read";
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::PortReadError, Event::PortReadError}))
+      << "one event per failed read";
   EXPECT_EQ(t.app.acquisition.fillCount, kPxdr.size() - 2) << "the tick still made its count of reads";
   EXPECT_EQ(t.app.acquisition.sentenceCount, 0u);
   EXPECT_TRUE(t.app.serial.open) << "a failed read is no loss of the device";
@@ -581,7 +582,7 @@ TEST_F(Acq, AVanishedDeviceIsClosedReportedOnceAndReopenedQuietly) {
   EXPECT_EQ(tick(), 1);
   EXPECT_FALSE(t.app.serial.open);
   EXPECT_FALSE(t.app.serial.device);
-  EXPECT_EQ(events(t), std::vector<int>{63});
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::PortReadError}));
   const int opensAfterLoss = t.ports.opens["COM2"];
 
   for (int i = 0; i < 24; ++i) { // 4.8 s of ticks
@@ -601,7 +602,7 @@ TEST_F(Acq, AVanishedDeviceIsClosedReportedOnceAndReopenedQuietly) {
     tick();
   }
   EXPECT_EQ(t.ports.opens["COM2"], opensAfterLoss + 5);
-  EXPECT_EQ(events(t), std::vector<int>{63}) << "the attempts are quiet";
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::PortReadError})) << "the attempts are quiet";
   EXPECT_TRUE(t.windows.boxes.empty());
 
   auto back = t.ports.add("COM2"); // plugged in again

@@ -87,7 +87,7 @@ TEST(OpenSerialPort, RefusedLineSettingsAreReportedButThePortStaysOpen) {
   t.ports.add("COM2")->configureFails = true;
   EXPECT_EQ(openSerialPort(t.app, 1), 1);
   EXPECT_TRUE(t.app.serial.open);
-  EXPECT_EQ(events(t), std::vector<int>{64});
+  EXPECT_EQ(events(t), fakes::eventNumbers({Event::SetCommStateFailed}));
   EXPECT_TRUE(t.windows.boxes.empty());
 }
 
@@ -183,7 +183,7 @@ TEST(CheckFreeDiskSpace, TooLittleSpaceWarnsInTheLanguage) {
     EXPECT_EQ(windows.boxes[0].text, c.text);
     EXPECT_EQ(windows.boxes[0].caption, c.caption);
     EXPECT_EQ(windows.calls, (std::vector<std::string>{std::string("box:") + c.caption, "beep!"}));
-    EXPECT_TRUE(fakes::hasEvent(dir.read("monitor.err"), 24));
+    EXPECT_TRUE(fakes::hasEvent(dir.read("monitor.err"), Event::NotEnoughSpace));
 
     windows.boxes.clear();
     fs.free = 100000;

@@ -197,7 +197,7 @@ TEST(LoadHistory, ReadFailuresAreRetriedThenGivenUp) {
     EXPECT_EQ(loadHistory(app), 1);
     EXPECT_EQ(reads, kMaxFailedHistoryReads);
     EXPECT_EQ(slotRecords(app), expectedSlots(0, 0, 1));
-    EXPECT_TRUE(fakes::hasEvent(t.dir.read("monitor.err"), 21));
+    EXPECT_TRUE(fakes::hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed));
   }
 }
 
@@ -221,7 +221,7 @@ TEST(LoadHistory, ReportsItsEventWithTheLogReleased) {
   };
   AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
   EXPECT_EQ(loadHistory(app), 1);
-  EXPECT_TRUE(fakes::hasEvent(t.dir.read("monitor.err"), 21));
+  EXPECT_TRUE(fakes::hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed));
   EXPECT_TRUE(heldDuring.empty()) << "monitor.txt was held while the event was written";
 }
 

@@ -70,7 +70,7 @@ std::string summary(int written, int recordings, int errors) {
          std::to_string(errors) + " errors found\n" + std::to_string(errors) + " errors corrected";
 }
 
-bool eventLogged(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
+bool eventLogged(const TestApp& t, Event code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
 
 TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
   struct Case {
@@ -323,7 +323,7 @@ TEST(CheckLogFile, FilesThatCannotBeOpenedChangeNothing) {
     ASSERT_EQ(t.windows.boxes.size(), 1u);
     EXPECT_EQ(t.windows.boxes[0].text, c.text);
     EXPECT_EQ(t.windows.boxes[0].caption, c.caption);
-    EXPECT_TRUE(eventLogged(t, 13));
+    EXPECT_TRUE(eventLogged(t, Event::FileOpenFailed));
     EXPECT_EQ(t.dir.exists("monitor.txt"), c.haveLog);
     EXPECT_EQ(t.dir.read("monitor.txt"), c.haveLog ? old : "");
     EXPECT_FALSE(t.app.acquisition.acquisitionPaused);
@@ -636,7 +636,7 @@ TEST(CheckLogFile, FailureAtAnyStepLeavesTheLogWhole) {
     } else {
       EXPECT_EQ(now, old) << failed;
       EXPECT_EQ(result, 0);
-      EXPECT_TRUE(eventLogged(t, 13) || eventLogged(t, 21)) << failed;
+      EXPECT_TRUE(eventLogged(t, Event::FileOpenFailed) || eventLogged(t, Event::ReadWriteFailed)) << failed;
     }
     EXPECT_FALSE(app.acquisition.acquisitionPaused);
   }

@@ -34,10 +34,10 @@ void appendLine(AppContext& app, const std::string& line) {
   appendNmeaSentence(app, line.data(), line.size());
 }
 
-bool eventLogged(const TestApp& t, int code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
+bool eventLogged(const TestApp& t, Event code) { return fakes::hasEvent(t.dir.read("monitor.err"), code); }
 
 // How often an event stands in monitor.err.
-std::size_t eventCount(const TestApp& t, int code) {
+std::size_t eventCount(const TestApp& t, Event code) {
   return fakes::eventCount(t.dir.read("monitor.err"), code);
 }
 
@@ -107,7 +107,7 @@ TEST(AppendRecord, LockedFilesCostTheWriteAndReportEvent13) {
     }
     holder.reset();
     EXPECT_EQ(t.dir.read(name), "kept");
-    EXPECT_TRUE(eventLogged(t, 13));
+    EXPECT_TRUE(eventLogged(t, Event::FileOpenFailed));
   }
 }
 
@@ -123,7 +123,7 @@ TEST(AppendRecord, FailedWriteReportsEvent21AndLeavesNoFragment) {
   setReading(app, 4, 98810);
   appendRecord(app);
   EXPECT_EQ(t.dir.read("monitor.txt"), before);
-  EXPECT_TRUE(eventLogged(t, 21));
+  EXPECT_TRUE(eventLogged(t, Event::ReadWriteFailed));
 
   // Once the disk has room again, the held-back record and the next one continue on the grid.
   faulty.shortWritesTo.clear();
@@ -133,7 +133,7 @@ TEST(AppendRecord, FailedWriteReportsEvent21AndLeavesNoFragment) {
   ASSERT_EQ(after.size(), 5u * 80u);
   EXPECT_EQ(after.substr(240, 80), testlog::record(4, 28, 12, 2003, 21, 0, 98810, 18, 52));
   EXPECT_EQ(after.substr(320, 80), testlog::record(5, 28, 12, 2003, 21, 0, 98820, 18, 52));
-  EXPECT_EQ(eventCount(t, 21), 1u);
+  EXPECT_EQ(eventCount(t, Event::ReadWriteFailed), 1u);
 }
 
 // A monitor killed in the middle of a record leaves its first bytes: the system may cut a
@@ -185,19 +185,19 @@ TEST(AppendRecord, ALogOffTheGridKeepsEveryRecordAndIsReportedOnce) {
     setNumberedReading(t.app, 5);
     appendRecord(t.app);
     EXPECT_EQ(t.dir.read("monitor.txt"), c.kept + recordWith(4) + recordWith(5));
-    EXPECT_EQ(eventCount(t, 66), 1u);
-    EXPECT_EQ(eventCount(t, 21), 0u);
+    EXPECT_EQ(eventCount(t, Event::LogOffGrid), 1u);
+    EXPECT_EQ(eventCount(t, Event::ReadWriteFailed), 0u);
 
     // Back on the grid (a check realigned it), then off it again: reported anew.
     t.dir.write("monitor.txt", testlog::gridLog(2));
     setNumberedReading(t.app, 6);
     appendRecord(t.app);
-    EXPECT_EQ(eventCount(t, 66), 1u);
+    EXPECT_EQ(eventCount(t, Event::LogOffGrid), 1u);
     t.dir.write("monitor.txt", c.log);
     setNumberedReading(t.app, 7);
     appendRecord(t.app);
     EXPECT_EQ(t.dir.read("monitor.txt"), c.kept + recordWith(7));
-    EXPECT_EQ(eventCount(t, 66), 2u);
+    EXPECT_EQ(eventCount(t, Event::LogOffGrid), 2u);
   }
 }
 
@@ -216,7 +216,7 @@ TEST(PendingRecords, HeldBackRecordsAreWrittenOldestFirstBeforeTheNextOne) {
       setNumberedReading(t.app, n);
       appendRecord(t.app);
     }
-    EXPECT_EQ(eventCount(t, 13), 3u) << "one event per record that missed its boundary";
+    EXPECT_EQ(eventCount(t, Event::FileOpenFailed), 3u) << "one event per record that missed its boundary";
   }
   // The reading has moved on meanwhile; the held records keep their own values.
   setNumberedReading(t.app, 5);
@@ -225,7 +225,7 @@ TEST(PendingRecords, HeldBackRecordsAreWrittenOldestFirstBeforeTheNextOne) {
   const std::string expected = recordWith(1) + recordWith(2) + recordWith(3) + recordWith(4) +
                                testlog::record(5, 28, 12, 2003, 22, 0, 98005, 18, 52);
   EXPECT_EQ(t.dir.read("monitor.txt"), expected);
-  EXPECT_EQ(eventCount(t, 13), 3u) << "the successful append reports nothing";
+  EXPECT_EQ(eventCount(t, Event::FileOpenFailed), 3u) << "the successful append reports nothing";
 }
 
 // A day of records waits at most; beyond, the oldest goes, reported once.
@@ -240,7 +240,8 @@ TEST(PendingRecords, BeyondADayOfWaitingRecordsTheOldestIsDroppedAndReportedOnce
       appendRecord(t.app);
     }
   }
-  EXPECT_EQ(eventCount(t, 13), 300u + 1u) << "each failed boundary, and once for the first dropped record";
+  EXPECT_EQ(eventCount(t, Event::FileOpenFailed), 300u + 1u)
+      << "each failed boundary, and once for the first dropped record";
   setNumberedReading(t.app, 301);
   appendRecord(t.app);
   std::string expected;
@@ -260,7 +261,7 @@ TEST(PendingRecords, BeyondADayOfWaitingRecordsTheOldestIsDroppedAndReportedOnce
       appendRecord(t.app);
     }
   }
-  EXPECT_EQ(eventCount(t, 13), 301u + 289u + 1u);
+  EXPECT_EQ(eventCount(t, Event::FileOpenFailed), 301u + 289u + 1u);
 }
 
 TEST(AppendNmeaSentence, WritesTheWholeLineWithItsLineEnd) {

@@ -25,6 +25,9 @@ class QtEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
     if (QCoreApplication::instance() == nullptr) {
+      // The fonts of the pictures, not the machine's configuration: where that maps a face
+      // elsewhere or hints it its own way, Qt's letters would differ from FreeType's.
+      baromon::qt::useOnlyTheDejaVuFonts();
       static int argc = 1;
       static char name[] = "test";
       static char* argv[] = {name, nullptr};

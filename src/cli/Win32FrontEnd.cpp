@@ -7,7 +7,7 @@ namespace baromon::cli {
 
 // The Windows program needs no second program: runMonitor opens the windows itself
 // (or runs headless), and the picture and print commands draw with GDI in-process.
-const FrontEnd& windowsFrontEnd() {
+const FrontEnd& win32FrontEnd() {
   static const FrontEnd frontEnd{&assembly::runMonitor, &runPrint, &platform::renderToFile, nullptr};
   return frontEnd;
 }
