@@ -7,6 +7,7 @@
 #include "support/EventLogReader.h"
 #include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
+#include "core/program/AcquisitionDisplay.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
@@ -18,6 +19,13 @@ namespace {
 using platform::WindowId;
 
 const std::string kPxdr = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+
+// One timer tick's acquisition as the window procedure runs it: the cycle, then the windows.
+int tickAndShow(AppContext& app) {
+  const TickOutcome outcome = acquisitionTick(app);
+  showAcquisitionChanges(app, outcome.changes);
+  return outcome.portReadable ? 0 : 1;
+}
 
 // The event numbers written to monitor.err, in order.
 std::vector<int> events(const fakes::TestApp& t) { return fakes::eventCodes(t.dir.read("monitor.err")); }
@@ -42,7 +50,7 @@ struct Acq : ::testing::Test {
   void feed(const std::string& text) { t.ports.feed("COM2", text); }
   int tick(const std::string& text = "") {
     feed(text);
-    return acquisitionTick(t.app);
+    return tickAndShow(t.app);
   }
   void at(int hour, int minute, int second = 0) { t.clock.utc = {2026, 12, 7, hour, minute, second, 1}; }
   std::string log() const { return t.dir.read("monitor.txt"); }
@@ -172,7 +180,7 @@ TEST_F(Acq, APauseOfAboutAnHourOrADayDoesNotCostTheNextRecord) {
     auto sentenceAt = [&](const platform::DateTime& when) {
       u.clock.utc = when;
       u.ports.feed("COM2", kPxdr);
-      acquisitionTick(u.app);
+      tickAndShow(u.app);
     };
     sentenceAt(c.last);
     ASSERT_EQ(u.dir.read("monitor.txt").size(), 80u);
@@ -265,7 +273,7 @@ TEST_F(Acq, NoRecordWithRecordingOffOrWithoutPressureButTheHistoryIsReloaded) {
   openSerialPort(u.app, 1);
   u.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
   u.ports.feed("COM2", "$PXDR,0000.00,52684,+01.2,+03.5\r\n");
-  acquisitionTick(u.app);
+  tickAndShow(u.app);
   EXPECT_EQ(u.app.reading.valid, 1);
   EXPECT_EQ(u.app.reading.pressure, 0);
   EXPECT_EQ(u.dir.read("monitor.txt").size(), 0u);
@@ -514,7 +522,7 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
     for (const auto& text : c.ticks) {
       u.ports.feed("COM2", text);
       do {
-        acquisitionTick(u.app);
+        tickAndShow(u.app);
       } while (!port->bytes.empty());
     }
     EXPECT_EQ(u.app.acquisition.linesReceived, c.lines);
@@ -633,7 +641,7 @@ TEST_F(Acq, APortThatFailedItsFirstOpenIsNotRetried) {
   EXPECT_EQ(openSerialPort(u.app, 1), 0);
   u.ports.add("COM3");
   for (int i = 0; i < 50; ++i) {
-    acquisitionTick(u.app);
+    tickAndShow(u.app);
     u.clock.advanceSeconds(1);
   }
   EXPECT_EQ(u.ports.opens["COM3"], 1);
