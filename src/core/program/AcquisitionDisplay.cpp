@@ -25,7 +25,8 @@ constexpr const char* kLiveTitles[] = {
 void showBarographLine(AppContext& app) {
   platform::Windows& windows = app.platform.windows;
   char values[64];
-  std::snprintf(values, sizeof values, "NMEA link %3lu", static_cast<unsigned long>(app.acquisition.sentenceCount));
+  std::snprintf(values, sizeof values, "NMEA link %3lu",
+                static_cast<unsigned long>(app.acquisition.sentenceCount));
   windows.setTitle(WindowId::Values, values);
   windows.setTitle(WindowId::Main, barographLiveTitle(app));
   windows.invalidate(WindowId::Values);
@@ -35,7 +36,8 @@ void showBarographLine(AppContext& app) {
 void showSentenceList(AppContext& app) {
   app.platform.windows.invalidate(WindowId::Main);
   char title[64];
-  std::snprintf(title, sizeof title, "%lu NMEA - Datens\xE4tze ", static_cast<unsigned long>(app.acquisition.nmeaCount));
+  std::snprintf(title, sizeof title, "%lu NMEA - Datens\xE4tze ",
+                static_cast<unsigned long>(app.acquisition.nmeaCount));
   app.platform.windows.setTitle(WindowId::Main, title);
 }
 
@@ -66,7 +68,7 @@ std::string barographLiveTitle(const AppContext& app) {
     std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", voltsFromTenths(static_cast<std::int32_t>(r.voltage)));
     title += buffer;
   }
-  if (r.temperature > -999) {
+  if (r.temperature > kNoTemperature) {
     std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", celsiusFromTenths(r.temperature));
     title += buffer;
   }

@@ -22,9 +22,7 @@ constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
 // A network source's share of one tick: seconds of a 38400 Bd stream, still a bounded tick.
 constexpr std::size_t kMaxStreamBytesPerTick = std::size_t{64} * 1024;
-constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
-constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
-constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
+constexpr std::size_t kNmeaRowCopy = kNmeaLineKept + 1; // the line and its terminator
 
 std::int64_t nowSeconds(const AppContext& app) { return toEpochSeconds(app.platform.clock.utcNow()); }
 
@@ -126,10 +124,10 @@ void processNmeaLine(AppContext& app, AcquisitionChanges& changes) {
   }
   ++acq.sentencesAccepted;
   ++acq.nmeaCount;
-  for (std::size_t row = kNmeaKeptRows - 1; row > 0; --row) {
+  for (std::size_t row = kNmeaRows - 1; row > 0; --row) {
     std::memcpy(app.nmea[row].data(), app.nmea[row - 1].data(), kNmeaRowCopy);
   }
-  const std::uint32_t length = std::min(acq.fillCount, kNmeaMaxLine);
+  const std::uint32_t length = std::min(acq.fillCount, static_cast<std::uint32_t>(kNmeaLineKept));
   std::memset(app.nmea[0].data(), 0, kNmeaRowCopy);
   std::memcpy(app.nmea[0].data(), acq.receiveBuffer.data(), length);
   appendNmeaSentence(app, acq.receiveBuffer.data(), acq.fillCount);

@@ -69,8 +69,9 @@ struct Headless : ::testing::Test {
   RefusingWindows refusing;
   fakes::FakeSerialPorts ports;
   fakes::FailingGraphicsObjects graphics;
-  AppContext app{Platform{clock, files, platform::WindowServices{boxes, refusing, refusing, refusing, refusing},
-                          ports, graphics}};
+  AppContext app{Platform{clock, files,
+                          platform::WindowServices{boxes, refusing, refusing, refusing, refusing}, ports,
+                          graphics}};
 
   void SetUp() override {
     app.settings.DATA = 1;
@@ -141,8 +142,10 @@ TEST(AcquisitionDisplay, ShowsTitlesAndPanelsBeforeTheReloadedBarogram) {
   changes.logGrew = true;
   showAcquisitionChanges(t.app, changes);
   // No log yet: the reload finds nothing to draw, the main window is redrawn all the same.
-  EXPECT_EQ(t.windows.calls, (std::vector<std::string>{"title", "title", "invalidate", "invalidate", "invalidate"}));
-  EXPECT_EQ(t.windows.invalidated, (std::vector<WindowId>{WindowId::Values, WindowId::Converter, WindowId::Main}));
+  EXPECT_EQ(t.windows.calls,
+            (std::vector<std::string>{"title", "title", "invalidate", "invalidate", "invalidate"}));
+  EXPECT_EQ(t.windows.invalidated,
+            (std::vector<WindowId>{WindowId::Values, WindowId::Converter, WindowId::Main}));
   EXPECT_EQ(t.windows.titles[WindowId::Values], "NMEA link   3");
 
   t.windows.calls.clear();
