@@ -45,7 +45,7 @@ struct Monitor {
     // More than 255 waiting bytes is also a warning; keep the event log out of the measurement.
     t.app.settings.ERR = 0;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
-    openSerialPort(t.app, 1);
+    openSerialPort(t.app, PortErrors::Show);
   }
 };
 

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   t.app.settings.HK = static_cast<int>(data[1]) * 100 - 12800;
   t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
   auto device = t.ports.add("COM2");
-  openSerialPort(t.app, 1);
+  openSerialPort(t.app, PortErrors::Show);
   FUZZ_CHECK(t.app.serial.open);
 
   // The rest comes in chunks: a length byte (high bit: move the clock a minute), then the bytes.

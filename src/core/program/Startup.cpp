@@ -108,7 +108,7 @@ int startUp(AppContext& app) {
   updateMenuChecks(app);
 
   clearTables(app);
-  if (openSerialPort(app, 1) == 0) {
+  if (!openSerialPort(app, PortErrors::Show)) {
     // A logger started before its adapter is plugged in: after the one box, the ticks
     // keep trying quietly, as for a device lost while running.
     retryPortLater(app);

@@ -56,7 +56,7 @@ void retryLostPort(AppContext& app) {
     return;
   }
   link.nextRetry = now + kReopenIntervalSeconds;
-  openSerialPort(app, 0);
+  openSerialPort(app, PortErrors::Quiet);
   if (!link.open) {
     link.lost = true;
   }

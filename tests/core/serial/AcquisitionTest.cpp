@@ -44,7 +44,7 @@ struct Acq : ::testing::Test {
     t.app.settings.ERR = 1;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     device = t.ports.add("COM2");
-    ASSERT_EQ(openSerialPort(t.app, 1), 1);
+    ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
     ASSERT_TRUE(t.app.serial.open);
   }
   void feed(const std::string& text) { t.ports.feed("COM2", text); }
@@ -176,7 +176,7 @@ TEST_F(Acq, APauseOfAboutAnHourOrADayDoesNotCostTheNextRecord) {
     u.app.settings.DATA = 1;
     u.app.settings.SAVE = 300;
     u.ports.add("COM2");
-    ASSERT_EQ(openSerialPort(u.app, 1), 1);
+    ASSERT_TRUE(openSerialPort(u.app, PortErrors::Show));
     auto sentenceAt = [&](const platform::DateTime& when) {
       u.clock.utc = when;
       u.ports.feed("COM2", kPxdr);
@@ -270,7 +270,7 @@ TEST_F(Acq, NoRecordWithRecordingOffOrWithoutPressureButTheHistoryIsReloaded) {
   u.app.settings.SAVE = 300;
   u.app.settings.DATA = 1;
   u.ports.add("COM2");
-  openSerialPort(u.app, 1);
+  openSerialPort(u.app, PortErrors::Show);
   u.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
   u.ports.feed("COM2", "$PXDR,0000.00,52684,+01.2,+03.5\r\n");
   tickAndShow(u.app);
@@ -518,7 +518,7 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
     u.app.settings.SAVE = 300;
     u.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     auto port = u.ports.add("COM2");
-    ASSERT_EQ(openSerialPort(u.app, 1), 1);
+    ASSERT_TRUE(openSerialPort(u.app, PortErrors::Show));
     for (const auto& text : c.ticks) {
       u.ports.feed("COM2", text);
       do {
@@ -638,7 +638,7 @@ TEST_F(Acq, ALineCutByTheLossIsNotGluedToTheNextOne) {
 TEST_F(Acq, APortThatFailedItsFirstOpenIsNotRetried) {
   fakes::TestApp u;
   u.app.settings.COM = '3';
-  EXPECT_EQ(openSerialPort(u.app, 1), 0);
+  EXPECT_FALSE(openSerialPort(u.app, PortErrors::Show));
   u.ports.add("COM3");
   for (int i = 0; i < 50; ++i) {
     tickAndShow(u.app);

@@ -80,7 +80,7 @@ struct Headless : ::testing::Test {
     app.settings.COM = '2';
     clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     ports.add("COM2");
-    ASSERT_EQ(openSerialPort(app, 1), 1);
+    ASSERT_TRUE(openSerialPort(app, PortErrors::Show));
   }
   TickOutcome tick(const std::string& text) {
     ports.feed("COM2", text);
