@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/program/AcquisitionDisplay.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/SerialPort.h"
@@ -44,7 +45,7 @@ struct Monitor {
     // More than 255 waiting bytes is also a warning; keep the event log out of the measurement.
     t.app.settings.ERR = 0;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
-    openSerialPort(t.app, 1);
+    openSerialPort(t.app, PortErrors::Show);
   }
 };
 
@@ -62,7 +63,7 @@ void BM_AcquisitionTickFull512(benchmark::State& state) {
     m.t.windows.calls.clear();
     m.t.windows.invalidated.clear();
     state.ResumeTiming();
-    acquisitionTick(m.t.app);
+    showAcquisitionChanges(m.t.app, acquisitionTick(m.t.app).changes);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 512);
 }
@@ -83,7 +84,7 @@ void BM_OneSecondOfInput(benchmark::State& state) {
       m.t.windows.calls.clear();
       m.t.windows.invalidated.clear();
       state.ResumeTiming();
-      acquisitionTick(m.t.app);
+      showAcquisitionChanges(m.t.app, acquisitionTick(m.t.app).changes);
     }
   }
 }

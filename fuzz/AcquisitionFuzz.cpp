@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "core/program/AcquisitionDisplay.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   t.app.settings.HK = static_cast<int>(data[1]) * 100 - 12800;
   t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
   auto device = t.ports.add("COM2");
-  openSerialPort(t.app, 1);
+  openSerialPort(t.app, PortErrors::Show);
   FUZZ_CHECK(t.app.serial.open);
 
   // The rest comes in chunks: a length byte (high bit: move the clock a minute), then the bytes.
@@ -59,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t n = std::min<std::size_t>(head & 0x7F, size - pos);
     device->bytes.insert(device->bytes.end(), data + pos, data + pos + n);
     pos += n;
-    acquisitionTick(t.app);
+    showAcquisitionChanges(t.app, acquisitionTick(t.app).changes);
     checkInvariants(t.app);
   }
   while (!device->bytes.empty()) {
-    acquisitionTick(t.app);
+    showAcquisitionChanges(t.app, acquisitionTick(t.app).changes);
     checkInvariants(t.app);
   }
 
@@ -87,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < clean.size(); ++i) {
     device->bytes.push_back(static_cast<std::uint8_t>(clean[i]));
     if (clean[i] == '\n') {
-      acquisitionTick(t.app);
+      showAcquisitionChanges(t.app, acquisitionTick(t.app).changes);
     }
   }
   FUZZ_CHECK(t.app.reading.valid == 1);

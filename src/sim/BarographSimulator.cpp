@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/domain/Units.h"
 #include "core/serial/Epoch.h"
 
 namespace baromon::sim {
@@ -67,7 +68,8 @@ double BarographSimulator::voltageAt(std::int64_t t) const { return 12.6 + 0.15 
 
 std::uint32_t BarographSimulator::converterAt(std::int64_t t) const {
   const double counts = 52684.0 + (pressureAt(t) - 998.60) * 256.0 + 4.0 * noise(t, 5);
-  return static_cast<std::uint32_t>(clampTo(std::round(counts), 1.0, 65535.0));
+  return static_cast<std::uint32_t>(
+      clampTo(std::round(counts), 1.0, static_cast<double>(kMaxConverterCounts)));
 }
 
 std::string BarographSimulator::pxdr(std::int64_t t) const {

@@ -363,7 +363,7 @@ std::string recordedSession(TestApp& t, const std::function<void(int)>& eachSeco
   t.clock.utc = {2026, 12, 7, 10, 4, 55, 1};
   const std::string port = std::string("COM") + static_cast<char>(t.app.settings.COM);
   t.ports.add(port);
-  if (openSerialPort(t.app, 1) != 1) {
+  if (openSerialPort(t.app, PortErrors::Show) != 1) {
     ADD_FAILURE() << "the port did not open";
     return {};
   }
@@ -496,7 +496,7 @@ TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
       t.app.settings.DATA = 1;
       t.app.settings.SAVE = 300;
       t.app.acquisition.recordCounter = next;
-      openSerialPort(t.app, 0);
+      openSerialPort(t.app, PortErrors::Quiet);
       for (;;) {
         t.ports.feed(port, "$PXDR,0998.60,52684,+01.2,+03.5\r\n");
         t.clock.advanceSeconds(300);
@@ -526,7 +526,7 @@ TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
   t.app.settings.DATA = 1;
   t.app.settings.SAVE = 300;
   t.app.acquisition.recordCounter = next;
-  openSerialPort(t.app, 0);
+  openSerialPort(t.app, PortErrors::Quiet);
   t.ports.feed(port, "$PXDR,0998.60,52684,+01.2,+03.5\r\n");
   t.clock.advanceSeconds(300);
   acquisitionTick(t.app);

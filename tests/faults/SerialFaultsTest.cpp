@@ -91,7 +91,7 @@ struct DeviceGoesAway : ::testing::Test {
 };
 
 TEST_F(DeviceGoesAway, InTheMiddleOfALineAndComesBackWithoutLosingARecord) {
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   clock.utc = {2026, 12, 7, 7, 5, 0, 1};
   ASSERT_TRUE(deliver("$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
   const std::string before = dir.read(kLogFileName);

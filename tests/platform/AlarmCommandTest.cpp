@@ -54,7 +54,7 @@ TEST(AlarmCommandRun, AFastFallAtABoundaryRunsTheCommandWithTheValuesInItsEnviro
   t.app.settings.HK = 0;
   t.app.settings.COM = '2';
   t.ports.add("COM2");
-  ASSERT_EQ(openSerialPort(t.app, 1), 1);
+  ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
 
   t.clock.utc = {2026, 12, 7, 10, 4, 59, 1};
   t.ports.feed("COM2", "$PXDR,0998.60,52684,-02.0,-03.5,-0300,0995.40\r\n");

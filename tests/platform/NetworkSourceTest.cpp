@@ -167,7 +167,7 @@ TEST_F(NetworkMonitor, TcpSourceAt38400BaudGivesEveryLineAndTheBoundaryRecord) {
   LoopbackSocket listener(SOCK_STREAM);
   ASSERT_EQ(::listen(listener.fd, 1), 0);
   useSource("tcp://127.0.0.1:" + std::to_string(listener.port));
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   EXPECT_TRUE(windows.boxes.empty());
   acquisitionTick(*app); // starts the connection
   const int peer = acceptWithin(listener.fd, 10000);
@@ -209,7 +209,7 @@ TEST_F(NetworkMonitor, UdpSourceGivesEveryLineOfEveryDatagramAndTheBoundaryRecor
     return probe.port;
   }();
   useSource("udp://127.0.0.1:" + std::to_string(port));
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   acquisitionTick(*app); // binds
   LoopbackSocket sender(SOCK_DGRAM);
   sockaddr_in to{};
@@ -250,7 +250,7 @@ TEST_F(NetworkMonitor, UdpSourceGivesEveryLineOfEveryDatagramAndTheBoundaryRecor
 TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds) {
   const int port = unusedTcpPort();
   useSource("tcp://127.0.0.1:" + std::to_string(port));
-  ASSERT_EQ(openSerialPort(*app, 1), 1) << "no box: the source may come later";
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show)) << "no box: the source may come later";
   EXPECT_TRUE(windows.boxes.empty());
   for (int i = 0; i < 100; ++i) {
     acquisitionTick(*app);
@@ -493,7 +493,7 @@ TEST_F(NetworkMonitor, ASilentPeerIsLostAfterAMinuteAndANewServerOnThePortGetsTh
   ASSERT_EQ(::listen(listener->fd, 1), 0);
   const int port = listener->port;
   useSource("tcp://127.0.0.1:" + std::to_string(port));
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   acquisitionTick(*app);
   const int silent = acceptWithin(listener->fd, 10000);
   ASSERT_GE(silent, 0);
@@ -538,7 +538,7 @@ TEST_F(NetworkMonitor, APeerThatAcceptsAndClosesAtOnceIsReportedOnceUntilASenten
   LoopbackSocket listener(SOCK_STREAM);
   ASSERT_EQ(::listen(listener.fd, 8), 0);
   useSource("tcp://127.0.0.1:" + std::to_string(listener.port));
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   auto flap = [&] {
     acquisitionTick(*app); // (re)connects
     const int peer = acceptWithin(listener.fd, 10000);

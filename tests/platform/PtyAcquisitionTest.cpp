@@ -81,7 +81,7 @@ struct PtyMonitor : ::testing::Test {
 };
 
 TEST_F(PtyMonitor, SimulatedBarographThroughAPseudoTerminalWritesTheBoundaryRecord) {
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   ASSERT_TRUE(app->serial.open);
   EXPECT_TRUE(windows.boxes.empty());
 
@@ -122,7 +122,7 @@ TEST_F(PtyMonitor, SimulatedBarographThroughAPseudoTerminalWritesTheBoundaryReco
 
 TEST_F(PtyMonitor, ClosingTheOtherEndIsReportedOnceAndRetriedQuietly) {
   const fakes::EventRecorder events(dir, {Event::PortReadError}); // the lost device, and nothing else
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   ASSERT_TRUE(deliver("$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
   ::close(master);
   master = -1;
@@ -140,11 +140,11 @@ TEST_F(PtyMonitor, ClosingTheOtherEndIsReportedOnceAndRetriedQuietly) {
 }
 
 TEST_F(PtyMonitor, ASecondMonitorCannotTakeThePort) {
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   AppContext second{Platform{clock, files, windows, *ports, graphics}};
   second.settings.COM = '2';
   second.settings.LANG = English;
-  EXPECT_EQ(openSerialPort(second, 1), 0);
+  EXPECT_FALSE(openSerialPort(second, PortErrors::Show));
   EXPECT_FALSE(second.serial.open);
   ASSERT_EQ(windows.boxes.size(), 1u);
   EXPECT_EQ(windows.boxes[0].text, "Error: port COM 2 not available !");
@@ -163,7 +163,7 @@ template <typename Done> bool tickUntil(AppContext& app, Done done) {
 // At 4800 Bd the $WIXDR frames follow their $PXDR within the same 200 ms tick: each
 // sentence must still be a line of its own.
 TEST_F(PtyMonitor, TwoSentencesInOneWriteAreBothDecoded) {
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   clock.utc = {2026, 12, 7, 10, 3, 0, 1};
   const std::string both = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n$WIXDR,C,21.5,C\r\n";
   ASSERT_EQ(::write(master, both.data(), both.size()), static_cast<ssize_t>(both.size()));
@@ -179,7 +179,7 @@ TEST_F(PtyMonitor, TwoSentencesInOneWriteAreBothDecoded) {
 // whole with its line end, whatever it carries, and none glued to the next.
 TEST_F(PtyMonitor, NmeaFileKeepsEverySentenceWholeWithItsLineEnd) {
   app->settings.DATA = 0;
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   const std::string withNul = std::string("$GPXXX,with") + '\0' + "a NUL byte*00\r\n";
   const std::string longLine = "$GPLNG," + std::string(193, 'L') + "\r\n"; // 202 bytes
   const std::string gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
@@ -253,7 +253,7 @@ TEST_P(SessionReplay, MatchesItsCheckFile) {
 
   clock.utc = {year, month, day, hour, minute, second, 0};
   app->settings.SIG = 1;
-  ASSERT_EQ(openSerialPort(*app, 1), 1);
+  ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
 
   std::string report;
   char row[256];

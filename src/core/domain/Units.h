@@ -24,6 +24,17 @@ inline constexpr std::int32_t kHundredthsPerTenth = kHundredthsPerHpa / kTenthsP
 inline constexpr std::int32_t kMinTenths = -999;
 inline constexpr std::int32_t kMaxTenths = 999;
 
+// A temperature no sentence has brought yet: the lowest tenths a reading can hold, so a
+// reading of -99.9 °C or below shows as none.
+inline constexpr std::int32_t kNoTemperature = kMinTenths;
+
+// The highest pressure a sentence or a record may carry: 1500.00 hPa. A device reports more
+// only when damaged; live values and stored records are cut to it.
+inline constexpr std::int32_t kMaxPressureHundredths = 150000;
+
+// The converter's counts are 16-bit: 0..65535.
+inline constexpr std::uint32_t kMaxConverterCounts = 65535;
+
 constexpr std::int32_t clampTenths(std::int32_t v) {
   return v < kMinTenths ? kMinTenths : v > kMaxTenths ? kMaxTenths : v;
 }

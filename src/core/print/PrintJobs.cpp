@@ -72,7 +72,7 @@ void printNmeaTable(AppContext& app) {
     }
     job.reset();
   }
-  openSerialPort(app, 0);
+  openSerialPort(app, PortErrors::Quiet);
 }
 
 void drawNmeaTablePage(AppContext& app) {
@@ -117,7 +117,7 @@ void printBarogram(AppContext& app) {
     }
     job.reset();
   }
-  openSerialPort(app, 0);
+  openSerialPort(app, PortErrors::Quiet);
 }
 
 } // namespace baromon

@@ -25,7 +25,7 @@ void setStartValues(AppContext& app) {
   app.acquisition.nmeaCount = 0;
   app.view.recordCount = 1024;
   app.acquisition.lastSlot = kNoFiveMinuteSlot;
-  app.reading.temperature = -999;
+  app.reading.temperature = kNoTemperature;
   app.reading.voltage = 0;
   app.reading.adValue = 0;
   app.view.pressureUnit = 0;
@@ -108,13 +108,13 @@ int startUp(AppContext& app) {
   updateMenuChecks(app);
 
   clearTables(app);
-  if (openSerialPort(app, 1) == 0) {
+  if (!openSerialPort(app, PortErrors::Show)) {
     // A logger started before its adapter is plugged in: after the one box, the ticks
     // keep trying quietly, as for a device lost while running.
     retryPortLater(app);
   }
 
-  app.converter.minimum = 65535;
+  app.converter.minimum = kMaxConverterCounts;
   app.converter.maximum = 0;
   app.converter.range = 0;
   app.converter.variation = 0;

@@ -4,6 +4,7 @@
 
 #include "core/analysis/DiurnalRhythm.h"
 #include "core/state/AppContext.h"
+#include "core/program/AcquisitionDisplay.h"
 #include "core/program/ChildWindows.h"
 #include "core/program/InfoTexts.h"
 #include "core/config/EventLog.h"
@@ -253,7 +254,7 @@ void onTimer(AppContext& app) {
     app.platform.windows.setTitle(WindowId::Values, kValuesWindowTitle);
   }
   if (!acq.acquisitionPaused) {
-    acquisitionTick(app);
+    showAcquisitionChanges(app, acquisitionTick(app).changes);
   }
   // After the tick, so that what it decoded goes out at once.
   if (app.platform.nmeaOutlet != nullptr) {

@@ -18,24 +18,11 @@ namespace baromon {
 
 namespace {
 
-using platform::WindowId;
-
 constexpr std::size_t kMaxBytesPerTick = 512;
 constexpr std::size_t kWarnBytesWaiting = 255;
 // A network source's share of one tick: seconds of a 38400 Bd stream, still a bounded tick.
 constexpr std::size_t kMaxStreamBytesPerTick = std::size_t{64} * 1024;
-constexpr std::size_t kNmeaKeptRows = 82;   // rows 0..81 hold sentences
-constexpr std::size_t kNmeaRowCopy = 127;   // bytes moved per row
-constexpr std::uint32_t kNmeaMaxLine = 126; // characters kept of one sentence
-
-constexpr const char* kLiveTitles[] = {
-    "Dureridarovidozi %3lu %02d:%02d (UTC) %6.1f hPa %+4.1f hPa/Std %+4.1f hPa/3Std ",
-    "Air pressure monitor %3lu %02d:%02d (UTC) %6.1f hPa %+4.1f hPa/hr %+4.1f hPa/3hrs ",
-    "Moniteur pression atmospherique %3lu %02d:%02d (UTC) %6.1f hPa %+4.1f hPa/hr %+4.1f hPa/3hr ",
-    "Duvozarezeroduva %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/uur %+4.1f hPa/3uur ",
-    "Pressione atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3ore ",
-    "monitor pression atmosferica %3lu UTC%02d:%02d %6.1f hPa %+4.1f hPa/ora %+4.1f hPa/3oras ",
-};
+constexpr std::size_t kNmeaRowCopy = kNmeaLineKept + 1; // the line and its terminator
 
 std::int64_t nowSeconds(const AppContext& app) { return toEpochSeconds(app.platform.clock.utcNow()); }
 
@@ -69,13 +56,13 @@ void retryLostPort(AppContext& app) {
     return;
   }
   link.nextRetry = now + kReopenIntervalSeconds;
-  openSerialPort(app, 0);
+  openSerialPort(app, PortErrors::Quiet);
   if (!link.open) {
     link.lost = true;
   }
 }
 
-void processKxLine(AppContext& app) {
+void processKxLine(AppContext& app, AcquisitionChanges& changes) {
   AcquisitionState& acq = app.acquisition;
   CurrentReading& r = app.reading;
 
@@ -110,17 +97,10 @@ void processKxLine(AppContext& app) {
   const bool boundaryMinute = r.utcTime.minute / 5 * 5 == r.utcTime.minute;
   const std::int64_t slot = fiveMinuteSlot(r.utcTime);
 
-  char values[64];
-  std::snprintf(values, sizeof values, "NMEA link %3lu", static_cast<unsigned long>(acq.sentenceCount));
-  app.platform.windows.setTitle(WindowId::Values, values);
-
   if (r.adValue != 0) {
     updateConverterStats(app.converter, r.adValue);
   }
-
-  app.platform.windows.setTitle(WindowId::Main, barographLiveTitle(app));
-  app.platform.windows.invalidate(WindowId::Values);
-  app.platform.windows.invalidate(WindowId::Converter);
+  changes.barographLine = true;
 
   if (r.valid == 1 && boundaryMinute && slot != acq.lastSlot) {
     acq.lastSlot = slot;
@@ -132,43 +112,39 @@ void processKxLine(AppContext& app) {
       }
       appendRecord(app);
     }
-    loadHistory(app);
-    app.platform.windows.invalidate(WindowId::Main);
+    changes.logGrew = true;
     checkPressureAlarm(app);
   }
 }
 
-void processNmeaLine(AppContext& app) {
+void processNmeaLine(AppContext& app, AcquisitionChanges& changes) {
   AcquisitionState& acq = app.acquisition;
   if (acq.fillCount == 0 || acq.receiveBuffer[0] != '$') {
     return;
   }
   ++acq.sentencesAccepted;
   ++acq.nmeaCount;
-  for (std::size_t row = kNmeaKeptRows - 1; row > 0; --row) {
+  for (std::size_t row = kNmeaRows - 1; row > 0; --row) {
     std::memcpy(app.nmea[row].data(), app.nmea[row - 1].data(), kNmeaRowCopy);
   }
-  const std::uint32_t length = std::min(acq.fillCount, kNmeaMaxLine);
+  const std::uint32_t length = std::min(acq.fillCount, static_cast<std::uint32_t>(kNmeaLineKept));
   std::memset(app.nmea[0].data(), 0, kNmeaRowCopy);
   std::memcpy(app.nmea[0].data(), acq.receiveBuffer.data(), length);
   appendNmeaSentence(app, acq.receiveBuffer.data(), acq.fillCount);
   if (app.platform.nmeaOutlet != nullptr) {
     app.platform.nmeaOutlet->send(std::string(acq.receiveBuffer.data(), acq.fillCount));
   }
-  app.platform.windows.invalidate(WindowId::Main);
-  char title[64];
-  std::snprintf(title, sizeof title, "%lu NMEA - Datens\xE4tze ", static_cast<unsigned long>(acq.nmeaCount));
-  app.platform.windows.setTitle(WindowId::Main, title);
+  changes.sentenceList = true;
 }
 
-void processLine(AppContext& app) {
+void processLine(AppContext& app, AcquisitionChanges& changes) {
   AcquisitionState& acq = app.acquisition;
   acq.receiveBuffer[acq.fillCount] = '\0';
   ++acq.linesReceived;
   if (app.settings.DATA == 1) {
-    processKxLine(app);
+    processKxLine(app, changes);
   } else {
-    processNmeaLine(app);
+    processNmeaLine(app, changes);
   }
   acq.fillCount = 0;
 }
@@ -178,26 +154,26 @@ void processLine(AppContext& app) {
 // $PXDR and its $WIXDR frames mostly share a 200 ms tick, and a fast network talker
 // loses nothing. Past the buffer's size the rest of a line is dropped; its line feed
 // still ends it.
-void takeByte(AppContext& app, std::uint8_t byte) {
+void takeByte(AppContext& app, std::uint8_t byte, AcquisitionChanges& changes) {
   AcquisitionState& acq = app.acquisition;
   if (acq.fillCount < static_cast<std::uint32_t>(kReceiveBufferSize)) {
     acq.receiveBuffer[acq.fillCount++] = static_cast<char>(byte);
   }
   acq.lastByte = byte;
   if (byte == '\n') {
-    processLine(app);
+    processLine(app, changes);
   }
 }
 
 // A network source: no event for its rate.
-int readLineStream(AppContext& app) {
+bool readLineStream(AppContext& app, AcquisitionChanges& changes) {
   SerialLink& link = app.serial;
   const auto status = link.device->status();
   if (!status) {
     if (link.device->hungUp()) {
       portVanished(app);
     }
-    return 1;
+    return false;
   }
   const std::size_t count = std::min(status->waiting, kMaxStreamBytesPerTick);
   for (std::size_t i = 0; i < count; ++i) {
@@ -205,9 +181,59 @@ int readLineStream(AppContext& app) {
     if (!byte) {
       break;
     }
-    takeByte(app, *byte);
+    takeByte(app, *byte, changes);
   }
-  return 0;
+  return true;
+}
+
+bool readPort(AppContext& app, AcquisitionChanges& changes) {
+  SerialLink& link = app.serial;
+
+  if (link.lost) {
+    retryLostPort(app);
+    if (link.lost) {
+      return false;
+    }
+  }
+  if (!link.open || !link.device) {
+    return false; // never opened, or the handle was given away for a print job
+  }
+  if (link.device->lineStream()) {
+    return readLineStream(app, changes);
+  }
+
+  const auto status = link.device->status();
+  if (!status) {
+    if (link.device->hungUp()) {
+      portVanished(app);
+    }
+    return false;
+  }
+  if (status->errors.any()) {
+    return false; // the query cleared the error; the bytes wait for the next tick
+  }
+  const std::size_t waiting = status->waiting;
+  if (waiting == 0) {
+    return true;
+  }
+  if (waiting > kWarnBytesWaiting) {
+    reportEvent(app, Event::ManyBytesWaiting);
+  }
+
+  const std::size_t count = std::min(waiting, kMaxBytesPerTick);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto byte = link.device->readByte();
+    if (!byte) {
+      if (link.device->hungUp()) {
+        portVanished(app);
+        return false;
+      }
+      reportEvent(app, Event::PortReadError);
+      continue;
+    }
+    takeByte(app, *byte, changes);
+  }
+  return true;
 }
 
 } // namespace
@@ -243,80 +269,15 @@ std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {
   return slot * 12 + utc.minute / 5;
 }
 
-std::string barographLiveTitle(const AppContext& app) {
-  const CurrentReading& r = app.reading;
-  char buffer[256];
-  int n = std::snprintf(buffer, sizeof buffer, inLanguage(kLiveTitles, app.settings.LANG),
-                        static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
-                        r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h),
-                        hpaFromTenths(r.tendency3h));
-  std::string title(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
-  if (r.voltage != 0) {
-    std::snprintf(buffer, sizeof buffer, "U: %2.1fV ", voltsFromTenths(static_cast<std::int32_t>(r.voltage)));
-    title += buffer;
-  }
-  if (r.temperature > -999) {
-    std::snprintf(buffer, sizeof buffer, "Temp: %+4.1f C ", celsiusFromTenths(r.temperature));
-    title += buffer;
-  }
-  return title;
-}
-
-int acquisitionTick(AppContext& app) {
-  SerialLink& link = app.serial;
-
+TickOutcome acquisitionTick(AppContext& app) {
+  TickOutcome outcome;
   // Records held up by a failed append go out on the next tick that can write them,
   // whether or not the device sends anything and even while a print job has the port.
   if (!app.recording.pending.empty() && appendPendingRecords(app) > 0) {
-    loadHistory(app);
-    app.platform.windows.invalidate(WindowId::Main);
+    outcome.changes.logGrew = true;
   }
-
-  if (link.lost) {
-    retryLostPort(app);
-    if (link.lost) {
-      return 1;
-    }
-  }
-  if (!link.open || !link.device) {
-    return 1; // never opened, or the handle was given away for a print job
-  }
-  if (link.device->lineStream()) {
-    return readLineStream(app);
-  }
-
-  const auto status = link.device->status();
-  if (!status) {
-    if (link.device->hungUp()) {
-      portVanished(app);
-    }
-    return 1;
-  }
-  if (status->errors.any()) {
-    return 1; // the query cleared the error; the bytes wait for the next tick
-  }
-  const std::size_t waiting = status->waiting;
-  if (waiting == 0) {
-    return 0;
-  }
-  if (waiting > kWarnBytesWaiting) {
-    reportEvent(app, Event::ManyBytesWaiting);
-  }
-
-  const std::size_t count = std::min(waiting, kMaxBytesPerTick);
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto byte = link.device->readByte();
-    if (!byte) {
-      if (link.device->hungUp()) {
-        portVanished(app);
-        return 1;
-      }
-      reportEvent(app, Event::PortReadError);
-      continue;
-    }
-    takeByte(app, *byte);
-  }
-  return 0;
+  outcome.portReadable = readPort(app, outcome.changes);
+  return outcome;
 }
 
 } // namespace baromon

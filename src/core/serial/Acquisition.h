@@ -9,16 +9,28 @@ namespace baromon {
 
 struct AppContext;
 
+// What one acquisition cycle changed that a window shows. The cycle itself touches
+// no window: the timer handler decides what to retitle, redraw and reload, and the
+// headless logger formats no titles for windows that do nothing.
+struct AcquisitionChanges {
+  bool barographLine = false; // a KX line was processed: live titles, values and converter panels
+  bool sentenceList = false;  // NMEA mode: a sentence joined the list in the main window
+  bool logGrew = false;       // records reached the log (or a boundary passed): the barogram reloads
+  bool any() const { return barographLine || sentenceList || logGrew; }
+};
+
+struct TickOutcome {
+  bool portReadable = true; // false: the port is not open or reported a line error
+  AcquisitionChanges changes;
+};
+
 // One acquisition cycle, run on every timer tick while the acquisition is not
-// paused: reads what the port holds and processes each line as its line feed
-// arrives. Returns 1 when the port is not open or reports a line error, else 0.
-int acquisitionTick(AppContext& app);
+// paused: writes held-up records, reads what the port holds and processes each
+// line as its line feed arrives.
+TickOutcome acquisitionTick(AppContext& app);
 // 1 when at least 100000 bytes are free for the log; else the language's box,
 // a beep and event 24 (0 without a message when the free space is unknown).
 int checkFreeDiskSpace(AppContext& app);
-
-// The live main-window title of KX mode after a processed line.
-std::string barographLiveTitle(const AppContext& app);
 
 // The pressure (hundredths of a hPa) as chart plotters read the outside pressure:
 // "$WIXDR,P,x.xxxxx,B,Barometer*hh" in bar, with its checksum and line end.

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "core/domain/Units.h"
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 
@@ -12,34 +14,42 @@ namespace baromon {
 
 // The latest decoded device values.
 struct CurrentReading {
-  std::int32_t pressure = 0;       // hundredths of a hPa, HK included; 0 until the first pressure
-  std::uint32_t adValue = 0;       // converter counts, 0..65535
-  std::int32_t tendency1h = 0;     // tenths of a hPa, -999..999
-  std::int32_t tendency3h = 0;     // tenths of a hPa, -999..999
-  std::int32_t tendency6h = 0;     // tenths of a hPa, -999..999, computed only
-  std::int32_t temperature = -999; // tenths of a degree C; -999 = none received
-  std::uint32_t voltage = 0;       // tenths of a volt; 0 = none received
-  std::uint8_t valid = 0;          // the line just processed was a well-formed $PXDR
-  platform::DateTime utcTime;      // when the last KX-mode line was processed
+  std::int32_t pressure = 0;                 // hundredths of a hPa, HK included; 0 until the first pressure
+  std::uint32_t adValue = 0;                 // converter counts, 0..kMaxConverterCounts
+  std::int32_t tendency1h = 0;               // tenths of a hPa, -999..999
+  std::int32_t tendency3h = 0;               // tenths of a hPa, -999..999
+  std::int32_t tendency6h = 0;               // tenths of a hPa, -999..999, computed only
+  std::int32_t temperature = kNoTemperature; // tenths of a degree C
+  std::uint32_t voltage = 0;                 // tenths of a volt; 0 = none received
+  std::uint8_t valid = 0;                    // the line just processed was a well-formed $PXDR
+  platform::DateTime utcTime;                // when the last KX-mode line was processed
 };
 
-// Statistics of the last 100 converter values (entry 0 newest).
+// Converter values the statistics cover.
+constexpr std::size_t kConverterValuesKept = 100;
+
+// Statistics of the last converter values (entry 0 newest, 0 = none yet).
 struct ConverterStats {
-  std::array<std::uint32_t, 128> history{};
+  std::array<std::uint32_t, kConverterValuesKept> history{};
   std::uint32_t mean = 0;
-  std::uint32_t minimum = 65535;
+  std::uint32_t minimum = kMaxConverterCounts;
   std::uint32_t maximum = 0;
   std::uint32_t range = 0;
   std::uint32_t variation = 0; // range clamped to 999; recorded as tenths of a hPa
 };
 
-constexpr int kNmeaRows = 127;
-constexpr int kNmeaRowSize = 128;
-// Recorded NMEA lines, row 0 the newest, each zero-terminated (at most 126 characters).
+// Recorded NMEA lines, row 0 the newest: the latest sentences, each cut to
+// kNmeaLineKept characters. A row moves as the line and its terminator; its last byte
+// is never written, so a row still ends after the list painter blanked its control bytes.
+constexpr int kNmeaRows = 82;
+constexpr std::size_t kNmeaLineKept = 126;
+constexpr int kNmeaRowSize = static_cast<int>(kNmeaLineKept) + 2;
 using NmeaTable = std::array<std::array<char, kNmeaRowSize>, kNmeaRows>;
 
-// The pressure at each five-minute boundary, hundredths of a hPa, entry 0 newest, 0 = none.
-using FiveMinuteHistory = std::array<std::int32_t, 128>;
+// The pressure at each five-minute boundary, hundredths of a hPa, entry 0 newest, 0 = none:
+// back to the boundary 400 minutes before the newest, more than the six-hour tendency needs.
+constexpr std::size_t kFiveMinuteEntries = 81;
+using FiveMinuteHistory = std::array<std::int32_t, kFiveMinuteEntries>;
 
 constexpr int kReceiveBufferSize = 1024;
 

@@ -43,7 +43,7 @@ private:
   std::array<unsigned char, kWindow + kSlack> window_;
 };
 
-constexpr std::int32_t kMaxRawPressure = 150000;
+constexpr std::int32_t kMaxRawPressure = kMaxPressureHundredths;
 
 // What a decoder makes of a line: the raw pressure in hundredths of a hPa (0 when the
 // line carries none), or nothing when the line is damaged and changed nothing.
@@ -360,14 +360,11 @@ int decodeSentence(CurrentReading& reading, const char* line, std::size_t length
 }
 
 void updateConverterStats(ConverterStats& stats, std::uint32_t adValue) {
-  for (int i = 99; i >= 0; --i) {
-    stats.history[static_cast<std::size_t>(i) + 1] = stats.history[static_cast<std::size_t>(i)];
-  }
+  std::copy_backward(stats.history.begin(), stats.history.end() - 1, stats.history.end());
   stats.history[0] = adValue;
 
-  std::uint32_t sum = 0, count = 0, minimum = 65535, maximum = 0;
-  for (int i = 0; i < 100; ++i) {
-    const std::uint32_t v = stats.history[static_cast<std::size_t>(i)];
+  std::uint32_t sum = 0, count = 0, minimum = kMaxConverterCounts, maximum = 0;
+  for (const std::uint32_t v : stats.history) {
     if (v == 0) {
       continue;
     }

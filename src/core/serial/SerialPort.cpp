@@ -27,7 +27,7 @@ PortMessage portNotAvailableMessage(int language) { return inLanguage(kPortMessa
 
 int configurePort(AppContext&, platform::SerialDevice& device) { return device.configure() ? 1 : 0; }
 
-int openSerialPort(AppContext& app, int showErrors) {
+bool openSerialPort(AppContext& app, PortErrors errors) {
   SerialLink& link = app.serial;
   link.open = false;
   const char digit = app.settings.COM;
@@ -38,8 +38,8 @@ int openSerialPort(AppContext& app, int showErrors) {
 
   if (!link.device) {
     link.open = false;
-    if (showErrors == 0) {
-      return 1;
+    if (errors == PortErrors::Quiet) {
+      return false;
     }
     const PortMessage message = portNotAvailableMessage(app.settings.LANG);
     // German names the whole port, the other languages only its digit.
@@ -51,7 +51,7 @@ int openSerialPort(AppContext& app, int showErrors) {
     if (digit >= '1' && digit <= '4') {
       reportEvent(app, eventCode(Event::Com1ReadError) + (digit - '1'));
     }
-    return 0;
+    return false;
   }
 
   if (configurePort(app, *link.device) == 0) {
@@ -60,7 +60,7 @@ int openSerialPort(AppContext& app, int showErrors) {
   // The device reads without waiting by construction; there are no time-outs to set.
   link.open = true;
   link.lost = false;
-  return 1;
+  return true;
 }
 
 void changePort(AppContext& app, char digit) {
@@ -71,7 +71,7 @@ void changePort(AppContext& app, char digit) {
   // and its first loss is reported whatever became of the port before.
   app.serial.lost = false;
   app.serial.lossReported = false;
-  openSerialPort(app, 1);
+  openSerialPort(app, PortErrors::Show);
   updateMenuChecks(app);
 }
 

@@ -8,10 +8,13 @@ namespace platform {
 class SerialDevice;
 }
 
-// Opens the port named by the COM setting and configures it. With showErrors
-// a failed open shows the language's box and reports events 1 and 14..17, and
-// returns 0; without, it stays silent and returns 1. The open flag carries the state.
-int openSerialPort(AppContext& app, int showErrors);
+// Whether a failed open tells the user: Show puts up the language's box and reports
+// events 1 and 14..17; Quiet (reopening a lost device, giving the port back after a
+// print job) says nothing.
+enum class PortErrors { Show, Quiet };
+// Opens the port named by the COM setting and configures it; true when it is open
+// (the open flag says the same).
+bool openSerialPort(AppContext& app, PortErrors errors);
 // Sets 4800 Bd 8N1 without flow control, RTS on, DTR off; 1 on success.
 int configurePort(AppContext& app, platform::SerialDevice& device);
 // The port commands: takes the digit '1'..'8', closes the port, opens the new one with

@@ -14,7 +14,6 @@ namespace {
 constexpr std::size_t kOneHourBack = 11;
 constexpr std::size_t kThreeHoursBack = 35;
 constexpr std::size_t kSixHoursBack = 71;
-constexpr std::size_t kUsedEntries = 81;
 
 } // namespace
 
@@ -39,7 +38,7 @@ void updateTendencies(AppContext& app) {
 
 void pushFiveMinuteHistory(AppContext& app) {
   FiveMinuteHistory& h = app.fiveMinute;
-  for (std::size_t i = kUsedEntries - 1; i > 0; --i) {
+  for (std::size_t i = h.size() - 1; i > 0; --i) {
     h[i] = h[i - 1];
   }
   h[0] = app.reading.pressure;

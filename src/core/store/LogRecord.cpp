@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 
 namespace baromon {
 
@@ -161,8 +162,8 @@ int parseLogRecord(LastDecodedRecord& last, int mode, const char* record) {
   last.counter = counter > kCounterLimit ? kCounterLimit : counter;
 
   auto pressure = static_cast<std::uint32_t>(number(record, {24, 25, 26, 27, 29, 30}));
-  if (pressure > 150000u) {
-    pressure = 150000u;
+  if (pressure > static_cast<std::uint32_t>(kMaxPressureHundredths)) {
+    pressure = static_cast<std::uint32_t>(kMaxPressureHundredths);
     ++errors;
   }
   s.pressure = static_cast<std::int32_t>(pressure);
@@ -184,11 +185,11 @@ int parseLogRecord(LastDecodedRecord& last, int mode, const char* record) {
   if (record[49] != '+') {
     t3 = -t3;
   }
-  if (t3 >= 999) {
-    t3 = 999;
+  if (t3 >= kMaxTenths) {
+    t3 = kMaxTenths;
     ++errors;
-  } else if (t3 <= -999) {
-    t3 = -999;
+  } else if (t3 <= kMinTenths) {
+    t3 = kMinTenths;
     ++errors;
   }
   s.tendency3h = t3;

@@ -19,7 +19,7 @@ struct HistorySample {
   std::uint8_t day = 0;        // 1..31; 0 = empty slot
   std::uint8_t hour = 0;       // 0..23
   std::uint8_t minute = 0;     // 0..59
-  std::int32_t pressure = 0;   // hundredths of a hPa, 0..150000
+  std::int32_t pressure = 0;   // hundredths of a hPa, 0..kMaxPressureHundredths
   std::int32_t tendency1h = 0; // tenths of a hPa, -499..499
   std::int32_t tendency3h = 0; // tenths of a hPa, -999..999
   std::int32_t variation = 0;  // tenths of a hPa, 0..499

@@ -150,7 +150,7 @@ TEST(NmeaList, RowsFollowTheWindowHeightAndTheTableSize) {
   } cases[] = {
       {"1000 px at 16 px a line: 62 - 3 rows", 1000, 16, 0, 59},
       {"external leading counts", 1000, 14, 2, 59},
-      {"4000 px: no more than the table", 4000, 16, 0, 127},
+      {"4000 px: no more than the table", 4000, 16, 0, 82},
       {"too low for any row", 40, 16, 0, 0},
   };
   for (const Case& c : cases) {

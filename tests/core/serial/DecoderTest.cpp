@@ -280,12 +280,16 @@ TEST(UpdateConverterStats, WindowOfOneHundredNonZeroValues) {
   EXPECT_EQ(s.range, 9u);
   EXPECT_EQ(s.variation, 9u);
 
-  // 100 more values push the first three out of the statistics (into entries 100..102).
-  for (int i = 0; i < 100; ++i) {
+  // The hundredth value back still counts; 100 more values push the first three out.
+  for (int i = 0; i < 97; ++i) {
     updateConverterStats(s, 40000);
   }
-  EXPECT_EQ(s.history[100], 52681u) << "entry 99 moves to 100";
-  EXPECT_EQ(s.history[101], 0u) << "entries beyond 100 never take part in the shift";
+  EXPECT_EQ(s.history[99], 52684u) << "the first value is the oldest of the hundred kept";
+  EXPECT_EQ(s.maximum, 52690u);
+  for (int i = 0; i < 3; ++i) {
+    updateConverterStats(s, 40000);
+  }
+  EXPECT_EQ(s.history.size(), 100u) << "no slot beyond the values the statistics cover";
   EXPECT_EQ(s.minimum, 40000u);
   EXPECT_EQ(s.maximum, 40000u);
   EXPECT_EQ(s.mean, 40000u);

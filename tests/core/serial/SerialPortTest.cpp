@@ -55,7 +55,7 @@ TEST(OpenSerialPort, AbsentPortShowsTheLanguagesBoxAndReportsEvents) {
     fakes::TestApp t;
     t.app.settings.LANG = c.lang;
     t.app.settings.COM = c.digit;
-    EXPECT_EQ(openSerialPort(t.app, 1), 0);
+    EXPECT_FALSE(openSerialPort(t.app, PortErrors::Show));
     EXPECT_FALSE(t.app.serial.open);
     ASSERT_EQ(t.windows.boxes.size(), 1u);
     EXPECT_EQ(t.windows.boxes[0].text, c.text);
@@ -68,7 +68,7 @@ TEST(OpenSerialPort, AbsentPortShowsTheLanguagesBoxAndReportsEvents) {
 
 TEST(OpenSerialPort, QuietReopenShowsAndReportsNothing) {
   fakes::TestApp t;
-  EXPECT_EQ(openSerialPort(t.app, 0), 1) << "a quiet failed open still answers 1";
+  EXPECT_FALSE(openSerialPort(t.app, PortErrors::Quiet)) << "a failed open answers false, quiet or not";
   EXPECT_FALSE(t.app.serial.open);
   EXPECT_TRUE(t.windows.boxes.empty());
   EXPECT_EQ(t.dir.read("monitor.err"), "");
@@ -77,7 +77,7 @@ TEST(OpenSerialPort, QuietReopenShowsAndReportsNothing) {
 TEST(OpenSerialPort, EventsOnlyWhileTheProtocolIsOn) {
   fakes::TestApp t;
   t.app.settings.ERR = 0;
-  openSerialPort(t.app, 1);
+  openSerialPort(t.app, PortErrors::Show);
   EXPECT_EQ(t.windows.boxes.size(), 1u);
   EXPECT_EQ(t.dir.read("monitor.err"), "");
 }
@@ -85,7 +85,7 @@ TEST(OpenSerialPort, EventsOnlyWhileTheProtocolIsOn) {
 TEST(OpenSerialPort, RefusedLineSettingsAreReportedButThePortStaysOpen) {
   fakes::TestApp t;
   t.ports.add("COM2")->configureFails = true;
-  EXPECT_EQ(openSerialPort(t.app, 1), 1);
+  EXPECT_TRUE(openSerialPort(t.app, PortErrors::Show));
   EXPECT_TRUE(t.app.serial.open);
   EXPECT_EQ(events(t), fakes::eventNumbers({Event::SetCommStateFailed}));
   EXPECT_TRUE(t.windows.boxes.empty());
@@ -94,7 +94,7 @@ TEST(OpenSerialPort, RefusedLineSettingsAreReportedButThePortStaysOpen) {
 TEST(ChangePort, ReselectingTheOpenPortReleasesItFirst) {
   fakes::TestApp t;
   t.ports.add("COM2");
-  openSerialPort(t.app, 1);
+  openSerialPort(t.app, PortErrors::Show);
   ASSERT_TRUE(t.app.serial.open);
   changePort(t.app, '2');
   EXPECT_TRUE(t.app.serial.open);
@@ -106,7 +106,7 @@ TEST(ChangePort, StoresTheDigitAndOpensWithMessages) {
   fakes::TestApp t;
   t.app.settings.LANG = English;
   t.ports.add("COM2");
-  openSerialPort(t.app, 1);
+  openSerialPort(t.app, PortErrors::Show);
   changePort(t.app, '6');
   EXPECT_EQ(t.app.settings.COM, '6');
   EXPECT_EQ(t.app.serial.portName, "COM6");
