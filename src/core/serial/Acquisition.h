@@ -20,10 +20,6 @@ int checkFreeDiskSpace(AppContext& app);
 // The live main-window title of KX mode after a processed line.
 std::string barographLiveTitle(const AppContext& app);
 
-// The pressure (hundredths of a hPa) as chart plotters read the outside pressure:
-// "$WIXDR,P,x.xxxxx,B,Barometer*hh" in bar, with its checksum and line end.
-std::string servedPressureSentence(std::int32_t pressure);
-
 // The five-minute slot of a UTC time: its date, its hour and minute / 5. The same
 // minute of another hour or day is another slot, so a boundary is never taken for
 // the last recorded one however long the sentences stayed away.

@@ -43,6 +43,9 @@ using FiveMinuteHistory = std::array<std::int32_t, 128>;
 
 constexpr int kReceiveBufferSize = 1024;
 
+// No $PXDR heard yet: the start value of lastDeviceSecond.
+constexpr std::int64_t kNoDeviceSecond = INT64_MIN;
+
 // The five-minute slot no boundary has: the start value of lastSlot.
 constexpr std::int64_t kNoFiveMinuteSlot = INT64_MIN;
 
@@ -64,6 +67,8 @@ struct AcquisitionState {
   std::uint64_t sentencesRejected = 0; // device sentences refused as damaged (KX mode)
   // The UTC second (since 1970) of the last pressure served to chart plotters.
   std::int64_t lastServedSecond = INT64_MIN;
+  // The UTC second of the barograph's last valid $PXDR; other barometers wait while it is recent.
+  std::int64_t lastDeviceSecond = kNoDeviceSecond;
 };
 
 // The one serial port.

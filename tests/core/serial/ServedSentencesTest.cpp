@@ -7,6 +7,7 @@
 #include "core/serial/Acquisition.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/SerialPort.h"
+#include "core/serial/ServedSentences.h"
 #include "support/TestApp.h"
 
 namespace baromon {
@@ -50,8 +51,7 @@ TEST(ServedSentence, AnotherMonitorDecodesItWithItsChecksum) {
     SCOPED_TRACE(pressure);
     const std::string line = servedPressureSentence(pressure);
     CurrentReading r;
-    SentenceEffect effect;
-    decodeSentence(r, line.data(), line.size(), 0, &effect);
+    const SentenceEffect effect = decodeSentence(r, line.data(), line.size(), 0);
     EXPECT_FALSE(effect.rejected);
     EXPECT_EQ(r.pressure, pressure);
   }
