@@ -15,8 +15,9 @@ std::string fixedPoint(std::int32_t value, unsigned long scale, int decimals) {
   const std::uint32_t magnitude =
       value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
   char text[32];
-  std::snprintf(text, sizeof text, "%s%lu.%0*lu", value < 0 ? "-" : "", static_cast<unsigned long>(magnitude / scale),
-                decimals, static_cast<unsigned long>(magnitude % scale));
+  std::snprintf(text, sizeof text, "%s%lu.%0*lu", value < 0 ? "-" : "",
+                static_cast<unsigned long>(magnitude / scale), decimals,
+                static_cast<unsigned long>(magnitude % scale));
   return text;
 }
 
@@ -28,7 +29,26 @@ std::string servedPressureSentence(std::int32_t pressure) {
 }
 
 std::vector<std::string> servedSentences(const CurrentReading& reading) {
-  return {servedPressureSentence(reading.pressure)};
+  std::vector<std::string> lines;
+  lines.reserve(4);
+  lines.push_back(servedPressureSentence(reading.pressure));
+  // Inches of mercury to four places (1 inHg = 3386.38864 Pa; a hundredth of a hPa is a
+  // pascal), rounded; the bar field is exact.
+  const std::int64_t pascals = reading.pressure < 0 ? 0 : reading.pressure;
+  const auto inches = static_cast<std::int32_t>((pascals * 1000000000 + 338638864 / 2) / 338638864);
+  const bool warm = reading.temperature != kNoTemperature;
+  const std::string air = warm ? fixedPoint(reading.temperature, 10, 1) : std::string();
+  lines.push_back(withNmeaChecksum("WIMDA," + fixedPoint(inches, 10000, 4) + ",I," +
+                                   fixedPoint(reading.pressure, 100000, 5) + ",B," + air +
+                                   ",C,,C,,,,C,,T,,M,,N,,M"));
+  if (warm) {
+    lines.push_back(withNmeaChecksum("WIXDR,C," + air + ",C,AirTemp"));
+  }
+  if (reading.voltage != 0) {
+    lines.push_back(withNmeaChecksum(
+        "WIXDR,U," + fixedPoint(static_cast<std::int32_t>(reading.voltage), 10, 1) + ",V,Battery"));
+  }
+  return lines;
 }
 
 void serveReading(AppContext& app) {

@@ -41,7 +41,8 @@ TEST(OtherBarometer, EveryKindAndTalkerWithItsUnits) {
       {"MTA", withNmeaChecksum("IIMTA,-12.5,C"), std::nullopt, -125},
       {"MTA tenths truncated, clamped at 99.9", "$IIMTA,120.56,C\r\n", std::nullopt, 999},
       {"a pressure above 1500 hPa is clamped", "$IIMMB,,I,2.0,B\r\n", 150000, std::nullopt},
-      {"a huge pressure is clamped, not wrapped", "$IIMMB,,I,99999999999999999999,B\r\n", 150000, std::nullopt},
+      {"a huge pressure is clamped, not wrapped", "$IIMMB,,I,99999999999999999999,B\r\n", 150000,
+       std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -55,17 +56,17 @@ TEST(OtherBarometer, EveryKindAndTalkerWithItsUnits) {
 
 TEST(OtherBarometer, DamagedFieldsRefuseTheWholeSentence) {
   const char* damaged[] = {
-      "$IIMDA,29.92,I,1.0x32,B,21.5,C,,C,,,,C,,T,,M,,N,,M\r\n", // a letter among the digits
+      "$IIMDA,29.92,I,1.0x32,B,21.5,C,,C,,,,C,,T,,M,,N,,M\r\n",  // a letter among the digits
       "$IIMDA,29.92,I,1.0132,B,2.1.5,C,,C,,,,C,,T,,M,,N,,M\r\n", // two points
-      "$IIMDA,29.92,I,1.0132,H,21.5,C\r\n",                     // not bar
-      "$IIMDA,29.92,I,1.0132,B,21.5,F\r\n",                     // not Celsius
-      "$IIMMB,29.92,I,1.0132\r\n",                              // the unit missing
-      "$IIMMB,29.92,I,-1.0132,B\r\n",                           // a pressure below nothing
-      "$IIMMB,29.92,I,.,B\r\n",                                 // no digit
-      "$IIXDR,P,1013.2,H,Barometer\r\n",                        // hPa is neither bar nor pascal
-      "$IIXDR,C,21.5,K,AirTemp\r\n",                            // kelvin
-      "$IIXDR,C,+-2,C,AirTemp\r\n",                             // two signs
-      "$IIMTA,21.5\r\n",                                        // no unit
+      "$IIMDA,29.92,I,1.0132,H,21.5,C\r\n",                      // not bar
+      "$IIMDA,29.92,I,1.0132,B,21.5,F\r\n",                      // not Celsius
+      "$IIMMB,29.92,I,1.0132\r\n",                               // the unit missing
+      "$IIMMB,29.92,I,-1.0132,B\r\n",                            // a pressure below nothing
+      "$IIMMB,29.92,I,.,B\r\n",                                  // no digit
+      "$IIXDR,P,1013.2,H,Barometer\r\n",                         // hPa is neither bar nor pascal
+      "$IIXDR,C,21.5,K,AirTemp\r\n",                             // kelvin
+      "$IIXDR,C,+-2,C,AirTemp\r\n",                              // two signs
+      "$IIMTA,21.5\r\n",                                         // no unit
   };
   for (const char* line : damaged) {
     SCOPED_TRACE(line);
