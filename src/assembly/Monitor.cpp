@@ -7,6 +7,7 @@
 
 #include "adapters/posix/AlarmCommand.h"
 #include "adapters/posix/HeadlessWindows.h"
+#include "adapters/posix/NmeaDatagrams.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixClock.h"
 #include "adapters/posix/PosixDirectoryLock.h"
@@ -18,12 +19,17 @@
 
 namespace baromon::assembly {
 
-bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server) {
+bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server) {
   if (options.serveNmea.empty()) {
     return true;
   }
   std::string error;
-  server = platform::NmeaServer::listenOn(options.serveNmea, error);
+  const std::string udp = "udp://";
+  if (options.serveNmea.compare(0, udp.size(), udp) == 0) {
+    server = platform::NmeaDatagrams::sendTo(options.serveNmea.substr(udp.size()), error);
+  } else {
+    server = platform::NmeaServer::listenOn(options.serveNmea, error);
+  }
   if (!server) {
     std::fprintf(stderr, "baromon: %s\n", error.c_str());
     return false;
@@ -43,7 +49,7 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
 #endif
   }
   platform::PosixSerialPorts ports(portMap);
-  std::unique_ptr<platform::NmeaServer> server;
+  std::unique_ptr<platform::SentenceOutlet> server;
   if (!serveChartPlotters(options, server)) {
     return 2;
   }
