@@ -68,8 +68,8 @@ TEST(NmeaDatagrams, NobodyListeningCostsNothingAndLaterSendsStillGo) {
 }
 
 TEST(NmeaDatagrams, MalformedTargetsAreRefusedWithAReason) {
-  for (const char* where : {"", "10111", "host:", ":10111", "127.0.0.1:0", "127.0.0.1:65536", "[::1:10111",
-                            "127.0.0.1:10x"}) {
+  for (const char* where :
+       {"", "10111", "host:", ":10111", "127.0.0.1:0", "127.0.0.1:65536", "[::1:10111", "127.0.0.1:10x"}) {
     SCOPED_TRACE(where);
     std::string error;
     EXPECT_EQ(NmeaDatagrams::sendTo(where, error), nullptr);

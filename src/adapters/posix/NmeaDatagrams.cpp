@@ -27,7 +27,8 @@ bool splitHostPort(const std::string& where, std::string& host, std::string& por
     host = where.substr(0, colon);
   }
   port = where.substr(colon + 1);
-  if (host.empty() || port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
+  if (host.empty() || port.empty() || port.size() > 5 ||
+      port.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
   const long value = std::stol(port);
@@ -36,7 +37,8 @@ bool splitHostPort(const std::string& where, std::string& host, std::string& por
 
 } // namespace
 
-NmeaDatagrams::NmeaDatagrams(int fd, const void* address, unsigned length) : fd_(fd), address_{}, length_(length) {
+NmeaDatagrams::NmeaDatagrams(int fd, const void* address, unsigned length)
+    : fd_(fd), address_{}, length_(length) {
   std::memcpy(address_, address, length);
 }
 
