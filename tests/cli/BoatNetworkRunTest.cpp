@@ -107,7 +107,8 @@ std::string withChecksum(const std::string& body) {
 std::vector<std::string> clockBeforeABoundary(int ahead, int speed) {
   const std::time_t now = std::time(nullptr);
   const std::time_t boundary = (now / 300 + 1) * 300;
-  return baromon::clitest::testClockEnvironment(std::to_string(boundary - ahead) + " " + std::to_string(speed));
+  return baromon::clitest::testClockEnvironment(std::to_string(boundary - ahead) + " " +
+                                                std::to_string(speed));
 }
 
 std::size_t records(const TempDir& dir) {
@@ -151,11 +152,11 @@ print(last)
 )";
 
 bool haveSignalK() {
-  return std::ifstream(std::string(BAROMON_NPM_DIR) + "/node_modules/@signalk/nmea0183-signalk/package.json").good();
+  return std::ifstream(std::string(BAROMON_NPM_DIR) + "/node_modules/@signalk/nmea0183-signalk/package.json")
+      .good();
 }
 
 } // namespace
-
 
 namespace {
 
@@ -178,18 +179,21 @@ TEST(BoatNetworkRun, SignalKAndPynmea2ReadWhatTheMonitorDecoded) {
   TempDir dir;
   Source source;
   const int servePort = freePort(SOCK_STREAM);
-  BaromonChild monitor(dir.path(), {"--headless", "--port", source.where(), "--serve-nmea",
-                                    "127.0.0.1:" + std::to_string(servePort)},
-                       dir.path() + "/stderr.txt");
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", source.where(), "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
+      dir.path() + "/stderr.txt");
   ASSERT_TRUE(source.accept()) << "the monitor connects to its source";
   const int reader = connectTo(servePort);
   ASSERT_GE(reader, 0);
 
-  const std::string frames = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n$WIXDR,C,21.5,C\r\n$WIXDR,U,12.6,V\r\n";
+  const std::string frames =
+      "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n$WIXDR,C,21.5,C\r\n$WIXDR,U,12.6,V\r\n";
   std::string got;
   const auto until = Steady::now() + std::chrono::seconds(20);
-  while (Steady::now() < until && (got.find("$WIXDR,U,") == std::string::npos || got.find(",21.5,C,") == std::string::npos ||
-                                   got.find("$WIMDA", got.find(",21.5,C,")) == std::string::npos)) {
+  while (Steady::now() < until &&
+         (got.find("$WIXDR,U,") == std::string::npos || got.find(",21.5,C,") == std::string::npos ||
+          got.find("$WIMDA", got.find(",21.5,C,")) == std::string::npos)) {
     ASSERT_TRUE(source.send(frames));
     pollfd r{reader, POLLIN, 0};
     if (::poll(&r, 1, 250) == 1) {
@@ -290,15 +294,17 @@ TEST(BoatNetworkRun, AMonitorFedByAnotherWritesTheSameRecords) {
   const auto clock = clockBeforeABoundary(120, 120);
   BaromonChild fed(second.path(), {"--headless", "--port", "2=udp://127.0.0.1:" + std::to_string(udpPort)},
                    second.path() + "/stderr.txt", clock);
-  BaromonChild barograph(first.path(), {"--headless", "--port", source.where(), "--serve-nmea",
-                                        "udp://127.0.0.1:" + std::to_string(udpPort)},
-                         first.path() + "/stderr.txt", clock);
+  BaromonChild barograph(
+      first.path(),
+      {"--headless", "--port", source.where(), "--serve-nmea", "udp://127.0.0.1:" + std::to_string(udpPort)},
+      first.path() + "/stderr.txt", clock);
   ASSERT_TRUE(source.accept());
   // Tendencies +00.0 and a steady converter: the first monitor's own values, which the
   // second can compute as well. The pressure changes half-way between boundaries only.
   const char* pressures[] = {"1003.10", "1001.45", "0998.60"};
   for (std::size_t k = 0; k < std::size(pressures); ++k) {
-    const std::string frames = std::string("$PXDR,") + pressures[k] + ",52684,+00.0,+00.0\r\n$WIXDR,C,21.5,C\r\n";
+    const std::string frames =
+        std::string("$PXDR,") + pressures[k] + ",52684,+00.0,+00.0\r\n$WIXDR,C,21.5,C\r\n";
     const auto until = Steady::now() + std::chrono::seconds(15);
     while ((records(first) <= k || records(second) <= k) && Steady::now() < until) {
       ASSERT_TRUE(source.send(frames));
