@@ -49,7 +49,8 @@ void printUsage(std::FILE* out) {
              "                    address too): $WIXDR pressure in bar, $WIMDA in inches and\n"
              "                    bar with the air temperature, $WIXDR air temperature and\n"
              "                    supply voltage when known (NMEA mode: every sentence).\n"
-             "                    Not 10110 where a Signal K server runs: take e.g. 10111\n"
+             "                    Not 10110 where a Signal K server runs: take e.g. 10111.\n"
+             "                    Several, comma-separated: 10111,udp://192.168.1.255:10111\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
              "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n",

@@ -179,9 +179,13 @@ TEST(BoatNetworkRun, SignalKAndPynmea2ReadWhatTheMonitorDecoded) {
   TempDir dir;
   Source source;
   const int servePort = freePort(SOCK_STREAM);
+  int udpPort = 0;
+  const int datagrams = loopbackSocket(SOCK_DGRAM, udpPort);
+  ASSERT_GE(datagrams, 0);
   BaromonChild monitor(
       dir.path(),
-      {"--headless", "--port", source.where(), "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
+      {"--headless", "--port", source.where(), "--serve-nmea",
+       "127.0.0.1:" + std::to_string(servePort) + ",udp://127.0.0.1:" + std::to_string(udpPort)},
       dir.path() + "/stderr.txt");
   ASSERT_TRUE(source.accept()) << "the monitor connects to its source";
   const int reader = connectTo(servePort);
@@ -205,6 +209,16 @@ TEST(BoatNetworkRun, SignalKAndPynmea2ReadWhatTheMonitorDecoded) {
   }
   ::close(reader);
   EXPECT_EQ(monitor.stop(SIGTERM), 0);
+  // The same sentences went to the UDP target as well, one a datagram.
+  std::string udp;
+  char datagram[2048];
+  for (ssize_t n; (n = ::recv(datagrams, datagram, sizeof datagram, MSG_DONTWAIT)) > 0;) {
+    const std::string one(datagram, static_cast<std::size_t>(n));
+    EXPECT_EQ(one.find("\r\n"), one.size() - 2) << one;
+    udp += one;
+  }
+  ::close(datagrams);
+  EXPECT_NE(udp.find(got.substr(0, 200)), std::string::npos) << "UDP:\n" << udp << "TCP:\n" << got;
   dir.write("served.nmea", wholeSentences(got));
   dir.write("device.nmea", frames);
 

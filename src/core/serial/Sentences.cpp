@@ -199,7 +199,7 @@ OtherBarometer readOtherBarometer(std::string_view line) {
     readXdr(f, o, bad);
   } else if (mda || mmb) {
     o.pressure = pressureField(f[3], f[4], bad);
-    if (f[3].empty() == false && !isLetter(f[4], 'B')) {
+    if (!f[3].empty() && !isLetter(f[4], 'B')) {
       bad = true;
     }
     if (mda) {
