@@ -1,5 +1,6 @@
 #include "assembly/Monitor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "adapters/posix/AlarmCommand.h"
 #include "adapters/posix/HeadlessWindows.h"
+#include "adapters/posix/NmeaDatagrams.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixClock.h"
 #include "adapters/posix/PosixDirectoryLock.h"
@@ -18,16 +20,54 @@
 
 namespace baromon::assembly {
 
-bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server) {
+namespace {
+
+// Several outlets as one: `--serve-nmea 10111,udp://192.168.1.255:10111`.
+class Outlets final : public platform::SentenceOutlet {
+public:
+  void add(std::unique_ptr<platform::SentenceOutlet> outlet) { outlets_.push_back(std::move(outlet)); }
+  void poll() override {
+    for (auto& o : outlets_) {
+      o->poll();
+    }
+  }
+  void send(const std::string& line) override {
+    for (auto& o : outlets_) {
+      o->send(line);
+    }
+  }
+
+private:
+  std::vector<std::unique_ptr<platform::SentenceOutlet>> outlets_;
+};
+
+std::unique_ptr<platform::SentenceOutlet> outletFor(const std::string& where, std::string& error) {
+  const std::string udp = "udp://";
+  if (where.compare(0, udp.size(), udp) == 0) {
+    return platform::NmeaDatagrams::sendTo(where.substr(udp.size()), error);
+  }
+  return platform::NmeaServer::listenOn(where, error);
+}
+
+} // namespace
+
+bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server) {
   if (options.serveNmea.empty()) {
     return true;
   }
-  std::string error;
-  server = platform::NmeaServer::listenOn(options.serveNmea, error);
-  if (!server) {
-    std::fprintf(stderr, "baromon: %s\n", error.c_str());
-    return false;
+  auto all = std::make_unique<Outlets>();
+  for (std::size_t start = 0; start <= options.serveNmea.size();) {
+    const std::size_t comma = std::min(options.serveNmea.find(',', start), options.serveNmea.size());
+    std::string error;
+    auto outlet = outletFor(options.serveNmea.substr(start, comma - start), error);
+    if (!outlet) {
+      std::fprintf(stderr, "baromon: %s\n", error.c_str());
+      return false;
+    }
+    all->add(std::move(outlet));
+    start = comma + 1;
   }
+  server = std::move(all);
   return true;
 }
 
@@ -43,7 +83,7 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
 #endif
   }
   platform::PosixSerialPorts ports(portMap);
-  std::unique_ptr<platform::NmeaServer> server;
+  std::unique_ptr<platform::SentenceOutlet> server;
   if (!serveChartPlotters(options, server)) {
     return 2;
   }

@@ -6,7 +6,7 @@
 #include "assembly/NativePlatform.h"
 
 namespace baromon::platform {
-class NmeaServer;
+class SentenceOutlet;
 }
 
 namespace baromon::assembly {
@@ -14,7 +14,7 @@ namespace baromon::assembly {
 // What the monitor does beside its own work.
 struct MonitorOptions {
   bool headless = false; // no windows: boxes on standard error
-  std::string serveNmea; // "[ADDR:]PORT" to serve chart plotters, empty for none
+  std::string serveNmea; // "[ADDR:]PORT" (TCP) or "udp://HOST:PORT" to serve chart plotters; empty for none
   std::string onAlarm;   // the command run at each fast-fall alarm, empty for none
 };
 
@@ -27,8 +27,9 @@ int runMonitor(int argc, char** argv, const PortMap& ports, const MonitorOptions
 // The monitor with its windows (in the front-end program only).
 int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const MonitorOptions& options);
 
-// The server of `--serve-nmea` in `server` (none when not asked for); false, after a
-// message on standard error, when it cannot listen where asked.
-bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::NmeaServer>& server);
+// The server of `--serve-nmea` in `server`: TCP clients, or datagrams to one UDP address
+// (none when not asked for); false, after a message on standard error, when it cannot
+// listen or send where asked.
+bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server);
 
 } // namespace baromon::assembly

@@ -12,7 +12,7 @@ namespace baromon::assembly {
 int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
                        const MonitorOptions& options) {
   platform::PosixSerialPorts ports(portMap);
-  std::unique_ptr<platform::NmeaServer> server;
+  std::unique_ptr<platform::SentenceOutlet> server;
   if (!serveChartPlotters(options, server)) {
     return 2;
   }

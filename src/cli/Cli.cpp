@@ -42,9 +42,15 @@ void printUsage(std::FILE* out) {
              "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>.\n"
              "                    PATH tcp://HOST:PORT or udp://[ADDR]:PORT reads NMEA 0183\n"
              "                    lines from the network (10110 is the usual port)\n"
-             "  --serve-nmea [ADDR:]PORT\n"
-             "                    serve the pressure once a second to TCP clients as\n"
-             "                    $WIXDR,P,x.xxxxx,B,Barometer*hh (NMEA mode: every sentence)\n"
+             "  --serve-nmea [ADDR:]PORT | udp://HOST:PORT\n"
+             "                    serve the reading once a second to TCP clients (on every\n"
+             "                    address, IPv4 and IPv6, unless ADDR is given; 127.0.0.1 for\n"
+             "                    this machine only) or as UDP datagrams to HOST (a broadcast\n"
+             "                    address too): $WIXDR pressure in bar, $WIMDA in inches and\n"
+             "                    bar with the air temperature, $WIXDR air temperature and\n"
+             "                    supply voltage when known (NMEA mode: every sentence).\n"
+             "                    Not 10110 where a Signal K server runs: take e.g. 10111.\n"
+             "                    Several, comma-separated: 10111,udp://192.168.1.255:10111\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
              "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n",
@@ -119,7 +125,8 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
     const char* missing;
     std::string GeneralOptions::*field;
   } kTextOptions[] = {
-      {"--serve-nmea", "baromon: --serve-nmea needs [ADDR:]PORT\n", &GeneralOptions::serveNmea},
+      {"--serve-nmea", "baromon: --serve-nmea needs [ADDR:]PORT or udp://HOST:PORT\n",
+       &GeneralOptions::serveNmea},
       {"--on-alarm", "baromon: --on-alarm needs a command\n", &GeneralOptions::onAlarm},
   };
   for (const auto& option : kTextOptions) {

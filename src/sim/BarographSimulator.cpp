@@ -6,6 +6,7 @@
 
 #include "core/domain/Units.h"
 #include "core/serial/Epoch.h"
+#include "core/serial/Sentences.h"
 
 namespace baromon::sim {
 
@@ -103,15 +104,7 @@ std::vector<std::string> BarographSimulator::barographFrames(std::int64_t t) con
   return {pxdr(t), wixdrPressure(t), wixdrTemperature(t), wixdrVoltage(t)};
 }
 
-std::string withNmeaChecksum(const std::string& body) {
-  unsigned sum = 0;
-  for (std::size_t i = body.size() > 0 && body[0] == '$' ? 1 : 0; i < body.size(); ++i) {
-    sum ^= static_cast<unsigned char>(body[i]);
-  }
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum & 0xFF);
-  return body + tail;
-}
+std::string withNmeaChecksum(const std::string& body) { return baromon::withNmeaChecksum(body); }
 
 std::vector<std::string> BarographSimulator::gpsSentences(std::int64_t t) const {
   const platform::DateTime d = fromEpochSeconds(t);

@@ -48,7 +48,7 @@ private:
   double phase_[3];
 };
 
-// The NMEA checksum: XOR of the characters between "$" and "*".
+// The sentence with its NMEA checksum and line end (the core's, as the monitor checks it).
 std::string withNmeaChecksum(const std::string& body);
 
 } // namespace baromon::sim

@@ -10,7 +10,9 @@
 #include "core/domain/Units.h"
 #include "core/serial/Decoders.h"
 #include "core/serial/Epoch.h"
+#include "core/serial/Sentences.h"
 #include "core/serial/SerialPort.h"
+#include "core/serial/ServedSentences.h"
 #include "core/serial/Tendencies.h"
 #include "core/store/Store.h"
 
@@ -72,20 +74,16 @@ void processKxLine(AppContext& app, AcquisitionChanges& changes) {
     acq.sentenceCount = 0;
   }
 
-  SentenceEffect effect;
-  decodeSentence(app, &effect);
+  const SentenceEffect effect = decodeSentence(r, acq.receiveBuffer.data(), acq.fillCount, app.settings.HK);
   if (effect.rejected) {
     ++acq.sentencesRejected;
   }
-  if (effect.pressure && app.platform.nmeaOutlet != nullptr) {
-    // The barograph sends its pressure twice a second ($PXDR and $WIXDR); plotters want it once.
-    const std::int64_t second = nowSeconds(app);
-    if (second != acq.lastServedSecond) {
-      acq.lastServedSecond = second;
-      app.platform.nmeaOutlet->send(servedPressureSentence(r.pressure));
-    }
+  // A valid $PXDR, or another barometer's pressure while the barograph is silent.
+  const bool reading = adoptOtherBarometer(app, effect) || r.valid == 1;
+  if (effect.pressure || reading) {
+    serveReading(app);
   }
-  if (r.valid == 1) {
+  if (reading) {
     ++acq.sentencesAccepted;
     updateTendencies(app);
     if (app.fiveMinute[0] == 0 && r.pressure != 0) {
@@ -102,7 +100,7 @@ void processKxLine(AppContext& app, AcquisitionChanges& changes) {
   }
   changes.barographLine = true;
 
-  if (r.valid == 1 && boundaryMinute && slot != acq.lastSlot) {
+  if (reading && boundaryMinute && slot != acq.lastSlot) {
     acq.lastSlot = slot;
     pushFiveMinuteHistory(app);
     if (app.settings.SAVE != 0 && r.pressure != 0) {
@@ -241,23 +239,6 @@ bool readPort(AppContext& app, AcquisitionChanges& changes) {
 void retryPortLater(AppContext& app) {
   app.serial.lost = true;
   app.serial.nextRetry = nowSeconds(app) + kReopenIntervalSeconds;
-}
-
-std::string servedPressureSentence(std::int32_t pressure) {
-  // Hundredths of a hPa are hundred-thousandths of a bar: five decimals, exactly.
-  const std::uint32_t magnitude =
-      pressure < 0 ? 0u - static_cast<std::uint32_t>(pressure) : static_cast<std::uint32_t>(pressure);
-  char body[64];
-  std::snprintf(body, sizeof body, "WIXDR,P,%s%lu.%05lu,B,Barometer", pressure < 0 ? "-" : "",
-                static_cast<unsigned long>(magnitude / 100000),
-                static_cast<unsigned long>(magnitude % 100000));
-  unsigned checksum = 0;
-  for (const char* c = body; *c != '\0'; ++c) {
-    checksum ^= static_cast<unsigned char>(*c);
-  }
-  char line[80];
-  std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, checksum);
-  return line;
 }
 
 std::int64_t fiveMinuteSlot(const platform::DateTime& utc) {

@@ -32,9 +32,6 @@ TickOutcome acquisitionTick(AppContext& app);
 // a beep and event 24 (0 without a message when the free space is unknown).
 int checkFreeDiskSpace(AppContext& app);
 
-// The pressure (hundredths of a hPa) as chart plotters read the outside pressure:
-// "$WIXDR,P,x.xxxxx,B,Barometer*hh" in bar, with its checksum and line end.
-std::string servedPressureSentence(std::int32_t pressure);
 
 // The five-minute slot of a UTC time: its date, its hour and minute / 5. The same
 // minute of another hour or day is another slot, so a boundary is never taken for

@@ -12,6 +12,9 @@
 
 namespace baromon {
 
+// The temperature of a reading that has had none.
+constexpr std::int32_t kNoTemperature = -999;
+
 // The latest decoded device values.
 struct CurrentReading {
   std::int32_t pressure = 0;                 // hundredths of a hPa, HK included; 0 until the first pressure
@@ -53,6 +56,9 @@ using FiveMinuteHistory = std::array<std::int32_t, kFiveMinuteEntries>;
 
 constexpr int kReceiveBufferSize = 1024;
 
+// No $PXDR heard yet: the start value of lastDeviceSecond.
+constexpr std::int64_t kNoDeviceSecond = INT64_MIN;
+
 // The five-minute slot no boundary has: the start value of lastSlot.
 constexpr std::int64_t kNoFiveMinuteSlot = INT64_MIN;
 
@@ -74,6 +80,8 @@ struct AcquisitionState {
   std::uint64_t sentencesRejected = 0; // device sentences refused as damaged (KX mode)
   // The UTC second (since 1970) of the last pressure served to chart plotters.
   std::int64_t lastServedSecond = INT64_MIN;
+  // The UTC second of the barograph's last valid $PXDR; other barometers wait while it is recent.
+  std::int64_t lastDeviceSecond = kNoDeviceSecond;
 };
 
 // The one serial port.

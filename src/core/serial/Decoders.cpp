@@ -7,7 +7,6 @@
 #include <optional>
 #include <utility>
 
-#include "core/state/AppContext.h"
 #include "core/domain/Units.h"
 
 namespace baromon {
@@ -318,36 +317,42 @@ struct SentenceKind {
   char first;
   char firstAlternative;
   char second;
+  char third;
   Decoder decode;
 };
 constexpr SentenceKind kSentenceKinds[] = {
-    {'P', 'p', 0, &decodePxdrLine},
-    {'W', 'W', 'I', &decodeWixdrLine},
+    {'P', 'p', 0, 0, &decodePxdrLine},
+    {'W', 'W', 'I', 'X', &decodeWixdrLine},
 };
 
 } // namespace
 
-int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk,
-                   SentenceEffect* effect) {
+SentenceEffect decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk) {
   reading.valid = 0;
-  SentenceEffect ignored;
-  SentenceEffect& out = effect != nullptr ? *effect : ignored;
-  out = SentenceEffect{};
+  SentenceEffect out;
   const Line b(line, length);
   if (b.at(0) != '$') {
-    return 1;
+    out.notSentence = true;
+    return out;
   }
   const SentenceKind* kind = nullptr;
   for (const SentenceKind& k : kSentenceKinds) {
     if ((b.at(1) == static_cast<unsigned char>(k.first) ||
          b.at(1) == static_cast<unsigned char>(k.firstAlternative)) &&
-        (k.second == 0 || b.at(2) == static_cast<unsigned char>(k.second))) {
+        (k.second == 0 || b.at(2) == static_cast<unsigned char>(k.second)) &&
+        (k.third == 0 || b.at(3) == static_cast<unsigned char>(k.third))) {
       kind = &k;
       break;
     }
   }
   if (kind == nullptr) {
-    return 0; // any other sentence is ignored
+    // Not the barograph's: another barometer's sentence, or one this monitor ignores.
+    out.other = readOtherBarometer(std::string_view(line, length));
+    if (out.other.recognised && !checksumHolds(line, length)) {
+      out.other = OtherBarometer{true, true, std::nullopt, std::nullopt};
+    }
+    out.rejected = out.other.rejected;
+    return out;
   }
   const Decoded raw = checksumHolds(line, length) ? kind->decode(reading, b) : std::nullopt;
   if (!raw) {
@@ -356,7 +361,7 @@ int decodeSentence(CurrentReading& reading, const char* line, std::size_t length
     reading.pressure = *raw + hk;
     out.pressure = true;
   }
-  return 0;
+  return out;
 }
 
 void updateConverterStats(ConverterStats& stats, std::uint32_t adValue) {
@@ -386,11 +391,6 @@ void updateConverterStats(ConverterStats& stats, std::uint32_t adValue) {
     stats.range = 0;
     stats.variation = 0;
   }
-}
-
-int decodeSentence(AppContext& app, SentenceEffect* effect) {
-  return decodeSentence(app.reading, app.acquisition.receiveBuffer.data(), app.acquisition.fillCount,
-                        app.settings.HK, effect);
 }
 
 } // namespace baromon

@@ -4,10 +4,9 @@
 #include <cstdint>
 
 #include "core/serial/AcquisitionState.h"
+#include "core/serial/Sentences.h"
 
 namespace baromon {
-
-struct AppContext;
 
 // The decoders work on one received line of `length` bytes. Bytes at or past
 // `length` read as 0, so a short line never picks up what an earlier, longer
@@ -22,20 +21,20 @@ std::int32_t decodePxdr(CurrentReading& reading, const char* line, std::size_t l
 std::int32_t decodeWixdr(CurrentReading& reading, const char* line, std::size_t length);
 // What one line did besides changing the reading.
 struct SentenceEffect {
-  bool pressure = false; // it carried a pressure
-  bool rejected = false; // a device sentence refused as damaged: the reading is unchanged
+  bool notSentence = false; // the line does not begin with "$"
+  bool pressure = false;    // the barograph's sentence carried a pressure
+  bool rejected = false;    // a sentence refused as damaged: the reading is unchanged
+  // Another barometer's values, left for the acquisition to take or not
+  // (adoptOtherBarometer): the barograph's own sentences come first.
+  OtherBarometer other;
 };
 
-// Decodes one line as a device sentence; the pressure gets the height
-// correction `hk` added. Returns 1 when the line does not begin with "$", else 0.
-// `effect`, when given, says whether the line carried a pressure or was refused.
-int decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk,
-                   SentenceEffect* effect = nullptr);
+// Decodes one line: the barograph's $PXDR and $WIXDR into `reading` (the pressure
+// gets the height correction `hk` added), another barometer's sentence into the
+// result only.
+SentenceEffect decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk);
 
 // Shifts `adValue` into the last-100 window and recomputes mean, extremes and variation.
 void updateConverterStats(ConverterStats& stats, std::uint32_t adValue);
-
-// The same on the monitor's state: the receive buffer, HK and CurrentReading.
-int decodeSentence(AppContext& app, SentenceEffect* effect = nullptr);
 
 } // namespace baromon

@@ -243,7 +243,9 @@ TEST_F(Acq, ARecordHeldUpByALockedLogIsWrittenOnALaterTickWithoutAnotherEvent) {
   EXPECT_EQ(events(t), fakes::eventNumbers({Event::FileOpenFailed}));
 }
 
-TEST_F(Acq, BoundaryNeedsAValidPxdr) {
+TEST_F(Acq, WhileTheBarographIsHeardTheBoundaryNeedsAValidPxdr) {
+  at(10, 4, 50);
+  tick("$PXDR,0998.50,52684,+01.2,+03.5\r\n");
   at(10, 5);
   tick("$WIXDR,P,0.9986,B\r\n");
   EXPECT_EQ(t.app.reading.pressure, 99860);
@@ -492,11 +494,12 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
        1,
        1},
       {"and the second when its line feed comes", 1, {kPxdr + "$WIXDR,C,2", "1.5,C\r\n"}, 2, 1},
-      {"$WIXDR frames are received but never valid",
+      {"$WIXDR frames beside the barograph's $PXDR are received but not valid",
        1,
-       {"$WIXDR,P,0.9986,B\r\n", "$WIXDR,U,12.6,V\r\n"},
-       2,
-       0},
+       {kPxdr, "$WIXDR,P,0.9986,B\r\n", "$WIXDR,U,12.6,V\r\n"},
+       3,
+       1},
+      {"a lone $WIXDR pressure is another monitor's barometer", 1, {"$WIXDR,P,0.9986,B,Barometer\r\n"}, 1, 1},
       {"garbage, lower-case p and a malformed $PXDR",
        1,
        {"garbage\r\n", "$pXDR,0998.60,52684,+01.2,+03.5\r\n", "$PXDR,0998.60;52684,+01.2,+03.5\r\n"},

@@ -71,7 +71,7 @@ TEST(DecodePxdr, AWrongFixedByteChangesNothing) {
     SCOPED_TRACE(line);
     CurrentReading r = before;
     r.valid = 1;
-    EXPECT_EQ(decodeSentence(r, line, std::strlen(line), 0), 0);
+    EXPECT_FALSE(decodeSentence(r, line, std::strlen(line), 0).notSentence);
     EXPECT_EQ(r.valid, 0);
     EXPECT_EQ(r.pressure, 101000);
     EXPECT_EQ(r.adValue, 50000u);
@@ -83,11 +83,11 @@ TEST(DecodePxdr, AWrongFixedByteChangesNothing) {
 TEST(DecodeSentence, OnlyLinesStartingWithDollarAreSentences) {
   CurrentReading r;
   r.valid = 1;
-  EXPECT_EQ(decodeSentence(r, "PXDR,0998.60\r\n", 14, 0), 1);
+  EXPECT_TRUE(decodeSentence(r, "PXDR,0998.60\r\n", 14, 0).notSentence);
   EXPECT_EQ(r.valid, 0);
-  EXPECT_EQ(decodeSentence(r, "", 0, 0), 1);
-  EXPECT_EQ(decodeSentence(r, "\n", 1, 0), 1);
-  EXPECT_EQ(decodeSentence(r, "$GPRMC,1,2,3\r\n", 14, 0), 0) << "other sentences are ignored";
+  EXPECT_TRUE(decodeSentence(r, "", 0, 0).notSentence);
+  EXPECT_TRUE(decodeSentence(r, "\n", 1, 0).notSentence);
+  EXPECT_FALSE(decodeSentence(r, "$GPRMC,1,2,3\r\n", 14, 0).notSentence) << "other sentences are ignored";
   EXPECT_EQ(r.pressure, 0);
 }
 
@@ -96,8 +96,7 @@ TEST(DecodeSentence, BytesPastTheLineReadAsZeroNotAsAnEarlierLine) {
   // this line: the 3-hour tendency digits beyond must not come from the old text.
   const std::string buffer = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
   CurrentReading r;
-  SentenceEffect effect;
-  decodeSentence(r, buffer.data(), 27, 0, &effect);
+  const SentenceEffect effect = decodeSentence(r, buffer.data(), 27, 0);
   EXPECT_EQ(r.valid, 0) << "a sentence that ends inside a field is malformed";
   EXPECT_TRUE(effect.rejected);
   EXPECT_EQ(r.pressure, 0);
@@ -147,8 +146,8 @@ TEST(DecodeSentence, CorruptedSentencesChangeNothingAndAreCounted) {
     SCOPED_TRACE(c.legend);
     CurrentReading r = before;
     r.valid = 1;
-    SentenceEffect effect;
-    EXPECT_EQ(decodeSentence(r, c.line.data(), c.line.size(), 0, &effect), 0);
+    const SentenceEffect effect = decodeSentence(r, c.line.data(), c.line.size(), 0);
+    EXPECT_FALSE(effect.notSentence);
     EXPECT_TRUE(effect.rejected);
     EXPECT_FALSE(effect.pressure);
     EXPECT_EQ(r.valid, 0);
@@ -189,8 +188,7 @@ TEST(DecodeSentence, ChecksumsUnitsAndPascalsThatAreAccepted) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     CurrentReading r;
-    SentenceEffect effect;
-    decodeSentence(r, c.line.data(), c.line.size(), 0, &effect);
+    const SentenceEffect effect = decodeSentence(r, c.line.data(), c.line.size(), 0);
     EXPECT_FALSE(effect.rejected);
     EXPECT_EQ(effect.pressure, c.pressure != 0);
     EXPECT_EQ(r.valid, c.valid);
@@ -210,9 +208,7 @@ TEST(DecodeSentence, OnlyDeviceSentencesAreCountedAsRejected) {
   for (const char* line : ignored) {
     SCOPED_TRACE(line);
     CurrentReading r;
-    SentenceEffect effect;
-    effect.rejected = true;
-    decodeSentence(r, line, std::strlen(line), 0, &effect);
+    const SentenceEffect effect = decodeSentence(r, line, std::strlen(line), 0);
     EXPECT_FALSE(effect.rejected);
   }
 }
