@@ -12,9 +12,6 @@
 
 namespace baromon {
 
-// The temperature of a reading that has had none.
-constexpr std::int32_t kNoTemperature = -999;
-
 // The latest decoded device values.
 struct CurrentReading {
   std::int32_t pressure = 0;                 // hundredths of a hPa, HK included; 0 until the first pressure
