@@ -47,7 +47,8 @@ constexpr LocalText kLocalTexts[] = {
       "erreur : impossible d'ouvrir le port %s", "fout: poort %s kan niet worden geopend",
       "errore: impossibile aprire la porta %s", "error: no se puede abrir el puerto %s"}},
     {Event::ManyBytesWaiting,
-     {"Warnung: mehr als 256 Bytes warten an der Schnittstelle", "warning: more than 256 bytes wait at the port",
+     {"Warnung: mehr als 256 Bytes warten an der Schnittstelle",
+      "warning: more than 256 bytes wait at the port",
       "avertissement : plus de 256 octets en attente sur le port",
       "waarschuwing: meer dan 256 bytes wachten op de poort",
       "attenzione: pi\xF9 di 256 byte in attesa sulla porta",
@@ -77,7 +78,8 @@ constexpr LocalText kLocalTexts[] = {
       "erreur : monitor.txt hors de la grille de 80 octets, laiss\xE9 tel quel ; lancez la v\xE9rification",
       "fout: monitor.txt buiten het raster van 80 bytes, ongewijzigd gelaten; voer de controle uit",
       "errore: monitor.txt fuori dalla griglia di 80 byte, lasciato com'\xE8; eseguire il controllo",
-      "error: monitor.txt fuera de la rejilla de 80 bytes, se deja como est\xE1; ejecute la comprobaci\xF3n"}},
+      "error: monitor.txt fuera de la rejilla de 80 bytes, se deja como est\xE1; ejecute la "
+      "comprobaci\xF3n"}},
     {Event::RecordLostAtStop,
      {"Fehler: Datensatz bei Programmende verloren, monitor.txt nicht beschreibbar",
       "error: record lost at program end, monitor.txt not writable",
@@ -115,7 +117,8 @@ std::string eventTextIn(ErrorCode code, int language, const std::string& detail)
   // The port events 14.. count up from COM1; each names its own port.
   const bool portEvent = code >= eventCode(Event::Com1ReadError) && code <= eventCode(Event::Com4ReadError);
   const ErrorCode looked = portEvent ? eventCode(Event::Com1ReadError) : code;
-  const std::string named = portEvent ? "COM" + std::to_string(code - eventCode(Event::Com1ReadError) + 1) : detail;
+  const std::string named =
+      portEvent ? "COM" + std::to_string(code - eventCode(Event::Com1ReadError) + 1) : detail;
   for (const LocalText& local : kLocalTexts) {
     if (eventCode(local.event) == looked) {
       return withDetail(inLanguage(local.text, language), named);

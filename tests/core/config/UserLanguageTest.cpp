@@ -91,7 +91,8 @@ TEST_F(NewSettings, EveryEventGoesToTheSinkInTheUsersLanguageAndAFirstStartIsANo
   ASSERT_EQ(startUp(t.app), 0);
   ASSERT_EQ(sink.events.size(), 2u);
   EXPECT_EQ(sink.events[0], (std::pair<int, std::string>{2, "notice: no monitor.ini yet"}));
-  EXPECT_EQ(sink.events[1], (std::pair<int, std::string>{11, "notice: monitor.ini written with the default settings"}));
+  EXPECT_EQ(sink.events[1],
+            (std::pair<int, std::string>{11, "notice: monitor.ini written with the default settings"}));
   // monitor.err keeps its lines: readers look for these numbers and texts.
   const std::string err = t.dir.read("monitor.err");
   EXPECT_NE(err.find("event # 2 error: no file MONITOR.INI !\r\n"), std::string::npos);
@@ -102,7 +103,8 @@ TEST_F(NewSettings, EveryEventGoesToTheSinkInTheUsersLanguageAndAFirstStartIsANo
   EXPECT_EQ(sink.events.back(), (std::pair<int, std::string>{71, "Verbindung zu tcp://boat:10110 verloren"}));
   t.app.settings.LANG = French;
   reportEvent(t.app, eventCode(Event::Com1ReadError) + 2);
-  EXPECT_EQ(sink.events.back(), (std::pair<int, std::string>{16, "erreur : impossible d'ouvrir le port COM3"}));
+  EXPECT_EQ(sink.events.back(),
+            (std::pair<int, std::string>{16, "erreur : impossible d'ouvrir le port COM3"}));
   reportEvent(t.app, Event::CreatePenFailed);
   EXPECT_EQ(sink.events.back(), (std::pair<int, std::string>{23, "error using function CreatePen"}))
       << "an event the logger hardly meets keeps the English of monitor.err";
@@ -116,7 +118,8 @@ TEST_F(NewSettings, TheSinkHearsWhatMonitorErrHearsNoMore) {
   EXPECT_TRUE(sink.events.empty()) << "the protocol switched off is off everywhere";
   t.app.settings.ERR = 1;
   t.dir.write("monitor.err", "");
-  auto holder = t.files.open("monitor.err", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
+  auto holder =
+      t.files.open("monitor.err", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);
   ASSERT_TRUE(holder);
   reportEvent(t.app, Event::FileOpenFailed);
   EXPECT_EQ(sink.events.size(), 1u) << "a held monitor.err loses its line, the journal does not";

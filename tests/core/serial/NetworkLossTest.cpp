@@ -59,10 +59,12 @@ TEST_P(Loss, ANetworkSourceIsNamedWhenLostAndWhenBackASerialPortKeepsItsEvent) {
     return;
   }
   EXPECT_EQ(fakes::eventCodes(err()), std::vector<int>{71}) << "reopened, but nothing heard yet";
-  EXPECT_NE(err().find("event # 71 connection to tcp://boat.local:10110 lost \r\n"), std::string::npos) << err();
+  EXPECT_NE(err().find("event # 71 connection to tcp://boat.local:10110 lost \r\n"), std::string::npos)
+      << err();
   tick(kPxdr);
   EXPECT_EQ(fakes::eventCodes(err()), (std::vector<int>{71, 72}));
-  EXPECT_NE(err().find("event # 72 connection to tcp://boat.local:10110 back \r\n"), std::string::npos) << err();
+  EXPECT_NE(err().find("event # 72 connection to tcp://boat.local:10110 back \r\n"), std::string::npos)
+      << err();
   tick(kPxdr);
   EXPECT_EQ(fakes::eventCodes(err()).size(), 2u) << "back once, not at every line";
 }
