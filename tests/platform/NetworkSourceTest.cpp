@@ -519,7 +519,7 @@ TEST_F(NetworkMonitor, ASilentPeerIsLostAfterAMinuteAndANewServerOnThePortGetsTh
   monotonic += 1;
   acquisitionTick(*app);
   EXPECT_TRUE(app->serial.lost) << "a minute without a byte is a lost source";
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 63), 1u);
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 71), 1u);
 
   // A new server takes the port while the silent connection is still open on the peer's side.
   listener.reset();
@@ -531,7 +531,7 @@ TEST_F(NetworkMonitor, ASilentPeerIsLostAfterAMinuteAndANewServerOnThePortGetsTh
   ASSERT_GE(peer, 0) << "the monitor reconnected within the silence limit and one retry interval";
   ASSERT_TRUE(sendAll(peer, "$PXDR,0998.70,52684,+01.2,+03.5\r\n"));
   ASSERT_TRUE(tickUntil([&] { return app->acquisition.sentencesAccepted == 4; }));
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 63), 1u);
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 71), 1u);
   ::close(peer);
   ::close(server);
   ::close(silent);
@@ -556,7 +556,7 @@ TEST_F(NetworkMonitor, APeerThatAcceptsAndClosesAtOnceIsReportedOnceUntilASenten
   for (int round = 0; round < 6; ++round) {
     ASSERT_TRUE(flap()) << "round " << round;
   }
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 63), 1u) << "six losses, one report";
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 71), 1u) << "six losses, one report";
 
   // A connection that brings a sentence before it goes: that loss is news again.
   acquisitionTick(*app);
@@ -568,7 +568,7 @@ TEST_F(NetworkMonitor, APeerThatAcceptsAndClosesAtOnceIsReportedOnceUntilASenten
   ASSERT_TRUE(tickUntil([&] { return app->serial.lost; }));
   clock.advanceSeconds(kReopenIntervalSeconds);
   ASSERT_TRUE(flap());
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 63), 2u);
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), 71), 2u);
 }
 
 } // namespace
