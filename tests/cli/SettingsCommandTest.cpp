@@ -16,8 +16,9 @@ std::string inLocale(const std::string& locale, const std::string& args) {
   return "env -u LC_ALL -u LC_MESSAGES LANG=" + locale + " " BAROMON_EXE " " + args;
 }
 
-const std::string kDefaults = "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\nERR=1\n"
-                              "U=0\nSIG=0\nDKS=0\nLANG=DE\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kDefaults =
+    "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\nERR=1\n"
+    "U=0\nSIG=0\nDKS=0\nLANG=DE\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
 
 TEST(SettingsCommand, PrintsEveryKeyWithItsValueAndMeaningAndWritesNothing) {
   TempDir dir;
@@ -35,7 +36,8 @@ TEST(SettingsCommand, PrintsEveryKeyWithItsValueAndMeaningAndWritesNothing) {
 TEST(SettingsCommand, ChangesValuesAsTheFileWritesThemThroughTheMonitorsSave) {
   TempDir dir;
   dir.write("monitor.ini", kDefaults);
-  const Outcome run = runBaromonIn(dir, "settings LANG=EN HK=+00125 COM=COM3 DATA=NMEA SHOW=1800 SIG=1", true);
+  const Outcome run =
+      runBaromonIn(dir, "settings LANG=EN HK=+00125 COM=COM3 DATA=NMEA SHOW=1800 SIG=1", true);
   ASSERT_EQ(run.status, 0) << run.out;
   std::string expected = kDefaults;
   expected.replace(5, 4, "NMEA").replace(17, 1, "3").replace(34, 4, "1800").replace(79, 1, "1");
@@ -86,7 +88,8 @@ TEST(SettingsCommand, ANewFileTakesTheLanguageOfTheLocale) {
   const struct {
     const char* locale;
     const char* lang;
-  } cases[] = {{"it_IT.UTF-8", "LANG=IT\n"}, {"es_ES", "LANG=SP\n"}, {"pt_BR.UTF-8", "LANG=DE\n"}, {"C", "LANG=DE\n"}};
+  } cases[] = {
+      {"it_IT.UTF-8", "LANG=IT\n"}, {"es_ES", "LANG=SP\n"}, {"pt_BR.UTF-8", "LANG=DE\n"}, {"C", "LANG=DE\n"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.locale);
     TempDir dir;

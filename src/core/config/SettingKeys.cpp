@@ -16,9 +16,11 @@ struct KeyText {
 
 // What each key of monitor.ini means; the file itself gives the keys' order and places.
 constexpr KeyText kKeys[] = {
-    {"DATA", "data mode: KX decodes the barograph and records monitor.txt, NMEA records every sentence to nmea.txt",
+    {"DATA",
+     "data mode: KX decodes the barograph and records monitor.txt, NMEA records every sentence to nmea.txt",
      "KX or NMEA"},
-    {"COM", "serial port (--port n=PATH says which device or network source stands for COMn)", "COM1 to COM8"},
+    {"COM", "serial port (--port n=PATH says which device or network source stands for COMn)",
+     "COM1 to COM8"},
     {"SAVE", "record interval in seconds (recording is switched off only from the menu, until the end)",
      "always 0300"},
     {"SHOW", "barogram step in seconds", "0300, 0600, 0900 or 1800"},
@@ -68,7 +70,8 @@ bool findValue(const SettingsFileBytes& bytes, const std::string& key, ValueSpan
 }
 
 std::string valueAt(const SettingsFileBytes& bytes, const ValueSpan& span) {
-  std::string value(bytes.begin() + static_cast<long>(span.first), bytes.begin() + static_cast<long>(span.last));
+  std::string value(bytes.begin() + static_cast<long>(span.first),
+                    bytes.begin() + static_cast<long>(span.last));
   return value.substr(value.find_first_not_of(' ')); // DATA's "  KX" reads as KX
 }
 
