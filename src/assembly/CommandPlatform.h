@@ -21,13 +21,18 @@ public:
   CommandPlatform& operator=(const CommandPlatform&) = delete;
 
   // The services as the core takes them.
-  Platform services() { return Platform{clock, files, windows, ports, graphics}; }
+  Platform services() {
+    Platform services{clock, files, windows, ports, graphics};
+    services.locale = &locale;
+    return services;
+  }
   // The same with other files in place of the directory's (a read-only view of them, say).
   Platform services(platform::FileSystem& otherFiles) {
     return Platform{clock, otherFiles, windows, ports, graphics};
   }
 
   NativeClock clock;
+  NativeUserLocale locale;
   NativeFileSystem files;
   ConsoleWindowServices windows;
   NoSerialPorts ports;

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include <poll.h>
+#include <unistd.h>
 
 #include "core/state/AppContext.h"
 #include "core/program/Startup.h"
@@ -88,7 +89,24 @@ TickSleeps systemTickSleeps() {
   };
 }
 
-int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps) {
+std::string startLine(const AppContext& app, const StartAnnouncement& announcement,
+                      const std::string& directory) {
+  std::string line = "baromon: reading ";
+  line += announcement.source ? announcement.source(app) : app.serial.portName;
+  line += " in " + directory;
+  line += app.settings.DATA == 0 ? " (NMEA mode, nmea.txt)" : " (KX mode, monitor.txt)";
+  line += "; serving ";
+  if (announcement.serving.empty()) {
+    line += "nothing";
+  }
+  for (std::size_t i = 0; i < announcement.serving.size(); ++i) {
+    line += (i == 0 ? "" : ", ") + announcement.serving[i];
+  }
+  return line;
+}
+
+int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps,
+                const StartAnnouncement& announcement) {
   StopSignals signals;
   // The journal of a service shows why a stop takes seconds.
   app.recording.onStopWait = [](std::size_t waiting, int millis) {
@@ -101,6 +119,13 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
   if (started != 0) {
     return started;
   }
+  char directory[4096] = ".";
+  if (::getcwd(directory, sizeof directory) == nullptr) {
+    directory[0] = '.';
+    directory[1] = '\0';
+  }
+  std::fprintf(stderr, "%s\n", startLine(app, announcement, directory).c_str());
+  std::fflush(stderr);
   timespec next{};
   clock_gettime(CLOCK_MONOTONIC, &next);
   while (!windows.quitRequested()) {

@@ -2,6 +2,8 @@
 
 #include <ctime>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace baromon {
 struct AppContext;
@@ -29,11 +31,24 @@ struct TickSleeps {
 // clock_nanosleep (absolute), nanosleep and poll.
 TickSleeps systemTickSleeps();
 
+// What a headless monitor says once it has started, in one line on standard error: what
+// it reads (known only after start-up, when the settings have chosen the port), the
+// directory, and each thing it serves, as the assembly lists them.
+struct StartAnnouncement {
+  std::function<std::string(const AppContext&)> source; // "COM2 = tcp://boat:10110"
+  std::vector<std::string> serving;                     // "NMEA 0183 over TCP on every address, port 10111"
+};
+// "baromon: reading SOURCE in DIRECTORY (MODE); serving A, B" (or "serving nothing").
+std::string startLine(const AppContext& app, const StartAnnouncement& announcement,
+                      const std::string& directory);
+
 // Runs the monitor without a screen: start-up, one timer tick every 200 ms until a
 // quit request or SIGINT / SIGTERM / SIGHUP, then the normal shutdown (which says on
 // standard error when it waits for a held log, and how many records it lost), after
 // which it prints the count of lines received and of valid sentences to standard
 // error. Returns the exit code.
-int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps = systemTickSleeps());
+// `announcement` is said after a successful start.
+int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps = systemTickSleeps(),
+                const StartAnnouncement& announcement = {});
 
 } // namespace baromon::platform

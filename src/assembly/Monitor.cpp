@@ -14,6 +14,7 @@
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "adapters/posix/PosixSerialPorts.h"
+#include "adapters/posix/UserSession.h"
 #include "assembly/FrontEndHandOver.h"
 #include "assembly/HeadlessRun.h"
 #include "core/state/AppContext.h"
@@ -71,6 +72,16 @@ bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform:
   return true;
 }
 
+namespace {
+
+// What `--serve-nmea` serves, and where: a PORT alone listens on every address.
+std::string servedNmea(const std::string& where) {
+  const bool address = where.find(':') != std::string::npos;
+  return "NMEA 0183 over TCP on " + (address ? where : "every address, port " + where);
+}
+
+} // namespace
+
 int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   if (!options.headless) {
@@ -95,8 +106,22 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   platform::HeadlessWindows windows;
   // Headless, every alarm is also a line on standard error (the service's journal).
   platform::AlarmCommand hook(options.onAlarm, true);
-  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock, server.get(), &hook}};
-  return platform::runHeadless(app, windows);
+  // The journal of a service is standard error: every event goes there too, in the user's language.
+  platform::PosixUserLocale locale;
+  platform::StreamEventSink journal(stderr);
+  Platform services{clock, files, windows, ports, graphics, &directoryLock, server.get(), &hook};
+  services.locale = &locale;
+  services.eventSink = &journal;
+  AppContext app{services};
+  platform::StartAnnouncement announcement;
+  announcement.source = [&portMap](const AppContext& running) {
+    const auto path = portMap.resolve(running.serial.portName);
+    return running.serial.portName + (path ? " = " + *path : std::string());
+  };
+  if (!options.serveNmea.empty()) {
+    announcement.serving.push_back(servedNmea(options.serveNmea));
+  }
+  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);
 }
 
 } // namespace baromon::assembly

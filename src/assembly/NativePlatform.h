@@ -8,11 +8,13 @@
 #include "adapters/win32/Win32FileSystem.h"
 #include "adapters/win32/Win32Printers.h"
 #include "adapters/win32/Win32SerialPorts.h"
+#include "adapters/win32/Win32UserLocale.h"
 #else
 #include "adapters/posix/PosixClock.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "adapters/posix/PosixSerialPorts.h"
+#include "adapters/posix/UserSession.h"
 #endif
 
 namespace baromon::assembly {
@@ -26,6 +28,7 @@ using NativeSerialPorts = platform::Win32SerialPorts;
 using PortMap = platform::Win32PortMap;
 // PrintDlgA: the dialog for the print menu, the default printer for `baromon print`.
 using NativePrinters = platform::Win32Printers;
+using NativeUserLocale = platform::Win32UserLocale;
 #else
 using NativeClock = platform::PosixClock;
 using NativeFileSystem = platform::PosixFileSystem;
@@ -33,6 +36,7 @@ using NativeDirectoryLock = platform::PosixDirectoryLock;
 using NativeSerialPorts = platform::PosixSerialPorts;
 // COMn to a device path: `--port n=PATH`, else BAROMON_COMn, else /dev/ttyS<n-1>.
 using PortMap = platform::PortMap;
+using NativeUserLocale = platform::PosixUserLocale;
 #endif
 
 } // namespace baromon::assembly

@@ -61,6 +61,9 @@ void printUsage(std::FILE* out) {
              "  decode [--hk N] [FILE]  decode barograph lines and print the readings\n"
              "  check                   check and repair monitor.txt in the current directory\n"
              "  export [FILE]           print the records of FILE (default monitor.txt) as CSV\n"
+             "  settings [KEY=VALUE]... show the settings of monitor.ini and what they mean, or\n"
+             "                          change them (values as the file writes them: LANG=EN,\n"
+             "                          HK=+00125, COM=COM3); refused while a monitor runs here\n"
              "  render OUT [--size WxH] [--paper] [--offset N]\n",
              out);
 #ifdef _WIN32
@@ -212,6 +215,8 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
     }
     if (arg == "check")
       return runCheck(argc - i - 1, argv + i + 1, stdout, stderr);
+    if (arg == "settings")
+      return runSettings(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "export")
       return runExport(argc - i - 1, argv + i + 1, stdout, stderr);
     if (arg == "render")

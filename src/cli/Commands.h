@@ -16,6 +16,11 @@ int runDecode(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
 // found, 1 when errors were found and corrected, 2 when the check could not run.
 int runCheck(int argc, char** argv, std::FILE* out, std::FILE* err);
 
+// `baromon settings [KEY=VALUE]...`: prints the settings of monitor.ini with their
+// meaning, or changes them through the monitor's own save (all or none: 2 when a value
+// is refused, 1 while a monitor runs in the directory or the file is damaged).
+int runSettings(int argc, char** argv, std::FILE* out, std::FILE* err);
+
 // `baromon export [FILE]`: the records of FILE (default monitor.txt) as CSV.
 int runExport(int argc, char** argv, std::FILE* out, std::FILE* err);
 

@@ -42,6 +42,9 @@ public:
   // False while the source is still being reached (a connection on its way); a device
   // that opened is there.
   virtual bool connected() const = 0;
+  // What the device is, as the user named it ("/dev/ttyUSB0", "tcp://boat.local:10110"):
+  // the events about a network source say which one.
+  virtual std::string source() const = 0;
 };
 
 // Opens serial devices (or network sources standing in for them) by the program's

@@ -28,7 +28,8 @@ struct HeadlessRun {
   TempDir dir;
   pid_t pid = -1;
 
-  void start(const std::string& port = "/nonexistent/tty") {
+  // `locale` becomes LANG, with LC_ALL and LC_MESSAGES unset.
+  void start(const std::string& port = "/nonexistent/tty", const char* locale = nullptr) {
     const std::string portArg = "2=" + port;
     pid = ::fork();
     ASSERT_GE(pid, 0);
@@ -38,6 +39,11 @@ struct HeadlessRun {
       }
       const int err = ::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(err, 2);
+      if (locale != nullptr) {
+        ::unsetenv("LC_ALL");
+        ::unsetenv("LC_MESSAGES");
+        ::setenv("LANG", locale, 1);
+      }
       ::execl(BAROMON_EXE, BAROMON_EXE, "--headless", "--port", portArg.c_str(), nullptr);
       ::_exit(121);
     }
@@ -137,6 +143,29 @@ TEST(Headless, ReportsTheLinesItReceivedTheValidOnesAndTheRefusedOnesWhenStopped
   EXPECT_EQ(run.stop(SIGTERM), 0);
   const std::string err = run.dir.read("stderr.txt");
   EXPECT_NE(err.find("baromon: 7 lines received, 3 valid sentences, 2 rejected\n"), std::string::npos) << err;
+}
+
+// A service's journal is its standard error: the logger says where it reads and what it
+// serves, and every event of monitor.err, in the user's language.
+TEST(Headless, SaysWhereItReadsAndTellsEveryEventOnStandardErrorInTheUsersLanguage) {
+  HeadlessRun run;
+  run.start("/nonexistent/tty", "fr_FR.UTF-8");
+  ASSERT_TRUE(waitFor([&] { return hasEvent(run.dir.read("monitor.err"), 15); }));
+  EXPECT_EQ(run.stop(SIGTERM), 0);
+  const std::string err = run.dir.read("stderr.txt");
+  const std::string where = "baromon: reading COM2 = /nonexistent/tty in " + run.dir.path() +
+                            " (KX mode, monitor.txt); serving nothing\n";
+  EXPECT_NE(err.find(where), std::string::npos) << err;
+  EXPECT_NE(err.find("baromon: event 2: remarque : pas encore de monitor.ini\n"), std::string::npos) << err;
+  EXPECT_NE(
+      err.find("baromon: event 11: remarque : monitor.ini cr\xC3\xA9\xC3\xA9 avec les r\xC3\xA9glages par "
+               "d\xC3\xA9\x66\x61ut\n"),
+      std::string::npos)
+      << "a first start is a notice, in UTF-8";
+  EXPECT_NE(err.find("baromon: event 15: erreur : impossible d'ouvrir le port COM2\n"), std::string::npos)
+      << err;
+  EXPECT_EQ(err.find("error: no file"), std::string::npos) << "no error for the missing settings";
+  EXPECT_NE(run.dir.read("monitor.ini").find("LANG=FR\n"), std::string::npos);
 }
 
 } // namespace

@@ -95,10 +95,10 @@ TEST(NetworkSourceRun, HeadlessMonitorTakesEveryLineOfAFastTcpStream) {
   ::close(peer);
   ::close(listener);
 
-  ASSERT_TRUE(waitForText(dir, "monitor.err", "event # 63 ", 20)) << "the lost server is reported";
+  ASSERT_TRUE(waitForText(dir, "monitor.err", "event # 71 ", 20)) << "the lost server is reported";
   EXPECT_EQ(monitor.stop(SIGTERM), 0);
   const std::string err = dir.read("monitor.err");
-  EXPECT_EQ(err.find("event # 63 "), err.rfind("event # 63 "));
+  EXPECT_EQ(err.find("event # 71 "), err.rfind("event # 71 "));
   EXPECT_EQ(err.find("event # 18 "), std::string::npos) << "no warning grows with the rate";
   EXPECT_NE(dir.read("stderr.txt").find("3000 lines received, 3000 valid sentences"), std::string::npos)
       << dir.read("stderr.txt");

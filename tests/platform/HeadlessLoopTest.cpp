@@ -30,6 +30,7 @@ struct CountingPorts final : SerialPorts {
     bool hungUp() const override { return false; }
     bool lineStream() const override { return false; }
     bool connected() const override { return true; }
+    std::string source() const override { return "/dev/test"; }
   };
   std::unique_ptr<SerialDevice> open(const std::string&) override {
     return std::make_unique<Device>(statusQueries);

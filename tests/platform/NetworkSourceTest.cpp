@@ -260,8 +260,8 @@ TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds
   }
   EXPECT_TRUE(app->serial.lost);
   std::string err = dir.read("monitor.err");
-  ASSERT_NE(err.find("event # 63 "), std::string::npos);
-  EXPECT_EQ(err.find("event # 63 "), err.rfind("event # 63 ")) << "reported once, not per attempt";
+  ASSERT_NE(err.find("event # 71 "), std::string::npos);
+  EXPECT_EQ(err.find("event # 71 "), err.rfind("event # 71 ")) << "reported once, not per attempt";
 
   // The server comes up on that port: the next attempt connects and lines flow.
   const int server = listenOn(port);
@@ -274,6 +274,9 @@ TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds
   ASSERT_TRUE(sendAll(peer, "$PXDR,0998.60,52684,+01.2,+03.5\r\n"));
   ASSERT_TRUE(tickUntil([&] { return app->acquisition.sentencesAccepted == 1; }));
   EXPECT_FALSE(app->serial.lost);
+  const std::string source = "tcp://127.0.0.1:" + std::to_string(port);
+  EXPECT_NE(dir.read("monitor.err").find("event # 72 connection to " + source + " back "), std::string::npos)
+      << "named as the network source it is, not as a COM port";
 
   // Lost again after it worked: one more event, then quiet.
   ::close(peer);
@@ -286,8 +289,8 @@ TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds
   }
   err = dir.read("monitor.err");
   std::size_t events = 0;
-  for (std::size_t at = err.find("event # 63 "); at != std::string::npos;
-       at = err.find("event # 63 ", at + 1)) {
+  for (std::size_t at = err.find("event # 71 "); at != std::string::npos;
+       at = err.find("event # 71 ", at + 1)) {
     ++events;
   }
   EXPECT_EQ(events, 2u);
@@ -516,7 +519,7 @@ TEST_F(NetworkMonitor, ASilentPeerIsLostAfterAMinuteAndANewServerOnThePortGetsTh
   monotonic += 1;
   acquisitionTick(*app);
   EXPECT_TRUE(app->serial.lost) << "a minute without a byte is a lost source";
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::PortReadError), 1u);
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::SourceLost), 1u);
 
   // A new server takes the port while the silent connection is still open on the peer's side.
   listener.reset();
@@ -528,7 +531,7 @@ TEST_F(NetworkMonitor, ASilentPeerIsLostAfterAMinuteAndANewServerOnThePortGetsTh
   ASSERT_GE(peer, 0) << "the monitor reconnected within the silence limit and one retry interval";
   ASSERT_TRUE(sendAll(peer, "$PXDR,0998.70,52684,+01.2,+03.5\r\n"));
   ASSERT_TRUE(tickUntil([&] { return app->acquisition.sentencesAccepted == 4; }));
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::PortReadError), 1u);
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::SourceLost), 1u);
   ::close(peer);
   ::close(server);
   ::close(silent);
@@ -553,7 +556,7 @@ TEST_F(NetworkMonitor, APeerThatAcceptsAndClosesAtOnceIsReportedOnceUntilASenten
   for (int round = 0; round < 6; ++round) {
     ASSERT_TRUE(flap()) << "round " << round;
   }
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::PortReadError), 1u) << "six losses, one report";
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::SourceLost), 1u) << "six losses, one report";
 
   // A connection that brings a sentence before it goes: that loss is news again.
   acquisitionTick(*app);
@@ -565,7 +568,7 @@ TEST_F(NetworkMonitor, APeerThatAcceptsAndClosesAtOnceIsReportedOnceUntilASenten
   ASSERT_TRUE(tickUntil([&] { return app->serial.lost; }));
   clock.advanceSeconds(kReopenIntervalSeconds);
   ASSERT_TRUE(flap());
-  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::PortReadError), 2u);
+  EXPECT_EQ(fakes::eventCount(dir.read("monitor.err"), Event::SourceLost), 2u);
 }
 
 } // namespace

@@ -20,7 +20,9 @@ public:
     bool statusFails = false;
     int readFailures = 0; // the next this many reads fail
     bool configureFails = false;
-    bool hungUp = false; // the device went away: every query and read fails from now on
+    bool hungUp = false;     // the device went away: every query and read fails from now on
+    bool lineStream = false; // a network source rather than a serial line
+    std::string source = "/dev/fake";
   };
   explicit FakeSerialDevice(std::shared_ptr<Script> script) : script_(std::move(script)) {}
 
@@ -50,8 +52,9 @@ public:
   }
 
   bool hungUp() const override { return script_->hungUp; }
-  bool lineStream() const override { return false; }
+  bool lineStream() const override { return script_->lineStream; }
   bool connected() const override { return true; }
+  std::string source() const override { return script_->source; }
 
 private:
   std::shared_ptr<Script> script_;

@@ -31,6 +31,7 @@ public:
   bool hungUp() const override { return device_->hungUp(); }
   bool lineStream() const override { return device_->lineStream(); }
   bool connected() const override { return device_->connected(); }
+  std::string source() const override { return device_->source(); }
 
 private:
   std::unique_ptr<platform::SerialDevice> device_;

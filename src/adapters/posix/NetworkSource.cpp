@@ -93,6 +93,11 @@ std::optional<NetworkEndpoint> NetworkEndpoint::parse(const std::string& url) {
   return e;
 }
 
+std::string NetworkEndpoint::url() const {
+  const bool bracketed = host.find(':') != std::string::npos;
+  return std::string(tcp ? "tcp://" : "udp://") + (bracketed ? "[" + host + "]" : host) + ":" + port;
+}
+
 NetworkSource::NetworkSource(NetworkEndpoint endpoint, std::function<std::int64_t()> monotonicSeconds)
     : endpoint_(std::move(endpoint)), now_(std::move(monotonicSeconds)) {
   if (!now_) {

@@ -21,6 +21,8 @@ struct NetworkEndpoint {
   std::string port; // 1..65535, digits only
   static std::optional<NetworkEndpoint> parse(const std::string& url);
   static bool looksLikeUrl(const std::string& text);
+  // The URL again ("tcp://HOST:PORT", "udp://[ADDR]:PORT", "udp://:PORT").
+  std::string url() const;
 };
 
 // NMEA 0183 lines from the network standing in for a serial device. Never blocks: the
@@ -46,6 +48,7 @@ public:
   bool hungUp() const override { return state_ == State::Gone; }
   bool lineStream() const override { return true; }
   bool connected() const override { return state_ == State::Ready; }
+  std::string source() const override { return endpoint_.url(); }
 
   // What the received input takes in memory, and how many received bytes were thrown
   // away unread to keep it so.

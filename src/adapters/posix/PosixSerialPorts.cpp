@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -68,10 +69,10 @@ std::unique_ptr<PosixSerialDevice> PosixSerialDevice::open(const std::string& pa
     return nullptr;
   }
   (void)::ioctl(fd, TIOCEXCL);
-  return std::unique_ptr<PosixSerialDevice>(new PosixSerialDevice(fd));
+  return std::unique_ptr<PosixSerialDevice>(new PosixSerialDevice(fd, path));
 }
 
-PosixSerialDevice::PosixSerialDevice(int fd) : fd_(fd) {}
+PosixSerialDevice::PosixSerialDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
 PosixSerialDevice::~PosixSerialDevice() {
   // The exclusive flag outlives our descriptor while another holds the device

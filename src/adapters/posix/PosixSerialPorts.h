@@ -43,14 +43,16 @@ public:
   // A serial line: read by the tick at the device's pace, there as soon as it opened.
   bool lineStream() const override { return false; }
   bool connected() const override { return true; }
+  std::string source() const override { return path_; }
 
   int fd() const { return fd_; }
 
 private:
-  explicit PosixSerialDevice(int fd);
+  PosixSerialDevice(int fd, std::string path);
   void noteFailure(int error);
 
   int fd_;
+  std::string path_;
   bool hungUp_ = false;
   bool haveCounts_ = false;
   int frame_ = 0, overrun_ = 0, bufOverrun_ = 0;

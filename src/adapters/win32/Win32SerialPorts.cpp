@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace baromon::platform {
 
@@ -79,11 +80,11 @@ std::unique_ptr<Win32SerialDevice> Win32SerialDevice::open(const std::string& pa
     ::CloseHandle(handle); // a file or pipe under the name is no port
     return nullptr;
   }
-  return std::unique_ptr<Win32SerialDevice>(new Win32SerialDevice(handle));
+  return std::unique_ptr<Win32SerialDevice>(new Win32SerialDevice(handle, path));
 }
 
-Win32SerialDevice::Win32SerialDevice(void* handle)
-    : handle_(handle), readDone_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+Win32SerialDevice::Win32SerialDevice(void* handle, std::string path)
+    : handle_(handle), path_(std::move(path)), readDone_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 Win32SerialDevice::~Win32SerialDevice() {
   ::CloseHandle(static_cast<HANDLE>(handle_));

@@ -45,12 +45,14 @@ public:
   // A serial line: read by the tick at the device's pace, there as soon as it opened.
   bool lineStream() const override { return false; }
   bool connected() const override { return true; }
+  std::string source() const override { return path_; }
 
 private:
-  explicit Win32SerialDevice(void* handle);
+  Win32SerialDevice(void* handle, std::string path);
   void noteFailure(unsigned long error);
 
   void* handle_;
+  std::string path_;
   void* readDone_; // the event of the overlapped read
   bool hungUp_ = false;
 };

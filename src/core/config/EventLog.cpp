@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/config/EventTexts.h"
 #include "core/state/AppContext.h"
 
 namespace baromon {
@@ -97,11 +98,22 @@ constexpr AddedEventText kAddedEventText[] = {
     {Event::LogOffGrid, "error: MONITOR.TXT off the 80-byte grid, kept as it is; run the data check "},
     {Event::RecordLostAtStop, "error: record lost at program end, MONITOR.TXT not writable "},
     {Event::SettingsDamaged, "error: MONITOR.INI damaged, kept as monitor.ini.bad "},
+    // A network source is no COM port: event 63 sent its reader looking at cables.
+    {Event::SourceLost, "connection to %s lost "},
+    {Event::SourceBack, "connection to %s back "},
 };
 
 } // namespace
 
-std::string eventText(ErrorCode code) {
+std::string withDetail(const std::string& text, const std::string& detail) {
+  const auto at = text.find("%s");
+  if (at == std::string::npos) {
+    return text;
+  }
+  return text.substr(0, at) + (detail.empty() ? "the source" : detail) + text.substr(at + 2);
+}
+
+std::string eventText(ErrorCode code, const std::string& detail) {
   if (code >= 100) {
     return kUnidentifiedText;
   }
@@ -110,25 +122,29 @@ std::string eventText(ErrorCode code) {
   }
   for (const AddedEventText& added : kAddedEventText) {
     if (eventCode(added.event) == code) {
-      return added.text;
+      return withDetail(added.text, detail);
     }
   }
   return {};
 }
 
-int reportEvent(AppContext& app, ErrorCode code) {
+int reportEvent(AppContext& app, ErrorCode code, const std::string& detail) {
   if (app.settings.ERR == 0) {
     return 1;
   }
   const platform::DateTime now = app.platform.clock.localNow();
   char line[256] = {};
   std::snprintf(line, sizeof line, "%02d.%02d.%04d %02d:%02d  event # %d %s", now.day, now.month, now.year,
-                now.hour, now.minute, code, eventText(code).c_str());
+                now.hour, now.minute, code, eventText(code, detail).c_str());
   // The protocol is best effort: a file another program holds, or one that
   // cannot be created, loses the line and nothing else happens.
   if (auto file = app.platform.files.openForAppend(kEventFile)) {
     file->write(line, std::strlen(line));
     file->write("\r\n", 2);
+  }
+  // The journal gets the event even when monitor.err is held by another program.
+  if (app.platform.eventSink != nullptr) {
+    app.platform.eventSink->eventReported(code, eventTextIn(code, app.settings.LANG, detail));
   }
   return 0;
 }

@@ -46,6 +46,8 @@ enum class Event : ErrorCode {
   LogOffGrid = 66,       // monitor.txt is off the 80-byte grid; an append keeps it as it is
   RecordLostAtStop = 67, // a record that waited for a held log could not be written at the stop
   SettingsDamaged = 68,  // monitor.ini was not the template; kept as monitor.ini.bad, defaults used
+  SourceLost = 71,       // a network source went away (its address follows the text)
+  SourceBack = 72,       // a network source lost before brought a line again
 };
 
 // Every named event, in number order.
@@ -82,6 +84,8 @@ inline constexpr Event kNamedEvents[] = {
     Event::LogOffGrid,
     Event::RecordLostAtStop,
     Event::SettingsDamaged,
+    Event::SourceLost,
+    Event::SourceBack,
 };
 
 constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }
@@ -98,15 +102,24 @@ enum class Fatal : ErrorCode {
   FontNotSelected = 61,
 };
 
-// Appends an event line to monitor.err while ERR is on; 1 when ERR is off, else 0.
-int reportEvent(AppContext& app, ErrorCode code);
+// Appends an event line to monitor.err while ERR is on; 1 when ERR is off, else 0. The
+// same event goes to the platform's event sink, if any, in the user's language.
+// `detail` is what the text names where it has a place for it (a network address).
+int reportEvent(AppContext& app, ErrorCode code, const std::string& detail = {});
 // Appends a fatal line whatever ERR says, shows the box, beeps, asks the loop to end, and returns.
 void reportFatal(AppContext& app, ErrorCode code);
-// The text appended after the line head (empty for codes without a text).
-std::string eventText(ErrorCode code);
+// The text appended after the line head (empty for codes without a text), `detail`
+// put in where the text names something.
+std::string eventText(ErrorCode code, const std::string& detail = {});
+// `text` with its one "%s" replaced by `detail` (taken as it is, never as a format).
+std::string withDetail(const std::string& text, const std::string& detail);
 
-inline int reportEvent(AppContext& app, Event event) { return reportEvent(app, eventCode(event)); }
-inline std::string eventText(Event event) { return eventText(eventCode(event)); }
+inline int reportEvent(AppContext& app, Event event, const std::string& detail = {}) {
+  return reportEvent(app, eventCode(event), detail);
+}
+inline std::string eventText(Event event, const std::string& detail = {}) {
+  return eventText(eventCode(event), detail);
+}
 inline void reportFatal(AppContext& app, Fatal fatal) { reportFatal(app, static_cast<ErrorCode>(fatal)); }
 
 } // namespace baromon

@@ -10,6 +10,7 @@
 
 #include "core/state/AppContext.h"
 #include "core/config/EventLog.h"
+#include "core/config/SettingsFile.h"
 
 namespace baromon {
 
@@ -158,11 +159,13 @@ struct FileBytes {
   std::size_t size = 0;
 };
 
-std::optional<FileBytes> readSettingsFile(AppContext& app) {
+std::optional<FileBytes> readSettingsFile(AppContext& app, bool reportMissing = true) {
   auto file =
       app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   if (!file) {
-    reportEvent(app, Event::NoSettingsFile);
+    if (reportMissing) {
+      reportEvent(app, Event::NoSettingsFile);
+    }
     return std::nullopt;
   }
   FileBytes read{defaultBytes(), 0};
@@ -262,6 +265,22 @@ int loadSettings(AppContext& app) {
   }
   applySettingsBytes(app.settings, read->bytes);
   return 1;
+}
+
+SettingsFileBytes settingsFileBytes(Settings& s) { return formatSettings(s); }
+
+void applySettingsFileBytes(Settings& s, const SettingsFileBytes& bytes) { applySettingsBytes(s, bytes); }
+
+SettingsLoad peekSettings(AppContext& app) {
+  const auto read = readSettingsFile(app, false);
+  if (!read) {
+    return SettingsLoad::Missing;
+  }
+  if (!isTemplate(*read)) {
+    return SettingsLoad::Damaged;
+  }
+  applySettingsBytes(app.settings, read->bytes);
+  return SettingsLoad::Read;
 }
 
 SettingsLoad loadSettingsAtStart(AppContext& app) {

@@ -3,6 +3,7 @@
 #include "core/state/AppContext.h"
 #include "core/program/ChildWindows.h"
 #include "core/config/EventLog.h"
+#include "core/config/EventTexts.h"
 #include "core/config/Menus.h"
 #include "core/display/Panels.h"
 #include "core/serial/Acquisition.h"
@@ -41,18 +42,24 @@ void clearTables(AppContext& app) {
 }
 
 // The settings from monitor.ini; the defaults, written at once, where it is missing or damaged.
+// A new file speaks the user's language where it is one of the six; so do the
+// events before it exists.
 void readSettingsOrWriteDefaults(AppContext& app) {
+  const std::uint8_t language = userLanguage(app);
+  app.settings.LANG = language;
   switch (loadSettingsAtStart(app)) {
   case SettingsLoad::Read:
     break;
   case SettingsLoad::Missing:
     applyDefaultSettings(app.settings);
+    app.settings.LANG = language;
     saveSettings(app);
     reportEvent(app, Event::SettingsNotFound);
     break;
   case SettingsLoad::Damaged:
     // Kept aside and reported already; run and record as on a first start.
     applyDefaultSettings(app.settings);
+    app.settings.LANG = language;
     saveSettings(app);
     break;
   }

@@ -32,6 +32,8 @@ std::int64_t nowSeconds(const AppContext& app) { return toEpochSeconds(app.platf
 // the same name), say so once, and leave reopening to later ticks.
 void portVanished(AppContext& app) {
   SerialLink& link = app.serial;
+  const bool network = link.device->lineStream();
+  const std::string source = link.device->source();
   link.device.reset();
   link.open = false;
   retryPortLater(app);
@@ -44,7 +46,13 @@ void portVanished(AppContext& app) {
     link.lossReported = false;
   }
   if (!link.lossReported) {
-    reportEvent(app, Event::PortReadError);
+    // A network source is named as one: its loss is the peer's, not a COM port's.
+    if (network) {
+      reportEvent(app, Event::SourceLost, source);
+      link.lostSource = source;
+    } else {
+      reportEvent(app, Event::PortReadError);
+    }
   }
   link.lossReported = true;
   link.linesAtLoss = app.acquisition.linesReceived;
@@ -180,6 +188,12 @@ bool readLineStream(AppContext& app, AcquisitionChanges& changes) {
       break;
     }
     takeByte(app, *byte, changes);
+  }
+  // Back only once it speaks again: a UDP port binds and a peer may accept and close
+  // at once, so a reopen alone proves nothing.
+  if (!link.lostSource.empty() && app.acquisition.linesReceived != link.linesAtLoss) {
+    reportEvent(app, Event::SourceBack, link.lostSource);
+    link.lostSource.clear();
   }
   return true;
 }

@@ -95,6 +95,9 @@ struct SerialLink {
   // is reported once, not at every attempt.
   bool lossReported = false;
   std::uint64_t linesAtLoss = 0;
+  // The network source whose loss was reported and which has not spoken since; empty
+  // otherwise.
+  std::string lostSource;
 };
 
 } // namespace baromon

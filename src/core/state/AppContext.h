@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/Outlets.h"
 #include "platform/SerialDevice.h"
+#include "platform/UserSession.h"
 #include "platform/WindowServices.h"
 #include "core/serial/AcquisitionState.h"
 #include "core/store/LogRecord.h"
@@ -46,6 +47,10 @@ struct Platform {
   // Optional: the sentences served to chart plotters, the hook of the fast-fall alarm.
   platform::SentenceOutlet* nmeaOutlet = nullptr;
   platform::AlarmHook* alarmHook = nullptr;
+  // Optional: the user's locale (the language of a new monitor.ini; German without one),
+  // and where every event written to monitor.err goes as well (headless: standard error).
+  const platform::UserLocale* locale = nullptr;
+  platform::EventSink* eventSink = nullptr;
 };
 
 // Where the barogram window stands in the log.
