@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows packages of the build tree: the zip holds baromon.exe (the one built, its
-# imports only system DLLs), README.txt (the README with CR LF line ends) and the icon;
+# imports only system DLLs), README.txt (the Windows user's README, CR LF) and the icon;
 # the installer, run silently in the Wine prefix, installs them, makes the Start-menu
 # shortcut that starts baromon in Documents\baromon (the folder made), and its
 # uninstaller takes the program away again and leaves that folder.
@@ -29,7 +29,7 @@ readme=$work/$name/README.txt
 if grep -q $'[^\r]$\|^$' "$readme"; then
   fail "README.txt has a line without CR LF"
 fi
-tr -d '\r' < "$readme" | cmp -s - "$src/README.md" || fail "README.txt is not the README"
+cmp -s "$readme" "$src/data/windows/README.txt" || fail "README.txt is not data/windows/README.txt"
 "$src/scripts/check-windows-imports" "$work/$name/baromon.exe" || fail "baromon.exe imports more than system DLLs"
 
 # The installer, silently, into the prefix.
@@ -53,6 +53,7 @@ for file in baromon.exe README.txt baromon.ico uninstall.exe; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 cmp -s "$installed/baromon.exe" "$build/baromon.exe" || fail "the installed baromon.exe is not the one built"
+cmp -s "$installed/README.txt" "$src/data/windows/README.txt" || fail "the installed README.txt is not the user's README"
 [ -d "$documents" ] || fail "no folder Documents\\baromon"
 if [ -f "$link" ]; then
   mapfile -t shortcut < <(python3 "$(dirname "$0")/read_shortcut.py" "$link")
