@@ -309,13 +309,26 @@ DiurnalLayout layoutDiurnalRhythm(const DiurnalAnalysis& analysis, const Diurnal
   return l;
 }
 
+// The labels are digits, signs, points and blanks. In a proportional font none is much
+// wider than the average character (a digit of the usual faces about a quarter more),
+// while the widest character of the whole font can be several times as wide: half as
+// much again as the average bounds them, the font's widest where that is less.
+namespace {
+
+DiurnalLettering labelLettering(const platform::TextMetrics& metrics) {
+  const int bound = metrics.aveCharWidth + metrics.aveCharWidth / 2 + 1;
+  const int width = metrics.maxCharWidth > 0 ? std::min(metrics.maxCharWidth, bound) : bound;
+  return {metrics.height, width};
+}
+
+} // namespace
+
 // The analysis runs first; the picture is drawn in the window's order: summary,
 // frame, axes, ticks, grid, curves, phase line.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas) {
   const auto& pens = app.display.screen;
   const DiurnalSummary summary = analyseDiurnalRhythm(app);
-  const platform::TextMetrics metrics = canvas.textMetrics();
-  const DiurnalLettering lettering{metrics.height, metrics.maxCharWidth};
+  const DiurnalLettering lettering = labelLettering(canvas.textMetrics());
   const DiurnalLayout l = layoutDiurnalRhythm(app.diurnal, summary, canvas.size(), lettering);
 
   canvas.setBackgroundMode(platform::BackgroundMode::Transparent);

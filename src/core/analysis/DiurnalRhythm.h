@@ -85,8 +85,8 @@ struct DiurnalLayout {
   Label phaseLine;
 };
 
-// How big the window's texts come out: the height of a text cell and the width of the
-// font's widest character (which no label exceeds). Zero: every tick keeps its label.
+// How big the window's texts come out: the height of a text cell and a width no
+// character of a tick label exceeds. Zero: every tick keeps its label.
 struct DiurnalLettering {
   int cellHeight = 0;
   int charWidth = 0;

@@ -256,6 +256,28 @@ TEST(DiurnalPaint, EveryLabelStandsApartAtTheWindowsOwnSize) {
   }
 }
 
+// A proportional system font: average 7 pixels, digits 9, but one glyph of the font 29
+// pixels wide. The labels are not spaced for that glyph: every second hour keeps its label.
+TEST(DiurnalPaint, LabelsAreSpacedForDigitsNotTheFontsWidestGlyph) {
+  LogBuilder log = twoCompleteDays();
+  TestApp t;
+  baromon::createScreenPens(t.app);
+  log.writeTo(t.dir);
+  RecordingCanvas canvas(t.graphics, {484, 211});
+  canvas.metrics = {16, 0, 29, 7};
+  baromon::paintDiurnalRhythm(t.app, canvas);
+  std::vector<RecordingCanvas::Op> hours;
+  for (const auto& op : canvas.texts()) {
+    if (op.text.size() == 2) {
+      hours.push_back(op);
+    }
+  }
+  ASSERT_EQ(hours.size(), 11u);
+  for (std::size_t i = 1; i < hours.size(); ++i) {
+    EXPECT_LT(hours[i - 1].x + 2 * 9, hours[i].x) << hours[i - 1].text << " and " << hours[i].text;
+  }
+}
+
 TEST(DiurnalPaint, RestoresThePenItFound) {
   Painted p(nullptr);
   EXPECT_EQ(p.canvas.currentPen(), p.t.graphics.stockBlackPen());
