@@ -47,7 +47,7 @@ fi
 installed=$users/AppData/Local/Programs/baromon
 link="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/baromon.lnk"
 documents=$users/Documents/baromon
-rm -rf "$installed" "$documents" "$link"
+rm -rf "$installed" "$documents" "$link" "$users/Desktop/baromon.lnk"
 wine "$setup" /S || fail "the installer ended with $?"
 for file in baromon.exe README.txt baromon.ico uninstall.exe; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
@@ -63,12 +63,30 @@ if [ -f "$link" ]; then
 else
   fail "no Start-menu shortcut"
 fi
+desktop_link=$users/Desktop/baromon.lnk
+if [ -f "$desktop_link" ]; then
+  mapfile -t shortcut < <(python3 "$(dirname "$0")/read_shortcut.py" "$desktop_link")
+  [[ ${shortcut[0],,} == *'\appdata\local\programs\baromon\baromon.exe' ]] || fail "desktop shortcut target ${shortcut[0]}"
+  [[ ${shortcut[1],,} == *'\documents\baromon' ]] || fail "desktop shortcut starts in ${shortcut[1]}"
+else
+  fail "no desktop shortcut (chosen by default)"
+fi
+# The entry in the list of programs, read back from the registry.
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\baromon'
+entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
+for value in "DisplayName REG_SZ baromon" "DisplayVersion REG_SZ $version" "Publisher REG_SZ baromon project"; do
+  grep -qE "^ +${value// /  *}\$" <<< "$entry" || fail "the uninstall entry lacks \"$value\": $entry"
+done
+grep -qiE '^ +DisplayIcon +REG_SZ +.*\\programs\\baromon\\baromon\.ico$' <<< "$entry" ||
+  fail "the uninstall entry has no icon: $entry"
 echo made > "$documents/monitor.txt" # a file of the user's, which the uninstaller must keep
 wine "$installed/uninstall.exe" /S "_?=C:\\users\\$(basename "$users")\\AppData\\Local\\Programs\\baromon" ||
   fail "the uninstaller ended with $?"
 rm -f "$installed/uninstall.exe" # run in place (_?=), it cannot delete itself
 [ ! -e "$installed" ] || rmdir "$installed" 2>/dev/null || fail "left after uninstalling: $(ls "$installed")"
 [ ! -e "$link" ] || fail "the shortcut is left after uninstalling"
+[ ! -e "$desktop_link" ] || fail "the desktop shortcut is left after uninstalling"
+wine reg query "$key" > /dev/null 2>&1 && fail "the uninstall entry is left after uninstalling"
 [ -f "$documents/monitor.txt" ] || fail "the uninstaller removed the user's files"
 rm -rf "$documents"
 [ $failed -eq 0 ] && echo "zip and installer as they should be"
