@@ -35,7 +35,7 @@ const std::string kNmeaSettings = "DATA=NMEA\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1
                                   "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
 // The refusal in the language of the settings file: English where kNmeaSettings lies, else German.
 std::string refusal(int language) {
-  return "baromon: " + baromon::windows1252ToUtf8(baromon::anotherMonitorText(language)) + "\n";
+  return "baromon: " + baromon::platform::windows1252ToUtf8(baromon::anotherMonitorText(language)) + "\n";
 }
 
 bool contains(const std::string& text, const std::string& part) {

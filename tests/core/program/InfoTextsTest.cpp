@@ -23,12 +23,9 @@ struct LanguageCase {
   const char* refusalWord;
 };
 constexpr LanguageCase kLanguages[] = {
-    {German, "German", "Handbuch", "Verzeichnis"},
-    {English, "English", "manual", "directory"},
-    {French, "French", "manuel", "r\xE9pertoire"},
-    {Dutch, "Dutch", "handleiding", "map"},
-    {Italian, "Italian", "manuale", "cartella"},
-    {Spanish, "Spanish", "bar\xF3grafo", "directorio"},
+    {German, "German", "Handbuch", "Verzeichnis"}, {English, "English", "manual", "directory"},
+    {French, "French", "manuel", "r\xE9pertoire"}, {Dutch, "Dutch", "handleiding", "map"},
+    {Italian, "Italian", "manuale", "cartella"},   {Spanish, "Spanish", "bar\xF3grafo", "directorio"},
 };
 
 // The help and about boxes end with where to find the README: in the box's own language,
@@ -55,16 +52,17 @@ TEST(InfoTexts, SpanishHelpKeepsItsGermanMiddle) {
   const std::string text = infoBoxFor(cmd::Help, Spanish).text;
   EXPECT_TRUE(contains(text, "Este programa"));
   EXPECT_TRUE(contains(text, "Ben\xF6tigt"));
-  EXPECT_TRUE(contains(text, "v\xE9" "ase"));
+  EXPECT_TRUE(contains(text, "v\xE9"
+                             "ase"));
 }
 
 // Texts are Windows-1252 bytes: no UTF-8 sequence (0xC3 lead byte) may slip in.
 TEST(InfoTexts, AccentsAreSingleBytes) {
   for (const auto& c : kLanguages) {
     SCOPED_TRACE(c.name);
-    for (const std::string& text : {infoBoxFor(cmd::Help, c.language).text,
-                                    infoBoxFor(cmd::About, c.language).text,
-                                    std::string(anotherMonitorText(c.language))}) {
+    for (const std::string& text :
+         {infoBoxFor(cmd::Help, c.language).text, infoBoxFor(cmd::About, c.language).text,
+          std::string(anotherMonitorText(c.language))}) {
       EXPECT_FALSE(contains(text, "\xC3")) << text;
     }
   }
@@ -79,7 +77,8 @@ TEST(AnotherMonitor, RefusalInEachLanguage) {
     seen.insert(text);
   }
   EXPECT_EQ(seen.size(), 6u) << "six different texts";
-  EXPECT_EQ(std::string(anotherMonitorText(99)), anotherMonitorText(German)) << "out of range reads as German";
+  EXPECT_EQ(std::string(anotherMonitorText(99)), anotherMonitorText(German))
+      << "out of range reads as German";
 }
 
 } // namespace
