@@ -57,7 +57,7 @@ add_custom_command(
   OUTPUT ${BAROMON_WINDOWS_ZIP}
   BYPRODUCTS ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64-setup.exe
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-windows $<TARGET_FILE:baromon> ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}
-  DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/README.md
+  DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/data/windows/README.txt
           ${CMAKE_SOURCE_DIR}/data/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
   VERBATIM)
 add_custom_target(windows_packages ALL DEPENDS ${BAROMON_WINDOWS_ZIP})

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "ProgramRun.h"
+#include "adapters/posix/HeadlessWindows.h"
+#include "core/config/Settings.h"
+#include "core/program/InfoTexts.h"
 #include "core/program/Startup.h"
 #include "support/EventLogReader.h"
 #include "support/OtherProcess.h"
@@ -31,7 +34,10 @@ using baromon::fakes::waitFor;
 // NMEA mode, so that every sentence reaches nmea.txt at once; English boxes; COM2.
 const std::string kNmeaSettings = "DATA=NMEA\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
                                   "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
-const std::string kRefusal = std::string("baromon: ") + baromon::kAnotherMonitorText + "\n";
+// The refusal in the language of the settings file: English where kNmeaSettings lies, else German.
+std::string refusal(int language) {
+  return "baromon: " + baromon::platform::windows1252ToUtf8(baromon::anotherMonitorText(language)) + "\n";
+}
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -96,7 +102,7 @@ TEST(MonitorRun, ASecondMonitorInTheDirectoryRefusesAndTouchesNothing) {
 
   BaromonChild second(dir.path(), {"--headless", "--port", "2=/nonexistent/tty"}, out.file("output.txt"));
   EXPECT_EQ(second.waitExit(10), baromon::kAnotherMonitorRunning);
-  EXPECT_EQ(out.read("output.txt"), kRefusal);
+  EXPECT_EQ(out.read("output.txt"), refusal(baromon::English));
   EXPECT_EQ(dir.snapshot(), before);
 
   // The commands work beside a running monitor.
@@ -130,7 +136,7 @@ TEST(MonitorRun, OfThreeMonitorsStartedAtOnceOneRunsAndTwoRefuse) {
       << " ended";
   for (int i : refused) {
     EXPECT_EQ(runs[i]->waitExit(0), baromon::kAnotherMonitorRunning);
-    EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), kRefusal);
+    EXPECT_EQ(out.read("output" + std::to_string(i) + ".txt"), refusal(baromon::German));
   }
   // The one running started as a first start does: events 2, 11, then the missing port.
   ASSERT_TRUE(waitFor([&] { return hasEvent(dir.read("monitor.err"), Event::Com2ReadError); }));

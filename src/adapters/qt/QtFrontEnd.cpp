@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -96,6 +97,16 @@ void ProgramWindow::paintEvent(QPaintEvent*) {
   p.setPen(Qt::black);
   p.setBrush(Qt::NoBrush);
   p.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+// Escape, which the entry field passes on, closes the correction popup and leaves the
+// correction as it was (Enter is the field's, Ctrl+A too).
+void ProgramWindow::keyPressEvent(QKeyEvent* event) {
+  if (id_ == WindowId::Correction && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    owner_.destroyWindow(id_);
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 // --------------------------------------------------------------- MainWindow

@@ -54,6 +54,7 @@ public:
 
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   QtWindows& owner_;

@@ -27,6 +27,50 @@ LRESULT CALLBACK programWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, 
   return owner->handleMessage(hwnd, message, wParam, lParam);
 }
 
+// The edit field's own procedure, kept in a property of the field while it is subclassed.
+constexpr const char* kEditProcedure = "baromon.edit";
+
+// The correction entry answers the keys of a dialog: Enter presses the button beside it,
+// Escape closes its popup unchanged, Ctrl+A selects the whole entry. Enter and Escape
+// act through posted messages, so the field is not destroyed inside its own procedure.
+LRESULT CALLBACK entryProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto original = reinterpret_cast<WNDPROC>(::GetPropA(edit, kEditProcedure));
+  if (original == nullptr) {
+    return ::DefWindowProcA(edit, message, wParam, lParam);
+  }
+  HWND popup = ::GetParent(edit);
+  switch (message) {
+  case WM_KEYDOWN:
+    if (wParam == VK_RETURN) {
+      if (HWND button = ::FindWindowExA(popup, nullptr, "button", nullptr)) {
+        ::PostMessageA(button, BM_CLICK, 0, 0);
+      }
+      return 0;
+    }
+    if (wParam == VK_ESCAPE) {
+      ::PostMessageA(popup, WM_CLOSE, 0, 0);
+      return 0;
+    }
+    break;
+  case WM_CHAR:
+    if (wParam == 0x01) { // Ctrl+A
+      ::SendMessageA(edit, EM_SETSEL, 0, -1);
+      return 0;
+    }
+    if (wParam == '\r' || wParam == 0x1B) {
+      return 0; // handled at the key itself; the field would only beep
+    }
+    break;
+  case WM_NCDESTROY:
+    ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    ::RemovePropA(edit, kEditProcedure);
+    break;
+  default:
+    break;
+  }
+  return ::CallWindowProcA(original, edit, message, wParam, lParam);
+}
+
 UINT boxStyle(BoxIcon icon) {
   switch (icon) {
   case BoxIcon::Error:
@@ -268,6 +312,8 @@ bool Win32Windows::createEditField(WindowId parent, const ControlRect& rect, std
     return false;
   }
   ::SendMessageA(edit, EM_LIMITTEXT, maxChars, 0);
+  ::SetPropA(edit, kEditProcedure, reinterpret_cast<HANDLE>(::GetWindowLongPtrA(edit, GWLP_WNDPROC)));
+  ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&entryProcedure));
   ::SetFocus(edit);
   return true;
 }
@@ -292,6 +338,8 @@ bool Win32Windows::createButton(WindowId parent, const ControlRect& rect, const 
 void Win32Windows::setEditText(WindowId parent, const std::string& text) {
   if (HWND edit = editField(parent)) {
     ::SetWindowTextA(edit, text.c_str());
+    // Selected whole, so that what the user types replaces the old value.
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
   }
 }
 

@@ -172,28 +172,73 @@ struct DiurnalFrame {
   }
 };
 
+// Free pixels that keep two neighbouring labels apart.
+constexpr int kLabelGap = 2;
+
+int widthOf(const DiurnalLettering& lettering, const std::string& text) {
+  return static_cast<int>(text.size()) * lettering.charWidth;
+}
+
+int hourLabelX(const DiurnalFrame& f, int h) { return static_cast<int>(h * f.xh) + 50 - 9; }
+int valueDy(const DiurnalFrame& f, int k) { return static_cast<int>(k * f.ys * 10); }
+
+// Every hour carries its label where the labels stand apart at that spacing; in a
+// narrow window every second, third, fourth or sixth hour does.
+int hourLabelStep(const DiurnalFrame& f, const DiurnalLettering& lettering) {
+  for (const int step : {1, 2, 3, 4, 6}) {
+    bool apart = true;
+    for (int h = step; h + step < 24 && apart; h += step) {
+      const int right = hourLabelX(f, h) + widthOf(lettering, formatted("%2d", h));
+      apart = right + kLabelGap <= hourLabelX(f, h + step);
+    }
+    if (apart) {
+      return step;
+    }
+  }
+  return 12;
+}
+
+// The same for the value labels, 1 hPa apart: every one, every second, or only the
+// edges', whichever leaves a text cell and a gap between two rows (also between the two
+// rows next to the mean's line).
+int valueLabelStep(const DiurnalFrame& f, const DiurnalLettering& lettering) {
+  const int needed = lettering.cellHeight + kLabelGap;
+  for (const int step : {1, 2}) {
+    bool apart = 2 * valueDy(f, 10 * step) >= needed;
+    for (int k = 10 * step; k + 10 * step <= 50 && apart; k += 10 * step) {
+      apart = valueDy(f, k + 10 * step) - valueDy(f, k) >= needed;
+    }
+    if (apart) {
+      return step;
+    }
+  }
+  return 5;
+}
+
 // Hour ticks under the plot, tenths of a hPa either side of the mean, and the dotted grid.
-void layoutTicksAndGrid(DiurnalLayout& l, const DiurnalFrame& f) {
+void layoutTicksAndGrid(DiurnalLayout& l, const DiurnalFrame& f, const DiurnalLettering& lettering) {
+  const int hourStep = hourLabelStep(f, lettering);
   for (int h = 0; h < 24; ++h) {
     const int x = static_cast<int>(h * f.xh) + 50;
     l.hourTicks.push_back({{{x, f.H - 50}, {x, f.H - 40}}, std::nullopt});
-    if (h > 0) {
-      l.hourTicks.back().label = Label{{x - 9, f.H - 40}, formatted("%2d", h)};
+    if (h > 0 && h % hourStep == 0) {
+      l.hourTicks.back().label = Label{{hourLabelX(f, h), f.H - 40}, formatted("%2d", h)};
     }
     l.grid.push_back({{x, f.H - 50}, {x, 50}});
   }
+  const int valueStep = valueLabelStep(f, lettering);
   for (int k = 0; k <= 50; k += 10) {
-    const int dy = static_cast<int>(k * f.ys * 10);
+    const int dy = valueDy(f, k);
     for (const int side : {-1, 1}) {
       l.valueTicks.push_back({{{50, f.ym + side * dy}, {40, f.ym + side * dy}}, std::nullopt});
-      if (k > 0) {
+      if (k > 0 && (k / 10) % valueStep == 0) {
         l.valueTicks.back().label =
             Label{{10, f.ym + side * dy - 10}, formatted(side < 0 ? "+%3.1f" : "-%3.1f", k * 0.1)};
       }
     }
   }
   for (int k = 0; k <= 45; k += 5) {
-    const int dy = static_cast<int>(k * f.ys * 10);
+    const int dy = valueDy(f, k);
     l.grid.push_back({{50, f.ym - dy}, {f.W - 50, f.ym - dy}});
     l.grid.push_back({{50, f.ym + dy}, {f.W - 50, f.ym + dy}});
   }
@@ -252,24 +297,39 @@ DiurnalSummary analyseDiurnalRhythm(platform::FileSystem& files, DiurnalAnalysis
 }
 
 DiurnalLayout layoutDiurnalRhythm(const DiurnalAnalysis& analysis, const DiurnalSummary& summary,
-                                  platform::CanvasSize client) {
+                                  platform::CanvasSize client, const DiurnalLettering& lettering) {
   const DiurnalFrame f(client);
   DiurnalLayout l;
   l.dataLine = Label{{10, 2}, summary.dataLine};
   l.plot = Rect{50, 50, f.W - 50, f.H - 50};
   l.axes = {Polyline{{50, f.ym}, {f.W - 50, f.ym}}, Polyline{{50, f.ym}, {50, 50}, {50, f.H - 50}}};
-  layoutTicksAndGrid(l, f);
+  layoutTicksAndGrid(l, f, lettering);
   layoutCurves(l, f, analysis, summary);
   l.phaseLine = Label{{10, 20}, summary.phaseLine};
   return l;
 }
+
+// The labels are digits, signs, points and blanks. In a proportional font none is much
+// wider than the average character (a digit of the usual faces about a quarter more),
+// while the widest character of the whole font can be several times as wide: half as
+// much again as the average bounds them, the font's widest where that is less.
+namespace {
+
+DiurnalLettering labelLettering(const platform::TextMetrics& metrics) {
+  const int bound = metrics.aveCharWidth + metrics.aveCharWidth / 2 + 1;
+  const int width = metrics.maxCharWidth > 0 ? std::min(metrics.maxCharWidth, bound) : bound;
+  return {metrics.height, width};
+}
+
+} // namespace
 
 // The analysis runs first; the picture is drawn in the window's order: summary,
 // frame, axes, ticks, grid, curves, phase line.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas) {
   const auto& pens = app.display.screen;
   const DiurnalSummary summary = analyseDiurnalRhythm(app.platform.files, app.diurnal);
-  const DiurnalLayout l = layoutDiurnalRhythm(app.diurnal, summary, canvas.size());
+  const DiurnalLettering lettering = labelLettering(canvas.textMetrics());
+  const DiurnalLayout l = layoutDiurnalRhythm(app.diurnal, summary, canvas.size(), lettering);
 
   canvas.setBackgroundMode(platform::BackgroundMode::Transparent);
   drawLabel(canvas, l.dataLine);

@@ -86,9 +86,18 @@ struct DiurnalLayout {
   Label phaseLine;
 };
 
+// How big the window's texts come out: the height of a text cell and a width no
+// character of a tick label exceeds. Zero: every tick keeps its label.
+struct DiurnalLettering {
+  int cellHeight = 0;
+  int charWidth = 0;
+};
+
 // The picture of one analysis (the bins after the phase search) for a client area.
+// Where the labels of neighbouring ticks would touch in `lettering`, only every second
+// (third, ...) tick keeps its label; the ticks and the grid stay.
 DiurnalLayout layoutDiurnalRhythm(const DiurnalAnalysis& analysis, const DiurnalSummary& summary,
-                                  platform::CanvasSize client);
+                                  platform::CanvasSize client, const DiurnalLettering& lettering = {});
 
 // Runs the whole analysis and draws it into the diurnal window's client area. Always 1.
 int paintDiurnalRhythm(AppContext& app, platform::Canvas& canvas);

@@ -9,10 +9,34 @@ namespace baromon {
 
 namespace {
 
-// Where the barograph and this program come from; the same in every language.
-constexpr const char* kContact =
+// Where the barograph and this program come from, closing the help and about boxes.
+constexpr const char* kContact[6] = {
+    "Projekt baromon\n"
+    "Quelltext, Handbuch und Hinweise zum Barographen: siehe die README-Datei von baromon.\n",
     "baromon project\n"
-    "Source, manual and barograph notes: see the README of the baromon distribution.\n";
+    "Source, manual and barograph notes: see the README of the baromon distribution.\n",
+    "Projet baromon\n"
+    "Sources, manuel et notes sur le barographe : voir le fichier README livr\xE9 avec baromon.\n",
+    "Project baromon\n"
+    "Broncode, handleiding en aantekeningen over de barograaf: zie de README van baromon.\n",
+    "Progetto baromon\n"
+    "Sorgenti, manuale e note sul barografo: vedere il file README di baromon.\n",
+    "Proyecto baromon\n"
+    "C\xF3"
+    "digo fuente, manual y notas sobre el bar\xF3grafo: v\xE9"
+    "ase el fichero README de baromon.\n",
+};
+
+// Shown before the settings are read to the end, so the language comes from monitor.ini alone.
+constexpr const char* kAnotherMonitor[6] = {
+    "In diesem Verzeichnis l\xE4uft schon ein anderer Monitor; dieser endet, ohne eine Datei anzur\xFChren.",
+    "Another monitor is already running in this directory; this one ends without touching any file.",
+    "Un autre moniteur fonctionne d\xE9j\xE0 dans ce r\xE9pertoire ; celui-ci s'arr\xEAte sans toucher "
+    "\xE0 aucun fichier.",
+    "Er draait al een andere monitor in deze map; deze stopt zonder een bestand aan te raken.",
+    "Un altro monitor \xE8 gi\xE0 in funzione in questa cartella; questo termina senza toccare alcun file.",
+    "Ya hay otro monitor en marcha en este directorio; este termina sin tocar ning\xFAn fichero.",
+};
 
 // Help. The Spanish text starts in Spanish and goes on in German.
 constexpr const char* kHelpGerman =
@@ -139,6 +163,8 @@ constexpr const char* kFormatsCaption[6] = {"Datenformate", "Data formats", "For
 
 } // namespace
 
+const char* anotherMonitorText(int language) { return inLanguage(kAnotherMonitor, language); }
+
 InfoBox infoBoxFor(int commandId, int language) {
   const int lang = languageIndex(language);
   const char* help[6] = {kHelpGerman, kHelpEnglish, kHelpFrench, kHelpGerman, kHelpItalian, kHelpSpanish};
@@ -148,11 +174,11 @@ InfoBox infoBoxFor(int commandId, int language) {
                             kFormatsGerman, kFormatsItalian, kFormatsGerman};
   switch (commandId) {
   case cmd::Help:
-    return {std::string(help[lang]) + kContact, kHelpCaption[lang]};
+    return {std::string(help[lang]) + kContact[lang], kHelpCaption[lang]};
   case cmd::About: {
     char buffer[256];
     std::snprintf(buffer, sizeof buffer, kAboutFormat[lang], kProgramVersion, kReleaseDate);
-    return {std::string(buffer) + kContact, kAboutCaption[lang]};
+    return {std::string(buffer) + kContact[lang], kAboutCaption[lang]};
   }
   case cmd::Cable:
     return {cable[lang], kCableCaption[lang]};

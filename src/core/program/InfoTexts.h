@@ -12,6 +12,9 @@ struct InfoBox {
 };
 InfoBox infoBoxFor(int commandId, int language);
 
+// The one box of a monitor started where another one runs, in a language 0..5.
+const char* anotherMonitorText(int language);
+
 inline constexpr const char* kProgramVersion = "0.1.0";
 inline constexpr const char* kReleaseDate = "08.12.2026";
 

@@ -1,10 +1,14 @@
 #include "core/program/Startup.h"
 
+#include <string>
+
 #include "core/state/AppContext.h"
 #include "core/program/ChildWindows.h"
+#include "core/program/InfoTexts.h"
 #include "core/config/EventLog.h"
 #include "core/config/EventTexts.h"
 #include "core/config/Menus.h"
+#include "core/config/Settings.h"
 #include "core/display/Panels.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
@@ -65,6 +69,37 @@ void readSettingsOrWriteDefaults(AppContext& app) {
   }
 }
 
+// The language monitor.ini names, read without leaving a trace: a monitor that ends at
+// once reports nothing and writes nothing. German, the default, where it names none.
+int languageOfSettingsFile(AppContext& app) {
+  auto file =
+      app.platform.files.open("monitor.ini", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  if (!file) {
+    return German;
+  }
+  std::string text(kSettingsFileSize, '\0');
+  std::size_t size = 0;
+  while (size < text.size()) {
+    const auto n = file->read(text.data() + size, text.size() - size);
+    if (!n || *n == 0) {
+      break;
+    }
+    size += *n;
+  }
+  text.resize(size);
+  const std::size_t at = text.find("\nLANG=");
+  if (at == std::string::npos || at + 9 > text.size()) {
+    return German;
+  }
+  constexpr const char* kCodes[] = {"DE", "EN", "FR", "NL", "IT", "SP"};
+  for (int language = 0; language < kLanguageCount; ++language) {
+    if (text.compare(at + 6, 2, kCodes[language]) == 0) {
+      return language;
+    }
+  }
+  return German;
+}
+
 } // namespace
 
 int startUp(AppContext& app) {
@@ -73,7 +108,8 @@ int startUp(AppContext& app) {
   // append every boundary twice and race the first for monitor.ini.
   if (app.platform.monitorLock != nullptr &&
       app.platform.monitorLock->tryLock() == platform::LockResult::HeldByAnother) {
-    app.platform.boxes.messageBox(kAnotherMonitorText, kAnotherMonitorCaption, platform::BoxIcon::Error);
+    app.platform.boxes.messageBox(anotherMonitorText(languageOfSettingsFile(app)), kAnotherMonitorCaption,
+                                  platform::BoxIcon::Error);
     return kAnotherMonitorRunning;
   }
   app.shell.screen = windows.screenSize();

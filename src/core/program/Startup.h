@@ -10,10 +10,9 @@ struct AppContext;
 inline constexpr int kStartFailed = 255;
 
 // Exit code of a monitor started in a directory where another one is running. It
-// shows one box with the texts below and ends before touching any file or port.
+// shows one box (anotherMonitorText in the language monitor.ini names, German where
+// there is none) and ends before touching any file or port.
 inline constexpr int kAnotherMonitorRunning = 3;
-inline constexpr const char* kAnotherMonitorText =
-    "Another monitor is already running in this directory; this one ends without touching any file.";
 inline constexpr const char* kAnotherMonitorCaption = "baromon";
 
 // Everything before the main loop: the directory lock, start values, settings (or

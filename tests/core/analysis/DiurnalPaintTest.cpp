@@ -204,6 +204,80 @@ TEST(DiurnalPaint, DrawsWithTheLogReleased) {
   EXPECT_EQ(held, 0) << "monitor.txt was held while the window was drawn";
 }
 
+// A drawn text's box: from its point, one cell high, as wide as its characters at the
+// font's widest (no character of the font is wider).
+struct TextBox {
+  int left, top, right, bottom;
+  std::string text;
+};
+
+std::vector<TextBox> textBoxes(RecordingCanvas& canvas) {
+  std::vector<TextBox> boxes;
+  const auto metrics = canvas.textMetrics();
+  for (const auto& op : canvas.texts()) {
+    const int width = static_cast<int>(op.text.size()) * metrics.maxCharWidth;
+    const int height = metrics.height;
+    boxes.push_back({op.x, op.y, op.x + width, op.y + height, op.text});
+  }
+  return boxes;
+}
+
+// Apart: at least one pixel of background between them, across or down.
+bool apart(const TextBox& a, const TextBox& b) {
+  return a.right < b.left || b.right < a.left || a.bottom < b.top || b.bottom < a.top;
+}
+
+// The window's client area at its given outer size of 500 x 250 (caption and frame off),
+// with the 16-pixel cell and 8-pixel digits of the window font: hour labels one hour
+// apart ran together ("1011121314"), and the value labels 1 hPa apart overlapped.
+TEST(DiurnalPaint, EveryLabelStandsApartAtTheWindowsOwnSize) {
+  LogBuilder log = twoCompleteDays();
+  for (const baromon::platform::CanvasSize client :
+       {baromon::platform::CanvasSize{484, 211}, baromon::platform::CanvasSize{1100, 600},
+        baromon::platform::CanvasSize{300, 150}}) {
+    SCOPED_TRACE(std::to_string(client.width) + "x" + std::to_string(client.height));
+    Painted p(&log, client);
+    const auto boxes = textBoxes(p.canvas);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+        EXPECT_TRUE(apart(boxes[i], boxes[j]))
+            << "\"" << boxes[i].text << "\" touches \"" << boxes[j].text << "\"";
+      }
+    }
+    // Still a scale to read: every second hour at least, and both ends of the value scale.
+    const auto texts = textsOf(p.canvas);
+    const auto hours =
+        std::count_if(texts.begin(), texts.end(), [](const std::string& s) { return s.size() == 2; });
+    EXPECT_GE(hours, client.width < 400 ? 7 : 11);
+    if (client.height > 200) {
+      EXPECT_NE(std::find(texts.begin(), texts.end(), "+4.0"), texts.end());
+      EXPECT_NE(std::find(texts.begin(), texts.end(), "-4.0"), texts.end());
+    }
+  }
+}
+
+// A proportional system font: average 7 pixels, digits 9, but one glyph of the font 29
+// pixels wide. The labels are not spaced for that glyph: every second hour keeps its label.
+TEST(DiurnalPaint, LabelsAreSpacedForDigitsNotTheFontsWidestGlyph) {
+  LogBuilder log = twoCompleteDays();
+  TestApp t;
+  baromon::createScreenPens(t.app);
+  log.writeTo(t.dir);
+  RecordingCanvas canvas(t.graphics, {484, 211});
+  canvas.metrics = {16, 0, 29, 7};
+  baromon::paintDiurnalRhythm(t.app, canvas);
+  std::vector<RecordingCanvas::Op> hours;
+  for (const auto& op : canvas.texts()) {
+    if (op.text.size() == 2) {
+      hours.push_back(op);
+    }
+  }
+  ASSERT_EQ(hours.size(), 11u);
+  for (std::size_t i = 1; i < hours.size(); ++i) {
+    EXPECT_LT(hours[i - 1].x + 2 * 9, hours[i].x) << hours[i - 1].text << " and " << hours[i].text;
+  }
+}
+
 TEST(DiurnalPaint, RestoresThePenItFound) {
   Painted p(nullptr);
   EXPECT_EQ(p.canvas.currentPen(), p.t.graphics.stockBlackPen());

@@ -5,6 +5,7 @@
 #include "support/EventLogReader.h"
 #include "support/LogBuilder.h"
 #include "support/TestApp.h"
+#include "core/program/InfoTexts.h"
 #include "core/program/Startup.h"
 #include "core/program/WindowProcedure.h"
 #include "core/config/EventLog.h"
@@ -267,12 +268,36 @@ TEST_F(Startup, ASecondMonitorInTheDirectoryShowsOneBoxAndTouchesNothing) {
 
   EXPECT_EQ(startUp(app), kAnotherMonitorRunning);
   ASSERT_EQ(t.windows.boxes.size(), 1u);
-  EXPECT_EQ(t.windows.boxes[0].text, kAnotherMonitorText);
+  EXPECT_EQ(t.windows.boxes[0].text, anotherMonitorText(German))
+      << "no settings to read: the default language";
   EXPECT_EQ(t.windows.boxes[0].caption, "baromon");
   EXPECT_EQ(t.windows.boxes[0].icon, platform::BoxIcon::Error);
   EXPECT_EQ(t.windows.calls, std::vector<std::string>{"box:baromon"}) << "no window, no menu, no timer";
   EXPECT_TRUE(t.ports.opens.empty()) << "not even the port probe";
   EXPECT_EQ(t.dir.snapshot(), before);
+}
+
+// The refusal speaks the language the running monitor was set to, read from monitor.ini
+// without writing anything.
+TEST_F(Startup, ASecondMonitorRefusesInTheLanguageOfTheSettings) {
+  const char* codes[] = {"DE", "EN", "FR", "NL", "IT", "SP"};
+  for (int language = 0; language < kLanguageCount; ++language) {
+    SCOPED_TRACE(codes[language]);
+    TestApp fresh;
+    fresh.dir.write("monitor.ini",
+                    std::string("DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=0\nT3=0\nVAR=0\n"
+                                "TC=0\nAD=0\nERR=1\nU=0\nSIG=0\nDKS=0\nLANG=") +
+                        codes[language] + "\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n");
+    const auto before = fresh.dir.snapshot();
+    FakeDirectoryLock lock;
+    lock.t = &fresh;
+    lock.answer = platform::LockResult::HeldByAnother;
+    fresh.app.platform.monitorLock = &lock;
+    EXPECT_EQ(startUp(fresh.app), kAnotherMonitorRunning);
+    ASSERT_EQ(fresh.windows.boxes.size(), 1u);
+    EXPECT_EQ(fresh.windows.boxes[0].text, anotherMonitorText(language));
+    EXPECT_EQ(fresh.dir.snapshot(), before);
+  }
 }
 
 TEST_F(Startup, TheDirectoryLockIsTakenBeforeAnythingElse) {

@@ -11,10 +11,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <functional>
 
 #include "core/state/AppContext.h"
+#include "core/program/InfoTexts.h"
 #include "core/program/Startup.h"
+#include "core/config/Settings.h"
 #include "core/config/Menus.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixFileSystem.h"
@@ -131,6 +134,69 @@ TEST(QtFrontEnd, CorrectionPopupTakesTheEntry) {
   EXPECT_EQ(q.app.settings.HK, 150);
   EXPECT_EQ(q.windows.widget(WindowId::Correction), nullptr);
   shutDown(q.app, 0);
+}
+
+// The popup as a keyboard user meets it: the old value selected, so typing replaces it;
+// Enter takes the entry, Escape leaves the correction as it was, Ctrl+A selects all.
+struct KeyedPopup {
+  QtApp q;
+  explicit KeyedPopup(int hk) {
+    EXPECT_EQ(startUp(q.app), 0);
+    q.app.settings.HK = hk;
+    open();
+  }
+  void open() {
+    q.windows.action(cmd::Correction)->trigger();
+    q.settle();
+  }
+  QLineEdit* edit() {
+    auto* popup = qobject_cast<qt::ProgramWindow*>(q.windows.widget(WindowId::Correction));
+    return popup != nullptr ? popup->edit : nullptr;
+  }
+  ~KeyedPopup() { shutDown(q.app, 0); }
+};
+
+TEST(QtFrontEnd, CorrectionPopupKeys) {
+  {
+    SCOPED_TRACE("typing over the selected value, then Enter");
+    KeyedPopup p(-250);
+    QLineEdit* edit = p.edit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->selectedText(), "-2.50");
+    QTest::keyClick(edit, Qt::Key_2);
+    EXPECT_EQ(edit->text(), "2");
+    QTest::keyClick(edit, Qt::Key_Return);
+    p.q.settle();
+    EXPECT_EQ(p.q.app.settings.HK, 200);
+    EXPECT_EQ(p.q.windows.widget(WindowId::Correction), nullptr);
+  }
+  {
+    SCOPED_TRACE("Escape");
+    KeyedPopup p(125);
+    ASSERT_NE(p.edit(), nullptr);
+    QTest::keyClick(p.edit(), Qt::Key_7);
+    QTest::keyClick(p.edit(), Qt::Key_Escape);
+    p.q.settle();
+    EXPECT_EQ(p.q.windows.widget(WindowId::Correction), nullptr);
+    EXPECT_EQ(p.q.app.settings.HK, 125);
+    p.open();
+    ASSERT_NE(p.edit(), nullptr);
+    EXPECT_EQ(p.edit()->text(), "1.25");
+  }
+  {
+    SCOPED_TRACE("Ctrl+A");
+    KeyedPopup p(0);
+    QLineEdit* edit = p.edit();
+    ASSERT_NE(edit, nullptr);
+    edit->setCursorPosition(2);
+    EXPECT_FALSE(edit->hasSelectedText());
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(edit->selectedText(), "0.00");
+    QTest::keyClicks(edit, "3,5");
+    QTest::keyClick(edit, Qt::Key_Enter);
+    p.q.settle();
+    EXPECT_EQ(p.q.app.settings.HK, 350);
+  }
 }
 
 // The popup is 280 x 140 pixels outside with a 1-pixel border; its prompt and
@@ -327,7 +393,8 @@ TEST(QtFrontEnd, ASecondMonitorInTheDirectoryMakesNoWindow) {
   EXPECT_EQ(startUp(q.app), kAnotherMonitorRunning);
   q.settle();
   EXPECT_EQ(q.windows.mainWindow(), nullptr);
-  EXPECT_EQ(q.windows.shownBoxes, std::vector<std::string>{std::string("baromon: ") + kAnotherMonitorText});
+  EXPECT_EQ(q.windows.shownBoxes,
+            std::vector<std::string>{std::string("baromon: ") + anotherMonitorText(German)});
   EXPECT_TRUE(q.dir.snapshot().empty());
   EXPECT_TRUE(q.ports.opens.empty());
 }

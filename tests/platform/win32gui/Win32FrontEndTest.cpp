@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "adapters/win32/Win32FileSystem.h"
 #include "adapters/win32/Win32FrontEnd.h"
@@ -202,6 +203,92 @@ TEST(Win32FrontEnd, CorrectionPopupTakesTheEntryThroughItsOkButton) {
   EXPECT_EQ(w.app.settings.HK, 125);
   EXPECT_FALSE(::IsWindow(popup));
   EXPECT_FALSE(w.windows.windowExists(WindowId::Correction));
+}
+
+// Keys on the popup's edit field as the keyboard delivers them, then the posted messages
+// they cause handled as the main loop would.
+struct PopupKeys {
+  HWND edit;
+  void down(WPARAM key) const { ::SendMessageA(edit, WM_KEYDOWN, key, 1); }
+  void type(const std::string& chars) const {
+    for (char c : chars) {
+      ::SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    }
+  }
+  static void pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  std::string text() const {
+    char buffer[32] = {};
+    ::GetWindowTextA(edit, buffer, sizeof buffer);
+    return buffer;
+  }
+  std::pair<DWORD, DWORD> selection() const {
+    DWORD from = 0, to = 0;
+    ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return {from, to};
+  }
+};
+
+// Typing over the old value replaces it: "2" over "-2.50" was "2-2.50", 20 hPa off unseen.
+TEST(Win32FrontEnd, CorrectionPopupOpensWithItsTextSelectedAndEnterTakesTheEntry) {
+  Win32App w;
+  ASSERT_EQ(startUp(w.app), 0);
+  w.app.settings.HK = -250;
+  w.command(w.main(), cmd::Correction);
+  HWND popup = w.windows.handle(WindowId::Correction);
+  const PopupKeys keys{w.windows.editField(WindowId::Correction)};
+  ASSERT_NE(keys.edit, nullptr);
+  EXPECT_EQ(keys.selection(), (std::pair<DWORD, DWORD>{0, 5}));
+  keys.type("2");
+  EXPECT_EQ(keys.text(), "2");
+  keys.down(VK_RETURN);
+  keys.type("\r");
+  PopupKeys::pump();
+  EXPECT_EQ(w.app.settings.HK, 200);
+  EXPECT_FALSE(::IsWindow(popup));
+}
+
+TEST(Win32FrontEnd, EscapeClosesTheCorrectionPopupAndKeepsTheCorrection) {
+  Win32App w;
+  ASSERT_EQ(startUp(w.app), 0);
+  w.app.settings.HK = 125;
+  w.command(w.main(), cmd::Correction);
+  HWND popup = w.windows.handle(WindowId::Correction);
+  const PopupKeys keys{w.windows.editField(WindowId::Correction)};
+  ASSERT_NE(keys.edit, nullptr);
+  keys.type("7");
+  keys.down(VK_ESCAPE);
+  keys.type("\x1b");
+  PopupKeys::pump();
+  EXPECT_FALSE(::IsWindow(popup));
+  EXPECT_FALSE(w.windows.windowExists(WindowId::Correction));
+  EXPECT_EQ(w.app.settings.HK, 125);
+  // Opened again, it shows the kept value.
+  w.command(w.main(), cmd::Correction);
+  const PopupKeys again{w.windows.editField(WindowId::Correction)};
+  EXPECT_EQ(again.text(), "1.25");
+}
+
+TEST(Win32FrontEnd, CtrlASelectsTheWholeCorrectionEntry) {
+  Win32App w;
+  ASSERT_EQ(startUp(w.app), 0);
+  w.command(w.main(), cmd::Correction);
+  const PopupKeys keys{w.windows.editField(WindowId::Correction)};
+  ASSERT_NE(keys.edit, nullptr);
+  ::SendMessageA(keys.edit, EM_SETSEL, 2, 2);
+  keys.down('A');
+  keys.type("\x01"); // what Ctrl+A types
+  EXPECT_EQ(keys.text(), "0.00") << "no control character in the entry";
+  EXPECT_EQ(keys.selection(), (std::pair<DWORD, DWORD>{0, 4}));
+  keys.type("3,5");
+  keys.down(VK_RETURN);
+  PopupKeys::pump();
+  EXPECT_EQ(w.app.settings.HK, 350);
 }
 
 TEST(Win32FrontEnd, ClosingAChildWindowKeepsItsOptionClosingTheMainWindowEndsTheLoop) {
