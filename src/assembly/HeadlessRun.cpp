@@ -88,7 +88,8 @@ TickSleeps systemTickSleeps() {
   };
 }
 
-int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps) {
+int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps,
+                const TickObserver& afterTick) {
   StopSignals signals;
   // The journal of a service shows why a stop takes seconds.
   app.recording.onStopWait = [](std::size_t waiting, int millis) {
@@ -100,6 +101,9 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
   const int started = startUp(app);
   if (started != 0) {
     return started;
+  }
+  if (afterTick) {
+    afterTick(app); // the values of the start, before the first tick
   }
   timespec next{};
   clock_gettime(CLOCK_MONOTONIC, &next);
@@ -129,6 +133,9 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
     }
     if (windows.timerPeriod() > 0) {
       onTimer(app);
+      if (afterTick) {
+        afterTick(app);
+      }
     }
   }
   const int code = shutDown(app, windows.quitCode());

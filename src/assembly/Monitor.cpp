@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "adapters/posix/AlarmCommand.h"
+#include "adapters/posix/HttpServer.h"
 #include "adapters/posix/HeadlessWindows.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixClock.h"
@@ -14,6 +15,7 @@
 #include "adapters/posix/PosixSerialPorts.h"
 #include "assembly/FrontEndHandOver.h"
 #include "assembly/HeadlessRun.h"
+#include "assembly/WebService.h"
 #include "core/state/AppContext.h"
 
 namespace baromon::assembly {
@@ -47,6 +49,20 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   if (!serveChartPlotters(options, server)) {
     return 2;
   }
+  // Started before the monitor, stopped after it (declared first, destroyed last).
+  std::unique_ptr<WebService> web;
+  std::unique_ptr<platform::HttpServer> http;
+  if (!options.serveHttp.empty()) {
+    web = std::make_unique<WebService>();
+    std::string error;
+    http = platform::HttpServer::listenOn(
+        options.serveHttp, [&web](const platform::HttpRequest& request) { return web->answer(request); },
+        error);
+    if (!http) {
+      std::fprintf(stderr, "baromon: %s\n", error.c_str());
+      return 2;
+    }
+  }
   // Held until the process ends; start-up takes it before anything else.
   platform::PosixDirectoryLock directoryLock(".");
   platform::PosixClock clock;
@@ -56,7 +72,11 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   // Headless, every alarm is also a line on standard error (the service's journal).
   platform::AlarmCommand hook(options.onAlarm, true);
   AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock, server.get(), &hook}};
-  return platform::runHeadless(app, windows);
+  if (!http) {
+    return platform::runHeadless(app, windows);
+  }
+  return platform::runHeadless(app, windows, platform::systemTickSleeps(),
+                               [&web](const AppContext& ticked) { web->publish(ticked); });
 }
 
 } // namespace baromon::assembly

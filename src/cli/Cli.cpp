@@ -45,6 +45,9 @@ void printUsage(std::FILE* out) {
              "  --serve-nmea [ADDR:]PORT\n"
              "                    serve the pressure once a second to TCP clients as\n"
              "                    $WIXDR,P,x.xxxxx,B,Barometer*hh (NMEA mode: every sentence)\n"
+             "  --serve-http [ADDR:]PORT\n"
+             "                    with --headless: serve the live page, the API and the metrics\n"
+             "                    over HTTP (ADDR 127.0.0.1 when left out)\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
              "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n",
@@ -120,6 +123,7 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
     std::string GeneralOptions::*field;
   } kTextOptions[] = {
       {"--serve-nmea", "baromon: --serve-nmea needs [ADDR:]PORT\n", &GeneralOptions::serveNmea},
+      {"--serve-http", "baromon: --serve-http needs [ADDR:]PORT\n", &GeneralOptions::serveHttp},
       {"--on-alarm", "baromon: --on-alarm needs a command\n", &GeneralOptions::onAlarm},
   };
   for (const auto& option : kTextOptions) {
@@ -237,6 +241,7 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
   assembly::MonitorOptions monitor;
   monitor.headless = options.headless;
   monitor.serveNmea = options.serveNmea;
+  monitor.serveHttp = options.serveHttp;
   monitor.onAlarm = options.onAlarm;
   if (!monitor.headless && frontEnd != nullptr && frontEnd->runWindowedMonitor != nullptr) {
     return frontEnd->runWindowedMonitor(argc, argv, options.ports, monitor);

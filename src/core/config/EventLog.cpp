@@ -117,6 +117,9 @@ std::string eventText(ErrorCode code) {
 }
 
 int reportEvent(AppContext& app, ErrorCode code) {
+  if (code >= 0 && code < EventCounts::kNumbers) {
+    ++app.events.byNumber[static_cast<std::size_t>(code)];
+  }
   if (app.settings.ERR == 0) {
     return 1;
   }
