@@ -152,7 +152,8 @@ std::string metricsText(const LiveValues& v, double uptime) {
     appendHundredths(t, v.pressure);
     t += "\n";
     metric(t, "baromon_tendency_hpa", "gauge", "Pressure change over the span.");
-    for (const auto& [span, value] : {std::pair{"1h", v.tendency1h}, {"3h", v.tendency3h}, {"6h", v.tendency6h}}) {
+    for (const auto& [span, value] :
+         {std::pair{"1h", v.tendency1h}, {"3h", v.tendency3h}, {"6h", v.tendency6h}}) {
       if (span[0] != '6' || v.sixHourKnown) {
         t += std::string("baromon_tendency_hpa{span=\"") + span + "\"} ";
         appendTenths(t, value, false);
@@ -160,19 +161,20 @@ std::string metricsText(const LiveValues& v, double uptime) {
       }
     }
   }
+  // In the text format a counter's TYPE names its samples, "_total" included.
   const std::pair<const char*, std::uint64_t> counters[] = {
-      {"baromon_lines_received", v.linesReceived},
-      {"baromon_sentences_valid", v.sentencesValid},
-      {"baromon_sentences_rejected", v.sentencesRejected},
-      {"baromon_records_written", v.recordsWritten},
+      {"baromon_lines_received_total", v.linesReceived},
+      {"baromon_sentences_valid_total", v.sentencesValid},
+      {"baromon_sentences_rejected_total", v.sentencesRejected},
+      {"baromon_records_written_total", v.recordsWritten},
   };
   for (const auto& [name, value] : counters) {
     metric(t, name, "counter", "Count since the monitor started.");
-    t += std::string(name) + "_total " + std::to_string(value) + "\n";
+    t += std::string(name) + " " + std::to_string(value) + "\n";
   }
   metric(t, "baromon_records_waiting", "gauge", "Records waiting for the log.");
   t += "baromon_records_waiting " + std::to_string(v.recordsWaiting) + "\n";
-  metric(t, "baromon_events", "counter", "Events reported since the monitor started, by number.");
+  metric(t, "baromon_events_total", "counter", "Events reported since the monitor started, by number.");
   for (int n = 0; n < EventCounts::kNumbers; ++n) {
     if (const auto count = v.events.byNumber[static_cast<std::size_t>(n)]; count != 0) {
       t += "baromon_events_total{number=\"" + std::to_string(n) + "\"} " + std::to_string(count) + "\n";
@@ -213,10 +215,11 @@ bool parseMoment(const std::string& text, bool end, Moment& out) {
 std::string jsonRow(const LastDecodedRecord& r, bool valid, bool first) {
   const HistorySample& s = r.sample;
   char head[96];
-  std::snprintf(head, sizeof head, "%s{\"counter\":%u,\"time_utc\":\"%04d-%02u-%02uT%02u:%02u:00Z\",\"pressure_hpa\":",
-                first ? "" : ",\n", static_cast<unsigned>(r.counter), static_cast<int>(s.year),
-                static_cast<unsigned>(s.month), static_cast<unsigned>(s.day), static_cast<unsigned>(s.hour),
-                static_cast<unsigned>(s.minute));
+  std::snprintf(
+      head, sizeof head,
+      "%s{\"counter\":%u,\"time_utc\":\"%04d-%02u-%02uT%02u:%02u:00Z\",\"pressure_hpa\":", first ? "" : ",\n",
+      static_cast<unsigned>(r.counter), static_cast<int>(s.year), static_cast<unsigned>(s.month),
+      static_cast<unsigned>(s.day), static_cast<unsigned>(s.hour), static_cast<unsigned>(s.minute));
   std::string row = head;
   appendHundredths(row, s.pressure);
   row += ",\"tendency_1h_hpa\":";
@@ -272,7 +275,8 @@ private:
 
   void readMore() {
     CommandPlatform command(stderr);
-    auto file = command.files.open(kLogFileName, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+    auto file =
+        command.files.open(kLogFileName, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
     std::string chunk(kHistoryChunk, '\0');
     std::optional<std::size_t> got;
     const auto offset = static_cast<std::int64_t>(scanner_.received());
@@ -459,12 +463,13 @@ std::string WebService::renderPicture(int width, int height, const Settings& set
   createScreenPens(*app);
   if (diurnalPicture) {
     return raster::renderPng(
-        command.graphics, width, height, [&](platform::Canvas& dc) { paintDiurnalRhythm(*app, dc); }, *lettering_,
-        png);
+        command.graphics, width, height, [&](platform::Canvas& dc) { paintDiurnalRhythm(*app, dc); },
+        *lettering_, png);
   }
   loadHistory(*app); // a missing monitor.txt leaves an empty barogram
   return raster::renderPng(
-      command.graphics, width, height, [&](platform::Canvas& dc) { paintBarogram(*app, dc); }, *lettering_, png);
+      command.graphics, width, height, [&](platform::Canvas& dc) { paintBarogram(*app, dc); }, *lettering_,
+      png);
 }
 
 } // namespace baromon::assembly

@@ -142,14 +142,16 @@ MHD_Response* makeResponse(HttpReply& reply, bool head) {
 
 MHD_Result answer(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*,
                   const char*, std::size_t* uploadSize, void** state) {
-  // The first call only says the headers are in; the answer comes on the second.
-  if (*state == nullptr) {
+  const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
+  const bool get = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
+  // The first call only says the headers are in; a GET is answered on the second, anything
+  // else at once, before a body it may bring is read at all.
+  if (*state == nullptr && (get || head)) {
     *state = connection;
     return MHD_YES;
   }
-  const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
   HttpReply reply;
-  if (!head && std::strcmp(method, MHD_HTTP_METHOD_GET) != 0) {
+  if (!head && !get) {
     reply.status = MHD_HTTP_METHOD_NOT_ALLOWED;
     reply.body = "only GET and HEAD\n";
   } else if (*uploadSize != 0) {
@@ -176,8 +178,8 @@ MHD_Result answer(void* cls, MHD_Connection* connection, const char* url, const 
 
 } // namespace
 
-std::unique_ptr<HttpServer> HttpServer::listenOn(const std::string& where, Handler handler, std::string& error,
-                                                 const HttpLimits& limits) {
+std::unique_ptr<HttpServer> HttpServer::listenOn(const std::string& where, Handler handler,
+                                                 std::string& error, const HttpLimits& limits) {
   std::unique_ptr<HttpServer> server(new HttpServer());
   server->daemon_ = std::make_unique<Daemon>();
   Daemon& d = *server->daemon_;
@@ -187,12 +189,12 @@ std::unique_ptr<HttpServer> HttpServer::listenOn(const std::string& where, Handl
     return nullptr;
   }
   server->port_ = boundPort(d.listener);
-  d.daemon = MHD_start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr,
-      &answer, &d.handler, MHD_OPTION_LISTEN_SOCKET, d.listener, MHD_OPTION_THREAD_POOL_SIZE,
-      limits.threads, MHD_OPTION_CONNECTION_LIMIT, limits.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-      limits.perAddress, MHD_OPTION_CONNECTION_TIMEOUT, limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-      limits.memoryPerConnection, MHD_OPTION_END);
+  d.daemon = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr, &answer,
+                              &d.handler, MHD_OPTION_LISTEN_SOCKET, d.listener, MHD_OPTION_THREAD_POOL_SIZE,
+                              limits.threads, MHD_OPTION_CONNECTION_LIMIT, limits.connections,
+                              MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits.perAddress,
+                              MHD_OPTION_CONNECTION_TIMEOUT, limits.idleSeconds,
+                              MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits.memoryPerConnection, MHD_OPTION_END);
   if (d.daemon == nullptr) {
     error = "cannot serve HTTP on '" + where + "': the server did not start";
     return nullptr;

@@ -15,7 +15,8 @@ void appendTenths(std::string& text, std::int32_t tenths, bool withSign) {
 void appendHundredths(std::string& text, std::int32_t hundredths) {
   char part[24];
   const long magnitude = hundredths < 0 ? -static_cast<long>(hundredths) : hundredths;
-  std::snprintf(part, sizeof part, "%s%ld.%02ld", hundredths < 0 ? "-" : "", magnitude / 100, magnitude % 100);
+  std::snprintf(part, sizeof part, "%s%ld.%02ld", hundredths < 0 ? "-" : "", magnitude / 100,
+                magnitude % 100);
   text += part;
 }
 
