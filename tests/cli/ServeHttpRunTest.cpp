@@ -38,11 +38,11 @@ struct ServedLog {
   ServedLog() {
     dir.write("monitor.ini", kSettings);
     dir.write("monitor.txt", baromon::testlog::gridLog(300, 0, 100000));
-    monitor = std::make_unique<BaromonChild>(
-        dir.path(),
-        std::vector<std::string>{"--headless", "--port", "2=" + device.name(), "--serve-http",
-                                 "127.0.0.1:" + std::to_string(port)},
-        dir.file("out.txt"));
+    monitor = std::make_unique<BaromonChild>(dir.path(),
+                                             std::vector<std::string>{"--headless", "--port",
+                                                                      "2=" + device.name(), "--serve-http",
+                                                                      "127.0.0.1:" + std::to_string(port)},
+                                             dir.file("out.txt"));
   }
 
   Outcome ask(const std::string& command) const { return askServer(dir, port, command); }
@@ -67,7 +67,8 @@ std::string rowsBetween(const std::string& csv, const std::string& from, const s
     const std::string line = csv.substr(at, end - at + 1);
     const std::size_t comma = line.find(',');
     const std::string when = line.substr(comma + 1, 16); // "YYYY-MM-DD,HH:MM"
-    if (at == 0 || (when.substr(0, 10) + " " + when.substr(11) >= from && when.substr(0, 10) + " " + when.substr(11) <= to)) {
+    if (at == 0 || (when.substr(0, 10) + " " + when.substr(11) >= from &&
+                    when.substr(0, 10) + " " + when.substr(11) <= to)) {
       out += line;
     }
     at = end + 1;
@@ -80,7 +81,8 @@ TEST(ServeHttp, CurrentValuesAndMetricsAreThoseOfTheLastSentence) {
   ASSERT_TRUE(served.device.ok());
   ASSERT_TRUE(baromon::clitest::serverAnswers(served.dir, served.port)) << served.dir.read("out.txt");
 
-  ASSERT_TRUE(served.sendUntilServed("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", "pressure_hpa=998.6"));
+  ASSERT_TRUE(
+      served.sendUntilServed("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n", "pressure_hpa=998.6"));
   const std::string quiet = served.ask("json /api/v1/current").out;
   EXPECT_NE(quiet.find("tendency_1h_hpa=1.2\n"), std::string::npos) << quiet;
   EXPECT_NE(quiet.find("tendency_3h_hpa=3.5\n"), std::string::npos) << quiet;
@@ -91,7 +93,8 @@ TEST(ServeHttp, CurrentValuesAndMetricsAreThoseOfTheLastSentence) {
   EXPECT_NE(quiet.find("time_utc=\"20"), std::string::npos) << quiet;
 
   // A fall of 1.5 hPa in an hour is the alarm; 4.0 in three hours is not yet.
-  ASSERT_TRUE(served.sendUntilServed("$PXDR,0990.10,52684,-01.5,-04.0,-0300,0995.40\r\n", "pressure_hpa=990.1"));
+  ASSERT_TRUE(
+      served.sendUntilServed("$PXDR,0990.10,52684,-01.5,-04.0,-0300,0995.40\r\n", "pressure_hpa=990.1"));
   const std::string falling = served.ask("json /api/v1/current").out;
   EXPECT_NE(falling.find("fast_fall={\"alarm\": true, \"one_hour\": true, \"six_hours\": false, "
                          "\"three_hours\": false}"),
@@ -102,17 +105,20 @@ TEST(ServeHttp, CurrentValuesAndMetricsAreThoseOfTheLastSentence) {
   ASSERT_EQ(metrics.status, 0) << "the Prometheus parser refused /metrics:\n" << metrics.out;
   EXPECT_NE(metrics.out.find("baromon_pressure_hpa gauge baromon_pressure_hpa{} 990.1\n"), std::string::npos)
       << metrics.out;
-  EXPECT_NE(metrics.out.find("baromon_tendency_hpa gauge baromon_tendency_hpa{span=1h} -1.5\n"), std::string::npos)
+  EXPECT_NE(metrics.out.find("baromon_tendency_hpa gauge baromon_tendency_hpa{span=1h} -1.5\n"),
+            std::string::npos)
       << metrics.out;
-  EXPECT_NE(metrics.out.find("baromon_tendency_hpa gauge baromon_tendency_hpa{span=3h} -4\n"), std::string::npos)
+  EXPECT_NE(metrics.out.find("baromon_tendency_hpa gauge baromon_tendency_hpa{span=3h} -4\n"),
+            std::string::npos)
       << metrics.out;
-  for (const char* counter : {"baromon_lines_received", "baromon_sentences_valid", "baromon_sentences_rejected",
-                              "baromon_records_written"}) {
+  for (const char* counter : {"baromon_lines_received", "baromon_sentences_valid",
+                              "baromon_sentences_rejected", "baromon_records_written"}) {
     EXPECT_NE(metrics.out.find(std::string(counter) + " counter " + counter + "_total{} "), std::string::npos)
         << counter << " in\n"
         << metrics.out;
   }
-  EXPECT_NE(metrics.out.find("baromon_records_waiting gauge baromon_records_waiting{} 0\n"), std::string::npos);
+  EXPECT_NE(metrics.out.find("baromon_records_waiting gauge baromon_records_waiting{} 0\n"),
+            std::string::npos);
   EXPECT_NE(metrics.out.find("baromon_uptime_seconds gauge"), std::string::npos);
   // No monitor.ini.bad, no missing settings: the start reported nothing.
   EXPECT_EQ(metrics.out.find("baromon_events_total"), std::string::npos) << metrics.out;
@@ -132,9 +138,11 @@ TEST(ServeHttp, HistoryRowsAreTheRowsOfTheExport) {
   // Both ends of a range belong to it; `to` as a date is the whole day.
   const std::string range = rowsBetween(exported.out, "2026-01-01 12:00", "2026-01-01 12:30");
   ASSERT_EQ(std::count(range.begin(), range.end(), '\n'), 8) << range;
-  const Outcome part = served.ask("get '/api/v1/history?format=csv&from=2026-01-01T12:00&to=2026-01-01T12:30'");
+  const Outcome part =
+      served.ask("get '/api/v1/history?format=csv&from=2026-01-01T12:00&to=2026-01-01T12:30'");
   EXPECT_EQ(part.out, "200 text/csv; charset=utf-8\n" + range);
-  const Outcome asJson = served.ask("history-as-csv '/api/v1/history?from=2026-01-01T12:00&to=2026-01-01T12:30'");
+  const Outcome asJson =
+      served.ask("history-as-csv '/api/v1/history?from=2026-01-01T12:00&to=2026-01-01T12:30'");
   EXPECT_EQ(asJson.out, range);
   const std::string secondDay = rowsBetween(exported.out, "2026-01-02 00:00", "2026-01-02 23:59");
   ASSERT_EQ(std::count(secondDay.begin(), secondDay.end(), '\n'), 13) << secondDay;
@@ -154,7 +162,8 @@ TEST(ServeHttp, PicturesAreThoseRenderDraws) {
     const char* renderArgs;
   } cases[] = {
       {"/barogram.png", "render r.png"},
-      {"/barogram.png?width=640&height=360&offset=50&paper=1", "render r.png --size 640x360 --offset 50 --paper"},
+      {"/barogram.png?width=640&height=360&offset=50&paper=1",
+       "render r.png --size 640x360 --offset 50 --paper"},
       {"/diurnal.png?width=400&height=200", "diurnal r.png --size 400x200"},
   };
   for (const auto& c : cases) {
@@ -175,23 +184,29 @@ TEST(ServeHttp, BadRequestsAreRefusedWithAMessage) {
     const char* path;
     const char* answer;
   } cases[] = {
-      {"/barogram.png?width=100", "400 text/plain; charset=utf-8\nwidth takes a whole number from 101 to 20000, "
-                                  "not '100'\n"},
+      {"/barogram.png?width=100",
+       "400 text/plain; charset=utf-8\nwidth takes a whole number from 101 to 20000, "
+       "not '100'\n"},
       {"/barogram.png?height=20001", "400 text/plain; charset=utf-8\nheight takes a whole number from 71 to "
                                      "20000, not '20001'\n"},
-      {"/barogram.png?width=12x", "400 text/plain; charset=utf-8\nwidth takes a whole number from 101 to 20000, "
-                                  "not '12x'\n"},
+      {"/barogram.png?width=12x",
+       "400 text/plain; charset=utf-8\nwidth takes a whole number from 101 to 20000, "
+       "not '12x'\n"},
       {"/barogram.png?width=20000&height=20000",
        "400 text/plain; charset=utf-8\nwidth x height may be at most 16777216 pixels\n"},
-      {"/barogram.png?days=0", "400 text/plain; charset=utf-8\ndays takes a whole number from 1 to 21, not '0'\n"},
+      {"/barogram.png?days=0",
+       "400 text/plain; charset=utf-8\ndays takes a whole number from 1 to 21, not '0'\n"},
       {"/barogram.png?offset=-5",
        "400 text/plain; charset=utf-8\noffset takes a whole number from 1 to 999999, not '-5'\n"},
-      {"/barogram.png?paper=yes", "400 text/plain; charset=utf-8\npaper takes a whole number from 0 to 1, not "
-                                  "'yes'\n"},
+      {"/barogram.png?paper=yes",
+       "400 text/plain; charset=utf-8\npaper takes a whole number from 0 to 1, not "
+       "'yes'\n"},
       {"/barogram.png?size=1x1", "400 text/plain; charset=utf-8\nunknown argument 'size'\n"},
-      {"/barogram.png?width=200&width=300", "400 text/plain; charset=utf-8\nan argument is given more than once\n"},
-      {"/diurnal.png?height=70", "400 text/plain; charset=utf-8\nheight takes a whole number from 71 to 20000, "
-                                 "not '70'\n"},
+      {"/barogram.png?width=200&width=300",
+       "400 text/plain; charset=utf-8\nan argument is given more than once\n"},
+      {"/diurnal.png?height=70",
+       "400 text/plain; charset=utf-8\nheight takes a whole number from 71 to 20000, "
+       "not '70'\n"},
       {"/api/v1/history?from=2026-13-01",
        "400 text/plain; charset=utf-8\nfrom takes YYYY-MM-DD or YYYY-MM-DDTHH:MM (UTC), not '2026-13-01'\n"},
       {"/api/v1/history?to=yesterday",
