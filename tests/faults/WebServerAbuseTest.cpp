@@ -97,10 +97,10 @@ TEST(WebServerAbuse, IdleSilentHugeAndFloodingClientsCostNoRecordAndLittleMemory
   ASSERT_TRUE(device.ok());
   const int port = baromon::clitest::freeLoopbackPort();
   // 2026-03-01 10:04:58 UTC, sixty times as fast: a boundary every five seconds.
-  BaromonChild monitor(dir.path(),
-                       {"--headless", "--port", "2=" + device.name(), "--serve-http",
-                        "127.0.0.1:" + std::to_string(port)},
-                       dir.file("out.txt"), baromon::clitest::testClockEnvironment("1772359498 60"));
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", "2=" + device.name(), "--serve-http", "127.0.0.1:" + std::to_string(port)},
+      dir.file("out.txt"), baromon::clitest::testClockEnvironment("1772359498 60"));
   std::atomic<bool> running{true};
   std::thread barograph([&] {
     while (running) {
