@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -221,6 +224,38 @@ TEST(ServeHttp, BadRequestsAreRefusedWithAMessage) {
   EXPECT_EQ(served.ask("post /api/v1/current").out, "405\n");
   // Still serving after all of them.
   EXPECT_EQ(served.ask("get /api/v1/current").out.rfind("200 application/json\n", 0), 0u);
+}
+
+// The listening sockets of the system in LISTEN state on `port`, as "ADDRESS:PORT" in
+// /proc/net/tcp's hexadecimal.
+std::string listenersOn(int port) {
+  std::string found;
+  char wanted[8];
+  std::snprintf(wanted, sizeof wanted, ":%04X", port);
+  for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    std::ifstream in(table);
+    std::string line;
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state;
+      fields >> slot >> local >> remote >> state;
+      if (state == "0A" && local.size() > 5 && local.substr(local.size() - 5) == wanted) {
+        found += local + "\n";
+      }
+    }
+  }
+  return found;
+}
+
+TEST(ServeHttp, APortAloneListensOnTheLoopbackOnly) {
+  TempDir dir;
+  const int port = baromon::clitest::freeLoopbackPort();
+  BaromonChild monitor(dir.path(), {"--headless", "--serve-http", std::to_string(port)}, dir.file("out.txt"));
+  ASSERT_TRUE(baromon::clitest::serverAnswers(dir, port)) << dir.read("out.txt");
+  char loopback[16];
+  std::snprintf(loopback, sizeof loopback, "0100007F:%04X\n", port);
+  EXPECT_EQ(listenersOn(port), loopback);
+  EXPECT_EQ(monitor.stop(SIGTERM), 0);
 }
 
 } // namespace
