@@ -344,9 +344,7 @@ const char* languageCode(int language) {
   return kCodes[languageIndex(language)];
 }
 
-WebService::WebService()
-    : lettering_(raster::FreeTypeLettering::open(raster::kDejaVuDirectory)),
-      started_(std::chrono::steady_clock::now()) {}
+WebService::WebService() : started_(std::chrono::steady_clock::now()) {}
 
 WebService::~WebService() = default;
 
@@ -452,6 +450,11 @@ HttpReply WebService::diurnal(const HttpRequest& request) {
 std::string WebService::renderPicture(int width, int height, const Settings& settings, int offset,
                                       bool diurnalPicture, std::string& png) {
   std::lock_guard<std::mutex> lock(drawingLock_);
+  // The faces are loaded at the first picture: a server asked only for values never
+  // holds them.
+  if (lettering_ == nullptr) {
+    lettering_ = raster::FreeTypeLettering::open(raster::kDejaVuDirectory);
+  }
   if (lettering_ == nullptr) {
     return std::string("cannot draw: no DejaVu fonts in ") + raster::kDejaVuDirectory;
   }
