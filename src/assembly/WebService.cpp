@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include "adapters/raster/FreeTypeLettering.h"
 #include "adapters/raster/PictureFile.h"
@@ -32,6 +35,9 @@ constexpr long kMostWebPixels = 4096L * 4096L;
 // Bytes of the log read at one opening for the history: small, so 100 clients reading at
 // once hold little, and the log is held only for a moment at a time.
 constexpr std::size_t kHistoryChunk = std::size_t{80} * 200;
+// How long a log held by another program is waited for, as export waits (5 s).
+constexpr int kReopenAttempts = 250;
+constexpr std::chrono::milliseconds kReopenPause{20};
 
 HttpReply badRequest(const std::string& message) {
   HttpReply reply;
@@ -239,26 +245,31 @@ class HistoryStream {
 public:
   HistoryStream(Moment from, Moment to, bool csv) : from_(from), to_(to), csv_(csv) {}
 
-  std::string operator()() {
+  // The first chunk, read before the answer is begun: false when the log is held on.
+  bool begin() { return readMore(); }
+
+  // The next piece of the answer; "" at the end, nothing when the log stayed held.
+  std::optional<std::string> operator()() {
     std::string out;
     while (out.empty() && !done_) {
-      out = nextChunk();
+      if (!started_) {
+        started_ = true;
+        out = csv_ ? kExportCsvHeader : "[";
+      } else if (!scanner_.finished() && !readMore()) {
+        return std::nullopt;
+      }
+      out += rows();
+      if (scanner_.finished()) {
+        done_ = true;
+        out += csv_ ? "" : "\n]\n";
+      }
     }
     return out;
   }
 
 private:
-  std::string nextChunk() {
+  std::string rows() {
     std::string out;
-    if (!started_) {
-      started_ = true;
-      out = csv_ ? kExportCsvHeader : "[";
-    }
-    if (scanner_.finished()) {
-      done_ = true;
-      return out + (csv_ ? "" : "\n]\n");
-    }
-    readMore();
     LastDecodedRecord decoded;
     while (const auto item = scanner_.next(decoded)) {
       const HistorySample& s = decoded.sample;
@@ -273,23 +284,41 @@ private:
     return out;
   }
 
-  void readMore() {
+  // The next chunk of the log into the scanner. A log the monitor or a check holds for a
+  // moment is waited for as export waits (up to 5 s, in this server thread); false when
+  // it stays held. A missing log has no rows.
+  bool readMore() {
     CommandPlatform command(stderr);
     auto file =
         command.files.open(kLogFileName, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+    for (int attempt = 0; !file && attempt < kReopenAttempts && std::filesystem::exists(kLogFileName);
+         ++attempt) {
+      std::this_thread::sleep_for(kReopenPause);
+      file = command.files.open(kLogFileName, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+    }
+    if (!file) {
+      if (std::filesystem::exists(kLogFileName)) {
+        return false;
+      }
+      scanner_.finish();
+      return true;
+    }
     std::string chunk(kHistoryChunk, '\0');
     std::optional<std::size_t> got;
     const auto offset = static_cast<std::int64_t>(scanner_.received());
-    if (file && file->seek(offset, platform::SeekFrom::Begin) == offset) {
+    if (file->seek(offset, platform::SeekFrom::Begin) == offset) {
       got = file->read(chunk.data(), chunk.size());
     }
     file.reset();
-    // A log missing or held at this moment ends the rows where they are.
-    if (!got || *got == 0) {
+    if (!got) {
+      return false;
+    }
+    if (*got == 0) {
       scanner_.finish();
     } else {
       scanner_.append(chunk.data(), *got);
     }
+    return true;
   }
 
   Moment from_, to_;
@@ -322,6 +351,12 @@ HttpReply history(const HttpRequest& request) {
   HttpReply reply;
   reply.contentType = csv ? "text/csv; charset=utf-8" : "application/json";
   auto stream = std::make_shared<HistoryStream>(from, to, csv);
+  if (!stream->begin()) {
+    reply.status = 503;
+    reply.contentType = "text/plain; charset=utf-8";
+    reply.body = "monitor.txt is held by another program; try again\n";
+    return reply;
+  }
   reply.stream = [stream] { return (*stream)(); };
   return reply;
 }

@@ -4,13 +4,16 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ProgramRun.h"
 #include "WebClient.h"
 #include "support/LogBuilder.h"
+#include "support/OtherProcess.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -152,6 +155,28 @@ TEST(ServeHttp, HistoryRowsAreTheRowsOfTheExport) {
   EXPECT_EQ(served.ask("get '/api/v1/history?format=csv&from=2026-01-02&to=2026-01-02'").out,
             "200 text/csv; charset=utf-8\n" + secondDay);
   EXPECT_EQ(served.ask("get '/api/v1/history?from=2027-01-01'").out, "200 application/json\n[\n]\n");
+}
+
+// A log another program holds for a moment is waited for, as export waits; one held on is
+// an error the client sees, never a short list that looks whole.
+TEST(ServeHttp, AHeldLogIsWaitedForAndNeverAnsweredAsEmpty) {
+  ServedLog served;
+  ASSERT_TRUE(baromon::clitest::serverAnswers(served.dir, served.port)) << served.dir.read("out.txt");
+  const Outcome exported = runBaromonIn(served.dir, "export");
+  std::optional<baromon::fakes::HeldByOtherProcess> holder(std::in_place, served.dir.file("monitor.txt"));
+  ASSERT_TRUE(holder->held());
+  std::string answer;
+  std::thread asking([&] { answer = served.ask("get '/api/v1/history?format=csv'").out; });
+  // Nothing outside shows that the request waits: it is given a second to start doing so.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  holder.reset();
+  asking.join();
+  EXPECT_EQ(answer, "200 text/csv; charset=utf-8\n" + exported.out);
+
+  baromon::fakes::HeldByOtherProcess stays(served.dir.file("monitor.txt"));
+  ASSERT_TRUE(stays.held());
+  const Outcome held = served.ask("get '/api/v1/history?format=csv'");
+  EXPECT_EQ(held.out, "503 text/plain; charset=utf-8\nmonitor.txt is held by another program; try again\n");
 }
 
 TEST(ServeHttp, PicturesAreThoseRenderDraws) {

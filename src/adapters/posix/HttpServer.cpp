@@ -105,7 +105,7 @@ MHD_Result takeArgument(void* cls, MHD_ValueKind, const char* key, const char* v
 
 // A streamed answer: the pieces not yet handed to the library.
 struct Stream {
-  std::function<std::string()> next;
+  std::function<std::optional<std::string>()> next;
   std::string piece;
   std::size_t used = 0;
 };
@@ -113,7 +113,11 @@ struct Stream {
 ssize_t readStream(void* cls, std::uint64_t, char* buffer, std::size_t max) {
   auto& stream = *static_cast<Stream*>(cls);
   while (stream.used == stream.piece.size()) {
-    stream.piece = stream.next();
+    std::optional<std::string> next = stream.next();
+    if (!next) {
+      return MHD_CONTENT_READER_END_WITH_ERROR;
+    }
+    stream.piece = std::move(*next);
     stream.used = 0;
     if (stream.piece.empty()) {
       return MHD_CONTENT_READER_END_OF_STREAM;

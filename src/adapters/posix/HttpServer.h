@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace baromon::platform {
@@ -18,13 +19,14 @@ struct HttpRequest {
 };
 
 // The answer: a whole body, or one produced piece by piece while the client reads
-// (`stream` returns the next piece, empty at the end), so a long answer never sits in
-// memory whole.
+// (`stream` returns the next piece, empty at the end, nothing when it failed: the
+// connection is then broken off, so the client never takes a part for the whole), so a
+// long answer never sits in memory whole.
 struct HttpReply {
   int status = 200;
   std::string contentType = "text/plain; charset=utf-8";
   std::string body;
-  std::function<std::string()> stream;
+  std::function<std::optional<std::string>()> stream;
 };
 
 // How much the server may take: connections in all and from one address, seconds an
