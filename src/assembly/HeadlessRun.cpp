@@ -106,7 +106,7 @@ std::string startLine(const AppContext& app, const StartAnnouncement& announceme
 }
 
 int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps,
-                const StartAnnouncement& announcement) {
+                const StartAnnouncement& announcement, const TickObserver& afterTick) {
   StopSignals signals;
   // The journal of a service shows why a stop takes seconds.
   app.recording.onStopWait = [](std::size_t waiting, int millis) {
@@ -126,6 +126,9 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
   }
   std::fprintf(stderr, "%s\n", startLine(app, announcement, directory).c_str());
   std::fflush(stderr);
+  if (afterTick) {
+    afterTick(app); // the values of the start, before the first tick
+  }
   timespec next{};
   clock_gettime(CLOCK_MONOTONIC, &next);
   while (!windows.quitRequested()) {
@@ -154,6 +157,9 @@ int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sle
     }
     if (windows.timerPeriod() > 0) {
       onTimer(app);
+      if (afterTick) {
+        afterTick(app);
+      }
     }
   }
   const int code = shutDown(app, windows.quitCode());

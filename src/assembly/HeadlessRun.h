@@ -46,9 +46,11 @@ std::string startLine(const AppContext& app, const StartAnnouncement& announceme
 // quit request or SIGINT / SIGTERM / SIGHUP, then the normal shutdown (which says on
 // standard error when it waits for a held log, and how many records it lost), after
 // which it prints the count of lines received and of valid sentences to standard
-// error. Returns the exit code.
-// `announcement` is said after a successful start.
+// error. Returns the exit code. `announcement` is said after a successful start;
+// `afterTick`, when given, is called after every tick (the web server takes its copy of
+// the values there).
+using TickObserver = std::function<void(const AppContext&)>;
 int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps = systemTickSleeps(),
-                const StartAnnouncement& announcement = {});
+                const StartAnnouncement& announcement = {}, const TickObserver& afterTick = {});
 
 } // namespace baromon::platform

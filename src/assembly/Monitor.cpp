@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "adapters/posix/AlarmCommand.h"
+#include "adapters/posix/HttpServer.h"
 #include "adapters/posix/HeadlessWindows.h"
 #include "adapters/posix/NmeaDatagrams.h"
 #include "adapters/posix/NmeaServer.h"
@@ -17,6 +18,7 @@
 #include "adapters/posix/UserSession.h"
 #include "assembly/FrontEndHandOver.h"
 #include "assembly/HeadlessRun.h"
+#include "assembly/WebService.h"
 #include "core/state/AppContext.h"
 
 namespace baromon::assembly {
@@ -74,10 +76,28 @@ bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform:
 
 namespace {
 
-// What `--serve-nmea` serves, and where: a PORT alone listens on every address.
-std::string servedNmea(const std::string& where) {
-  const bool address = where.find(':') != std::string::npos;
-  return "NMEA 0183 over TCP on " + (address ? where : "every address, port " + where);
+// What `--serve-nmea` serves, and where: a PORT alone listens on every address; a
+// udp:// target is sent to; several targets are comma-separated.
+std::string servedNmea(const std::string& targets) {
+  std::string said;
+  for (std::size_t start = 0; start <= targets.size();) {
+    const std::size_t comma = std::min(targets.find(',', start), targets.size());
+    const std::string where = targets.substr(start, comma - start);
+    said += said.empty() ? "NMEA 0183 " : ", ";
+    if (where.rfind("udp://", 0) == 0) {
+      said += "as UDP datagrams to " + where.substr(6);
+    } else {
+      const bool address = where.find(':') != std::string::npos;
+      said += "over TCP on " + (address ? where : "every address, port " + where);
+    }
+    start = comma + 1;
+  }
+  return said;
+}
+
+// Where `--serve-http` listens: a PORT alone is the loopback's.
+std::string servedHttp(const std::string& where) {
+  return "the web page on http://" + (where.find(':') != std::string::npos ? where : "127.0.0.1:" + where) + "/";
 }
 
 } // namespace
@@ -97,6 +117,20 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   std::unique_ptr<platform::SentenceOutlet> server;
   if (!serveChartPlotters(options, server)) {
     return 2;
+  }
+  // Started before the monitor, stopped after it (declared first, destroyed last).
+  std::unique_ptr<WebService> web;
+  std::unique_ptr<platform::HttpServer> http;
+  if (!options.serveHttp.empty()) {
+    web = std::make_unique<WebService>();
+    std::string error;
+    http = platform::HttpServer::listenOn(
+        options.serveHttp, [&web](const platform::HttpRequest& request) { return web->answer(request); },
+        error);
+    if (!http) {
+      std::fprintf(stderr, "baromon: %s\n", error.c_str());
+      return 2;
+    }
   }
   // Held until the process ends; start-up takes it before anything else.
   platform::PosixDirectoryLock directoryLock(".");
@@ -121,7 +155,12 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   if (!options.serveNmea.empty()) {
     announcement.serving.push_back(servedNmea(options.serveNmea));
   }
-  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);
+  if (!http) {
+    return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);
+  }
+  announcement.serving.push_back(servedHttp(options.serveHttp));
+  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement,
+                               [&web](const AppContext& ticked) { web->publish(ticked); });
 }
 
 } // namespace baromon::assembly

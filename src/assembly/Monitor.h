@@ -15,6 +15,7 @@ namespace baromon::assembly {
 struct MonitorOptions {
   bool headless = false; // no windows: boxes on standard error
   std::string serveNmea; // "[ADDR:]PORT" (TCP) or "udp://HOST:PORT" to serve chart plotters; empty for none
+  std::string serveHttp; // "[ADDR:]PORT" of the web page and API, empty for none
   std::string onAlarm;   // the command run at each fast-fall alarm, empty for none
 };
 

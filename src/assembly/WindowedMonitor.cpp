@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <memory>
 
 #include "adapters/posix/AlarmCommand.h"
@@ -11,6 +12,11 @@ namespace baromon::assembly {
 
 int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
                        const MonitorOptions& options) {
+  if (!options.serveHttp.empty()) {
+    std::fputs("baromon: --serve-http needs --headless for now (the windowed monitor does not serve it)\n",
+               stderr);
+    return 2;
+  }
   platform::PosixSerialPorts ports(portMap);
   std::unique_ptr<platform::SentenceOutlet> server;
   if (!serveChartPlotters(options, server)) {

@@ -51,6 +51,9 @@ void printUsage(std::FILE* out) {
              "                    supply voltage when known (NMEA mode: every sentence).\n"
              "                    Not 10110 where a Signal K server runs: take e.g. 10111.\n"
              "                    Several, comma-separated: 10111,udp://192.168.1.255:10111\n"
+             "  --serve-http [ADDR:]PORT\n"
+             "                    with --headless: serve the live page, the API and the metrics\n"
+             "                    over HTTP (ADDR 127.0.0.1 when left out)\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
              "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n",
@@ -130,6 +133,7 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
   } kTextOptions[] = {
       {"--serve-nmea", "baromon: --serve-nmea needs [ADDR:]PORT or udp://HOST:PORT\n",
        &GeneralOptions::serveNmea},
+      {"--serve-http", "baromon: --serve-http needs [ADDR:]PORT\n", &GeneralOptions::serveHttp},
       {"--on-alarm", "baromon: --on-alarm needs a command\n", &GeneralOptions::onAlarm},
   };
   for (const auto& option : kTextOptions) {
@@ -249,6 +253,7 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
   assembly::MonitorOptions monitor;
   monitor.headless = options.headless;
   monitor.serveNmea = options.serveNmea;
+  monitor.serveHttp = options.serveHttp;
   monitor.onAlarm = options.onAlarm;
   if (!monitor.headless && frontEnd != nullptr && frontEnd->runWindowedMonitor != nullptr) {
     return frontEnd->runWindowedMonitor(argc, argv, options.ports, monitor);

@@ -18,6 +18,8 @@ struct GeneralOptions {
   bool headless = false;
   // `--serve-nmea [ADDR:]PORT`: serve the pressure to chart plotters (empty: off).
   std::string serveNmea;
+  // `--serve-http [ADDR:]PORT`: the web page, API and metrics (empty: off).
+  std::string serveHttp;
   // `--on-alarm CMD`: run CMD at each fast-fall alarm (empty: none).
   std::string onAlarm;
 };

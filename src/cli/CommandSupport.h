@@ -2,17 +2,13 @@
 
 #include <string>
 
+#include "assembly/PictureSizes.h"
 #include "core/state/AppContext.h"
 
 namespace baromon::cli {
 
-// The sizes a size option accepts, bounds included.
-struct SizeRange {
-  int minWidth, minHeight, maxWidth, maxHeight;
-};
-// Pictures drawn in memory (render, diurnal): wide enough for the plots'
-// margins, and at most 20000 x 20000 (1.6 GB of pixels) before anything is drawn.
-inline constexpr SizeRange kPictureSizes{101, 71, 20000, 20000};
+using assembly::kPictureSizes;
+using assembly::SizeRange;
 // Printed pages in device pixels: only their description grows with the size.
 inline constexpr SizeRange kPageSizes{1, 1, 100000, 100000};
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
+#include "core/store/ExportRows.h"
 #include "core/store/LogRecord.h"
 #include "core/store/RecordGrid.h"
 #include "core/store/Store.h"
@@ -20,33 +21,6 @@ constexpr std::size_t kExportChunk = static_cast<std::size_t>(kLogRecordSize) * 
 // How long a log held by another program is waited for between chunks (5 s).
 constexpr int kReopenAttempts = 250;
 constexpr std::chrono::milliseconds kReopenPause{20};
-
-// Tenths of a hPa as a signed decimal: +1.8, -0.3, +0.0.
-void appendTenths(std::string& row, std::int32_t tenths, bool withSign) {
-  char text[24];
-  const long magnitude = tenths < 0 ? -static_cast<long>(tenths) : tenths;
-  const char* sign = withSign ? (tenths < 0 ? "-" : "+") : (tenths < 0 ? "-" : "");
-  std::snprintf(text, sizeof text, "%s%ld.%ld", sign, magnitude / 10, magnitude % 10);
-  row += text;
-}
-
-std::string csvRow(const LastDecodedRecord& r, int valid) {
-  const HistorySample& s = r.sample;
-  char head[96];
-  const long pressure = s.pressure;
-  std::snprintf(head, sizeof head, "%u,%04d-%02u-%02u,%02u:%02u,%ld.%02ld,", static_cast<unsigned>(r.counter),
-                static_cast<int>(s.year), static_cast<unsigned>(s.month), static_cast<unsigned>(s.day),
-                static_cast<unsigned>(s.hour), static_cast<unsigned>(s.minute), pressure / 100,
-                (pressure < 0 ? -pressure : pressure) % 100);
-  std::string row = head;
-  appendTenths(row, s.tendency1h, true);
-  row += ',';
-  appendTenths(row, s.tendency3h, true);
-  row += ',';
-  appendTenths(row, s.variation, false);
-  row += valid == 1 ? ",1\n" : ",0\n";
-  return row;
-}
 
 } // namespace
 
@@ -102,12 +76,12 @@ int runExport(int argc, char** argv, std::FILE* out, std::FILE* err) {
     // record that does not decode, standing in its place, shows as invalid.
     std::string rows;
     if (!started) {
-      rows = "counter,date,time,pressure_hpa,tendency1h_hpa,tendency3h_hpa,variation_hpa,valid\n";
+      rows = kExportCsvHeader;
       started = true;
     }
     while (const auto item = scanner.next(decoded)) {
       if (item->kind != GridStepKind::Skipped) {
-        rows += csvRow(decoded, item->kind == GridStepKind::Record ? 1 : 0);
+        rows += exportCsvRow(decoded, item->kind == GridStepKind::Record);
       }
     }
     if (std::fwrite(rows.data(), 1, rows.size(), out) != rows.size()) {

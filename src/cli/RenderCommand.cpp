@@ -6,6 +6,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "assembly/CommandPlatform.h"
+#include "assembly/ReadOnlyFiles.h"
 #include "core/state/AppContext.h"
 #include "core/config/Settings.h"
 #include "core/display/Barogram.h"
@@ -15,30 +16,6 @@
 namespace baromon::cli {
 
 namespace {
-
-// The command only reads: every open that could create or change a file fails,
-// so neither monitor.ini nor monitor.err is ever written.
-class ReadOnlyFiles : public platform::FileSystem {
-public:
-  explicit ReadOnlyFiles(platform::FileSystem& inner) : inner_(inner) {}
-  std::unique_ptr<platform::File> open(const std::string& name, platform::FileAccess access,
-                                       platform::OpenMode mode) override {
-    if (access != platform::FileAccess::Read || mode != platform::OpenMode::OpenExisting) {
-      return nullptr;
-    }
-    return inner_.open(name, access, mode);
-  }
-  bool copy(const std::string&, const std::string&) override { return false; }
-  bool remove(const std::string&) override { return false; }
-  bool rename(const std::string&, const std::string&) override { return false; }
-  bool linkReplacing(const std::string&, const std::string&) override { return false; }
-  bool copyAccess(const std::string&, const std::string&) override { return false; }
-  std::string finalName(const std::string& name) override { return inner_.finalName(name); }
-  std::optional<std::uint64_t> freeBytes() override { return inner_.freeBytes(); }
-
-private:
-  platform::FileSystem& inner_;
-};
 
 bool parseInt(const char* text, long low, long high, int& out) {
   char* end = nullptr;
@@ -104,7 +81,7 @@ int parseRenderArguments(int argc, char** argv, RenderOptions& options, std::FIL
 
 int runRender(const RenderOptions& options, std::FILE* err, PictureWriter writePicture) {
   assembly::CommandPlatform command(err); // a box (a fatal font error) is told on stderr
-  ReadOnlyFiles files(command.files);
+  assembly::ReadOnlyFiles files(command.files);
   auto app = std::make_unique<AppContext>(command.services(files));
   if (loadSettings(*app) == 0) {
     applyDefaultSettings(app->settings);

@@ -10,11 +10,13 @@
 namespace baromon::fakes {
 
 HeldByOtherProcess::HeldByOtherProcess(const std::string& path) {
+  // Not inherited by programs the test starts meanwhile: one holding the write end would
+  // keep the file held after the release.
   int ready[2];
-  if (::pipe(ready) != 0) {
+  if (::pipe2(ready, O_CLOEXEC) != 0) {
     return;
   }
-  if (::pipe(release_) != 0) {
+  if (::pipe2(release_, O_CLOEXEC) != 0) {
     ::close(ready[0]);
     ::close(ready[1]);
     release_[0] = release_[1] = -1;

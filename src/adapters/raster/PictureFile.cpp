@@ -63,11 +63,8 @@ std::string extensionOf(const std::string& path) {
   return ext;
 }
 
-std::string renderPngFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
-                          const PaintFunction& paint, Lettering& lettering) {
-  if (extensionOf(path) != "png") {
-    return "unknown picture type (use .png, .svg or .pdf): " + path;
-  }
+std::string renderPng(platform::GraphicsObjects& objects, int width, int height, const PaintFunction& paint,
+                      Lettering& lettering, std::string& png) {
   if (width < 1 || height < 1) {
     return "picture size must be positive";
   }
@@ -79,8 +76,20 @@ std::string renderPngFile(platform::GraphicsObjects& objects, const std::string&
     RasterCanvas canvas(objects, memory.pixels(), lettering);
     paint(canvas);
   }
-  const std::string png = encodePng(memory.pixels(), kDotsPerMetre);
-  if (png.empty() || !writeWholeFile(path, png.data(), png.size())) {
+  png = encodePng(memory.pixels(), kDotsPerMetre);
+  return png.empty() ? "cannot encode the picture" : "";
+}
+
+std::string renderPngFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
+                          const PaintFunction& paint, Lettering& lettering) {
+  if (extensionOf(path) != "png") {
+    return "unknown picture type (use .png, .svg or .pdf): " + path;
+  }
+  std::string png;
+  if (std::string problem = renderPng(objects, width, height, paint, lettering, png); !problem.empty()) {
+    return problem;
+  }
+  if (!writeWholeFile(path, png.data(), png.size())) {
     return "cannot write " + path;
   }
   return "";

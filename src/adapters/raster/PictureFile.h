@@ -45,6 +45,10 @@ using PaintFunction = std::function<void(platform::Canvas&)>;
 
 // Paints a width x height picture on a raster canvas with the lettering and writes it to
 // `path` as PNG. Returns an empty string on success, else what went wrong.
+// The same into memory: the PNG file's bytes in `png`. Returns "" or what went wrong.
+std::string renderPng(platform::GraphicsObjects& objects, int width, int height, const PaintFunction& paint,
+                      class Lettering& lettering, std::string& png);
+
 std::string renderPngFile(platform::GraphicsObjects& objects, const std::string& path, int width, int height,
                           const PaintFunction& paint, class Lettering& lettering);
 

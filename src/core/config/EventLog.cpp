@@ -129,6 +129,9 @@ std::string eventText(ErrorCode code, const std::string& detail) {
 }
 
 int reportEvent(AppContext& app, ErrorCode code, const std::string& detail) {
+  if (code >= 0 && code < EventCounts::kNumbers) {
+    ++app.events.byNumber[static_cast<std::size_t>(code)];
+  }
   if (app.settings.ERR == 0) {
     return 1;
   }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/analysis/DiurnalRhythm.h"
+#include "core/state/EventCounts.h"
 #include "core/state/Shell.h"
 #include "core/config/Settings.h"
 #include "core/display/DrawingResources.h"
@@ -82,6 +83,7 @@ struct AppContext {
   DisplayState display;
   DiurnalAnalysis diurnal;
   PrintState printing;
+  EventCounts events;
 };
 
 } // namespace baromon

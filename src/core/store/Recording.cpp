@@ -104,6 +104,7 @@ PendingOutcome writePending(AppContext& app) {
     }
     recording.pending.pop_front();
     ++outcome.written;
+    ++recording.written;
   }
   recording.dropReported = false;
   return outcome;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 
@@ -23,6 +24,8 @@ inline constexpr int kStopRetryMs = 150;
 // append and every acquisition tick writes them before anything newer.
 struct RecordingState {
   std::deque<LogRecord> pending;
+  // Records appended to the log in this run.
+  std::uint64_t written = 0;
   // A record was dropped for the bound since the queue was last empty; reported once.
   bool dropReported = false;
   // The log was found off the 80-byte grid since it was last on it; reported once.

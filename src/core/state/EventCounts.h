@@ -1,0 +1,16 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace baromon {
+
+// How often each event number was reported in this run, whether or not ERR let it into
+// monitor.err (the metrics of the web server show them). Numbers of 128 and more are
+// not counted.
+struct EventCounts {
+  static constexpr int kNumbers = 128;
+  std::array<std::uint64_t, kNumbers> byNumber{};
+};
+
+} // namespace baromon
