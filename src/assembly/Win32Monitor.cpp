@@ -24,8 +24,8 @@ int handOverToPictureProgram(char** argv) { return handOverToFrontEnd(argv); }
 int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   (void)argv;
-  if (!options.serveNmea.empty() || !options.onAlarm.empty()) {
-    std::fputs("baromon: --serve-nmea and --on-alarm are not available on Windows yet\n", stderr);
+  if (!options.serveNmea.empty() || !options.onAlarm.empty() || !options.mqtt.empty()) {
+    std::fputs("baromon: --serve-nmea, --on-alarm and --mqtt are not available on Windows yet\n", stderr);
     return 2;
   }
   NativeSerialPorts ports(portMap);

@@ -97,6 +97,8 @@ constexpr AddedEventText kAddedEventText[] = {
     {Event::LogOffGrid, "error: MONITOR.TXT off the 80-byte grid, kept as it is; run the data check "},
     {Event::RecordLostAtStop, "error: record lost at program end, MONITOR.TXT not writable "},
     {Event::SettingsDamaged, "error: MONITOR.INI damaged, kept as monitor.ini.bad "},
+    {Event::BrokerLost, "error: MQTT broker not reachable, values wait "},
+    {Event::BrokerBack, "MQTT broker reachable again "},
 };
 
 } // namespace

@@ -46,6 +46,8 @@ enum class Event : ErrorCode {
   LogOffGrid = 66,       // monitor.txt is off the 80-byte grid; an append keeps it as it is
   RecordLostAtStop = 67, // a record that waited for a held log could not be written at the stop
   SettingsDamaged = 68,  // monitor.ini was not the template; kept as monitor.ini.bad, defaults used
+  BrokerLost = 75,       // the message broker went away or cannot be reached
+  BrokerBack = 76,       // the message broker is reachable again
 };
 
 // Every named event, in number order.
@@ -82,6 +84,8 @@ inline constexpr Event kNamedEvents[] = {
     Event::LogOffGrid,
     Event::RecordLostAtStop,
     Event::SettingsDamaged,
+    Event::BrokerLost,
+    Event::BrokerBack,
 };
 
 constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }

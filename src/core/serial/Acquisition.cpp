@@ -11,6 +11,7 @@
 #include "core/serial/Decoders.h"
 #include "core/serial/Epoch.h"
 #include "core/serial/SerialPort.h"
+#include "core/serial/Telemetry.h"
 #include "core/serial/Tendencies.h"
 #include "core/store/Store.h"
 
@@ -131,6 +132,7 @@ void processKxLine(AppContext& app) {
         acq.recordCounter = 1;
       }
       appendRecord(app);
+      offerRecordToTelemetry(app);
     }
     loadHistory(app);
     app.platform.windows.invalidate(WindowId::Main);

@@ -46,6 +46,8 @@ struct Platform {
   // Optional: the sentences served to chart plotters, the hook of the fast-fall alarm.
   platform::SentenceOutlet* nmeaOutlet = nullptr;
   platform::AlarmHook* alarmHook = nullptr;
+  // Optional: the values published to a message broker (set after construction).
+  platform::TelemetryOutlet* telemetry = nullptr;
 };
 
 // Where the barogram window stands in the log.
