@@ -178,11 +178,15 @@ bool completePassword(BrokerAddress& broker, const std::string& passwordFile, co
     return true;
   }
   if (!passwordFile.empty()) {
+    errno = 0;
     std::ifstream in(passwordFile);
+    if (!in) {
+      error = "cannot read the MQTT password from " + passwordFile + ": " + std::strerror(errno);
+      return false;
+    }
     std::string line;
-    if (!in || !std::getline(in, line)) {
-      error = "cannot read the MQTT password from " + passwordFile + ": " +
-              (in ? "the file is empty" : std::strerror(errno));
+    if (!std::getline(in, line)) {
+      error = "cannot read the MQTT password from " + passwordFile + ": the file is empty";
       return false;
     }
     if (!line.empty() && line.back() == '\r') {
