@@ -112,8 +112,8 @@ std::string jsonText(const std::string& text) {
 std::string identifierPart(const std::string& station) {
   std::string out;
   for (const char c : station) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-                       c == '-';
+    const bool plain =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
     out += plain ? c : '_';
   }
   return out;
@@ -124,8 +124,9 @@ std::string fixedPoint(std::int32_t value, int decimals) {
   const std::int64_t v = value;
   const std::int64_t magnitude = v < 0 ? -v : v;
   char text[32];
-  std::snprintf(text, sizeof text, "%s%lld.%0*lld", v < 0 ? "-" : "", static_cast<long long>(magnitude / scale),
-                decimals, static_cast<long long>(magnitude % scale));
+  std::snprintf(text, sizeof text, "%s%lld.%0*lld", v < 0 ? "-" : "",
+                static_cast<long long>(magnitude / scale), decimals,
+                static_cast<long long>(magnitude % scale));
   return text;
 }
 
@@ -159,7 +160,8 @@ std::optional<BrokerAddress> parseBrokerUrl(const std::string& url, std::string&
       password = percentDecoded(credentials.substr(colon + 1));
     }
     if (!user || user->empty() || (colon != std::string::npos && !password)) {
-      error = "--mqtt: the user name or password is not well formed (write ':', '@' and '%' as %3A, %40, %25)";
+      error =
+          "--mqtt: the user name or password is not well formed (write ':', '@' and '%' as %3A, %40, %25)";
       return std::nullopt;
     }
     broker.user = *user;
@@ -209,8 +211,9 @@ bool validStation(const std::string& station, std::string& error) {
     }
   }
   if (!ok) {
-    error = "--station takes a name of 1 to 64 characters without '/', '+', '#' or control characters, not '" +
-            station + "'";
+    error =
+        "--station takes a name of 1 to 64 characters without '/', '+', '#' or control characters, not '" +
+        station + "'";
   }
   return ok;
 }
@@ -238,23 +241,26 @@ std::vector<Message> discoveryConfigs(const std::string& station) {
       {"tendency3h", "Tendency 3 h", nullptr, "hPa"},
       {"tendency6h", "Tendency 6 h", nullptr, "hPa"},
       {"variation", "Variation", nullptr, "hPa"},
-      {"temperature", "Temperature", "temperature", "\xC2\xB0"
-                                                    "C"},
+      {"temperature", "Temperature", "temperature",
+       "\xC2\xB0"
+       "C"},
       {"voltage", "Voltage", "voltage", "V"},
   };
   const std::string id = identifierPart(station);
   const std::string base = "baromon/" + station + "/";
-  const std::string device = "{\"identifiers\":[" + jsonText("baromon_" + id) + "],\"name\":" +
-                             jsonText("baromon " + station) +
+  const std::string device = "{\"identifiers\":[" + jsonText("baromon_" + id) +
+                             "],\"name\":" + jsonText("baromon " + station) +
                              ",\"manufacturer\":\"baromon\",\"model\":\"barograph logger\"}";
   std::vector<Message> out;
   for (const Sensor& s : kSensors) {
-    std::string json = "{\"name\":" + jsonText(s.name) + ",\"unique_id\":" +
-                       jsonText("baromon_" + id + "_" + s.key) + ",\"state_topic\":" + jsonText(base + s.key);
+    std::string json = "{\"name\":" + jsonText(s.name) +
+                       ",\"unique_id\":" + jsonText("baromon_" + id + "_" + s.key) +
+                       ",\"state_topic\":" + jsonText(base + s.key);
     if (s.deviceClass != nullptr) {
       json += ",\"device_class\":" + jsonText(s.deviceClass);
     }
-    json += ",\"unit_of_measurement\":" + jsonText(s.unit) + ",\"state_class\":\"measurement\",\"device\":" + device +
+    json += ",\"unit_of_measurement\":" + jsonText(s.unit) +
+            ",\"state_class\":\"measurement\",\"device\":" + device +
             ",\"availability_topic\":" + jsonText(base + "status") +
             ",\"payload_available\":\"online\",\"payload_not_available\":\"offline\"}";
     out.push_back(Message{"homeassistant/sensor/" + id + "_" + s.key + "/config", json, true, 1});
@@ -264,9 +270,9 @@ std::vector<Message> discoveryConfigs(const std::string& station) {
 
 std::vector<std::pair<std::string, std::string>> ReadingGate::due(const TelemetryReading& v) {
   std::vector<std::pair<std::string, std::string>> values{
-      {"pressure", hundredthsText(v.pressure)},     {"tendency1h", tenthsText(v.tendency1h)},
-      {"tendency3h", tenthsText(v.tendency3h)},     {"tendency6h", tenthsText(v.tendency6h)},
-      {"variation", tenthsText(v.variation)},       {"alarm", v.alarm ? "ON" : "OFF"},
+      {"pressure", hundredthsText(v.pressure)}, {"tendency1h", tenthsText(v.tendency1h)},
+      {"tendency3h", tenthsText(v.tendency3h)}, {"tendency6h", tenthsText(v.tendency6h)},
+      {"variation", tenthsText(v.variation)},   {"alarm", v.alarm ? "ON" : "OFF"},
   };
   if (v.hasTemperature) {
     values.emplace_back("temperature", tenthsText(v.temperature));

@@ -102,7 +102,8 @@ void MqttPublisher::record(const TelemetryRecord& values) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!records_.push(std::move(json)) && !dropReported_) {
     dropReported_ = true;
-    std::fprintf(stderr, "baromon: the MQTT broker has been away for a day; the oldest records are not sent\n");
+    std::fprintf(stderr,
+                 "baromon: the MQTT broker has been away for a day; the oldest records are not sent\n");
   }
 }
 
@@ -235,8 +236,8 @@ void MqttPublisher::onConnect(struct mosquitto*, void* self, int rc) {
     if (!p->refusalTold_) {
       p->refusalTold_ = true;
       const BrokerAddress& b = p->options_.broker;
-      std::fprintf(stderr, "baromon: the MQTT broker %s:%d refused the login%s%s%s: %s\n", b.host.c_str(), b.port,
-                   b.user.empty() ? "" : " of user '", b.user.c_str(), b.user.empty() ? "" : "'",
+      std::fprintf(stderr, "baromon: the MQTT broker %s:%d refused the login%s%s%s: %s\n", b.host.c_str(),
+                   b.port, b.user.empty() ? "" : " of user '", b.user.c_str(), b.user.empty() ? "" : "'",
                    rc == 4 || rc == 5 ? "wrong user name or password, or not allowed"
                                       : mosquitto_connack_string(rc));
     }

@@ -76,7 +76,7 @@ private:
   bool socketOpen_ = false;
   bool connected_ = false;
   bool justConnected_ = false;
-  bool down_ = false;    // a loss was told and no return yet
+  bool down_ = false; // a loss was told and no return yet
   bool refusalTold_ = false;
   int delaySeconds_ = 1;
   Steady::time_point nextAttempt_{};

@@ -9,21 +9,22 @@
 
 namespace baromon {
 
+void reportTelemetryLink(AppContext& app) {
+  platform::TelemetryOutlet* outlet = app.platform.telemetry;
+  if (outlet == nullptr) {
+    return;
+  }
+  for (auto change = outlet->poll(); change != platform::LinkChange::None; change = outlet->poll()) {
+    reportEvent(app, change == platform::LinkChange::Lost ? Event::BrokerLost : Event::BrokerBack);
+  }
+}
+
 void serveTelemetry(AppContext& app) {
   platform::TelemetryOutlet* outlet = app.platform.telemetry;
   if (outlet == nullptr) {
     return;
   }
-  switch (outlet->poll()) {
-  case platform::LinkChange::Lost:
-    reportEvent(app, Event::BrokerLost);
-    break;
-  case platform::LinkChange::Back:
-    reportEvent(app, Event::BrokerBack);
-    break;
-  case platform::LinkChange::None:
-    break;
-  }
+  reportTelemetryLink(app);
   const CurrentReading& r = app.reading;
   // Nothing to tell before the first pressure, nor in NMEA mode, where no value is decoded.
   if (app.settings.DATA != 1 || r.pressure == 0) {
