@@ -17,7 +17,9 @@ constexpr auto kConnectLimit = std::chrono::seconds(30);
 // The library sends an unacknowledged record again after a reconnection; should that ever
 // not happen, the record goes again after this long.
 constexpr auto kRecordResend = std::chrono::minutes(2);
-constexpr int kLoopMillis = 200;
+// The longest a value waits for the thread (the values change about once a second), and the
+// longest the stop waits for it.
+constexpr int kLoopMillis = 1000;
 
 std::once_flag libraryReady;
 
