@@ -43,6 +43,7 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::Direct
   AppContext app{
       Platform{clock, files, windows, ports, graphics, &directoryLock, extras.nmeaOutlet, extras.alarmHook}};
   app.printing.printers = &printers;
+  app.platform.telemetry = extras.telemetry;
   windows.attach(app);
 
   // SIGINT and SIGTERM end the run like the close box, so the settings are written.

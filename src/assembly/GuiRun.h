@@ -5,6 +5,7 @@ class DirectoryLock;
 class SerialPorts;
 class SentenceOutlet;
 class AlarmHook;
+class TelemetryOutlet;
 } // namespace baromon::platform
 
 namespace baromon::qt {
@@ -16,6 +17,7 @@ namespace baromon::qt {
 struct GuiExtras {
   platform::SentenceOutlet* nmeaOutlet = nullptr;
   platform::AlarmHook* alarmHook = nullptr;
+  platform::TelemetryOutlet* telemetry = nullptr;
 };
 
 int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "adapters/posix/HttpServer.h"
 #include "adapters/posix/HeadlessWindows.h"
 #include "adapters/posix/NmeaDatagrams.h"
+#include "adapters/posix/MqttMessages.h"
+#include "adapters/posix/MqttPublisher.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixClock.h"
 #include "adapters/posix/PosixDirectoryLock.h"
@@ -95,12 +99,50 @@ std::string servedNmea(const std::string& targets) {
   return said;
 }
 
+// The broker `--mqtt` publishes to, said without the user and password of its URL.
+std::string servedMqtt(const std::string& url) {
+  std::string error;
+  const auto broker = platform::parseBrokerUrl(url, error);
+  if (!broker) {
+    return "MQTT";
+  }
+  return std::string("MQTT to ") + (broker->tls ? "mqtts://" : "mqtt://") + broker->host + ":" +
+         std::to_string(broker->port);
+}
+
 // Where `--serve-http` listens: a PORT alone is the loopback's.
 std::string servedHttp(const std::string& where) {
   return "the web page on http://" + (where.find(':') != std::string::npos ? where : "127.0.0.1:" + where) + "/";
 }
 
 } // namespace
+
+bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::MqttPublisher>& publisher) {
+  if (options.mqtt.empty()) {
+    return true;
+  }
+  std::string error;
+  platform::MqttOptions mqtt;
+  auto broker = platform::parseBrokerUrl(options.mqtt, error);
+  if (broker && platform::completePassword(*broker, options.mqttPasswordFile,
+                                           std::getenv("BAROMON_MQTT_PASSWORD"), error)) {
+    mqtt.broker = *broker;
+    mqtt.caFile = options.mqttCa;
+    mqtt.station = options.station;
+    if (mqtt.station.empty()) {
+      char host[256] = {};
+      mqtt.station = ::gethostname(host, sizeof host - 1) == 0 && host[0] != '\0' ? host : "baromon";
+    }
+    if (platform::validStation(mqtt.station, error)) {
+      publisher = platform::MqttPublisher::start(mqtt, error);
+    }
+  }
+  if (!publisher) {
+    std::fprintf(stderr, "baromon: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
 
 int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
@@ -115,7 +157,8 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   }
   platform::PosixSerialPorts ports(portMap);
   std::unique_ptr<platform::SentenceOutlet> server;
-  if (!serveChartPlotters(options, server)) {
+  std::unique_ptr<platform::MqttPublisher> publisher;
+  if (!serveChartPlotters(options, server) || !publishToBroker(options, publisher)) {
     return 2;
   }
   // Started before the monitor, stopped after it (declared first, destroyed last).
@@ -147,6 +190,7 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   services.locale = &locale;
   services.eventSink = &journal;
   AppContext app{services};
+  app.platform.telemetry = publisher.get();
   platform::StartAnnouncement announcement;
   announcement.source = [&portMap](const AppContext& running) {
     const auto path = portMap.resolve(running.serial.portName);
@@ -154,6 +198,9 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   };
   if (!options.serveNmea.empty()) {
     announcement.serving.push_back(servedNmea(options.serveNmea));
+  }
+  if (!options.mqtt.empty()) {
+    announcement.serving.push_back(servedMqtt(options.mqtt));
   }
   if (!http) {
     return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);

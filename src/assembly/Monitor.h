@@ -7,16 +7,21 @@
 
 namespace baromon::platform {
 class SentenceOutlet;
-}
+class MqttPublisher;
+} // namespace baromon::platform
 
 namespace baromon::assembly {
 
 // What the monitor does beside its own work.
 struct MonitorOptions {
-  bool headless = false; // no windows: boxes on standard error
-  std::string serveNmea; // "[ADDR:]PORT" (TCP) or "udp://HOST:PORT" to serve chart plotters; empty for none
-  std::string serveHttp; // "[ADDR:]PORT" of the web page and API, empty for none
-  std::string onAlarm;   // the command run at each fast-fall alarm, empty for none
+  bool headless = false;        // no windows: boxes on standard error
+  std::string serveNmea;        // "[ADDR:]PORT" (TCP) or "udp://HOST:PORT" to serve chart plotters; empty for none
+  std::string serveHttp;        // "[ADDR:]PORT" of the web page and API, empty for none
+  std::string onAlarm;          // the command run at each fast-fall alarm, empty for none
+  std::string mqtt;             // the broker's URL, empty for none
+  std::string mqttPasswordFile; // where the broker's password is kept, empty for none
+  std::string mqttCa;           // the CA file a TLS broker is checked against, empty: the system's
+  std::string station;          // the station's topic level, empty: the host name
 };
 
 // The one place the monitor is put together: builds the platform services for the
@@ -32,5 +37,9 @@ int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const Monito
 // (none when not asked for); false, after a message on standard error, when it cannot
 // listen or send where asked.
 bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server);
+
+// The publisher of `--mqtt` in `publisher` (none when not asked for); false, after a
+// message on standard error, when the options are wrong. Never waits for the broker.
+bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::MqttPublisher>& publisher);
 
 } // namespace baromon::assembly

@@ -24,8 +24,9 @@ int handOverToPictureProgram(char** argv) { return handOverToFrontEnd(argv); }
 int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   (void)argv;
-  if (!options.serveNmea.empty() || !options.onAlarm.empty() || !options.serveHttp.empty()) {
-    std::fputs("baromon: --serve-nmea, --serve-http and --on-alarm are not available on Windows yet\n",
+  if (!options.serveNmea.empty() || !options.onAlarm.empty() || !options.serveHttp.empty() ||
+      !options.mqtt.empty()) {
+    std::fputs("baromon: --serve-nmea, --serve-http, --on-alarm and --mqtt are not available on Windows yet\n",
                stderr);
     return 2;
   }

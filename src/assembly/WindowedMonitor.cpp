@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "adapters/posix/AlarmCommand.h"
+#include "adapters/posix/MqttPublisher.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixSerialPorts.h"
@@ -19,7 +20,8 @@ int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
   }
   platform::PosixSerialPorts ports(portMap);
   std::unique_ptr<platform::SentenceOutlet> server;
-  if (!serveChartPlotters(options, server)) {
+  std::unique_ptr<platform::MqttPublisher> publisher;
+  if (!serveChartPlotters(options, server) || !publishToBroker(options, publisher)) {
     return 2;
   }
   // Held until the process ends; start-up takes it before anything else.
@@ -28,7 +30,8 @@ int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
   if (!options.onAlarm.empty()) {
     hook = std::make_unique<platform::AlarmCommand>(options.onAlarm, false);
   }
-  return qt::runGui(argc, argv, ports, directoryLock, qt::GuiExtras{server.get(), hook.get()});
+  return qt::runGui(argc, argv, ports, directoryLock,
+                    qt::GuiExtras{server.get(), hook.get(), publisher.get()});
 }
 
 } // namespace baromon::assembly

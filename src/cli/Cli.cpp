@@ -56,7 +56,15 @@ void printUsage(std::FILE* out) {
              "                    over HTTP (ADDR 127.0.0.1 when left out)\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
-             "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n",
+             "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n"
+             "  --mqtt URL        publish the values to an MQTT broker under baromon/STATION/:\n"
+             "                    mqtt://[user[:password]@]host[:port] (1883) or mqtts://... (8883,\n"
+             "                    TLS checked against the system's CA store)\n"
+             "  --mqtt-password-file FILE\n"
+             "                    the broker's password (first line of FILE); without it and\n"
+             "                    without one in the URL, $BAROMON_MQTT_PASSWORD\n"
+             "  --mqtt-ca FILE    check a TLS broker against the CA certificate(s) in FILE\n"
+             "  --station NAME    the station's name in the topics (default: the host name)\n",
              out);
 #endif
   std::fputs("\n"
@@ -135,6 +143,11 @@ int takeValueOption(const std::string& arg, int argc, char** argv, int& i, Gener
        &GeneralOptions::serveNmea},
       {"--serve-http", "baromon: --serve-http needs [ADDR:]PORT\n", &GeneralOptions::serveHttp},
       {"--on-alarm", "baromon: --on-alarm needs a command\n", &GeneralOptions::onAlarm},
+      {"--mqtt", "baromon: --mqtt needs mqtt://[user[:password]@]host[:port]\n", &GeneralOptions::mqtt},
+      {"--mqtt-password-file", "baromon: --mqtt-password-file needs a file\n",
+       &GeneralOptions::mqttPasswordFile},
+      {"--mqtt-ca", "baromon: --mqtt-ca needs a file\n", &GeneralOptions::mqttCa},
+      {"--station", "baromon: --station needs a name\n", &GeneralOptions::station},
   };
   for (const auto& option : kTextOptions) {
     switch (takeValue(arg, option.name, argc, argv, i, value)) {
@@ -255,6 +268,10 @@ int run(int argc, char** argv, const FrontEnd* frontEnd) {
   monitor.serveNmea = options.serveNmea;
   monitor.serveHttp = options.serveHttp;
   monitor.onAlarm = options.onAlarm;
+  monitor.mqtt = options.mqtt;
+  monitor.mqttPasswordFile = options.mqttPasswordFile;
+  monitor.mqttCa = options.mqttCa;
+  monitor.station = options.station;
   if (!monitor.headless && frontEnd != nullptr && frontEnd->runWindowedMonitor != nullptr) {
     return frontEnd->runWindowedMonitor(argc, argv, options.ports, monitor);
   }

@@ -22,6 +22,12 @@ struct GeneralOptions {
   std::string serveHttp;
   // `--on-alarm CMD`: run CMD at each fast-fall alarm (empty: none).
   std::string onAlarm;
+  // `--mqtt URL`, `--mqtt-password-file FILE`, `--mqtt-ca FILE`, `--station NAME`: publish
+  // to a message broker (empty: off; the station defaults to the host name).
+  std::string mqtt;
+  std::string mqttPasswordFile;
+  std::string mqttCa;
+  std::string station;
 };
 
 // Paints a width x height picture into `path` (its kind by the extension); "" on

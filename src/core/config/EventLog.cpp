@@ -101,6 +101,8 @@ constexpr AddedEventText kAddedEventText[] = {
     // A network source is no COM port: event 63 sent its reader looking at cables.
     {Event::SourceLost, "connection to %s lost "},
     {Event::SourceBack, "connection to %s back "},
+    {Event::BrokerLost, "error: MQTT broker not reachable, values wait "},
+    {Event::BrokerBack, "MQTT broker reachable again "},
 };
 
 } // namespace

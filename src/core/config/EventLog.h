@@ -48,6 +48,8 @@ enum class Event : ErrorCode {
   SettingsDamaged = 68,  // monitor.ini was not the template; kept as monitor.ini.bad, defaults used
   SourceLost = 71,       // a network source went away (its address follows the text)
   SourceBack = 72,       // a network source lost before brought a line again
+  BrokerLost = 75,       // the message broker went away or cannot be reached
+  BrokerBack = 76,       // the message broker is reachable again
 };
 
 // Every named event, in number order.
@@ -86,6 +88,8 @@ inline constexpr Event kNamedEvents[] = {
     Event::SettingsDamaged,
     Event::SourceLost,
     Event::SourceBack,
+    Event::BrokerLost,
+    Event::BrokerBack,
 };
 
 constexpr ErrorCode eventCode(Event event) { return static_cast<ErrorCode>(event); }

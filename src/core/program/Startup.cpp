@@ -12,6 +12,7 @@
 #include "core/display/Panels.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
+#include "core/serial/Telemetry.h"
 #include "core/store/Store.h"
 
 namespace baromon {
@@ -174,6 +175,7 @@ int shutDown(AppContext& app, int quitCode) {
   saveSettings(app);
   // After the settings: a log-off may end the process while this waits.
   writeWaitingRecordsAtStop(app);
+  reportTelemetryLink(app);
   app.platform.loop.stopTimer();
   closeSerialPort(app);
   app.printing.printer.reset();

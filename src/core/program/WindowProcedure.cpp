@@ -15,6 +15,7 @@
 #include "core/print/PrintJobs.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
+#include "core/serial/Telemetry.h"
 #include "core/store/Store.h"
 
 namespace baromon {
@@ -263,6 +264,7 @@ void onTimer(AppContext& app) {
   if (app.platform.alarmHook != nullptr) {
     app.platform.alarmHook->poll();
   }
+  serveTelemetry(app);
 }
 
 int scrollPositionFor(std::int32_t offset, std::int32_t recordCount) {

@@ -13,6 +13,7 @@
 #include "core/serial/Sentences.h"
 #include "core/serial/SerialPort.h"
 #include "core/serial/ServedSentences.h"
+#include "core/serial/Telemetry.h"
 #include "core/serial/Tendencies.h"
 #include "core/store/Store.h"
 
@@ -117,6 +118,7 @@ void processKxLine(AppContext& app, AcquisitionChanges& changes) {
         acq.recordCounter = 1;
       }
       appendRecord(app);
+      offerRecordToTelemetry(app);
     }
     changes.logGrew = true;
     checkPressureAlarm(app);

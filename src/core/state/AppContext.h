@@ -52,6 +52,8 @@ struct Platform {
   // and where every event written to monitor.err goes as well (headless: standard error).
   const platform::UserLocale* locale = nullptr;
   platform::EventSink* eventSink = nullptr;
+  // Optional: the values published to a message broker (set after construction).
+  platform::TelemetryOutlet* telemetry = nullptr;
 };
 
 // Where the barogram window stands in the log.
