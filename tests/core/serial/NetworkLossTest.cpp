@@ -27,7 +27,7 @@ struct Loss : ::testing::TestWithParam<bool> {
     t.app.settings.ERR = 1;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     device = addDevice();
-    ASSERT_EQ(openSerialPort(t.app, 1), 1);
+    ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
   }
   std::shared_ptr<fakes::FakeSerialDevice::Script> addDevice() {
     auto script = t.ports.add("COM2");
@@ -35,9 +35,9 @@ struct Loss : ::testing::TestWithParam<bool> {
     script->source = GetParam() ? "tcp://boat.local:10110" : "/dev/ttyUSB0";
     return script;
   }
-  int tick(const std::string& text = "") {
+  void tick(const std::string& text = "") {
     t.ports.feed("COM2", text);
-    return acquisitionTick(t.app);
+    acquisitionTick(t.app);
   }
   // Goes away, and is reopened 5 s later.
   void loseAndReturn() {

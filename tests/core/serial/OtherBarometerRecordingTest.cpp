@@ -23,7 +23,7 @@ struct Other : ::testing::Test {
     t.app.settings.COM = '2';
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     t.ports.add("COM2");
-    ASSERT_EQ(openSerialPort(t.app, 1), 1);
+    ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
   }
   void tick(const std::string& text) {
     t.ports.feed("COM2", text);
