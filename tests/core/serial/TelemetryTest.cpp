@@ -43,7 +43,7 @@ struct Telemetry : ::testing::Test {
     t.app.platform.telemetry = &outlet;
     t.clock.utc = {2026, 12, 7, 10, 4, 58, 1};
     t.ports.add("COM2");
-    ASSERT_EQ(openSerialPort(t.app, 1), 1);
+    ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
   }
   void tickWith(const std::string& text) {
     t.ports.feed("COM2", text);
