@@ -112,7 +112,8 @@ std::string servedMqtt(const std::string& url) {
 
 // Where `--serve-http` listens: a PORT alone is the loopback's.
 std::string servedHttp(const std::string& where) {
-  return "the web page on http://" + (where.find(':') != std::string::npos ? where : "127.0.0.1:" + where) + "/";
+  return "the web page on http://" + (where.find(':') != std::string::npos ? where : "127.0.0.1:" + where) +
+         "/";
 }
 
 } // namespace

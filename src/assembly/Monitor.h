@@ -14,11 +14,11 @@ namespace baromon::assembly {
 
 // What the monitor does beside its own work.
 struct MonitorOptions {
-  bool headless = false;        // no windows: boxes on standard error
-  std::string serveNmea;        // "[ADDR:]PORT" (TCP) or "udp://HOST:PORT" to serve chart plotters; empty for none
-  std::string serveHttp;        // "[ADDR:]PORT" of the web page and API, empty for none
-  std::string onAlarm;          // the command run at each fast-fall alarm, empty for none
-  std::string mqtt;             // the broker's URL, empty for none
+  bool headless = false; // no windows: boxes on standard error
+  std::string serveNmea; // "[ADDR:]PORT" (TCP) or "udp://HOST:PORT" to serve chart plotters; empty for none
+  std::string serveHttp; // "[ADDR:]PORT" of the web page and API, empty for none
+  std::string onAlarm;   // the command run at each fast-fall alarm, empty for none
+  std::string mqtt;      // the broker's URL, empty for none
   std::string mqttPasswordFile; // where the broker's password is kept, empty for none
   std::string mqttCa;           // the CA file a TLS broker is checked against, empty: the system's
   std::string station;          // the station's topic level, empty: the host name

@@ -26,8 +26,9 @@ int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptio
   (void)argv;
   if (!options.serveNmea.empty() || !options.onAlarm.empty() || !options.serveHttp.empty() ||
       !options.mqtt.empty()) {
-    std::fputs("baromon: --serve-nmea, --serve-http, --on-alarm and --mqtt are not available on Windows yet\n",
-               stderr);
+    std::fputs(
+        "baromon: --serve-nmea, --serve-http, --on-alarm and --mqtt are not available on Windows yet\n",
+        stderr);
     return 2;
   }
   NativeSerialPorts ports(portMap);

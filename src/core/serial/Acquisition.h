@@ -32,7 +32,6 @@ TickOutcome acquisitionTick(AppContext& app);
 // a beep and event 24 (0 without a message when the free space is unknown).
 int checkFreeDiskSpace(AppContext& app);
 
-
 // The five-minute slot of a UTC time: its date, its hour and minute / 5. The same
 // minute of another hour or day is another slot, so a boundary is never taken for
 // the last recorded one however long the sentences stayed away.
