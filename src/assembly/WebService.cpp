@@ -204,11 +204,13 @@ bool parseMoment(const std::string& text, bool end, Moment& out) {
   int y = 0, mo = 0, d = 0, h = end ? 23 : 0, mi = end ? 59 : 0;
   char tail = 0;
   int n = 0;
-  if (text.size() == 10 && std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &n) == 3 && n == 10) {
-  } else if (text.size() == 16 &&
-             std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%n", &y, &mo, &d, &tail, &h, &mi, &n) == 6 &&
-             n == 16 && tail == 'T') {
-  } else {
+  const bool day =
+      text.size() == 10 && std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &n) == 3 && n == 10;
+  const bool minute =
+      !day && text.size() == 16 &&
+      std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%n", &y, &mo, &d, &tail, &h, &mi, &n) == 6 && n == 16 &&
+      tail == 'T';
+  if (!day && !minute) {
     return false;
   }
   if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59) {

@@ -1,5 +1,6 @@
 #include "adapters/posix/HttpServer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <microhttpd.h>
@@ -124,18 +125,21 @@ ssize_t readStream(void* cls, std::uint64_t, char* buffer, std::size_t max) {
     }
   }
   const std::size_t n = std::min(max, stream.piece.size() - stream.used);
-  std::memcpy(buffer, stream.piece.data() + stream.used, n);
+  std::copy_n(stream.piece.data() + stream.used, n, buffer);
   stream.used += n;
   return static_cast<ssize_t>(n);
 }
 
 void freeStream(void* cls) { delete static_cast<Stream*>(cls); }
 
+// How much of a streamed answer libmicrohttpd asks for at a time.
+constexpr std::size_t kStreamBlock = std::size_t{16} * 1024;
+
 MHD_Response* makeResponse(HttpReply& reply, bool head) {
   if (reply.stream && !head) {
     auto* stream = new Stream{std::move(reply.stream), {}, 0};
     MHD_Response* response =
-        MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, 16 * 1024, readStream, stream, freeStream);
+        MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kStreamBlock, readStream, stream, freeStream);
     if (response == nullptr) {
       delete stream;
     }

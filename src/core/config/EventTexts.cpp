@@ -6,6 +6,10 @@ namespace baromon {
 
 namespace {
 
+// Longer than a line of code; named so that its halves are not taken for two entries.
+constexpr const char* kLogOffGridSpanish =
+    "error: monitor.txt fuera de la rejilla de 80 bytes, se deja como est\xE1; ejecute la comprobaci\xF3n";
+
 struct LocalText {
   Event event;
   const char* text[kLanguageCount]; // German, English, French, Dutch, Italian, Spanish
@@ -78,8 +82,7 @@ constexpr LocalText kLocalTexts[] = {
       "erreur : monitor.txt hors de la grille de 80 octets, laiss\xE9 tel quel ; lancez la v\xE9rification",
       "fout: monitor.txt buiten het raster van 80 bytes, ongewijzigd gelaten; voer de controle uit",
       "errore: monitor.txt fuori dalla griglia di 80 byte, lasciato com'\xE8; eseguire il controllo",
-      "error: monitor.txt fuera de la rejilla de 80 bytes, se deja como est\xE1; ejecute la "
-      "comprobaci\xF3n"}},
+      kLogOffGridSpanish}},
     {Event::RecordLostAtStop,
      {"Fehler: Datensatz bei Programmende verloren, monitor.txt nicht beschreibbar",
       "error: record lost at program end, monitor.txt not writable",

@@ -27,12 +27,16 @@ constexpr const char* kContact[6] = {
     "ase el fichero README de baromon.\n",
 };
 
+// Longer than a line of code; named so that its halves are not taken for two entries.
+constexpr const char* kAnotherMonitorFrench =
+    "Un autre moniteur fonctionne d\xE9j\xE0 dans ce r\xE9pertoire ; celui-ci s'arr\xEAte sans toucher "
+    "\xE0 aucun fichier.";
+
 // Shown before the settings are read to the end, so the language comes from monitor.ini alone.
 constexpr const char* kAnotherMonitor[6] = {
     "In diesem Verzeichnis l\xE4uft schon ein anderer Monitor; dieser endet, ohne eine Datei anzur\xFChren.",
     "Another monitor is already running in this directory; this one ends without touching any file.",
-    "Un autre moniteur fonctionne d\xE9j\xE0 dans ce r\xE9pertoire ; celui-ci s'arr\xEAte sans toucher "
-    "\xE0 aucun fichier.",
+    kAnotherMonitorFrench,
     "Er draait al een andere monitor in deze map; deze stopt zonder een bestand aan te raken.",
     "Un altro monitor \xE8 gi\xE0 in funzione in questa cartella; questo termina senza toccare alcun file.",
     "Ya hay otro monitor en marcha en este directorio; este termina sin tocar ning\xFAn fichero.",
