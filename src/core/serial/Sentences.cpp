@@ -222,10 +222,14 @@ bool adoptOtherBarometer(AppContext& app, const SentenceEffect& effect) {
     acq.lastDeviceSecond = now;
     return false;
   }
-  // A clock set back counts as silence, not as a barograph heard in the future.
-  const std::int64_t since = now - acq.lastDeviceSecond;
-  if (acq.lastDeviceSecond != kNoDeviceSecond && since >= 0 && since < kDeviceHoldSeconds) {
-    return false; // the barograph's $WIXDR frames were taken by the decoder as ever
+  // A clock set back counts as silence, not as a barograph heard in the future. The
+  // difference is taken only once the barograph has been heard: its "never" is the
+  // lowest second there is, which no subtraction survives.
+  if (acq.lastDeviceSecond != kNoDeviceSecond) {
+    const std::int64_t since = now - acq.lastDeviceSecond;
+    if (since >= 0 && since < kDeviceHoldSeconds) {
+      return false; // the barograph's $WIXDR frames were taken by the decoder as ever
+    }
   }
   if (effect.other.temperature) {
     r.temperature = *effect.other.temperature;
