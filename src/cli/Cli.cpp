@@ -36,8 +36,8 @@ void printUsage(std::FILE* out) {
              "                    else the system's COMn\n",
              out);
 #else
-  std::fputs("  --headless        run without windows: boxes go to standard error, SIGINT\n"
-             "                    or SIGTERM end the run through the normal shutdown\n"
+  std::fputs("  --headless        run without windows: boxes go to standard error, SIGINT,\n"
+             "                    SIGTERM or SIGHUP end the run through the normal shutdown\n"
              "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
              "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>.\n"
              "                    PATH tcp://HOST:PORT or udp://[ADDR]:PORT reads NMEA 0183\n"

@@ -37,6 +37,18 @@ void setStartValues(AppContext& app) {
   app.view.pressureUnit = 0;
 }
 
+// A monitor restarted within the minute of a boundary the log already ends with (a service
+// restart, an update) would record that boundary a second time; the history just loaded
+// holds the log's newest record in its first slot.
+void rememberTheLoggedBoundary(AppContext& app) {
+  const HistorySample& newest = app.history[0];
+  if (newest.day == 0 || newest.minute % 5 != 0) {
+    return;
+  }
+  app.acquisition.lastSlot =
+      fiveMinuteSlot({newest.year, newest.month, newest.day, newest.hour, newest.minute});
+}
+
 void clearTables(AppContext& app) {
   app.history.fill(HistorySample{});
   for (auto& row : app.nmea) {
@@ -165,6 +177,7 @@ int startUp(AppContext& app) {
   app.acquisition.acquisitionPaused = false;
 
   loadHistory(app);
+  rememberTheLoggedBoundary(app);
   windows.invalidate(WindowId::Main);
   app.platform.loop.startTimer(kTimerPeriodMs);
   return 0;

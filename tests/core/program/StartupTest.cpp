@@ -221,6 +221,38 @@ TEST_F(Startup, APortMissingAtStartIsOpenedQuietlyOnceItAppears) {
   EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), startEvents) << "the attempts are quiet";
 }
 
+// A logger restarted within the minute of a boundary it already recorded (a service
+// restart, an update) must not record that boundary again: the log would hold the minute
+// twice and the check would report it as an error.
+TEST_F(Startup, ARestartWithinARecordedBoundaryMinuteDoesNotRecordItAgain) {
+  t.ports.add("COM2");
+  const std::string logged = testlog::record(7, 7, 12, 2026, 10, 10, 99850);
+  t.dir.write("monitor.txt", logged);
+  t.clock.utc = {2026, 12, 7, 10, 10, 52, 1};
+  ASSERT_EQ(startUp(app), 0);
+  const std::string pxdr = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+  t.ports.feed("COM2", pxdr);
+  onTimer(app);
+  EXPECT_EQ(t.dir.read("monitor.txt"), logged) << "10:10 is in the log already";
+
+  t.clock.utc = {2026, 12, 7, 10, 15, 0, 1};
+  t.ports.feed("COM2", pxdr);
+  onTimer(app);
+  EXPECT_EQ(t.dir.read("monitor.txt").size(), 160u) << "the next boundary is recorded";
+
+  // A log that ends at another boundary, or on a minute that is none, holds nothing back.
+  for (const int minute : {5, 8}) {
+    TestApp other;
+    other.ports.add("COM2");
+    other.dir.write("monitor.txt", testlog::record(7, 7, 12, 2026, 10, minute, 99850));
+    other.clock.utc = {2026, 12, 7, 10, 10, 52, 1};
+    ASSERT_EQ(startUp(other.app), 0);
+    other.ports.feed("COM2", pxdr);
+    onTimer(other.app);
+    EXPECT_EQ(other.dir.read("monitor.txt").size(), 160u) << "log ending at 10:0" << minute;
+  }
+}
+
 // The user is at the screen and sees the box: a port picked from the menu keeps the
 // rule of the port commands and is not retried behind the user's back.
 TEST_F(Startup, APortPickedFromTheMenuThatFailsIsNotRetried) {
