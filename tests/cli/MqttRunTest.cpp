@@ -98,6 +98,12 @@ public:
   ~Program() { stop(); }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
+  // SIGSTOP / SIGCONT: a broker that freezes keeps its connections open and answers nothing.
+  void signal(int number) const {
+    if (pid_ > 0) {
+      ::kill(pid_, number);
+    }
+  }
   void stop() {
     if (pid_ > 0) {
       ::kill(pid_, SIGTERM);
@@ -126,6 +132,7 @@ public:
     ready_ = waitFor([&] { return accepts(port_); });
   }
   void stop() { program_->stop(); }
+  void signal(int number) const { program_->signal(number); }
   bool ready() const { return ready_; }
   int port() const { return port_; }
   std::string url(const std::string& scheme = "mqtt") const {
@@ -450,6 +457,81 @@ TEST(MqttRun, RecordsMadeWhileTheBrokerIsAwayArriveAfterwardsInOrder) {
   const std::string events = dir.read("monitor.err");
   EXPECT_EQ(count(events, "event # 75 "), 1u) << events;
   EXPECT_EQ(count(events, "event # 76 "), 1u) << events;
+}
+
+// Records still waiting when the logger is stopped go to the broker before the "offline":
+// the broker freezes (connection open, nothing acknowledged) while records pile up, the logger
+// is told to stop, the broker thaws; every record of the log arrives, in order, before offline.
+TEST(MqttRun, RecordsWaitingAtTheStopAreSentInOrderBeforeOffline) {
+  if (!haveBroker()) {
+    GTEST_SKIP() << "mosquitto or mosquitto-clients not installed";
+  }
+  TempDir dir;
+  Broker broker(dir, "allow_anonymous true\n");
+  ASSERT_TRUE(broker.ready()) << dir.read("broker.log");
+  Program sub(dir.path(), subscriber(broker, "baromon/quay/#", {"-q", "1"}), dir.file("sub.txt"));
+  ASSERT_TRUE(waitFor([&] { return has(dir, "broker.log", "New client connected"); }));
+  const std::time_t now = std::time(nullptr);
+  const std::time_t start = (now / 300 + 1) * 300 - 10;
+  Barograph barograph;
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", barograph.portArgument(), "--mqtt", broker.url(), "--station", "quay"},
+      dir.file("stderr.txt"), baromon::clitest::testClockEnvironment(std::to_string(start) + " 100"));
+  ASSERT_TRUE(barograph.serve());
+  ASSERT_TRUE(waitFor([&] { return publishedRecords(dir.read("sub.txt")).times.size() >= 1; }, 30s))
+      << dir.read("stderr.txt");
+
+  broker.signal(SIGSTOP);
+  const std::size_t before = dir.read("monitor.txt").size() / 80;
+  const bool piledUp = waitFor([&] { return dir.read("monitor.txt").size() / 80 >= before + 3; }, 30s);
+  monitor.signal(SIGTERM);
+  std::this_thread::sleep_for(300ms); // the stop has begun while nothing is acknowledged
+  broker.signal(SIGCONT);
+  ASSERT_TRUE(piledUp);
+  EXPECT_EQ(monitor.waitExit(20), 0) << dir.read("stderr.txt");
+
+  const auto logged = logTimes(dir.read("monitor.txt"));
+  ASSERT_TRUE(waitFor([&] { return has(dir, "sub.txt", "baromon/quay/status offline\n"); }))
+      << dir.read("sub.txt");
+  const std::string received = dir.read("sub.txt");
+  EXPECT_EQ(publishedRecords(received).times, logged) << received << dir.read("stderr.txt");
+  EXPECT_LT(received.rfind("baromon/quay/record "), received.rfind("baromon/quay/status offline"))
+      << received;
+}
+
+// A broker that never answers again cannot hold the stop: it ends within a few seconds,
+// saying that the waiting records stay in the log only.
+TEST(MqttRun, AFrozenBrokerDelaysTheStopByAFewSecondsAtMost) {
+  if (!haveBroker()) {
+    GTEST_SKIP() << "mosquitto or mosquitto-clients not installed";
+  }
+  TempDir dir;
+  Broker broker(dir, "allow_anonymous true\n");
+  ASSERT_TRUE(broker.ready()) << dir.read("broker.log");
+  Program sub(dir.path(), subscriber(broker, "baromon/quay/record"), dir.file("sub.txt"));
+  const std::time_t now = std::time(nullptr);
+  const std::time_t start = (now / 300 + 1) * 300 - 10;
+  Barograph barograph;
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", barograph.portArgument(), "--mqtt", broker.url(), "--station", "quay"},
+      dir.file("stderr.txt"), baromon::clitest::testClockEnvironment(std::to_string(start) + " 100"));
+  ASSERT_TRUE(barograph.serve());
+  ASSERT_TRUE(waitFor([&] { return publishedRecords(dir.read("sub.txt")).times.size() >= 1; }, 30s))
+      << dir.read("stderr.txt");
+  broker.signal(SIGSTOP);
+  const std::size_t before = dir.read("monitor.txt").size() / 80;
+  const bool piledUp = waitFor([&] { return dir.read("monitor.txt").size() / 80 >= before + 1; }, 30s);
+  const auto stopAsked = std::chrono::steady_clock::now();
+  monitor.signal(SIGTERM);
+  const int code = monitor.waitExit(20);
+  const auto took = std::chrono::steady_clock::now() - stopAsked;
+  broker.signal(SIGCONT);
+  ASSERT_TRUE(piledUp);
+  EXPECT_EQ(code, 0) << dir.read("stderr.txt");
+  EXPECT_LT(took, 6s);
+  EXPECT_TRUE(has(dir, "stderr.txt", "not confirmed by the MQTT broker")) << dir.read("stderr.txt");
 }
 
 } // namespace
