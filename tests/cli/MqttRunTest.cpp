@@ -209,20 +209,30 @@ std::vector<std::string> subscriber(const Broker& broker, const std::string& top
 const char* const kDiscoveryCheck = R"(
 import json, sys
 seen = 0
+devices = set()
 for line in sys.stdin:
     topic, _, payload = line.rstrip("\n").partition(" ")
     if not topic.startswith("homeassistant/"):
         continue
     c = json.loads(payload)
-    for field in ("name", "unique_id", "state_topic", "unit_of_measurement", "device", "availability_topic",
+    for field in ("name", "unique_id", "state_topic", "device", "availability_topic",
                   "payload_available", "payload_not_available"):
         assert field in c, (topic, field)
-    assert c["state_class"] == "measurement", topic
     assert c["availability_topic"] == "baromon/quay/status", topic
     assert c["state_topic"].startswith("baromon/quay/"), topic
     assert set(c["device"]) >= {"identifiers", "name", "manufacturer", "model"}, topic
-    key = topic.split("/")[2]
-    assert topic == "homeassistant/sensor/%s/config" % key, topic
+    devices.add(json.dumps(c["device"], sort_keys=True))
+    kind, key = topic.split("/")[1:3]
+    assert topic == "homeassistant/%s/%s/config" % (kind, key), topic
+    if kind == "binary_sensor":
+        assert key == "quay_alarm", topic
+        assert c["state_topic"] == "baromon/quay/alarm", topic
+        assert c["payload_on"] == "ON" and c["payload_off"] == "OFF", topic
+        assert "unit_of_measurement" not in c and "state_class" not in c, topic
+    else:
+        assert kind == "sensor", topic
+        assert c["state_class"] == "measurement", topic
+        assert "unit_of_measurement" in c, topic
     if key == "quay_pressure":
         assert c["device_class"] == "atmospheric_pressure" and c["unit_of_measurement"] == "hPa"
     if key == "quay_temperature":
@@ -230,6 +240,7 @@ for line in sys.stdin:
     if key == "quay_voltage":
         assert c["device_class"] == "voltage" and c["unit_of_measurement"] == "V"
     seen += 1
+assert len(devices) == 1, devices
 print("configs", seen)
 )";
 
@@ -264,17 +275,17 @@ TEST(MqttRun, TopicsPayloadsRetainedDiscoveryAndOfflineAtTheStop) {
   EXPECT_TRUE(waitFor([&] { return has(dir, "sub.txt", "baromon/quay/status offline\n"); }));
 
   // What a hub that connects later finds: the configurations, the alarm and the status.
-  const auto retained =
-      runCommand("mosquitto_sub -h 127.0.0.1 -p " + std::to_string(broker.port()) +
-                 " -v --retained-only -W 5 -C 9 -t 'homeassistant/sensor/+/config' -t baromon/quay/alarm"
-                 " -t baromon/quay/status");
+  const auto retained = runCommand("mosquitto_sub -h 127.0.0.1 -p " + std::to_string(broker.port()) +
+                                   " -v --retained-only -W 5 -C 10 -t 'homeassistant/sensor/+/config'"
+                                   " -t 'homeassistant/binary_sensor/+/config' -t baromon/quay/alarm"
+                                   " -t baromon/quay/status");
   EXPECT_NE(retained.out.find("baromon/quay/alarm OFF"), std::string::npos) << retained.out;
   EXPECT_NE(retained.out.find("baromon/quay/status offline"), std::string::npos) << retained.out;
   dir.write("retained.txt", retained.out);
   dir.write("check.py", kDiscoveryCheck);
   const auto checked =
       runCommand("python3 " + dir.file("check.py") + " < " + dir.file("retained.txt") + " 2>&1");
-  EXPECT_EQ(checked.out, "configs 7\n") << retained.out;
+  EXPECT_EQ(checked.out, "configs 8\n") << retained.out;
 }
 
 TEST(MqttRun, AKilledLoggerLeavesItsLastWillOffline) {
