@@ -88,11 +88,12 @@ TEST(WindowedServices, WebApiBrokerAndNmeaStreamBesideTheWindows) {
   TempDir dir;
   Broker broker(dir, "allow_anonymous true\n");
   ASSERT_TRUE(broker.ready()) << dir.read("broker.log");
-  Program sub(dir.path(),
-              {"mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(broker.port()), "-v", "-t",
-               "baromon/deck/#"},
-              dir.file("sub.txt"));
-  ASSERT_TRUE(waitFor([&] { return dir.read("broker.log").find("New client connected") != std::string::npos; }));
+  Program sub(
+      dir.path(),
+      {"mosquitto_sub", "-h", "127.0.0.1", "-p", std::to_string(broker.port()), "-v", "-t", "baromon/deck/#"},
+      dir.file("sub.txt"));
+  ASSERT_TRUE(
+      waitFor([&] { return dir.read("broker.log").find("New client connected") != std::string::npos; }));
   Program simulator(dir.path(), {BAROMON_SIM_EXE, "--pty", "--interval", "0.2"}, dir.file("sim.txt"));
   ASSERT_TRUE(waitFor([&] { return dir.read("sim.txt").find('\n') != std::string::npos; }));
   const std::string device = dir.read("sim.txt").substr(0, dir.read("sim.txt").find('\n'));
@@ -109,9 +110,11 @@ TEST(WindowedServices, WebApiBrokerAndNmeaStreamBesideTheWindows) {
   EXPECT_NE(programOf(monitor.pid()).find("baromon-gui"), std::string::npos) << programOf(monitor.pid());
 
   // The values follow the ticks: valid once the simulator was heard, and the lines count on.
-  ASSERT_TRUE(waitFor([&] { return askServer(dir, http, "json /api/v1/current").out.find("valid=true\n") !=
-                                   std::string::npos; },
-                      20s))
+  ASSERT_TRUE(waitFor(
+      [&] {
+        return askServer(dir, http, "json /api/v1/current").out.find("valid=true\n") != std::string::npos;
+      },
+      20s))
       << askServer(dir, http, "json /api/v1/current").out << dir.read("out.txt");
   const double before = metric(askServer(dir, http, "metrics").out, "baromon_lines_received_total");
   ASSERT_GT(before, 0) << askServer(dir, http, "metrics").out;
@@ -119,14 +122,17 @@ TEST(WindowedServices, WebApiBrokerAndNmeaStreamBesideTheWindows) {
     return metric(askServer(dir, http, "metrics").out, "baromon_lines_received_total") >= before + 3;
   }));
 
-  EXPECT_TRUE(waitFor([&] { return dir.read("sub.txt").find("baromon/deck/pressure 10") != std::string::npos ||
-                                   dir.read("sub.txt").find("baromon/deck/pressure 9") != std::string::npos; }))
-      << dir.read("sub.txt") << dir.read("out.txt");
+  EXPECT_TRUE(waitFor([&] {
+    return dir.read("sub.txt").find("baromon/deck/pressure 10") != std::string::npos ||
+           dir.read("sub.txt").find("baromon/deck/pressure 9") != std::string::npos;
+  })) << dir.read("sub.txt")
+      << dir.read("out.txt");
   EXPECT_NE(servedLine(nmea, "XDR,P,"), "") << dir.read("out.txt");
 
   EXPECT_EQ(monitor.stop(SIGTERM), 0) << dir.read("out.txt");
-  EXPECT_TRUE(waitFor([&] { return dir.read("sub.txt").find("baromon/deck/status offline\n") != std::string::npos; }))
-      << dir.read("sub.txt");
+  EXPECT_TRUE(waitFor([&] {
+    return dir.read("sub.txt").find("baromon/deck/status offline\n") != std::string::npos;
+  })) << dir.read("sub.txt");
 }
 
 } // namespace
