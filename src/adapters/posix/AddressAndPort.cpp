@@ -23,7 +23,8 @@ std::optional<AddressAndPort> splitWhere(const std::string& where, HostPart host
   if (hostPart == HostPart::Required && out.host.empty()) {
     return std::nullopt;
   }
-  if (out.port.empty() || out.port.size() > 5 || out.port.find_first_not_of("0123456789") != std::string::npos) {
+  if (out.port.empty() || out.port.size() > 5 ||
+      out.port.find_first_not_of("0123456789") != std::string::npos) {
     return std::nullopt;
   }
   const long value = std::stol(out.port);
