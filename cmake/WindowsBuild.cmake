@@ -11,15 +11,17 @@ target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 user32 shell32 com
 target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 # The assembly: the monitor with its windows, or headless in its console. The window
-# services without a screen and the program starter of the POSIX build serve the
-# headless monitor here as they are.
+# services without a screen, the event sink and the start line of the POSIX build serve
+# the headless monitor here as they are.
 add_library(baromon_assembly STATIC
   ${CMAKE_SOURCE_DIR}/src/assembly/Win32Monitor.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/Win32GuiRun.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/ConsoleRun.cpp
+  ${CMAKE_SOURCE_DIR}/src/assembly/StartLine.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/Win32Programs.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/ConsoleCodePage.cpp
-  ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
+  ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp
+  ${CMAKE_SOURCE_DIR}/src/adapters/posix/UserSession.cpp)
 baromon_layer(baromon_assembly PUBLIC assembly adapters/posix)
 target_link_libraries(baromon_assembly PUBLIC baromon_win32)
 

@@ -145,6 +145,36 @@ bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::Mq
   return true;
 }
 
+WebServing::WebServing() = default;
+WebServing::~WebServing() {
+  http.reset(); // the server's threads end before the service they ask
+  web.reset();
+}
+
+bool serveWebPage(const MonitorOptions& options, WebServing& served) {
+  if (options.serveHttp.empty()) {
+    return true;
+  }
+  served.web = std::make_unique<WebService>();
+  std::string error;
+  WebService* web = served.web.get();
+  served.http = platform::HttpServer::listenOn(
+      options.serveHttp, [web](const platform::HttpRequest& request) { return web->answer(request); }, error);
+  if (!served.http) {
+    std::fprintf(stderr, "baromon: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::function<void(const AppContext&)> WebServing::afterTick() const {
+  WebService* service = web.get();
+  if (service == nullptr) {
+    return {};
+  }
+  return [service](const AppContext& ticked) { service->publish(ticked); };
+}
+
 int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   if (!options.headless) {
@@ -163,18 +193,9 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
     return 2;
   }
   // Started before the monitor, stopped after it (declared first, destroyed last).
-  std::unique_ptr<WebService> web;
-  std::unique_ptr<platform::HttpServer> http;
-  if (!options.serveHttp.empty()) {
-    web = std::make_unique<WebService>();
-    std::string error;
-    http = platform::HttpServer::listenOn(
-        options.serveHttp, [&web](const platform::HttpRequest& request) { return web->answer(request); },
-        error);
-    if (!http) {
-      std::fprintf(stderr, "baromon: %s\n", error.c_str());
-      return 2;
-    }
+  WebServing served;
+  if (!serveWebPage(options, served)) {
+    return 2;
   }
   // Held until the process ends; start-up takes it before anything else.
   platform::PosixDirectoryLock directoryLock(".");
@@ -203,12 +224,11 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   if (!options.mqtt.empty()) {
     announcement.serving.push_back(servedMqtt(options.mqtt));
   }
-  if (!http) {
+  if (!served.http) {
     return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);
   }
   announcement.serving.push_back(servedHttp(options.serveHttp));
-  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement,
-                               [&web](const AppContext& ticked) { web->publish(ticked); });
+  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement, served.afterTick());
 }
 
 } // namespace baromon::assembly

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "assembly/NativePlatform.h"
 
+namespace baromon {
+struct AppContext;
+}
 namespace baromon::platform {
 class SentenceOutlet;
 class MqttPublisher;
+class HttpServer;
 } // namespace baromon::platform
 
 namespace baromon::assembly {
@@ -37,6 +42,25 @@ int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const Monito
 // (none when not asked for); false, after a message on standard error, when it cannot
 // listen or send where asked.
 bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server);
+
+class WebService;
+
+// `--serve-http`: what answers (the service) and the server's threads that ask it. The
+// server goes first at the end (it is declared last), so that no thread asks a service gone.
+struct WebServing {
+  std::unique_ptr<WebService> web;
+  std::unique_ptr<platform::HttpServer> http;
+  WebServing();
+  ~WebServing();
+  WebServing(WebServing&&) = delete;
+  // What the monitor's loop calls after every tick: the service takes its copy of the
+  // values. Empty when nothing is served.
+  std::function<void(const AppContext&)> afterTick() const;
+};
+
+// The web server of `--serve-http` in `served` (none when not asked for); false, after a
+// message on standard error, when it cannot listen where asked.
+bool serveWebPage(const MonitorOptions& options, WebServing& served);
 
 // The publisher of `--mqtt` in `publisher` (none when not asked for); false, after a
 // message on standard error, when the options are wrong. Never waits for the broker.
