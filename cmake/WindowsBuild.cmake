@@ -26,7 +26,8 @@ target_link_libraries(baromon_assembly PUBLIC baromon_win32)
 # The commands, those that draw too: the Windows program is its own front end
 # (cli::win32FrontEnd: its windows, GDI pictures and printers).
 file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cpp)
-list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp ${CMAKE_SOURCE_DIR}/src/cli/PictureFrontEnd.cpp)
+list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp ${CMAKE_SOURCE_DIR}/src/cli/PictureFrontEnd.cpp
+     ${CMAKE_SOURCE_DIR}/src/cli/SpectrumFrontEnd.cpp)
 add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})
 baromon_layer(baromon_cli PUBLIC cli)
 target_link_libraries(baromon_cli PUBLIC baromon_assembly)

@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
 #endif
 #if defined(_WIN32)
   return baromon::cli::run(argc, argv, &baromon::cli::win32FrontEnd());
+#elif defined(BAROMON_SPECTRUM_PROGRAM)
+  // dft: the spectrum program the monitor's menu starts.
+  return baromon::cli::runSpectrumProgram(argc, argv, baromon::cli::spectrumFrontEnd());
 #elif defined(BAROMON_PICTURE_PROGRAM)
   // baromon-pictures: the same command line, drawing PNG pictures without a toolkit.
   return baromon::cli::run(argc, argv, &baromon::cli::pictureFrontEnd());
