@@ -89,14 +89,16 @@ int runSpectrumProgram(int argc, char** argv, const SpectrumFrontEnd& frontEnd) 
     paintSpectrum(layoutSpectrum(analysis, language, canvas.size()), command.graphics, canvas);
   };
   if (!options.out.empty()) {
-    const std::string error = frontEnd.writePicture(command.graphics, options.out, options.width, options.height, paint);
+    const std::string error =
+        frontEnd.writePicture(command.graphics, options.out, options.width, options.height, paint);
     if (!error.empty()) {
       std::fprintf(stderr, "dft: %s\n", error.c_str());
       return 1;
     }
     return 0;
   }
-  return frontEnd.showWindow(command.graphics, texts.title, options.width, options.height, paint, options.grab);
+  return frontEnd.showWindow(command.graphics, texts.title, options.width, options.height, paint,
+                             options.grab);
 }
 
 } // namespace baromon::cli

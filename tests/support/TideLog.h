@@ -24,11 +24,11 @@ inline int tidePressure(const Tides& tides, long minutes, long totalMinutes) {
   return static_cast<int>(std::lround(hPa * 100));
 }
 
-// `slots` five-minute records from 1 January 2026 00:00 (plus `startMinutes`).
-inline std::string tideLog(int slots, const Tides& tides = {}, long startMinutes = 0) {
+// `count` five-minute records from 1 January 2026 00:00 (plus `startMinutes`).
+inline std::string tideLog(int count, const Tides& tides = {}, long startMinutes = 0) {
   std::string log;
-  const long total = 5L * slots;
-  for (int i = 0; i < slots; ++i) {
+  const long total = 5L * count;
+  for (int i = 0; i < count; ++i) {
     log += recordAt(static_cast<unsigned>(i + 1), startMinutes + 5L * i, tidePressure(tides, 5L * i, total));
   }
   return log;

@@ -21,7 +21,8 @@ std::vector<double> FftwTransform::power(const std::vector<double>& samples, std
   }
   const std::size_t half = n / 2 + 1;
   std::unique_ptr<double, FftwFree> in(static_cast<double*>(fftw_malloc(sizeof(double) * n)));
-  std::unique_ptr<fftw_complex, FftwFree> out(static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * half)));
+  std::unique_ptr<fftw_complex, FftwFree> out(
+      static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * half)));
   if (!in || !out) {
     return {};
   }

@@ -39,15 +39,21 @@ std::vector<double> DirectPowerTransform::power(const std::vector<double>& sampl
   if (n == 0) {
     return {};
   }
+  // One table of the n angles: k*i is reduced modulo n before it becomes an angle, so the
+  // sum stays exact for a year of samples, and no sine is computed in the loop.
+  std::vector<double> cosine(n), sine(n);
+  for (std::size_t j = 0; j < n; ++j) {
+    const double angle = kTwoPi * static_cast<double>(j) / static_cast<double>(n);
+    cosine[j] = std::cos(angle);
+    sine[j] = std::sin(angle);
+  }
   std::vector<double> out(std::min(bins, n / 2 + 1), 0.0);
   for (std::size_t k = 0; k < out.size(); ++k) {
-    // The angle kept exact by reducing k*i modulo n before it becomes a double.
     double re = 0, im = 0;
     std::size_t phase = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      const double angle = kTwoPi * static_cast<double>(phase) / static_cast<double>(n);
-      re += samples[i] * std::cos(angle);
-      im -= samples[i] * std::sin(angle);
+      re += samples[i] * cosine[phase];
+      im -= samples[i] * sine[phase];
       phase += k;
       if (phase >= n) {
         phase -= n;

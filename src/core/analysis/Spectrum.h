@@ -56,10 +56,10 @@ std::optional<std::vector<TimedPressure>> readLogPressures(platform::FileSystem&
 struct PressureSeries {
   std::vector<double> hPa;
   std::int64_t firstSlot = 0;
-  std::size_t bridgedGaps = 0;   // gaps filled by a straight line
-  std::size_t bridgedSlots = 0;  // slots so filled
-  std::size_t stretches = 0;     // pieces the long gaps cut the log into
-  std::size_t usedRecords = 0;   // plausible records in the log
+  std::size_t bridgedGaps = 0;  // gaps filled by a straight line
+  std::size_t bridgedSlots = 0; // slots so filled
+  std::size_t stretches = 0;    // pieces the long gaps cut the log into
+  std::size_t usedRecords = 0;  // plausible records in the log
 };
 
 // The records sorted by time (a slot logged twice keeps its last record), short gaps
@@ -107,10 +107,10 @@ SpectrumAnalysis analyseSpectrum(platform::FileSystem& files, PowerTransform& tr
 
 // The program's texts in a monitor language (Windows-1252).
 struct SpectrumTexts {
-  const char* title;       // the window's
-  const char* xCaption;    // cycles per day
-  const char* yCaption;    // power in hPa^2
-  const char* summary;     // printf: days (double), bridged gaps (size_t)
+  const char* title;    // the window's
+  const char* xCaption; // cycles per day
+  const char* yCaption; // power in hPa^2
+  const char* summary;  // printf: days (double), bridged gaps (size_t)
   const char* noLog;
   const char* noRecords;
   const char* tooShort;
@@ -124,15 +124,16 @@ std::string tideLine(const char* name, const SpectrumPeak& peak);
 // The picture as numbers.
 struct SpectrumLayout {
   Rect plot;
-  std::vector<Segment> grid;   // decade lines and day ticks
-  std::vector<Label> labels;   // axis numbers and captions
+  std::vector<Segment> grid; // decade lines and day ticks
+  std::vector<Label> labels; // axis numbers and captions
   Polyline curve;
   std::vector<Segment> tideMarks; // dotted at 1 and 2 cycles a day
   std::vector<Label> tideLabels;
-  std::vector<Label> lines;    // the text lines above the plot (summary, or the problem)
+  std::vector<Label> lines; // the text lines above the plot (summary, or the problem)
 };
 
 SpectrumLayout layoutSpectrum(const SpectrumAnalysis& analysis, int language, platform::CanvasSize size);
-void paintSpectrum(const SpectrumLayout& layout, platform::GraphicsObjects& objects, platform::Canvas& canvas);
+void paintSpectrum(const SpectrumLayout& layout, platform::GraphicsObjects& objects,
+                   platform::Canvas& canvas);
 
 } // namespace baromon

@@ -31,11 +31,13 @@ constexpr SpectrumTexts kTexts[kLanguageCount] = {
     {"Luchtdrukspectrum", "cycli per dag", "vermogen hPa\xB2", "%.1f dagen geanalyseerd, %u gaten overbrugd",
      "monitor.txt ontbreekt of is onleesbaar", "monitor.txt bevat geen geldige records",
      "onvoldoende gegevens: minstens een dag zonder lang gat nodig"},
-    {"Spettro della pressione", "cicli al giorno", "potenza hPa\xB2", "%.1f giorni analizzati, %u lacune colmate",
-     "monitor.txt manca o non \xE8 leggibile", "monitor.txt non contiene record validi",
+    {"Spettro della pressione", "cicli al giorno", "potenza hPa\xB2",
+     "%.1f giorni analizzati, %u lacune colmate", "monitor.txt manca o non \xE8 leggibile",
+     "monitor.txt non contiene record validi",
      "dati insufficienti: serve almeno un giorno senza lunghe lacune"},
-    {"Espectro de la presi\xF3n", "ciclos por d\xED"
-                                  "a",
+    {"Espectro de la presi\xF3n",
+     "ciclos por d\xED"
+     "a",
      "potencia hPa\xB2",
      "%.1f d\xED"
      "as analizados, %u huecos rellenados",
@@ -86,8 +88,8 @@ void layoutAxes(SpectrumLayout& l, const Frame& f, const SpectrumTexts& texts) {
     l.labels.push_back({{x - kCharWidth / 2, f.plot.bottom + 7}, std::to_string(c)});
   }
   const int captionWidth = static_cast<int>(std::string(texts.xCaption).size()) * kCharWidth;
-  l.labels.push_back({{(f.plot.left + f.plot.right - captionWidth) / 2, f.plot.bottom + 7 + kLineHeight},
-                      texts.xCaption});
+  l.labels.push_back(
+      {{(f.plot.left + f.plot.right - captionWidth) / 2, f.plot.bottom + 7 + kLineHeight}, texts.xCaption});
   l.labels.push_back({{4, f.plot.top - kLineHeight - 4}, texts.yCaption});
 }
 
@@ -139,7 +141,8 @@ SpectrumLayout layoutSpectrum(const SpectrumAnalysis& analysis, int language, pl
   }
   const Spectrum& s = analysis.spectrum;
   char summary[160];
-  std::snprintf(summary, sizeof summary, texts.summary, s.days, static_cast<unsigned>(analysis.series.bridgedGaps));
+  std::snprintf(summary, sizeof summary, texts.summary, s.days,
+                static_cast<unsigned>(analysis.series.bridgedGaps));
   l.lines.push_back({{10, 2}, summary});
 
   Frame f;

@@ -12,8 +12,8 @@
 namespace baromon {
 namespace {
 
-using testlog::Tides;
 using testlog::tideLog;
+using testlog::Tides;
 
 constexpr int kDay = kSlotsPerDay;
 
