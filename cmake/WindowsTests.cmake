@@ -100,6 +100,12 @@ if(BAROMON_XVFB_RUN)
   set_tests_properties(gui_live PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240 RESOURCE_LOCK x_display)
 endif()
 
+# dft.exe gives the Linux dft's tides on the same log, and fails clearly without one.
+add_test(NAME same_spectrum_as_linux
+         COMMAND ${BAROMON_TESTS_DIR}/win32/same_spectrum.sh $<TARGET_FILE:dft> ${CMAKE_SOURCE_DIR}/build
+                 ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(same_spectrum_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+
 # Printing where no printer is installed fails and says so.
 add_test(NAME print_without_printer
          COMMAND ${BAROMON_TESTS_DIR}/win32/print_without_printer.sh $<TARGET_FILE:baromon>

@@ -33,7 +33,8 @@ TEST(SpectrumProgram, ReadsTheTidesOfASimulatedLog) {
   const auto before = dir.snapshot();
   const Outcome r = dftIn(dir, "--out s.png --size 640x400");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_EQ(r.out, "15.0 days analysed, 0 gaps bridged\n24 h: 0.40 hPa (24.0 h)    12 h: 1.30 hPa (12.0 h)\n");
+  EXPECT_EQ(r.out,
+            "15.0 days analysed, 0 gaps bridged\n24 h: 0.40 hPa (24.0 h)    12 h: 1.30 hPa (12.0 h)\n");
   auto after = dir.snapshot();
   ASSERT_EQ(after.count("s.png"), 1u);
   EXPECT_EQ(after["s.png"].substr(1, 3), "PNG");
@@ -49,9 +50,10 @@ TEST(SpectrumProgram, SpeaksTheMonitorsLanguage) {
   settingsIn(dir, "FR");
   EXPECT_EQ(dftIn(dir, "--out s.png").out.rfind("3.0 jours analys\xE9s, 0 lacunes", 0), 0u);
   settingsIn(dir, "SP");
-  EXPECT_EQ(dftIn(dir, "--out s.png").out.rfind("3.0 d\xED"
-                                                "as analizados",
-                                                0),
+  EXPECT_EQ(dftIn(dir, "--out s.png")
+                .out.rfind("3.0 d\xED"
+                           "as analizados",
+                           0),
             0u);
 }
 
@@ -104,8 +106,8 @@ TEST(SpectrumProgram, RejectsUnusableArguments) {
     const char* args;
     int status;
   } cases[] = {
-      {"--size 10x10 --out a.png", 2}, {"--out", 2},           {"--colour red", 2},
-      {"--out a.gif", 1},              {"--out no/dir/a.png", 1}, {"--help", 0},
+      {"--size 10x10 --out a.png", 2}, {"--out", 2},  {"--colour red", 2}, {"--out a.gif", 1},
+      {"--out no/dir/a.png", 1},       {"--help", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(dftIn(dir, c.args).status, c.status) << c.args;

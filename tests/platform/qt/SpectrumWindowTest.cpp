@@ -67,8 +67,8 @@ Marks marksOf(const QImage& image) {
 }
 
 int run(const TempDir& dir, const std::string& args) {
-  const std::string command =
-      "cd '" + dir.path() + "' && QT_QPA_PLATFORM=offscreen '" BAROMON_DFT_EXE "' " + args + " >/dev/null 2>&1";
+  const std::string command = "cd '" + dir.path() + "' && QT_QPA_PLATFORM=offscreen '" BAROMON_DFT_EXE "' " +
+                              args + " >/dev/null 2>&1";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
