@@ -65,5 +65,14 @@ TEST_F(ProgramLookup, AFileThatIsNotExecutableBesideTheMonitorIsPassedOver) {
   EXPECT_EQ(findProgram("dft.exe", ""), pathDir_.path() + "/dft");
 }
 
+// Without a directory named, the lookup uses the running program's own: this test program
+// finds itself by its bare name though neither the current directory nor the PATH holds it.
+TEST_F(ProgramLookup, TheRunningProgramsDirectoryIsItsOwn) {
+  char self[4096] = {};
+  ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  const std::string path = self;
+  EXPECT_EQ(findProgram(path.substr(path.rfind('/') + 1)), path);
+}
+
 } // namespace
 } // namespace baromon::platform
