@@ -15,8 +15,8 @@ PowerTransform& plainTransform() {
 } // namespace
 
 const SpectrumFrontEnd& spectrumFrontEnd() {
-  static const SpectrumFrontEnd frontEnd{&plainTransform, &platform::renderToFile, &platform::runPictureWindow,
-                                         &platform::showErrorBox};
+  static const SpectrumFrontEnd frontEnd{&plainTransform, &platform::renderToFile,
+                                         &platform::runPictureWindow, &platform::showErrorBox};
   return frontEnd;
 }
 

@@ -99,6 +99,27 @@ TEST(SpectrumProgram, SaysHowManyGapsItBridged) {
   EXPECT_NE(r.out.find("12 h: 1.00 hPa (12.0 h)"), std::string::npos) << r.out;
 }
 
+// Started without a screen (from a shell on a server, say), the window cannot be shown:
+// a message and a failure, not an abort inside the toolkit.
+TEST(SpectrumProgram, WithoutAScreenTheWindowFailsWithAMessage) {
+  TempDir dir;
+  dir.write("monitor.txt", baromon::testlog::tideLog(2 * 288));
+  for (const char* args : {"", "--grab s.png"}) {
+    const Outcome r = runShellIn(
+        dir,
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" BAROMON_DFT_EXE "' " + std::string(args),
+        true);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_NE(r.out.find("dft: no display to show the window on"), std::string::npos) << r.out;
+  }
+  // Nor a box for a missing log: the message alone.
+  TempDir empty;
+  const Outcome r =
+      runShellIn(empty, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" BAROMON_DFT_EXE "'", true);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "dft: monitor.txt fehlt oder ist nicht lesbar\n");
+}
+
 TEST(SpectrumProgram, RejectsUnusableArguments) {
   TempDir dir;
   dir.write("monitor.txt", baromon::testlog::tideLog(2 * 288));

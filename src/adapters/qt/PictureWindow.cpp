@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <clocale>
+#include <cstdio>
 #include <memory>
 
 #include "adapters/qt/QtCanvas.h"
@@ -52,10 +53,20 @@ std::unique_ptr<QApplication> applicationIfNeeded() {
   return application;
 }
 
+// Qt ends the program when it finds no screen; without one named anywhere, say so instead.
+bool screenReachable() {
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int runPictureWindow(platform::GraphicsObjects& objects, const std::string& title, int width, int height,
                      const PaintFunction& paint, const std::string& grabTo) {
+  if (!screenReachable()) {
+    std::fputs("dft: no display to show the window on (DISPLAY is not set); use --out FILE\n", stderr);
+    return 1;
+  }
   const auto application = applicationIfNeeded();
   PictureWidget window(objects, paint);
   window.setWindowTitle(fromWindows1252(title));
@@ -71,6 +82,9 @@ int runPictureWindow(platform::GraphicsObjects& objects, const std::string& titl
 }
 
 void showErrorBox(const std::string& text, const std::string& caption) {
+  if (!screenReachable()) {
+    return; // the message is on standard error already
+  }
   const auto application = applicationIfNeeded();
   QMessageBox::critical(nullptr, fromWindows1252(caption), fromWindows1252(text));
 }

@@ -99,9 +99,9 @@ int runPictureWindow(GraphicsObjects& objects, const std::string& title, int wid
   RECT outer{0, 0, width, height};
   ::AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
   WindowData data{&objects, &paint};
-  HWND hwnd = ::CreateWindowA(kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                              &data);
+  HWND hwnd =
+      ::CreateWindowA(kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, &data);
   if (hwnd == nullptr) {
     return 1;
   }
