@@ -13,7 +13,7 @@ namespace baromon {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kReadBlock = std::size_t{64} * 1024;
 // Twice the records of the longest series: the newest year is found even in a log that
 // holds a second copy of much of it, and a log of many years is not read whole.
 constexpr std::uint64_t kMostBytesRead = 2 * kMostSpectrumSlots * kLogRecordSize;

@@ -34,7 +34,7 @@ inline constexpr int kSlotsPerDay = 288; // five-minute records
 // one would put a made-up line where a tide should be, and splits the log instead.
 inline constexpr int kLongestBridgedGap = 36;
 // The newest year at most: the tides are resolved long before, and the plain sum stays quick.
-inline constexpr std::size_t kMostSpectrumSlots = 366 * kSlotsPerDay;
+inline constexpr std::size_t kMostSpectrumSlots = std::size_t{366} * kSlotsPerDay;
 // Shown and searched up to six cycles a day (periods down to four hours).
 inline constexpr double kShownCyclesPerDay = 6.0;
 // A reading outside these hundredths of a hPa is no air pressure (an empty or broken record).
