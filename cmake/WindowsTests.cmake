@@ -90,6 +90,15 @@ if(BAROMON_XVFB_RUN)
   set_tests_properties(gui_barogram PROPERTIES TIMEOUT 240 RESOURCE_LOCK x_display)
 endif()
 
+# dft.exe's window, kept as gui_spectrum.png in the build tree.
+if(BAROMON_XVFB_RUN)
+  add_test(NAME gui_spectrum
+           COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   ${BAROMON_TESTS_DIR}/win32/gui_spectrum.sh $<TARGET_FILE:dft> $<TARGET_FILE:gui_probe>
+                   ${BAROMON_GUI_PREFIX} ${CMAKE_BINARY_DIR}/gui_spectrum.png)
+  set_tests_properties(gui_spectrum PROPERTIES TIMEOUT 180 RESOURCE_LOCK x_display)
+endif()
+
 # The windows fed by the Linux simulator through a pseudo-terminal as COM5; the screen is
 # kept as gui_live.png in the build tree. Skipped without the Linux tree's simulator.
 if(BAROMON_XVFB_RUN)
