@@ -138,10 +138,10 @@ std::string currentJson(const LiveValues& v) {
   j += "},\"lines_received\":" + std::to_string(v.linesReceived);
   j += ",\"records_written\":" + std::to_string(v.recordsWritten);
   j += ",\"language\":\"";
-  j += languageCode(v.settings.LANG);
-  j += "\",\"step_seconds\":" + std::to_string(v.settings.SHOW);
+  j += languageCode(v.settings.language);
+  j += "\",\"step_seconds\":" + std::to_string(v.settings.displayStep);
   j += ",\"paper\":";
-  j += v.settings.DP != 0 ? "true" : "false";
+  j += v.settings.paperLook != 0 ? "true" : "false";
   j += "}\n";
   return j;
 }
@@ -446,10 +446,10 @@ HttpReply WebService::barogram(const HttpRequest& request) {
   }
   Settings settings = values().settings;
   if (days != 0) {
-    settings.SHOW = stepForDays(days);
+    settings.displayStep = stepForDays(days);
   }
   if (paper >= 0) {
-    settings.DP = static_cast<std::uint8_t>(paper);
+    settings.paperLook = static_cast<std::uint8_t>(paper);
   }
   HttpReply reply;
   reply.contentType = "image/png";

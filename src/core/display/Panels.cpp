@@ -53,9 +53,9 @@ constexpr const char* kNmeaTitle[6] = {
     "Monitor NMEA COM%d",
 };
 
-int language(const AppContext& app) { return languageIndex(app.settings.LANG); }
+int language(const AppContext& app) { return languageIndex(app.settings.language); }
 
-int portNumber(const AppContext& app) { return app.settings.COM - '0'; }
+int portNumber(const AppContext& app) { return app.settings.portDigit - '0'; }
 
 template <typename... Args> std::string format(const char* pattern, Args... args) {
   char text[128];
@@ -119,7 +119,7 @@ void paintNmeaList(AppContext& app, Canvas& dc, int windowOuterHeight) {
   if (rows > kNmeaRows) {
     rows = kNmeaRows;
   }
-  if (app.settings.DATA == 1) {
+  if (isKxMode(app.settings.dataMode)) {
     return;
   }
   for (int i = 0; i < rows; ++i) {

@@ -20,7 +20,7 @@ LiveValues liveValues(const AppContext& app) {
   v.temperature = r.temperature;
   v.hasTemperature = r.temperature > -99;
   v.voltage = r.voltage;
-  v.valid = r.valid != 0;
+  v.valid = r.valid;
   v.fallsFast1h = fallsFastInOneHour(r.tendency1h);
   v.fallsFast3h = fallsFastInThreeHours(r.tendency3h);
   v.fallsMarkedly6h = v.sixHourKnown && fallsMarkedlyInSixHours(r.tendency6h);

@@ -34,7 +34,7 @@ void setStartValues(AppContext& app) {
   app.reading.temperature = kNoTemperature;
   app.reading.voltage = 0;
   app.reading.adValue = 0;
-  app.view.pressureUnit = 0;
+  app.view.pressureUnit = PressureUnit::Hpa;
 }
 
 void clearTables(AppContext& app) {
@@ -51,20 +51,20 @@ void clearTables(AppContext& app) {
 // events before it exists.
 void readSettingsOrWriteDefaults(AppContext& app) {
   const std::uint8_t language = userLanguage(app);
-  app.settings.LANG = language;
+  app.settings.language = language;
   switch (loadSettingsAtStart(app)) {
   case SettingsLoad::Read:
     break;
   case SettingsLoad::Missing:
     applyDefaultSettings(app.settings);
-    app.settings.LANG = language;
+    app.settings.language = language;
     saveSettings(app);
     reportEvent(app, Event::SettingsNotFound);
     break;
   case SettingsLoad::Damaged:
     // Kept aside and reported already; run and record as on a first start.
     applyDefaultSettings(app.settings);
-    app.settings.LANG = language;
+    app.settings.language = language;
     saveSettings(app);
     break;
   }
@@ -139,7 +139,7 @@ int startUp(AppContext& app) {
 
   openValuesWindow(app);
   openConverterWindow(app);
-  if (app.settings.DATA == 1) {
+  if (isKxMode(app.settings.dataMode)) {
     setBarographTitles(app);
   } else {
     setNmeaTitle(app);

@@ -218,7 +218,7 @@ bool adoptOtherBarometer(AppContext& app, const SentenceEffect& effect) {
   CurrentReading& r = app.reading;
   AcquisitionState& acq = app.acquisition;
   const std::int64_t now = toEpochSeconds(app.platform.clock.utcNow());
-  if (r.valid == 1) {
+  if (r.valid) {
     acq.lastDeviceSecond = now;
     return false;
   }
@@ -235,7 +235,7 @@ bool adoptOtherBarometer(AppContext& app, const SentenceEffect& effect) {
     r.temperature = *effect.other.temperature;
   }
   if (effect.other.pressure) {
-    r.pressure = *effect.other.pressure + app.settings.HK;
+    r.pressure = *effect.other.pressure + app.settings.heightCorrection;
   } else if (!effect.pressure) {
     return false; // the barograph's lone $WIXDR pressure counts too: another monitor serves it
   }

@@ -27,7 +27,7 @@ void serveTelemetry(AppContext& app) {
   reportTelemetryLink(app);
   const CurrentReading& r = app.reading;
   // Nothing to tell before the first pressure, nor in NMEA mode, where no value is decoded.
-  if (app.settings.DATA != 1 || r.pressure == 0) {
+  if (!isKxMode(app.settings.dataMode) || r.pressure == 0) {
     return;
   }
   platform::TelemetryReading values;
@@ -46,7 +46,7 @@ void serveTelemetry(AppContext& app) {
 }
 
 void offerRecordToTelemetry(AppContext& app) {
-  if (app.platform.telemetry == nullptr || app.settings.DATA != 1) {
+  if (app.platform.telemetry == nullptr || !isKxMode(app.settings.dataMode)) {
     return;
   }
   const platform::DateTime& t = app.reading.utcTime;

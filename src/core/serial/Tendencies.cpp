@@ -69,13 +69,13 @@ platform::AlarmReport alarmReport(const CurrentReading& r) {
 
 void checkPressureAlarm(AppContext& app) {
   const bool hooked = app.platform.alarmHook != nullptr;
-  if (app.settings.SIG == 0 && !hooked) {
+  if (app.settings.beepOnFastFall == 0 && !hooked) {
     return;
   }
   if (!isFastFall(app.reading.tendency1h, app.reading.tendency3h)) {
     return;
   }
-  if (app.settings.SIG != 0) {
+  if (app.settings.beepOnFastFall != 0) {
     app.platform.boxes.beep(platform::BeepKind::Default);
   }
   // The hook hears of every alarm, whether the beep is on or not.

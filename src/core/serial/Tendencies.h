@@ -9,7 +9,7 @@ struct AppContext;
 void updateTendencies(AppContext& app);
 // At a five-minute boundary: the history moves one place older and takes the current pressure.
 void pushFiveMinuteHistory(AppContext& app);
-// At a five-minute boundary: one beep when SIG is on and the pressure falls fast.
+// At a five-minute boundary: one beep when beepOnFastFall is on and the pressure falls fast.
 void checkPressureAlarm(AppContext& app);
 
 } // namespace baromon

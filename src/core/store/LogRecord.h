@@ -46,8 +46,11 @@ LogRecord encodeLogRecord(std::uint32_t counter, const RecordTime& time, std::in
                           std::int32_t tendency1h, std::int32_t tendency3h, std::int32_t variation,
                           int alarmDigit);
 
-// Returns 1 for a valid record, 0 for an invalid one; with mode != 1 decodes
+// Whether a parse decodes. Skip leaves `last` alone, as does any other value a cast makes.
+enum class LogRecordMode : std::uint8_t { Skip = 0, Decode = 1 };
+
+// Returns 1 for a valid record, 0 for an invalid one; unless asked to decode, decodes
 // nothing and returns 1. Clamped values stay in `last` either way.
-int parseLogRecord(LastDecodedRecord& last, int mode, const char* record);
+int parseLogRecord(LastDecodedRecord& last, LogRecordMode mode, const char* record);
 
 } // namespace baromon
