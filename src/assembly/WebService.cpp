@@ -15,6 +15,7 @@
 #include "assembly/PictureSizes.h"
 #include "assembly/ReadOnlyFiles.h"
 #include "core/analysis/DiurnalRhythm.h"
+#include "core/config/SettingsFile.h"
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
 #include "core/state/AppContext.h"
@@ -375,11 +376,6 @@ unsigned stepForDays(int days) {
 }
 
 } // namespace
-
-const char* languageCode(int language) {
-  static constexpr const char* kCodes[] = {"DE", "EN", "FR", "NL", "IT", "SP"};
-  return kCodes[languageIndex(language)];
-}
 
 WebService::WebService() : started_(std::chrono::steady_clock::now()) {}
 

@@ -269,6 +269,36 @@ int loadSettings(AppContext& app) {
 
 SettingsFileBytes settingsFileBytes(Settings& s) { return formatSettings(s); }
 
+const char* languageCode(int language) { return kLanguageCodes[languageIndex(language)]; }
+
+int languageOfSettingsFile(AppContext& app) {
+  auto file =
+      app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  if (!file) {
+    return German;
+  }
+  std::string text(kSettingsFileSize, '\0');
+  std::size_t size = 0;
+  while (size < text.size()) {
+    const auto n = file->read(text.data() + size, text.size() - size);
+    if (!n || *n == 0) {
+      break;
+    }
+    size += *n;
+  }
+  text.resize(size);
+  const std::size_t at = text.find("\nLANG=");
+  if (at == std::string::npos || at + 9 > text.size()) {
+    return German;
+  }
+  for (int language = 0; language < kLanguageCount; ++language) {
+    if (text.compare(at + 6, 2, kLanguageCodes[language]) == 0) {
+      return language;
+    }
+  }
+  return German;
+}
+
 void applySettingsFileBytes(Settings& s, const SettingsFileBytes& bytes) { applySettingsBytes(s, bytes); }
 
 SettingsLoad peekSettings(AppContext& app) {

@@ -8,6 +8,7 @@
 #include "core/display/DrawingResources.h"
 #include "core/domain/Rules.h"
 #include "core/domain/Units.h"
+#include "core/serial/Tendencies.h"
 
 namespace baromon {
 
@@ -77,8 +78,7 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
   dc.setTextColour(fallsFastInThreeHours(r.tendency3h) ? kRed : kBlack);
   dc.textOut(10, 110, format("   %+4.1f  hPa/3h", hpaFromTenths(r.tendency3h)));
   dc.setTextColour(fallsMarkedlyInSixHours(r.tendency6h) ? kRed : kBlack);
-  // Until a pressure from six hours back exists, the six-hour value means nothing.
-  if (app.fiveMinute[71] != 0) {
+  if (sixHourTendencyKnown(app.fiveMinute)) {
     dc.textOut(10, 150, format("   %+4.1f  hPa/6h", hpaFromTenths(r.tendency6h)));
   }
   dc.setTextColour(kBlack);

@@ -1,6 +1,7 @@
 #include "core/program/LiveValues.h"
 
 #include "core/domain/Rules.h"
+#include "core/serial/Tendencies.h"
 #include "core/state/AppContext.h"
 
 namespace baromon {
@@ -15,7 +16,7 @@ LiveValues liveValues(const AppContext& app) {
   v.tendency1h = r.tendency1h;
   v.tendency3h = r.tendency3h;
   v.tendency6h = r.tendency6h;
-  v.sixHourKnown = app.fiveMinute[71] != 0;
+  v.sixHourKnown = sixHourTendencyKnown(app.fiveMinute);
   v.variation = app.converter.variation;
   v.temperature = r.temperature;
   v.hasTemperature = r.temperature > -99;

@@ -34,7 +34,6 @@ std::string withNmeaChecksum(std::string_view body) {
 
 namespace {
 
-constexpr std::int32_t kMaxPressure = 150000; // hundredths of a hPa, as for the barograph
 constexpr std::size_t kMaxFields = 24;
 
 // The fields of a sentence between "$" and "*" (or the line end); field 0 is the address.
@@ -118,7 +117,7 @@ std::optional<std::int32_t> pressureField(std::string_view value, std::string_vi
     bad = true;
     return std::nullopt;
   }
-  return static_cast<std::int32_t>(std::min<std::int64_t>(*v, kMaxPressure));
+  return static_cast<std::int32_t>(std::min<std::int64_t>(*v, kMaxPressureHundredths));
 }
 
 // An air temperature in degrees C as tenths, clamped to +-99.9.

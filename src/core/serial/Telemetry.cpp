@@ -4,6 +4,7 @@
 
 #include "core/config/EventLog.h"
 #include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 #include "core/serial/Epoch.h"
 #include "core/state/AppContext.h"
 
@@ -37,7 +38,7 @@ void serveTelemetry(AppContext& app) {
   values.tendency3h = r.tendency3h;
   values.tendency6h = r.tendency6h;
   values.variation = static_cast<std::int32_t>(app.converter.variation);
-  values.hasTemperature = r.temperature != -999;
+  values.hasTemperature = r.temperature != kNoTemperature;
   values.temperature = r.temperature;
   values.hasVoltage = r.voltage != 0;
   values.voltage = static_cast<std::int32_t>(r.voltage);

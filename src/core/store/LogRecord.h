@@ -6,7 +6,7 @@
 namespace baromon {
 
 constexpr int kLogRecordSize = 80;
-constexpr int kHistorySlots = 1024;
+// The barogram's samples: no picture shows more, so no slot is kept beyond them.
 constexpr int kHistoryShown = 1000;
 
 // One 80-byte line of monitor.txt, CR LF included.
@@ -26,9 +26,8 @@ struct HistorySample {
   friend bool operator==(const HistorySample&, const HistorySample&) = default;
 };
 
-// The barogram's samples: slot 0 the newest shown, slot i one DisplayStep before slot i-1.
-// At most the first 1000 are filled.
-using History = std::array<HistorySample, kHistorySlots>;
+// The barogram's samples: slot 0 the newest shown, slot i one display step before slot i-1.
+using History = std::array<HistorySample, kHistoryShown>;
 
 // The decoder's result, kept between calls (zero at start).
 struct LastDecodedRecord {

@@ -17,7 +17,7 @@ TEST(AppContext, FreshContextHoldsTheProcessStartValues) {
   EXPECT_EQ(app.view.recordCount, 1024);
   EXPECT_EQ(app.view.scrollPosition, 100);
   EXPECT_EQ(app.reading.temperature, -999);
-  EXPECT_EQ(app.history[1023].day, 0);
+  EXPECT_EQ(app.history.back().day, 0);
 }
 
 } // namespace

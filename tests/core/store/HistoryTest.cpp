@@ -29,7 +29,7 @@ std::vector<int> slotRecords(const AppContext& app) {
 
 // Expected: `filled` slots from record `newest` going back by `stride`, the rest empty.
 std::vector<int> expectedSlots(int filled, int newest, int stride) {
-  std::vector<int> out(kHistorySlots, -1);
+  std::vector<int> out(kHistoryShown, -1);
   for (int i = 0; i < filled; ++i) {
     out[static_cast<std::size_t>(i)] = newest - stride * i;
   }
@@ -99,7 +99,7 @@ TEST(LoadHistory, EmptyAndMissingLogs) {
   {
     SCOPED_TRACE("no log: result 0, History cleared, no repaint, count untouched, no event");
     TestApp t;
-    t.app.history[1023].day = 9;
+    t.app.history.back().day = 9;
     t.app.history[0].day = 9;
     EXPECT_EQ(loadHistory(t.app), 0);
     EXPECT_EQ(slotRecords(t.app), expectedSlots(0, 0, 1));
