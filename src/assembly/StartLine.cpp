@@ -9,7 +9,7 @@ std::string startLine(const AppContext& app, const StartAnnouncement& announceme
   std::string line = "baromon: reading ";
   line += announcement.source ? announcement.source(app) : app.serial.portName;
   line += " in " + directory;
-  line += app.settings.DATA == 0 ? " (NMEA mode, nmea.txt)" : " (KX mode, monitor.txt)";
+  line += isKxMode(app.settings.dataMode) ? " (KX mode, monitor.txt)" : " (NMEA mode, nmea.txt)";
   line += "; serving ";
   if (announcement.serving.empty()) {
     line += "nothing";

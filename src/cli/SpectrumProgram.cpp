@@ -66,7 +66,7 @@ int runSpectrumProgram(int argc, char** argv, const SpectrumFrontEnd& frontEnd) 
   assembly::ReadOnlyFiles files(command.files);
   AppContext app{command.services(files)};
   loadSettingsOrDefaults(app);
-  const int language = app.settings.LANG;
+  const int language = app.settings.language;
   const SpectrumTexts& texts = spectrumTexts(language);
 
   const SpectrumAnalysis analysis = analyseSpectrum(files, frontEnd.transform());

@@ -45,9 +45,9 @@ TEST_F(Startup, FirstStartInAnEmptyDirectory) {
   EXPECT_EQ(ini.size(), 125u);
   EXPECT_NE(ini.find("KX"), std::string::npos);
   EXPECT_NE(ini.find("LANG=DE"), std::string::npos);
-  EXPECT_EQ(app.settings.SHOW, 300u);
-  EXPECT_EQ(app.settings.SAVE, 300);
-  EXPECT_EQ(app.settings.COM, '2');
+  EXPECT_EQ(app.settings.displayStep, 300u);
+  EXPECT_EQ(app.settings.recordInterval, 300);
+  EXPECT_EQ(app.settings.portDigit, '2');
 
   const auto& main = t.windows.windows.at(WindowId::Main);
   EXPECT_EQ(main.lastShow, platform::ShowMode::ShowMaximized);
@@ -90,10 +90,10 @@ TEST_F(Startup, AbsentPortStillStartsAndTheLinkReadsInactive) {
 
 TEST_F(Startup, SettingsFromTheFileAndTheHistoryFromTheLog) {
   ASSERT_EQ(startUp(app), 0);
-  app.settings.DATA = 0;
-  app.settings.LANG = 1;
-  app.settings.DW = 1;
-  app.settings.COM = '3';
+  app.settings.dataMode = DataMode::Nmea;
+  app.settings.language = 1;
+  app.settings.valuesWindow = 1;
+  app.settings.portDigit = '3';
   EXPECT_EQ(shutDown(app, 0), 0);
 
   TestApp second;
@@ -173,7 +173,7 @@ TEST_F(Startup, ShutdownSavesOnceThenStopsTheTimer) {
   t.ports.add("COM2");
   ASSERT_EQ(startUp(app), 0);
   t.dir.write("monitor.ini", "");
-  app.settings.SIG = 1;
+  app.settings.beepOnFastFall = 1;
   onCommand(app, WindowId::Main, cmd::Exit);
   ASSERT_EQ(t.windows.quits, std::vector<int>{0});
   t.windows.calls.clear();
