@@ -1,6 +1,8 @@
 #include "core/program/LiveValues.h"
 
 #include "core/domain/Rules.h"
+#include "core/serial/Epoch.h"
+#include "core/serial/Sentences.h"
 #include "core/serial/Tendencies.h"
 #include "core/state/AppContext.h"
 
@@ -21,7 +23,11 @@ LiveValues liveValues(const AppContext& app) {
   v.temperature = r.temperature;
   v.hasTemperature = r.temperature > -99;
   v.voltage = r.voltage;
-  v.valid = r.valid;
+  // The barograph's $WIXDR frames follow its $PXDR within the second, so "the last line"
+  // would read as invalid most of the time: a reader wants to know whether the values are live.
+  const std::int64_t last = app.acquisition.lastReadingSecond;
+  const std::int64_t since = toEpochSeconds(app.platform.clock.utcNow()) - last;
+  v.valid = last != kNoDeviceSecond && since >= 0 && since < kDeviceHoldSeconds;
   v.fallsFast1h = fallsFastInOneHour(r.tendency1h);
   v.fallsFast3h = fallsFastInThreeHours(r.tendency3h);
   v.fallsMarkedly6h = v.sixHourKnown && fallsMarkedlyInSixHours(r.tendency6h);

@@ -27,7 +27,7 @@ struct LiveValues {
   std::int32_t temperature = 0; // tenths of a degree C
   bool hasTemperature = false;
   std::uint32_t voltage = 0; // tenths of a volt, 0: none received
-  bool valid = false;        // the last line was a well-formed barograph sentence
+  bool valid = false;        // a reading came within the last kDeviceHoldSeconds
   bool fallsFast1h = false;  // the values window shows these in red
   bool fallsFast3h = false;
   bool fallsMarkedly6h = false;

@@ -102,6 +102,9 @@ void processKxLine(AppContext& app, AcquisitionChanges& changes) {
   }
 
   r.utcTime = app.platform.clock.utcNow();
+  if (reading) {
+    acq.lastReadingSecond = toEpochSeconds(r.utcTime);
+  }
   const bool boundaryMinute = r.utcTime.minute / 5 * 5 == r.utcTime.minute;
   const std::int64_t slot = fiveMinuteSlot(r.utcTime);
 

@@ -79,6 +79,9 @@ struct AcquisitionState {
   std::int64_t lastServedSecond = INT64_MIN;
   // The UTC second of the barograph's last valid $PXDR; other barometers wait while it is recent.
   std::int64_t lastDeviceSecond = kNoDeviceSecond;
+  // The UTC second of the last line that became the reading (the barograph's $PXDR, or
+  // another barometer standing in); kNoDeviceSecond before the first.
+  std::int64_t lastReadingSecond = kNoDeviceSecond;
 };
 
 // The one serial port.

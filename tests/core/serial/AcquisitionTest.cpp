@@ -8,6 +8,7 @@
 #include "core/program/WindowProcedure.h"
 #include "core/config/Menus.h"
 #include "core/program/AcquisitionDisplay.h"
+#include "core/program/LiveValues.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
 #include "core/store/LogRecord.h"
@@ -650,6 +651,24 @@ TEST_F(Acq, APortThatFailedItsFirstOpenIsNotRetried) {
   }
   EXPECT_EQ(u.ports.opens["COM3"], 1);
   EXPECT_FALSE(u.app.serial.open);
+}
+
+// The values a reader outside the loop gets (the web API) are live while readings come,
+// although the barograph's $WIXDR frames end most ticks; they go stale after its silence.
+TEST_F(Acq, LiveValuesStayValidBetweenReadingsAndGoStaleInSilence) {
+  EXPECT_FALSE(liveValues(t.app).valid) << "nothing heard yet";
+  tick(kPxdr + "$WIXDR,C,21.5,C\r\n");
+  EXPECT_FALSE(t.app.reading.valid) << "the last line was the frame";
+  EXPECT_TRUE(liveValues(t.app).valid);
+  at(10, 3, 29);
+  tick("$WIXDR,C,21.5,C\r\n");
+  EXPECT_TRUE(liveValues(t.app).valid);
+  at(10, 3, 30);
+  EXPECT_FALSE(liveValues(t.app).valid) << "30 s without a reading";
+  tick(kPxdr);
+  EXPECT_TRUE(liveValues(t.app).valid);
+  at(10, 2, 0); // the clock set back
+  EXPECT_FALSE(liveValues(t.app).valid);
 }
 
 } // namespace
