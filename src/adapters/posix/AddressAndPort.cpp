@@ -28,7 +28,7 @@ std::optional<AddressAndPort> splitWhere(const std::string& where, HostPart host
     return std::nullopt;
   }
   const long value = std::stol(out.port);
-  if (value < lowestPort || value > 65535) {
+  if (value < lowestPort || value > kHighestPort) {
     return std::nullopt;
   }
   return out;

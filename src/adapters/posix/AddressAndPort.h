@@ -13,10 +13,13 @@ struct AddressAndPort {
   std::string port; // digits only, within the range asked for
 };
 
+// The highest TCP and UDP port number.
+inline constexpr int kHighestPort = 65535;
+
 enum class HostPart { Optional, Required };
 
 // The parts of `where`, or nothing when it is not "[ADDR:]PORT" with PORT from
-// `lowestPort` (0: the system picks a free one) to 65535, or when ADDR is `Required` and
+// `lowestPort` (0: the system picks a free one) to kHighestPort, or when ADDR is `Required` and
 // missing. Empty brackets are no address.
 std::optional<AddressAndPort> splitWhere(const std::string& where, HostPart hostPart, int lowestPort = 1);
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "adapters/posix/AddressAndPort.h"
+
 namespace baromon::platform {
 
 namespace {
@@ -55,7 +57,7 @@ bool parsePort(const std::string& text, int& port) {
     }
     value = value * 10 + (c - '0');
   }
-  if (value < 1 || value > 65535) {
+  if (value < 1 || value > kHighestPort) {
     return false;
   }
   port = value;

@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "adapters/posix/AddressAndPort.h"
+
 namespace baromon::platform {
 
 namespace {
@@ -55,7 +57,7 @@ bool validPort(const std::string& text) {
     return false;
   }
   const long value = std::stol(text);
-  return value >= 1 && value <= 65535;
+  return value >= 1 && value <= kHighestPort;
 }
 
 } // namespace
