@@ -84,4 +84,14 @@ private:
 // `refuseSleeps` makes both of its sleeps fail.
 std::vector<std::string> testClockEnvironment(const std::string& clock, bool refuseSleeps = false);
 
+// The settings of a logger on COM2 in data mode `mode` ("  KX" or "NMEA"): recording and
+// showing every five minutes, events on, English boxes.
+std::string monitorSettings(const std::string& mode);
+
+// How often `part` stands in `text`, overlaps counted.
+std::size_t count(const std::string& text, const std::string& part);
+
+// A field of /proc/PID/status in kB ("VmRSS", "VmHWM"), 0 when it cannot be read.
+long statusKilobytes(pid_t pid, const std::string& field);
+
 } // namespace baromon::clitest
