@@ -75,17 +75,19 @@ BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string
   std::vector<std::string> variables = environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text(*entry);
-    const std::string name = text.substr(0, text.find('=') + 1);
+    const std::string name = text.substr(0, text.find('='));
     const bool replaced =
         std::any_of(variables.begin(), variables.begin() + static_cast<long>(environment.size()),
-                    [&](const std::string& v) { return v.rfind(name, 0) == 0; });
+                    [&](const std::string& v) { return v == name || v.rfind(name + "=", 0) == 0; });
     if (!replaced) {
       variables.push_back(text);
     }
   }
   std::vector<char*> envp;
   for (auto& v : variables) {
-    envp.push_back(v.data());
+    if (v.find('=') != std::string::npos) { // a bare NAME only removes the variable
+      envp.push_back(v.data());
+    }
   }
   envp.push_back(nullptr);
   std::vector<char*> argv{const_cast<char*>(BAROMON_EXE)};

@@ -55,7 +55,7 @@ private:
 // dies. Its standard output and error go into the file `outputPath`, or, when that is
 // empty, into a pipe whose reading end is already closed (every write fails, as under
 // `| true`). Standard input is /dev/null. `environment` ("NAME=VALUE") is added to the
-// test's own, replacing a variable of the same name.
+// test's own, replacing a variable of the same name; a bare "NAME" removes that variable.
 class BaromonChild {
 public:
   BaromonChild(const std::string& dir, const std::vector<std::string>& args, const std::string& outputPath,
