@@ -2,14 +2,12 @@
 // OpenCPN read out, and one monitor fed by another.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sstream>
 #include <string>
@@ -20,77 +18,18 @@
 
 #include "ProgramRun.h"
 #include "core/store/LogRecord.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using baromon::clitest::BaromonChild;
+using baromon::fakes::connectLoopback;
+using baromon::fakes::freePort;
+using baromon::fakes::loopbackSocket;
 using baromon::fakes::TempDir;
+using Source = baromon::fakes::TcpSource;
 using Steady = std::chrono::steady_clock;
-
-// A loopback socket of `type` bound to a free port; listening when it is TCP.
-int loopbackSocket(int type, int& port) {
-  const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      (type == SOCK_STREAM && ::listen(fd, 1) != 0)) {
-    return -1;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  return fd;
-}
-
-int freePort(int type) {
-  int port = 0;
-  ::close(loopbackSocket(type, port));
-  return port;
-}
-
-int connectTo(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  for (int i = 0; i < 100; ++i) {
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-      return fd;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the monitor is still starting
-  }
-  ::close(fd);
-  return -1;
-}
-
-// The device side of a monitor's `--port 2=tcp://...` source.
-struct Source {
-  int listener = -1;
-  int port = 0;
-  int device = -1;
-  Source() { listener = loopbackSocket(SOCK_STREAM, port); }
-  ~Source() {
-    ::close(device);
-    ::close(listener);
-  }
-  Source(const Source&) = delete;
-  Source& operator=(const Source&) = delete;
-  std::string where() const { return "2=tcp://127.0.0.1:" + std::to_string(port); }
-  bool accept() {
-    pollfd p{listener, POLLIN, 0};
-    if (::poll(&p, 1, 20000) != 1) {
-      return false;
-    }
-    device = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    return device >= 0;
-  }
-  bool send(const std::string& text) const {
-    return ::send(device, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
-  }
-};
 
 std::string withChecksum(const std::string& body) {
   unsigned sum = 0;
@@ -188,7 +127,7 @@ TEST(BoatNetworkRun, SignalKAndPynmea2ReadWhatTheMonitorDecoded) {
        "127.0.0.1:" + std::to_string(servePort) + ",udp://127.0.0.1:" + std::to_string(udpPort)},
       dir.path() + "/stderr.txt");
   ASSERT_TRUE(source.accept()) << "the monitor connects to its source";
-  const int reader = connectTo(servePort);
+  const int reader = connectLoopback(servePort, 100);
   ASSERT_GE(reader, 0);
 
   const std::string frames =

@@ -2,12 +2,12 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <vector>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,52 +19,33 @@
 namespace {
 
 using baromon::Event;
+using baromon::clitest::BaromonChild;
 using baromon::fakes::hasEvent;
 using baromon::fakes::TempDir;
 using baromon::fakes::waitFor;
 
-// A `baromon --headless` child in a directory of its own, its standard error in a file.
+// A `baromon --headless` child in a directory of its own, its output in stderr.txt.
 struct HeadlessRun {
   TempDir dir;
+  std::unique_ptr<BaromonChild> child;
   pid_t pid = -1;
 
   // `locale` becomes LANG, with LC_ALL and LC_MESSAGES unset.
   void start(const std::string& port = "/nonexistent/tty", const char* locale = nullptr) {
-    const std::string portArg = "2=" + port;
-    pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (::chdir(dir.path().c_str()) != 0) {
-        ::_exit(120);
-      }
-      const int err = ::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(err, 2);
-      if (locale != nullptr) {
-        ::unsetenv("LC_ALL");
-        ::unsetenv("LC_MESSAGES");
-        ::setenv("LANG", locale, 1);
-      }
-      ::execl(BAROMON_EXE, BAROMON_EXE, "--headless", "--port", portArg.c_str(), nullptr);
-      ::_exit(121);
+    std::vector<std::string> environment;
+    if (locale != nullptr) {
+      environment = {"LC_ALL", "LC_MESSAGES", std::string("LANG=") + locale};
     }
+    child = std::make_unique<BaromonChild>(dir.path(),
+                                           std::vector<std::string>{"--headless", "--port", "2=" + port},
+                                           dir.file("stderr.txt"), environment);
+    pid = child->pid();
   }
   // Waits until `name` exists in the directory (at most 10 s).
   bool waitForFile(const std::string& name) {
     return waitFor([&] { return dir.exists(name); });
   }
-  int stop(int signal) {
-    ::kill(pid, signal);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-  }
-  ~HeadlessRun() {
-    if (pid > 0) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, nullptr, 0);
-    }
-  }
+  int stop(int signal) { return child->stop(signal); }
 };
 
 TEST(Headless, StartsReportsTheMissingPortAndEndsCleanlyOnSignals) {

@@ -23,6 +23,7 @@ namespace {
 
 using baromon::Event;
 using baromon::clitest::BaromonChild;
+using baromon::clitest::count;
 using baromon::clitest::RawTerminal;
 using baromon::fakes::eventCount;
 using baromon::fakes::hasEvent;
@@ -32,8 +33,7 @@ using baromon::fakes::TempDir;
 using baromon::fakes::waitFor;
 
 // NMEA mode, so that every sentence reaches nmea.txt at once; English boxes; COM2.
-const std::string kNmeaSettings = "DATA=NMEA\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
-                                  "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kNmeaSettings = baromon::clitest::monitorSettings("NMEA");
 // The refusal in the language of the settings file: English where kNmeaSettings lies, else German.
 std::string refusal(int language) {
   return "baromon: " + baromon::platform::windows1252ToUtf8(baromon::anotherMonitorText(language)) + "\n";
@@ -41,14 +41,6 @@ std::string refusal(int language) {
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-std::size_t count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
 }
 
 // A logger started before its adapter: the device path (a link, as udev makes them)

@@ -3,63 +3,30 @@
 // A real mosquitto broker for the tests, on a loopback port of its own, and the other
 // programs a test starts beside the monitor.
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
 namespace baromon::clitest {
 
+using fakes::accepts;
+using fakes::freePort;
 using fakes::TempDir;
 using fakes::waitFor;
 
 inline bool haveBroker() {
   return std::system("command -v mosquitto >/dev/null && command -v mosquitto_sub >/dev/null && "
                      "command -v mosquitto_passwd >/dev/null") == 0;
-}
-
-inline int loopbackListener(int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  return fd;
-}
-
-inline int freePort() {
-  int port = 0;
-  ::close(loopbackListener(port));
-  return port;
-}
-
-inline bool accepts(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return ok;
 }
 
 // Another program of the test, its output (both streams) in a file, ended by its id.

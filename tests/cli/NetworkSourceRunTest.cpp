@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/inotify.h>
@@ -16,30 +13,15 @@
 #include <unistd.h>
 
 #include "ProgramRun.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
 namespace {
 
 using baromon::clitest::BaromonChild;
+using baromon::fakes::TcpSource;
 using baromon::fakes::TempDir;
-
-// A TCP server on a free loopback port for the monitor to read from; its URL in `url`.
-// -1 when no socket could be made.
-int loopbackListener(std::string& url) {
-  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-      ::listen(listener, 1) != 0) {
-    return -1;
-  }
-  url = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-  return listener;
-}
 
 // Waits for `name` in `dir` to hold `text`, woken by the directory's changes; false
 // when nothing more changes for `seconds`.
@@ -71,29 +53,19 @@ bool waitForText(const TempDir& dir, const std::string& name, const std::string&
 // burst is taken whole, line by line, and the server going away is one event.
 TEST(NetworkSourceRun, HeadlessMonitorTakesEveryLineOfAFastTcpStream) {
   TempDir dir;
-  std::string url;
-  const int listener = loopbackListener(url);
-  ASSERT_GE(listener, 0);
+  TcpSource source;
+  ASSERT_GE(source.listener, 0);
 
-  BaromonChild monitor(dir.path(), {"--headless", "--port", "2=" + url}, dir.path() + "/stderr.txt");
-  pollfd p{listener, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects";
-  const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  ASSERT_GE(peer, 0);
+  BaromonChild monitor(dir.path(), {"--headless", "--port", source.where()}, dir.path() + "/stderr.txt");
+  ASSERT_TRUE(source.accept()) << "the monitor connects";
 
   // 3000 lines in one go: what a multiplexer forwards in about 40 s at 38400 Bd.
   std::string burst;
   for (int i = 0; i < 3000; ++i) {
     burst += "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
   }
-  std::size_t sent = 0;
-  while (sent < burst.size()) {
-    const ssize_t n = ::send(peer, burst.data() + sent, burst.size() - sent, MSG_NOSIGNAL);
-    ASSERT_GT(n, 0);
-    sent += static_cast<std::size_t>(n);
-  }
-  ::close(peer);
-  ::close(listener);
+  ASSERT_TRUE(source.send(burst));
+  source.hangUp();
 
   ASSERT_TRUE(waitForText(dir, "monitor.err", "event # 71 ", 20)) << "the lost server is reported";
   EXPECT_EQ(monitor.stop(SIGTERM), 0);
@@ -120,18 +92,6 @@ TEST(NetworkSourceRun, AMalformedNetworkSourceIsRefusedBeforeAnythingStarts) {
 
 namespace {
 
-// A field of /proc/PID/status in kB ("VmRSS", "VmHWM"), 0 when it cannot be read.
-long statusKilobytes(pid_t pid, const std::string& field) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) {
-      return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
-    }
-  }
-  return 0;
-}
-
 // The built monitor reading a TCP source that sends as fast as the loopback takes it,
 // sentences and stretches of one line without end by turns, for 20 s: what the
 // monitor holds for its source stays bounded, so its resident memory does.
@@ -142,14 +102,11 @@ TEST(NetworkSourceRun, AFloodingSourceLeavesTheResidentMemoryBounded) {
   constexpr long kGrowthBoundKb = 1024;    // after the flood has begun
   constexpr long kResidentBoundKb = 16384; // at any time
   TempDir dir;
-  std::string url;
-  const int listener = loopbackListener(url);
-  ASSERT_GE(listener, 0);
-  BaromonChild monitor(dir.path(), {"--headless", "--port", "2=" + url}, dir.path() + "/stderr.txt");
-  pollfd p{listener, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects";
-  const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  ASSERT_GE(peer, 0);
+  TcpSource source;
+  ASSERT_GE(source.listener, 0);
+  BaromonChild monitor(dir.path(), {"--headless", "--port", source.where()}, dir.path() + "/stderr.txt");
+  ASSERT_TRUE(source.accept()) << "the monitor connects";
+  const int peer = source.device;
 
   std::atomic<std::uint64_t> sent{0};
   std::thread flooder([peer, &sent] {
@@ -170,19 +127,18 @@ TEST(NetworkSourceRun, AFloodingSourceLeavesTheResidentMemoryBounded) {
   const pid_t pid = monitor.pid();
   ASSERT_TRUE(baromon::fakes::waitFor([&] { return sent.load() > std::uint64_t{4} << 20; }))
       << "the flood got going";
-  const long early = statusKilobytes(pid, "VmRSS");
+  const long early = baromon::clitest::statusKilobytes(pid, "VmRSS");
   long most = early;
   const bool grew = baromon::fakes::waitFor(
       [&] {
-        most = std::max(most, statusKilobytes(pid, "VmRSS"));
+        most = std::max(most, baromon::clitest::statusKilobytes(pid, "VmRSS"));
         return most > early + kGrowthBoundKb;
       },
       std::chrono::seconds(20));
-  const long peak = statusKilobytes(pid, "VmHWM");
+  const long peak = baromon::clitest::statusKilobytes(pid, "VmHWM");
   ::shutdown(peer, SHUT_RDWR);
   flooder.join();
-  ::close(peer);
-  ::close(listener);
+  source.hangUp();
   EXPECT_FALSE(grew) << early << " kB once flooded, then " << most << " kB";
   EXPECT_LT(peak, kResidentBoundKb);
   EXPECT_GT(sent.load(), std::uint64_t{8} << 20) << "a flood, not a trickle";

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 #include <fcntl.h>
 #include <pty.h>
@@ -74,17 +75,19 @@ BaromonChild::BaromonChild(const std::string& dir, const std::vector<std::string
   std::vector<std::string> variables = environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text(*entry);
-    const std::string name = text.substr(0, text.find('=') + 1);
+    const std::string name = text.substr(0, text.find('='));
     const bool replaced =
         std::any_of(variables.begin(), variables.begin() + static_cast<long>(environment.size()),
-                    [&](const std::string& v) { return v.rfind(name, 0) == 0; });
+                    [&](const std::string& v) { return v == name || v.rfind(name + "=", 0) == 0; });
     if (!replaced) {
       variables.push_back(text);
     }
   }
   std::vector<char*> envp;
   for (auto& v : variables) {
-    envp.push_back(v.data());
+    if (v.find('=') != std::string::npos) { // a bare NAME only removes the variable
+      envp.push_back(v.data());
+    }
   }
   envp.push_back(nullptr);
   std::vector<char*> argv{const_cast<char*>(BAROMON_EXE)};
@@ -169,6 +172,31 @@ std::vector<std::string> testClockEnvironment(const std::string& clock, bool ref
     environment.emplace_back("BAROMON_TEST_REFUSE_SLEEP=1");
   }
   return environment;
+}
+
+std::string monitorSettings(const std::string& mode) {
+  return "DATA=" + mode +
+         "\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
+         "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+long statusKilobytes(pid_t pid, const std::string& field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) {
+      return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+    }
+  }
+  return 0;
 }
 
 } // namespace baromon::clitest

@@ -55,7 +55,7 @@ private:
 // dies. Its standard output and error go into the file `outputPath`, or, when that is
 // empty, into a pipe whose reading end is already closed (every write fails, as under
 // `| true`). Standard input is /dev/null. `environment` ("NAME=VALUE") is added to the
-// test's own, replacing a variable of the same name.
+// test's own, replacing a variable of the same name; a bare "NAME" removes that variable.
 class BaromonChild {
 public:
   BaromonChild(const std::string& dir, const std::vector<std::string>& args, const std::string& outputPath,
@@ -83,5 +83,15 @@ private:
 // start, shown seconds per real second, 0 standing still) or empty for the real clock;
 // `refuseSleeps` makes both of its sleeps fail.
 std::vector<std::string> testClockEnvironment(const std::string& clock, bool refuseSleeps = false);
+
+// The settings of a logger on COM2 in data mode `mode` ("  KX" or "NMEA"): recording and
+// showing every five minutes, events on, English boxes.
+std::string monitorSettings(const std::string& mode);
+
+// How often `part` stands in `text`, overlaps counted.
+std::size_t count(const std::string& text, const std::string& part);
+
+// A field of /proc/PID/status in kB ("VmRSS", "VmHWM"), 0 when it cannot be read.
+long statusKilobytes(pid_t pid, const std::string& field);
 
 } // namespace baromon::clitest

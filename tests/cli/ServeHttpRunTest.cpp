@@ -14,6 +14,7 @@
 #include "WebClient.h"
 #include "support/LogBuilder.h"
 #include "support/OtherProcess.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -30,15 +31,14 @@ using baromon::clitest::runBaromonIn;
 using baromon::fakes::TempDir;
 
 // KX mode on COM2, recording every five minutes, English.
-const std::string kSettings = "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
-                              "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kSettings = baromon::clitest::monitorSettings("  KX");
 
 // A day and an hour of records from 1 January 2026 00:00, the monitor serving it on a free
 // loopback port with a pseudo-terminal as its barograph.
 struct ServedLog {
   TempDir dir;
   RawTerminal device;
-  int port = baromon::clitest::freeLoopbackPort();
+  int port = baromon::fakes::freePort();
   std::unique_ptr<BaromonChild> monitor;
 
   ServedLog() {
@@ -274,7 +274,7 @@ std::string listenersOn(int port) {
 
 TEST(ServeHttp, APortAloneListensOnTheLoopbackOnly) {
   TempDir dir;
-  const int port = baromon::clitest::freeLoopbackPort();
+  const int port = baromon::fakes::freePort();
   BaromonChild monitor(dir.path(), {"--headless", "--serve-http", std::to_string(port)}, dir.file("out.txt"));
   ASSERT_TRUE(baromon::clitest::serverAnswers(dir, port)) << dir.read("out.txt");
   char loopback[16];

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -16,11 +14,16 @@
 #include <vector>
 
 #include "ProgramRun.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using baromon::clitest::BaromonChild;
+using baromon::clitest::count;
+using baromon::fakes::connectLoopback;
+using baromon::fakes::freePort;
+using baromon::fakes::TcpSource;
 using baromon::fakes::TempDir;
 
 // Debian's NMEA 0183 parser: reads one sentence from the monitor, checks its checksum
@@ -34,40 +37,13 @@ msg = pynmea2.parse(line.rstrip("\r\n"), check=True)
 print(type(msg).__name__, msg.talker, msg.data, repr(line[-2:]), flush=True)
 )";
 
-int loopbackListener(int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) {
-    return -1;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  return fd;
-}
-
-int connectTo(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // Clients of the served port that send without pause until stopped, each from a thread.
 struct Blasters {
   std::atomic<std::uint64_t> sent{0};
   std::vector<int> sockets;
   std::vector<std::thread> threads;
   bool add(int port) {
-    const int fd = connectTo(port);
+    const int fd = connectLoopback(port);
     if (fd < 0) {
       return false;
     }
@@ -98,33 +74,20 @@ struct Blasters {
   }
 };
 
-std::size_t count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
-
 TEST(ServeNmeaRun, AChartPlotterParserReadsTheServedPressureWithItsChecksum) {
   if (std::system("/usr/bin/python3 -c 'import pynmea2' 2>/dev/null") != 0) {
     GTEST_SKIP() << "python3-nmea2 is not installed";
   }
   TempDir dir;
-  int sourcePort = 0;
-  const int source = loopbackListener(sourcePort);
-  ASSERT_GE(source, 0);
-  int servePort = 0;
-  ::close(loopbackListener(servePort)); // a free port for the monitor to take
+  TcpSource source;
+  ASSERT_GE(source.listener, 0);
+  const int servePort = freePort(); // for the monitor to take
 
-  BaromonChild monitor(dir.path(),
-                       {"--headless", "--port", "2=tcp://127.0.0.1:" + std::to_string(sourcePort),
-                        "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
-                       dir.path() + "/stderr.txt");
-  pollfd p{source, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects to its source";
-  const int device = ::accept4(source, nullptr, nullptr, SOCK_CLOEXEC);
-  ASSERT_GE(device, 0);
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", source.where(), "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
+      dir.path() + "/stderr.txt");
+  ASSERT_TRUE(source.accept()) << "the monitor connects to its source";
 
   dir.write("plotter.py", kPlotter);
   const std::string command = "/usr/bin/python3 " + dir.path() + "/plotter.py " + std::to_string(servePort);
@@ -139,15 +102,14 @@ TEST(ServeNmeaRun, AChartPlotterParserReadsTheServedPressureWithItsChecksum) {
   pollfd answer{::fileno(plotter), POLLIN, 0};
   bool answered = false;
   for (int i = 0; i < 200 && !answered; ++i) {
-    ASSERT_EQ(::send(device, pxdr.data(), pxdr.size(), MSG_NOSIGNAL), static_cast<ssize_t>(pxdr.size()));
+    ASSERT_TRUE(source.send(pxdr));
     answered = ::poll(&answer, 1, 250) == 1;
   }
   ASSERT_TRUE(answered);
   ASSERT_NE(std::fgets(text, sizeof text, plotter), nullptr);
   EXPECT_STREQ(text, "XDR WI ['P', '0.99860', 'B', 'Barometer'] '\\r\\n'\n");
   EXPECT_EQ(::pclose(plotter), 0);
-  ::close(device);
-  ::close(source);
+  source.hangUp();
   EXPECT_EQ(monitor.stop(SIGTERM), 0);
 }
 
@@ -156,11 +118,9 @@ TEST(ServeNmeaRun, AChartPlotterParserReadsTheServedPressureWithItsChecksum) {
 // the boundary's record is written and the served pressure goes on, second by second.
 TEST(ServeNmeaRun, ClientsBlastingTheServedPortStopNeitherTheServedPressureNorTheBoundaryRecord) {
   TempDir dir;
-  int sourcePort = 0;
-  const int source = loopbackListener(sourcePort);
-  ASSERT_GE(source, 0);
-  int servePort = 0;
-  ::close(loopbackListener(servePort));
+  TcpSource source;
+  ASSERT_GE(source.listener, 0);
+  const int servePort = freePort();
 
   const std::time_t now = std::time(nullptr);
   const std::time_t boundary = (now / 300 + 1) * 300;
@@ -169,16 +129,12 @@ TEST(ServeNmeaRun, ClientsBlastingTheServedPortStopNeitherTheServedPressureNorTh
   ::gmtime_r(&boundary, &tm);
   char key[32];
   std::strftime(key, sizeof key, "%d.%m.%Y %H:%M", &tm);
-  BaromonChild monitor(dir.path(),
-                       {"--headless", "--port", "2=tcp://127.0.0.1:" + std::to_string(sourcePort),
-                        "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
-                       dir.path() + "/stderr.txt",
-                       baromon::clitest::testClockEnvironment(std::to_string(now + shift) + " 1"));
-  pollfd p{source, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the monitor connects to its source";
-  const int device = ::accept4(source, nullptr, nullptr, SOCK_CLOEXEC);
-  ASSERT_GE(device, 0);
-  const int reader = connectTo(servePort);
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", source.where(), "--serve-nmea", "127.0.0.1:" + std::to_string(servePort)},
+      dir.path() + "/stderr.txt", baromon::clitest::testClockEnvironment(std::to_string(now + shift) + " 1"));
+  ASSERT_TRUE(source.accept()) << "the monitor connects to its source";
+  const int reader = connectLoopback(servePort);
   ASSERT_GE(reader, 0);
 
   Blasters blasters;
@@ -196,7 +152,7 @@ TEST(ServeNmeaRun, ClientsBlastingTheServedPortStopNeitherTheServedPressureNorTh
   Steady::duration longestPause{};
   const auto until = Steady::now() + std::chrono::seconds(25);
   while (Steady::now() < until && !(recorded && count(got, served) >= 10)) {
-    ASSERT_EQ(::send(device, pxdr.data(), pxdr.size(), MSG_NOSIGNAL), static_cast<ssize_t>(pxdr.size()));
+    ASSERT_TRUE(source.send(pxdr));
     pollfd r{reader, POLLIN, 0};
     if (::poll(&r, 1, 200) == 1) {
       char chunk[4096];
@@ -215,8 +171,7 @@ TEST(ServeNmeaRun, ClientsBlastingTheServedPortStopNeitherTheServedPressureNorTh
   // One pressure a second; a loaded machine may hold one back a little.
   EXPECT_LT(longestPause, std::chrono::seconds(4)) << "the served pressure paused";
   ::close(reader);
-  ::close(device);
-  ::close(source);
+  source.hangUp();
   EXPECT_EQ(monitor.stop(SIGTERM), 0);
 }
 

@@ -2,11 +2,6 @@
 
 #include <string>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
@@ -58,19 +53,6 @@ elif command == "metrics":
             labels = ",".join("%s=%s" % item for item in sorted(sample.labels.items()))
             print("%s %s %s{%s} %g" % (family.name, family.type, sample.name, labels, sample.value))
 )PY";
-
-// A loopback port free at this moment, for the monitor to take.
-inline int freeLoopbackPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-  ::close(fd);
-  return bound ? ntohs(address.sin_port) : 0;
-}
 
 // Runs the client in `dir` against `port`: "get PATH", "json PATH", "metrics", ...
 inline Outcome askServer(const fakes::TempDir& dir, int port, const std::string& command) {

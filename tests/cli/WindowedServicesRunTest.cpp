@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <climits>
 #include <csignal>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -14,6 +12,7 @@
 #include "MqttBroker.h"
 #include "ProgramRun.h"
 #include "WebClient.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -26,26 +25,21 @@ namespace {
 using baromon::clitest::askServer;
 using baromon::clitest::BaromonChild;
 using baromon::clitest::Broker;
-using baromon::clitest::freeLoopbackPort;
 using baromon::clitest::haveBroker;
 using baromon::clitest::Program;
+using baromon::fakes::freePort;
 using baromon::fakes::TempDir;
 using baromon::fakes::waitFor;
 using namespace std::chrono_literals;
 
 // KX mode on COM2, English: no box at the start.
-const std::string kSettings = "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
-                              "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kSettings = baromon::clitest::monitorSettings("  KX");
 
 // The first line the NMEA server sends that contains `part`, or "" after ten seconds.
 std::string servedLine(int port, const std::string& part) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  const int fd = baromon::fakes::connectLoopback(port);
   std::string text;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+  if (fd >= 0) {
     const auto until = std::chrono::steady_clock::now() + 10s;
     while (std::chrono::steady_clock::now() < until) {
       pollfd p{fd, POLLIN, 0};
@@ -99,8 +93,8 @@ TEST(WindowedServices, WebApiBrokerAndNmeaStreamBesideTheWindows) {
   const std::string device = dir.read("sim.txt").substr(0, dir.read("sim.txt").find('\n'));
 
   dir.write("monitor.ini", kSettings);
-  const int http = freeLoopbackPort();
-  const int nmea = freeLoopbackPort();
+  const int http = freePort();
+  const int nmea = freePort();
   BaromonChild monitor(dir.path(),
                        {"--port", "2=" + device, "--serve-http", "127.0.0.1:" + std::to_string(http),
                         "--mqtt", broker.url(), "--station", "deck", "--serve-nmea",

@@ -79,11 +79,26 @@ void limitFileSizeTo(std::size_t bytes) {
   ::setrlimit(RLIMIT_FSIZE, &full);
 }
 
+// Readies record `n` and appends it to the log.
+void writeRecord(AppContext& app, unsigned n) {
+  prepareRecord(app, n);
+  appendRecord(app);
+}
+
 std::string recordFor(unsigned n) {
   TestApp scratch;
-  prepareRecord(scratch.app, n);
-  appendRecord(scratch.app);
+  writeRecord(scratch.app, n);
   return scratch.dir.read(kLogFileName);
+}
+
+// Records 1 to `count` appended to the log; the log they make.
+std::string writeRecords(TestApp& t, unsigned count) {
+  std::string log;
+  for (unsigned n = 1; n <= count; ++n) {
+    writeRecord(t.app, n);
+    log += recordFor(n);
+  }
+  return log;
 }
 
 // A log is sound when it is a whole number of records, each valid and ending in CR LF.
@@ -168,12 +183,7 @@ private:
 
 TEST(DiskFull, AppendToAFullDiskReportsTheEventAndTheNextRecordIsWhole) {
   TestApp t;
-  std::string log;
-  for (unsigned n = 1; n <= 3; ++n) {
-    prepareRecord(t.app, n);
-    appendRecord(t.app);
-    log += recordFor(n);
-  }
+  const std::string log = writeRecords(t, 3);
   ASSERT_EQ(t.dir.read(kLogFileName), log);
 
   // In a child process no file may grow past the log's size: not one byte of the
@@ -182,8 +192,7 @@ TEST(DiskFull, AppendToAFullDiskReportsTheEventAndTheNextRecordIsWhole) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     limitFileSizeTo(log.size());
-    prepareRecord(t.app, 4);
-    appendRecord(t.app);
+    writeRecord(t.app, 4);
     ::_exit(t.dir.read(kLogFileName) == log ? 0 : 3);
   }
   int status = 0;
@@ -195,8 +204,7 @@ TEST(DiskFull, AppendToAFullDiskReportsTheEventAndTheNextRecordIsWhole) {
   // Space again: the records from before are all there and the next one lands whole.
   // (The refused record waited in the child, which is gone; its late write is
   // covered where the disk is faked.)
-  prepareRecord(t.app, 5);
-  appendRecord(t.app);
+  writeRecord(t.app, 5);
   EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(5));
 }
 
@@ -205,8 +213,7 @@ TEST(DiskFull, AppendToAFullDiskReportsTheEventAndTheNextRecordIsWhole) {
 TEST(DiskFull, ALogNameLeadingToADeviceIsRefusedAsAFailedOpen) {
   TestApp t;
   ASSERT_EQ(::symlink("/dev/full", t.dir.file(kLogFileName).c_str()), 0);
-  prepareRecord(t.app, 1);
-  appendRecord(t.app);
+  writeRecord(t.app, 1);
   EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::FileOpenFailed));
   EXPECT_FALSE(hasEvent(t.dir.read("monitor.err"), Event::ReadWriteFailed));
 }
@@ -215,12 +222,7 @@ TEST(DiskFull, ALogNameLeadingToADeviceIsRefusedAsAFailedOpen) {
 // stay, or every later record would be off the 80-byte grid.
 TEST(DiskFull, ARecordCutShortByTheDiskFillingIsTakenBackWhole) {
   TestApp t;
-  std::string log;
-  for (unsigned n = 1; n <= 3; ++n) {
-    prepareRecord(t.app, n);
-    appendRecord(t.app);
-    log += recordFor(n);
-  }
+  const std::string log = writeRecords(t, 3);
   const std::string expected = log + recordFor(5);
 
   // The child process may grow no file past the log's size and half a record; the
@@ -230,8 +232,7 @@ TEST(DiskFull, ARecordCutShortByTheDiskFillingIsTakenBackWhole) {
   if (child == 0) {
     limitFileSizeTo(log.size() + kLogRecordSize / 2);
     t.app.settings.logEvents = 0; // the protocol would hit the same limit; its event has its own test
-    prepareRecord(t.app, 4);
-    appendRecord(t.app);
+    writeRecord(t.app, 4);
     const bool cut = t.dir.read(kLogFileName) == log;
     ::_exit(cut ? 0 : 3);
   }
@@ -241,23 +242,20 @@ TEST(DiskFull, ARecordCutShortByTheDiskFillingIsTakenBackWhole) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the fragment of the cut record stayed in the log";
 
   // The parent has no limit: the record after the fault follows the whole ones.
-  prepareRecord(t.app, 5);
-  appendRecord(t.app);
+  writeRecord(t.app, 5);
   EXPECT_EQ(t.dir.read(kLogFileName), expected);
 }
 
 TEST(DiskFull, TheEventOfACutRecordIsReported) {
   TestApp t;
-  prepareRecord(t.app, 1);
-  appendRecord(t.app);
+  writeRecord(t.app, 1);
   const std::string log = t.dir.read(kLogFileName);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     // Room for the protocol line, not for a second record.
     limitFileSizeTo(log.size() + kLogRecordSize / 2);
-    prepareRecord(t.app, 2);
-    appendRecord(t.app);
+    writeRecord(t.app, 2);
     ::_exit(0);
   }
   int status = 0;
@@ -304,16 +302,14 @@ TEST(DiskFull, TheSettingsFileSurvivesAFullDisk) {
 
 TEST(HeldFiles, ALogHeldByAnotherProcessDelaysTheRecordAndKeepsTheLog) {
   TestApp t;
-  prepareRecord(t.app, 1);
-  appendRecord(t.app);
+  writeRecord(t.app, 1);
   const std::string log = t.dir.read(kLogFileName);
   {
     fakes::HeldByOtherProcess other(t.dir.file(kLogFileName));
     ASSERT_TRUE(other.held());
     const auto start = std::chrono::steady_clock::now();
 
-    prepareRecord(t.app, 2);
-    appendRecord(t.app);
+    writeRecord(t.app, 2);
     EXPECT_TRUE(hasEvent(t.dir.read("monitor.err"), Event::FileOpenFailed))
         << "the failed append goes unreported";
 
@@ -331,8 +327,7 @@ TEST(HeldFiles, ALogHeldByAnotherProcessDelaysTheRecordAndKeepsTheLog) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   }
   EXPECT_EQ(t.dir.read(kLogFileName), log);
-  prepareRecord(t.app, 3);
-  appendRecord(t.app);
+  writeRecord(t.app, 3);
   EXPECT_EQ(t.dir.read(kLogFileName), log + recordFor(2) + recordFor(3)) << "the held-up record comes first";
 }
 
@@ -419,8 +414,7 @@ TEST(HeldFiles, ARecordHeldUpByAnotherProcessIsWrittenLateByteForByte) {
 TEST(HeldFiles, ALogTakenAndReleasedByAnotherProcessIsNeverTruncated) {
   TestApp t;
   for (unsigned n = 1; n <= 100; ++n) {
-    prepareRecord(t.app, n);
-    appendRecord(t.app);
+    writeRecord(t.app, n);
   }
   ASSERT_EQ(sizeOf(t.dir, kLogFileName), 100 * kLogRecordSize);
 
@@ -440,8 +434,7 @@ TEST(HeldFiles, ALogTakenAndReleasedByAnotherProcessIsNeverTruncated) {
       }
       ++n;
       const std::size_t events = sizeOf(t.dir, "monitor.err");
-      prepareRecord(t.app, n);
-      appendRecord(t.app);
+      writeRecord(t.app, n);
       if (sizeOf(t.dir, "monitor.err") != events) {
         reportedFailed.insert(n);
       }
@@ -455,8 +448,7 @@ TEST(HeldFiles, ALogTakenAndReleasedByAnotherProcessIsNeverTruncated) {
   EXPECT_GT(reportedFailed.size(), 0u) << "the other process never held the log";
   // One more record with the log free.
   ++n;
-  prepareRecord(t.app, n);
-  appendRecord(t.app);
+  writeRecord(t.app, n);
 
   const std::string log = t.dir.read(kLogFileName);
   ASSERT_TRUE(wholeValidRecords(log));

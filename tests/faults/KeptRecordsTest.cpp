@@ -28,8 +28,7 @@ using baromon::fakes::TempDir;
 using baromon::testlog::gridLog;
 
 // KX mode on COM2, recording every five minutes, events on, English boxes.
-const std::string kKxSettings = "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
-                                "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kKxSettings = baromon::clitest::monitorSettings("  KX");
 
 // The date and time of a record that starts at `at`.
 std::string keyAt(const std::string& log, std::size_t at) { return log.substr(at + 7, 16); }

@@ -4,19 +4,17 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "cli/ProgramRun.h"
 #include "cli/WebClient.h"
 #include "core/store/LogRecord.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -28,19 +26,15 @@ namespace {
 
 using baromon::clitest::BaromonChild;
 using baromon::clitest::RawTerminal;
+using baromon::clitest::statusKilobytes;
 using baromon::fakes::TempDir;
 
-const std::string kSettings = "DATA=  KX\nCOM=COM2\nSAVE=0300\nSHOW=0300\nT1=1\nT3=1\nVAR=1\nTC=0\nAD=0\n"
-                              "ERR=1\nU=0\nSIG=0\nDKS=0\nLANG=EN\nDW=0\nAW=0\nLO=0\nHK=+00000\nDP=0\n";
+const std::string kSettings = baromon::clitest::monitorSettings("  KX");
 
+// A connection whose reads and writes give up after 5 s of silence.
 int connectTo(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
+  const int fd = baromon::fakes::connectLoopback(port);
+  if (fd < 0) {
     return -1;
   }
   timeval limit{5, 0};
@@ -67,17 +61,6 @@ std::size_t askAndRead(int port, const std::string& request) {
   return got;
 }
 
-long residentKb(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      return std::stol(line.substr(6));
-    }
-  }
-  return 0;
-}
-
 // The minutes since midnight of each record, in log order.
 std::vector<int> recordMinutes(const std::string& log) {
   std::vector<int> minutes;
@@ -95,7 +78,7 @@ TEST(WebServerAbuse, IdleSilentHugeAndFloodingClientsCostNoRecordAndLittleMemory
   dir.write("monitor.ini", kSettings);
   RawTerminal device;
   ASSERT_TRUE(device.ok());
-  const int port = baromon::clitest::freeLoopbackPort();
+  const int port = baromon::fakes::freePort();
   // 2026-03-01 10:04:58 UTC, sixty times as fast: a boundary every five seconds.
   BaromonChild monitor(
       dir.path(),
@@ -139,7 +122,7 @@ TEST(WebServerAbuse, IdleSilentHugeAndFloodingClientsCostNoRecordAndLittleMemory
     });
   }
   while (std::chrono::steady_clock::now() - start < std::chrono::seconds(22)) {
-    peakKb = std::max(peakKb, residentKb(monitor.pid()));
+    peakKb = std::max(peakKb, statusKilobytes(monitor.pid(), "VmRSS"));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   for (auto& t : flood) {

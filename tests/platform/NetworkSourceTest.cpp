@@ -23,11 +23,15 @@
 #include "support/EventLogReader.h"
 #include "support/FakeClock.h"
 #include "support/FakeWindows.h"
+#include "support/Loopback.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
 namespace baromon {
 namespace {
+
+using fakes::acceptWithin;
+using fakes::sendAll;
 
 // A socket on the loopback at a port the kernel picks.
 struct LoopbackSocket {
@@ -51,12 +55,6 @@ struct LoopbackSocket {
     }
   }
 };
-
-// A port the kernel handed out and took back: nobody listens there.
-int unusedTcpPort() {
-  LoopbackSocket s(SOCK_STREAM);
-  return s.port;
-}
 
 // The monitor reading COM2 from the network, with a fake clock so that a test can
 // step it through a five-minute boundary.
@@ -94,42 +92,19 @@ struct NetworkMonitor : ::testing::Test {
   }
 };
 
-bool sendAll(int fd, const std::string& text) {
-  std::size_t sent = 0;
-  while (sent < text.size()) {
-    const ssize_t n = ::send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) {
-      return false;
-    }
-    sent += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // A TCP server listening on the loopback at `port`, which an earlier socket may have
 // held a moment ago; -1 when the port cannot be taken.
 int listenOn(int port) {
   const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int yes = 1;
   ::setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+  const sockaddr_in address = fakes::loopbackAddress(port);
+  if (::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       ::listen(server, 1) != 0) {
     ::close(server);
     return -1;
   }
   return server;
-}
-
-int acceptWithin(int listener, int milliseconds) {
-  pollfd p{listener, POLLIN, 0};
-  if (::poll(&p, 1, milliseconds) != 1) {
-    return -1;
-  }
-  return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
 }
 
 // One second of the simulated barograph as a multiplexer forwards it, 38400 Bd worth
@@ -248,7 +223,7 @@ TEST_F(NetworkMonitor, UdpSourceGivesEveryLineOfEveryDatagramAndTheBoundaryRecor
 }
 
 TEST_F(NetworkMonitor, RefusedConnectionIsReportedOnceAndRetriedEveryFiveSeconds) {
-  const int port = unusedTcpPort();
+  const int port = fakes::freePort();
   useSource("tcp://127.0.0.1:" + std::to_string(port));
   ASSERT_TRUE(openSerialPort(*app, PortErrors::Show)) << "no box: the source may come later";
   EXPECT_TRUE(windows.boxes.empty());

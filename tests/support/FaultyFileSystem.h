@@ -23,12 +23,16 @@ public:
   std::string shortWritesTo; // every write to this file stores half its bytes, then fails
   // Called before each step with its name ("open:monitor.txt", "read", "rename", ...).
   std::function<void(const std::string&)> onStep;
+  std::string failedStep; // the name of the step that failed, once it has
 
   // True when this step is to fail.
   bool step(const std::string& what) {
     ++steps;
     if (onStep) {
       onStep(what);
+    }
+    if (steps == failAt) {
+      failedStep = what;
     }
     return steps == failAt;
   }

@@ -57,12 +57,7 @@ TEST(SettingsSave, AFailureAtAnyStepKeepsTheOldFileByteForByte) {
     t.dir.write("monitor.ini", old);
     FaultyFileSystem faulty(t.files);
     faulty.failAt = failAt;
-    std::string failed;
-    faulty.onStep = [&](const std::string& what) {
-      if (faulty.steps == failAt) {
-        failed = what;
-      }
-    };
+    const std::string& failed = faulty.failedStep;
     AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
     applyDefaultSettings(app.settings);
     saveSettings(app);

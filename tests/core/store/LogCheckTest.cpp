@@ -618,12 +618,7 @@ TEST(CheckLogFile, FailureAtAnyStepLeavesTheLogWhole) {
     t.dir.write("monitor.txt", old);
     FaultyFileSystem faulty(t.files);
     faulty.failAt = failAt;
-    std::string failed;
-    faulty.onStep = [&](const std::string& what) {
-      if (faulty.steps == failAt) {
-        failed = what;
-      }
-    };
+    const std::string& failed = faulty.failedStep;
     AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
     const int result = checkLogFile(app);
     const std::string now = t.dir.read("monitor.txt");
