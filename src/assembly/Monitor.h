@@ -7,7 +7,7 @@
 
 namespace baromon::platform {
 class SentenceOutlet;
-class MqttPublisher;
+class TelemetryOutlet;
 } // namespace baromon::platform
 
 namespace baromon::assembly {
@@ -40,6 +40,6 @@ bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform:
 
 // The publisher of `--mqtt` in `publisher` (none when not asked for); false, after a
 // message on standard error, when the options are wrong. Never waits for the broker.
-bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::MqttPublisher>& publisher);
+bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::TelemetryOutlet>& publisher);
 
 } // namespace baromon::assembly

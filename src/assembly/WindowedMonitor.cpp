@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "adapters/posix/AlarmCommand.h"
-#include "adapters/posix/MqttPublisher.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixSerialPorts.h"
@@ -20,7 +19,7 @@ int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
   }
   platform::PosixSerialPorts ports(portMap);
   std::unique_ptr<platform::SentenceOutlet> server;
-  std::unique_ptr<platform::MqttPublisher> publisher;
+  std::unique_ptr<platform::TelemetryOutlet> publisher;
   if (!serveChartPlotters(options, server) || !publishToBroker(options, publisher)) {
     return 2;
   }
