@@ -40,7 +40,8 @@ void* entryOf(const char* name, const char* entry, const char* option, std::stri
     void* module = ::dlopen(places[i].c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
       const char* why = ::dlerror();
-      error = std::string(option) + " cannot load " + places[i] + ": " + (why != nullptr ? why : "unknown error");
+      error =
+          std::string(option) + " cannot load " + places[i] + ": " + (why != nullptr ? why : "unknown error");
       return nullptr;
     }
     using Version = const char* (*)();
@@ -52,8 +53,8 @@ void* entryOf(const char* name, const char* entry, const char* option, std::stri
     }
     return found;
   }
-  error = std::string(option) + " needs " + name + ", which is not installed (looked for beside this program and in " +
-          BAROMON_MODULE_DIR ")";
+  error = std::string(option) + " needs " + name +
+          ", which is not installed (looked for beside this program and in " + BAROMON_MODULE_DIR ")";
   return nullptr;
 }
 
@@ -61,7 +62,8 @@ void* entryOf(const char* name, const char* entry, const char* option, std::stri
 
 std::unique_ptr<WebServing> serveWeb(const std::string& where, std::string& error) {
   using Entry = decltype(&baromon_serve_web);
-  const auto entry = reinterpret_cast<Entry>(entryOf("baromon-web.so", "baromon_serve_web", "--serve-http", error));
+  const auto entry =
+      reinterpret_cast<Entry>(entryOf("baromon-web.so", "baromon_serve_web", "--serve-http", error));
   return std::unique_ptr<WebServing>(entry != nullptr ? entry(where, error) : nullptr);
 }
 

@@ -5,8 +5,8 @@ extern "C" {
 
 __attribute__((visibility("default"))) const char* baromon_module_version() { return BAROMON_VERSION; }
 
-__attribute__((visibility("default"))) baromon::assembly::WebServing* baromon_serve_web(const std::string& where,
-                                                                                        std::string& error) {
+__attribute__((visibility("default"))) baromon::assembly::WebServing*
+baromon_serve_web(const std::string& where, std::string& error) {
   return baromon::assembly::serveWeb(where, error).release();
 }
 }
