@@ -37,9 +37,9 @@ void fillBusyHistory(AppContext& app) {
     s.variation = (i % 23);
     minutes -= 5;
   }
-  app.settings.SHOW = 300;
-  app.settings.T1 = app.settings.T3 = app.settings.VAR = 1;
-  app.settings.DKS = 1;
+  app.settings.displayStep = 300;
+  app.settings.drawTendency1h = app.settings.drawTendency3h = app.settings.drawVariation = 1;
+  app.settings.variationBars = 1;
   createScreenPens(app);
 }
 

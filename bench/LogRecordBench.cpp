@@ -26,7 +26,7 @@ void BM_ParseLogRecord(benchmark::State& state) {
   const LogRecord r = encodeLogRecord(20, RecordTime{28, 12, 2003, 21, 0}, 98810, 18, 52, 0, 0);
   LastDecodedRecord last;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(parseLogRecord(last, 1, r.data()));
+    benchmark::DoNotOptimize(parseLogRecord(last, LogRecordMode::Decode, r.data()));
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations());

@@ -39,11 +39,11 @@ struct Monitor {
   fakes::TestApp t;
   std::shared_ptr<fakes::FakeSerialDevice::Script> device = t.ports.add("COM2");
   Monitor() {
-    t.app.settings.DATA = 1;
-    t.app.settings.SAVE = 300;
-    t.app.settings.LANG = English;
+    t.app.settings.dataMode = DataMode::Kx;
+    t.app.settings.recordInterval = 300;
+    t.app.settings.language = English;
     // More than 255 waiting bytes is also a warning; keep the event log out of the measurement.
-    t.app.settings.ERR = 0;
+    t.app.settings.logEvents = 0;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     openSerialPort(t.app, PortErrors::Show);
   }

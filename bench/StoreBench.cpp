@@ -54,7 +54,7 @@ fakes::TestApp& appWithBigLog() {
   static std::unique_ptr<fakes::TestApp> t = [] {
     auto made = std::make_unique<fakes::TestApp>();
     made->dir.write("monitor.txt", bigLog());
-    made->app.settings.ERR = 0;
+    made->app.settings.logEvents = 0;
     return made;
   }();
   return *t;
@@ -62,7 +62,7 @@ fakes::TestApp& appWithBigLog() {
 
 void BM_LoadHistoryFromTheEnd(benchmark::State& state) {
   auto& t = appWithBigLog();
-  t.app.settings.SHOW = static_cast<unsigned>(state.range(0));
+  t.app.settings.displayStep = static_cast<unsigned>(state.range(0));
   t.app.view.scrollOffset = 1;
   for (auto _ : state) {
     benchmark::DoNotOptimize(loadHistory(t.app));
@@ -78,7 +78,7 @@ BENCHMARK(BM_LoadHistoryFromTheEnd)->Arg(300)->Arg(1800)->Unit(benchmark::kMicro
 // the ratio counter is check time / copy time.
 void BM_CheckLogFileAgainstCopyingTwice(benchmark::State& state) {
   auto& t = appWithBigLog();
-  t.app.settings.SHOW = 300;
+  t.app.settings.displayStep = 300;
   const std::string copyTwice = "cp '" + t.dir.file("monitor.txt") + "' '" + t.dir.file("copy1") +
                                 "' && cp '" + t.dir.file("monitor.txt") + "' '" + t.dir.file("copy2") + "'";
   double checkSeconds = 0;

@@ -11,22 +11,25 @@ target_link_libraries(baromon_win32 PUBLIC baromon_core gdi32 user32 shell32 com
 target_compile_definitions(baromon_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 # The assembly: the monitor with its windows, or headless in its console. The window
-# services without a screen and the program starter of the POSIX build serve the
-# headless monitor here as they are.
+# services without a screen, the event sink and the start line of the POSIX build serve
+# the headless monitor here as they are.
 add_library(baromon_assembly STATIC
   ${CMAKE_SOURCE_DIR}/src/assembly/Win32Monitor.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/Win32GuiRun.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/ConsoleRun.cpp
+  ${CMAKE_SOURCE_DIR}/src/assembly/StartLine.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/Win32Programs.cpp
   ${CMAKE_SOURCE_DIR}/src/assembly/ConsoleCodePage.cpp
-  ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp)
+  ${CMAKE_SOURCE_DIR}/src/adapters/posix/HeadlessWindows.cpp
+  ${CMAKE_SOURCE_DIR}/src/adapters/posix/UserSession.cpp)
 baromon_layer(baromon_assembly PUBLIC assembly adapters/posix)
 target_link_libraries(baromon_assembly PUBLIC baromon_win32)
 
 # The commands, those that draw too: the Windows program is its own front end
 # (cli::win32FrontEnd: its windows, GDI pictures and printers).
 file(GLOB BAROMON_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/cli/*.cpp)
-list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp ${CMAKE_SOURCE_DIR}/src/cli/PictureFrontEnd.cpp)
+list(REMOVE_ITEM BAROMON_CLI_SOURCES ${CMAKE_SOURCE_DIR}/src/cli/QtFrontEnd.cpp ${CMAKE_SOURCE_DIR}/src/cli/PictureFrontEnd.cpp
+     ${CMAKE_SOURCE_DIR}/src/cli/SpectrumFrontEnd.cpp)
 add_library(baromon_cli STATIC ${BAROMON_CLI_SOURCES})
 baromon_layer(baromon_cli PUBLIC cli)
 target_link_libraries(baromon_cli PUBLIC baromon_assembly)
@@ -40,6 +43,11 @@ configure_file(${CMAKE_SOURCE_DIR}/data/baromon.rc.in ${CMAKE_BINARY_DIR}/baromo
 # output; the windows give back a console of their own (docs/decisions/windows-gui.md).
 add_executable(baromon ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_BINARY_DIR}/baromon.rc)
 target_link_libraries(baromon PRIVATE baromon_cli)
+# dft.exe, the spectrum program the menu starts, beside baromon.exe in the zip and the
+# installer: the plain sum instead of FFTW (none for mingw), a GDI window.
+add_executable(dft ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_BINARY_DIR}/baromon.rc)
+target_compile_definitions(dft PRIVATE BAROMON_SPECTRUM_PROGRAM=1)
+target_link_libraries(dft PRIVATE baromon_cli)
 
 if(BAROMON_BUILD_TESTS)
   enable_testing()
@@ -49,6 +57,7 @@ endif()
 if(BAROMON_BUILD_TESTS)
   # The program runs on a Windows with nothing installed: only system DLLs are imported.
   add_test(NAME windows_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-windows-imports $<TARGET_FILE:baromon>)
+  add_test(NAME windows_imports_dft COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-windows-imports $<TARGET_FILE:dft>)
 endif()
 
 # The zip and the installer of the program (scripts/package-windows, data/windows/).
@@ -57,7 +66,8 @@ add_custom_command(
   OUTPUT ${BAROMON_WINDOWS_ZIP}
   BYPRODUCTS ${CMAKE_BINARY_DIR}/baromon-${PROJECT_VERSION}-win64-setup.exe
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-windows $<TARGET_FILE:baromon> ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}
-  DEPENDS baromon ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/data/windows/README.txt
+          $<TARGET_FILE:dft>
+  DEPENDS baromon dft ${CMAKE_SOURCE_DIR}/scripts/package-windows ${CMAKE_SOURCE_DIR}/data/windows/README.txt
           ${CMAKE_SOURCE_DIR}/data/baromon.ico ${CMAKE_SOURCE_DIR}/data/windows/baromon.nsi
   VERBATIM)
 add_custom_target(windows_packages ALL DEPENDS ${BAROMON_WINDOWS_ZIP})

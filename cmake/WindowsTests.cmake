@@ -90,6 +90,15 @@ if(BAROMON_XVFB_RUN)
   set_tests_properties(gui_barogram PROPERTIES TIMEOUT 240 RESOURCE_LOCK x_display)
 endif()
 
+# dft.exe's window, kept as gui_spectrum.png in the build tree.
+if(BAROMON_XVFB_RUN)
+  add_test(NAME gui_spectrum
+           COMMAND ${BAROMON_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+                   ${BAROMON_TESTS_DIR}/win32/gui_spectrum.sh $<TARGET_FILE:dft> $<TARGET_FILE:gui_probe>
+                   ${BAROMON_GUI_PREFIX} ${CMAKE_BINARY_DIR}/gui_spectrum.png)
+  set_tests_properties(gui_spectrum PROPERTIES TIMEOUT 180 RESOURCE_LOCK x_display)
+endif()
+
 # The windows fed by the Linux simulator through a pseudo-terminal as COM5; the screen is
 # kept as gui_live.png in the build tree. Skipped without the Linux tree's simulator.
 if(BAROMON_XVFB_RUN)
@@ -99,6 +108,12 @@ if(BAROMON_XVFB_RUN)
                    ${BAROMON_GUI_PREFIX} ${CMAKE_SOURCE_DIR}/build/baromon-sim ${CMAKE_BINARY_DIR}/gui_live.png)
   set_tests_properties(gui_live PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 240 RESOURCE_LOCK x_display)
 endif()
+
+# dft.exe gives the Linux dft's tides on the same log, and fails clearly without one.
+add_test(NAME same_spectrum_as_linux
+         COMMAND ${BAROMON_TESTS_DIR}/win32/same_spectrum.sh $<TARGET_FILE:dft> ${CMAKE_SOURCE_DIR}/build
+                 ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(same_spectrum_as_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
 
 # Printing where no printer is installed fails and says so.
 add_test(NAME print_without_printer

@@ -25,7 +25,6 @@ void checkInvariants(const AppContext& app) {
   FUZZ_CHECK(r.tendency6h >= -999 && r.tendency6h <= 999);
   FUZZ_CHECK(r.temperature >= -999 && r.temperature <= 999);
   FUZZ_CHECK(r.voltage <= 999);
-  FUZZ_CHECK(r.valid <= 1);
   FUZZ_CHECK(app.converter.variation <= 999);
   FUZZ_CHECK(app.acquisition.sentenceCount <= 999999);
   FUZZ_CHECK(app.acquisition.sentencesRejected + app.acquisition.sentencesAccepted <=
@@ -42,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   fakes::TestApp t;
-  t.app.settings.DATA = (data[0] & 1) ? 1 : 0;
-  t.app.settings.SAVE = 300;
-  t.app.settings.HK = static_cast<int>(data[1]) * 100 - 12800;
+  t.app.settings.dataMode = (data[0] & 1) != 0 ? DataMode::Kx : DataMode::Nmea;
+  t.app.settings.recordInterval = 300;
+  t.app.settings.heightCorrection = static_cast<int>(data[1]) * 100 - 12800;
   t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
   auto device = t.ports.add("COM2");
   openSerialPort(t.app, PortErrors::Show);
@@ -80,19 +79,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t at = 0; at < sentences.size(); at = sentences.find('\n', at) + 1) {
     FUZZ_CHECK(sentences[at] == '$');
   }
-  FUZZ_CHECK(t.app.settings.DATA == 0 || sentences.empty());
-  FUZZ_CHECK(t.app.settings.DATA == 1 || log.empty());
+  FUZZ_CHECK(t.app.settings.dataMode == DataMode::Nmea || sentences.empty());
+  FUZZ_CHECK(t.app.settings.dataMode == DataMode::Kx || log.empty());
 
   const std::string clean = "\n$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
-  t.app.settings.DATA = 1;
+  t.app.settings.dataMode = DataMode::Kx;
   for (std::size_t i = 0; i < clean.size(); ++i) {
     device->bytes.push_back(static_cast<std::uint8_t>(clean[i]));
     if (clean[i] == '\n') {
       showAcquisitionChanges(t.app, acquisitionTick(t.app).changes);
     }
   }
-  FUZZ_CHECK(t.app.reading.valid == 1);
-  FUZZ_CHECK(t.app.reading.pressure == 99860 + t.app.settings.HK);
+  FUZZ_CHECK(t.app.reading.valid);
+  FUZZ_CHECK(t.app.reading.pressure == 99860 + t.app.settings.heightCorrection);
   FUZZ_CHECK(t.app.reading.adValue == 52684);
   return 0;
 }

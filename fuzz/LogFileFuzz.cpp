@@ -30,7 +30,7 @@ void checkWholeLog(const std::string& log) {
   for (std::size_t at = 0; at < log.size(); at += kLogRecordSize) {
     FUZZ_CHECK(log[at + kLogRecordSize - 2] == '\r' && log[at + kLogRecordSize - 1] == '\n');
     LastDecodedRecord d;
-    FUZZ_CHECK(parseLogRecord(d, 1, log.data() + at) == 1);
+    FUZZ_CHECK(parseLogRecord(d, LogRecordMode::Decode, log.data() + at) == 1);
   }
 }
 
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string log(reinterpret_cast<const char*>(data + 1), size - 1);
 
   AppContext& app = t.app;
-  app.settings.SHOW = kShows[knobs & 3];
+  app.settings.displayStep = kShows[knobs & 3];
   app.view.scrollOffset = 1 + (knobs >> 2); // 1..64: past the start of a short log too
   app.lastDecodedRecord = LastDecodedRecord{};
   app.acquisition.acquisitionPaused = false;

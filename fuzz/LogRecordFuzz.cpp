@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(record, data, size < sizeof record ? size : sizeof record);
 
   LastDecodedRecord last;
-  const int valid = parseLogRecord(last, 1, record);
+  const int valid = parseLogRecord(last, LogRecordMode::Decode, record);
   FUZZ_CHECK(valid == 0 || valid == 1);
   checkRanges(last);
 
@@ -69,13 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LogRecord again = encodeDecoded(last);
     checkLayout(again);
     LastDecodedRecord back;
-    FUZZ_CHECK(parseLogRecord(back, 1, again.data()) == 1);
+    FUZZ_CHECK(parseLogRecord(back, LogRecordMode::Decode, again.data()) == 1);
     FUZZ_CHECK(back.sample == last.sample && back.counter == last.counter);
   }
 
   // Another mode decodes nothing.
   const LastDecodedRecord before = last;
-  FUZZ_CHECK(parseLogRecord(last, 0, record) == 1);
+  FUZZ_CHECK(parseLogRecord(last, LogRecordMode::Skip, record) == 1);
   FUZZ_CHECK(last.sample == before.sample && last.counter == before.counter);
 
   // Encoding: any numbers give an 80-byte record with its fixed bytes in place.
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LogRecord encoded = encodeLogRecord(counter, time, pressure, t1, t3, variation, alarm);
   checkLayout(encoded);
   LastDecodedRecord decoded;
-  parseLogRecord(decoded, 1, encoded.data());
+  parseLogRecord(decoded, LogRecordMode::Decode, encoded.data());
   checkRanges(decoded);
   return 0;
 }

@@ -15,11 +15,15 @@ namespace {
 // Only on/off matters for a flag; the writer turns any non-zero value into "1".
 bool sameMeaning(const Settings& a, const Settings& b) {
   auto on = [](int v) { return v != 0; };
-  return a.DATA == b.DATA && a.COM == b.COM && a.SAVE == b.SAVE && a.SHOW == b.SHOW && on(a.T1) == on(b.T1) &&
-         on(a.T3) == on(b.T3) && on(a.VAR) == on(b.VAR) && on(a.TC) == on(b.TC) && on(a.AD) == on(b.AD) &&
-         on(a.ERR) == on(b.ERR) && on(a.U) == on(b.U) && on(a.SIG) == on(b.SIG) && on(a.DKS) == on(b.DKS) &&
-         a.LANG == b.LANG && on(a.DW) == on(b.DW) && on(a.AW) == on(b.AW) && on(a.LO) == on(b.LO) &&
-         a.HK == b.HK && on(a.DP) == on(b.DP);
+  return a.dataMode == b.dataMode && a.portDigit == b.portDigit && a.recordInterval == b.recordInterval &&
+         a.displayStep == b.displayStep && on(a.drawTendency1h) == on(b.drawTendency1h) &&
+         on(a.drawTendency3h) == on(b.drawTendency3h) && on(a.drawVariation) == on(b.drawVariation) &&
+         on(a.storedTc) == on(b.storedTc) && on(a.storedAd) == on(b.storedAd) &&
+         on(a.logEvents) == on(b.logEvents) && on(a.storedU) == on(b.storedU) &&
+         on(a.beepOnFastFall) == on(b.beepOnFastFall) && on(a.variationBars) == on(b.variationBars) &&
+         a.language == b.language && on(a.valuesWindow) == on(b.valuesWindow) &&
+         on(a.converterWindow) == on(b.converterWindow) && on(a.lowScale) == on(b.lowScale) &&
+         a.heightCorrection == b.heightCorrection && on(a.paperLook) == on(b.paperLook);
 }
 
 } // namespace
@@ -31,14 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   t.dir.write("monitor.ini", std::string(reinterpret_cast<const char*>(data), size));
 
   FUZZ_CHECK(loadSettings(t.app) == 1);
-  FUZZ_CHECK(s.DATA == 0 || s.DATA == 1);
-  FUZZ_CHECK(s.COM >= '1' && s.COM <= '8');
-  FUZZ_CHECK(s.SAVE == 300);
-  FUZZ_CHECK(s.SHOW == 300 || s.SHOW == 600 || s.SHOW == 900 || s.SHOW == 1800);
-  FUZZ_CHECK(s.HK >= -99999 && s.HK <= 99999);
-  FUZZ_CHECK(s.LANG <= 5);
-  FUZZ_CHECK(s.DP <= 1);
-  FUZZ_CHECK(s.T1 <= 1 && s.DW <= 1 && s.LO <= 1);
+  FUZZ_CHECK(s.dataMode == DataMode::Nmea || s.dataMode == DataMode::Kx);
+  FUZZ_CHECK(s.portDigit >= '1' && s.portDigit <= '8');
+  FUZZ_CHECK(s.recordInterval == 300);
+  FUZZ_CHECK(s.displayStep == 300 || s.displayStep == 600 || s.displayStep == 900 || s.displayStep == 1800);
+  FUZZ_CHECK(s.heightCorrection >= -99999 && s.heightCorrection <= 99999);
+  FUZZ_CHECK(s.language <= 5);
+  FUZZ_CHECK(s.paperLook <= 1);
+  FUZZ_CHECK(s.drawTendency1h <= 1 && s.valuesWindow <= 1 && s.lowScale <= 1);
 
   const Settings loaded = s;
   saveSettings(t.app);

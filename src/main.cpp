@@ -21,7 +21,10 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
-#if defined(_WIN32)
+#if defined(BAROMON_SPECTRUM_PROGRAM)
+  // dft: the spectrum program the monitor's menu starts.
+  return baromon::cli::runSpectrumProgram(argc, argv, baromon::cli::spectrumFrontEnd());
+#elif defined(_WIN32)
   return baromon::cli::run(argc, argv, &baromon::cli::win32FrontEnd());
 #elif defined(BAROMON_PICTURE_PROGRAM)
   // baromon-pictures: the same command line, drawing PNG pictures without a toolkit.

@@ -1,5 +1,5 @@
 ; The Windows installer of baromon, made by scripts/package-windows with NSIS:
-;   makensis -DVERSION=x.y.z -DSTAGE=<folder with baromon.exe, README.txt, baromon.ico> -DOUTFILE=<setup.exe>
+;   makensis -DVERSION=x.y.z -DSTAGE=<folder with baromon.exe, dft.exe, README.txt, baromon.ico> -DOUTFILE=<setup.exe>
 ; It installs for the user who runs it (no administrator needed): the program into
 ; %LOCALAPPDATA%\Programs\baromon, a Start-menu shortcut that starts baromon in the
 ; folder baromon of the user's Documents (made here; the monitor keeps its files in
@@ -55,6 +55,7 @@ Section "baromon" SecProgram
   SetShellVarContext current
   SetOutPath "$INSTDIR"
   File "${STAGE}/baromon.exe"
+  File "${STAGE}/dft.exe"
   File "${STAGE}/README.txt"
   File "${STAGE}/baromon.ico"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -89,6 +90,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\baromon.lnk"
   Delete "$DESKTOP\baromon.lnk"
   Delete "$INSTDIR\baromon.exe"
+  Delete "$INSTDIR\dft.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\baromon.ico"
   Delete "$INSTDIR\uninstall.exe"

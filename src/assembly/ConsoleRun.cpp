@@ -49,12 +49,20 @@ public:
 
 } // namespace
 
-int runConsole(AppContext& app, HeadlessWindows& windows) {
+int runConsole(AppContext& app, HeadlessWindows& windows, const StartAnnouncement& announcement) {
   ConsoleControl control;
   const int started = startUp(app);
   if (started != 0) {
     return started;
   }
+  char directory[MAX_PATH + 1] = ".";
+  const DWORD length = ::GetCurrentDirectoryA(sizeof directory, directory);
+  if (length == 0 || length >= sizeof directory) {
+    directory[0] = '.';
+    directory[1] = '\0';
+  }
+  std::fprintf(stderr, "%s\n", startLine(app, announcement, directory).c_str());
+  std::fflush(stderr);
   ULONGLONG next = ::GetTickCount64();
   while (!windows.quitRequested()) {
     const int period = windows.timerPeriod() > 0 ? windows.timerPeriod() : 200;

@@ -68,6 +68,10 @@ int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::Direct
   if (started != 0) {
     return started;
   }
+  if (extras.afterTick) {
+    extras.afterTick(app); // the values of the start, before the first tick
+    windows.setAfterTick(extras.afterTick);
+  }
   const int quitCode = windows.exec();
   return shutDown(app, quitCode);
 }

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <functional>
+
+namespace baromon {
+struct AppContext;
+}
+
 namespace baromon::platform {
 class DirectoryLock;
 class SerialPorts;
@@ -18,6 +24,8 @@ struct GuiExtras {
   platform::SentenceOutlet* nmeaOutlet = nullptr;
   platform::AlarmHook* alarmHook = nullptr;
   platform::TelemetryOutlet* telemetry = nullptr;
+  // Called after start-up and after every tick, on the Qt loop; must not wait.
+  std::function<void(const AppContext&)> afterTick;
 };
 
 int runGui(int argc, char** argv, platform::SerialPorts& ports, platform::DirectoryLock& directoryLock,

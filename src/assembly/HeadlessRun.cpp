@@ -89,22 +89,6 @@ TickSleeps systemTickSleeps() {
   };
 }
 
-std::string startLine(const AppContext& app, const StartAnnouncement& announcement,
-                      const std::string& directory) {
-  std::string line = "baromon: reading ";
-  line += announcement.source ? announcement.source(app) : app.serial.portName;
-  line += " in " + directory;
-  line += app.settings.DATA == 0 ? " (NMEA mode, nmea.txt)" : " (KX mode, monitor.txt)";
-  line += "; serving ";
-  if (announcement.serving.empty()) {
-    line += "nothing";
-  }
-  for (std::size_t i = 0; i < announcement.serving.size(); ++i) {
-    line += (i == 0 ? "" : ", ") + announcement.serving[i];
-  }
-  return line;
-}
-
 int runHeadless(AppContext& app, HeadlessWindows& windows, const TickSleeps& sleeps,
                 const StartAnnouncement& announcement, const TickObserver& afterTick) {
   StopSignals signals;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "assembly/StartLine.h"
+
 namespace baromon {
 struct AppContext;
 }
@@ -30,17 +32,6 @@ struct TickSleeps {
 };
 // clock_nanosleep (absolute), nanosleep and poll.
 TickSleeps systemTickSleeps();
-
-// What a headless monitor says once it has started, in one line on standard error: what
-// it reads (known only after start-up, when the settings have chosen the port), the
-// directory, and each thing it serves, as the assembly lists them.
-struct StartAnnouncement {
-  std::function<std::string(const AppContext&)> source; // "COM2 = tcp://boat:10110"
-  std::vector<std::string> serving;                     // "NMEA 0183 over TCP on every address, port 10111"
-};
-// "baromon: reading SOURCE in DIRECTORY (MODE); serving A, B" (or "serving nothing").
-std::string startLine(const AppContext& app, const StartAnnouncement& announcement,
-                      const std::string& directory);
 
 // Runs the monitor without a screen: start-up, one timer tick every 200 ms until a
 // quit request or SIGINT / SIGTERM / SIGHUP, then the normal shutdown (which says on

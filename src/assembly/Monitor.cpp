@@ -144,6 +144,26 @@ bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::Te
   return true;
 }
 
+bool serveWebPage(const MonitorOptions& options, std::unique_ptr<WebServing>& served) {
+  if (options.serveHttp.empty()) {
+    return true;
+  }
+  std::string error;
+  served = serveWeb(options.serveHttp, error);
+  if (!served) {
+    std::fprintf(stderr, "baromon: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::function<void(const AppContext&)> afterTick(WebServing* served) {
+  if (served == nullptr) {
+    return {};
+  }
+  return [served](const AppContext& ticked) { served->publish(ticked); };
+}
+
 int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
   (void)argc;
   if (!options.headless) {
@@ -162,14 +182,9 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
     return 2;
   }
   // Started before the monitor, stopped after it (declared first, destroyed last).
-  std::unique_ptr<WebServing> web;
-  if (!options.serveHttp.empty()) {
-    std::string error;
-    web = serveWeb(options.serveHttp, error);
-    if (!web) {
-      std::fprintf(stderr, "baromon: %s\n", error.c_str());
-      return 2;
-    }
+  std::unique_ptr<WebServing> served;
+  if (!serveWebPage(options, served)) {
+    return 2;
   }
   // Held until the process ends; start-up takes it before anything else.
   platform::PosixDirectoryLock directoryLock(".");
@@ -198,12 +213,12 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   if (!options.mqtt.empty()) {
     announcement.serving.push_back(servedMqtt(options.mqtt));
   }
-  if (!web) {
+  if (!served) {
     return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);
   }
   announcement.serving.push_back(servedHttp(options.serveHttp));
   return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement,
-                               [&web](const AppContext& ticked) { web->publish(ticked); });
+                               afterTick(served.get()));
 }
 
 } // namespace baromon::assembly

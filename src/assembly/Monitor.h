@@ -1,10 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "assembly/NativePlatform.h"
 
+namespace baromon {
+struct AppContext;
+}
 namespace baromon::platform {
 class SentenceOutlet;
 class TelemetryOutlet;
@@ -37,6 +41,17 @@ int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const Monito
 // (none when not asked for); false, after a message on standard error, when it cannot
 // listen or send where asked.
 bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server);
+
+class WebServing; // NetworkServices.h
+
+// The web server of `--serve-http` in `served` (none when not asked for): linked into the
+// front end, loaded by the logger; false, after a message on standard error, when it cannot
+// be loaded or listen where asked.
+bool serveWebPage(const MonitorOptions& options, std::unique_ptr<WebServing>& served);
+
+// What the monitor's loop calls after every tick: the web server takes its copy of the
+// values. Empty when nothing is served.
+std::function<void(const AppContext&)> afterTick(WebServing* served);
 
 // The publisher of `--mqtt` in `publisher` (none when not asked for); false, after a
 // message on standard error, when the options are wrong. Never waits for the broker.

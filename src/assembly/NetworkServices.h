@@ -26,7 +26,7 @@ public:
 // and what those bring: TLS, FreeType for the pictures). The logger loads them only when
 // their option is given (LoadedServices.cpp, from baromon-web.so and baromon-mqtt.so), so
 // a logger that serves neither never maps them; the front end links them
-// (LinkedServices.cpp). Null, with the reason in `error`, when they cannot start.
+// (LinkedWeb.cpp, LinkedMqtt.cpp). Null, with the reason in `error`, when they cannot start.
 std::unique_ptr<WebServing> serveWeb(const std::string& where, std::string& error);
 std::unique_ptr<platform::TelemetryOutlet> startPublisher(const platform::MqttOptions& options,
                                                           std::string& error);

@@ -15,6 +15,7 @@
 #include "assembly/PictureSizes.h"
 #include "assembly/ReadOnlyFiles.h"
 #include "core/analysis/DiurnalRhythm.h"
+#include "core/config/SettingsFile.h"
 #include "core/display/Barogram.h"
 #include "core/display/DrawingResources.h"
 #include "core/state/AppContext.h"
@@ -138,10 +139,10 @@ std::string currentJson(const LiveValues& v) {
   j += "},\"lines_received\":" + std::to_string(v.linesReceived);
   j += ",\"records_written\":" + std::to_string(v.recordsWritten);
   j += ",\"language\":\"";
-  j += languageCode(v.settings.LANG);
-  j += "\",\"step_seconds\":" + std::to_string(v.settings.SHOW);
+  j += languageCode(v.settings.language);
+  j += "\",\"step_seconds\":" + std::to_string(v.settings.displayStep);
   j += ",\"paper\":";
-  j += v.settings.DP != 0 ? "true" : "false";
+  j += v.settings.paperLook != 0 ? "true" : "false";
   j += "}\n";
   return j;
 }
@@ -376,11 +377,6 @@ unsigned stepForDays(int days) {
 
 } // namespace
 
-const char* languageCode(int language) {
-  static constexpr const char* kCodes[] = {"DE", "EN", "FR", "NL", "IT", "SP"};
-  return kCodes[languageIndex(language)];
-}
-
 WebService::WebService() : started_(std::chrono::steady_clock::now()) {}
 
 WebService::~WebService() = default;
@@ -446,10 +442,10 @@ HttpReply WebService::barogram(const HttpRequest& request) {
   }
   Settings settings = values().settings;
   if (days != 0) {
-    settings.SHOW = stepForDays(days);
+    settings.displayStep = stepForDays(days);
   }
   if (paper >= 0) {
-    settings.DP = static_cast<std::uint8_t>(paper);
+    settings.paperLook = static_cast<std::uint8_t>(paper);
   }
   HttpReply reply;
   reply.contentType = "image/png";

@@ -49,7 +49,4 @@ private:
 // The page of `/` (WebPage.cpp).
 const std::string& webPage();
 
-// The monitor's language as its code (DE, EN, FR, NL, IT, SP).
-const char* languageCode(int language);
-
 } // namespace baromon::assembly

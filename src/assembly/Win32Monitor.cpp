@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "adapters/posix/HeadlessWindows.h"
+#include "adapters/posix/UserSession.h"
 #include "assembly/ConsoleRun.h"
 #include "assembly/FrontEndHandOver.h"
 #include "assembly/Monitor.h"
@@ -41,8 +42,18 @@ int runMonitor(int argc, char** argv, const PortMap& portMap, const MonitorOptio
   NativeFileSystem files(".");
   platform::GraphicsObjects graphics;
   platform::HeadlessWindows windows;
-  AppContext app{Platform{clock, files, windows, ports, graphics, &directoryLock}};
-  return platform::runConsole(app, windows);
+  // Every event also on standard error, in the monitor's language, as on Linux: the console
+  // shows Windows-1252 (ConsoleCodePage), so the texts go as they are.
+  platform::StreamEventSink journal(stderr, platform::TextBytes::Windows1252);
+  Platform services{clock, files, windows, ports, graphics, &directoryLock};
+  services.eventSink = &journal;
+  AppContext app{services};
+  platform::StartAnnouncement announcement;
+  announcement.source = [&portMap](const AppContext& running) {
+    const auto path = portMap.resolve(running.serial.portName);
+    return running.serial.portName + (path ? " = " + *path : std::string());
+  };
+  return platform::runConsole(app, windows, announcement);
 }
 
 } // namespace baromon::assembly

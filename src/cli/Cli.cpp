@@ -36,8 +36,8 @@ void printUsage(std::FILE* out) {
              "                    else the system's COMn\n",
              out);
 #else
-  std::fputs("  --headless        run without windows: boxes go to standard error, SIGINT\n"
-             "                    or SIGTERM end the run through the normal shutdown\n"
+  std::fputs("  --headless        run without windows: boxes go to standard error, SIGINT,\n"
+             "                    SIGTERM or SIGHUP end the run through the normal shutdown\n"
              "  --port n=PATH     use the device PATH for the port COMn (n 1..8); without it\n"
              "                    COMn is $BAROMON_COMn when set, else /dev/ttyS<n-1>.\n"
              "                    PATH tcp://HOST:PORT or udp://[ADDR]:PORT reads NMEA 0183\n"
@@ -52,8 +52,8 @@ void printUsage(std::FILE* out) {
              "                    Not 10110 where a Signal K server runs: take e.g. 10111.\n"
              "                    Several, comma-separated: 10111,udp://192.168.1.255:10111\n"
              "  --serve-http [ADDR:]PORT\n"
-             "                    with --headless: serve the live page, the API and the metrics\n"
-             "                    over HTTP (ADDR 127.0.0.1 when left out)\n"
+             "                    serve the live page, the API and the metrics over HTTP\n"
+             "                    (ADDR 127.0.0.1 when left out)\n"
              "  --on-alarm CMD    run CMD through /bin/sh at each fast-fall alarm, the values in\n"
              "                    BAROMON_PRESSURE_HPA, BAROMON_TENDENCY_1H_HPA,\n"
              "                    BAROMON_TENDENCY_3H_HPA and BAROMON_TIME_UTC; ended after 60 s\n"

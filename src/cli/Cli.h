@@ -6,6 +6,7 @@
 
 #include "assembly/Monitor.h"
 #include "assembly/NativePlatform.h"
+#include "core/analysis/Spectrum.h"
 #include "platform/Canvas.h"
 
 namespace baromon::cli {
@@ -56,6 +57,23 @@ const FrontEnd& qtFrontEnd();
 const FrontEnd& pictureFrontEnd();
 // The Windows program's: it is its own front end (GDI windows, pictures and printers).
 const FrontEnd& win32FrontEnd();
+
+// What the spectrum program (`dft`) computes and shows with: `showWindow` runs the window until it is closed (with `grabTo`,
+// grabs it into that PNG instead); `showError` shows a box.
+struct SpectrumFrontEnd {
+  PowerTransform& (*transform)();
+  PictureWriter writePicture;
+  int (*showWindow)(platform::GraphicsObjects& objects, const std::string& title, int width, int height,
+                    const PaintFunction& paint, const std::string& grabTo);
+  void (*showError)(const std::string& text, const std::string& caption);
+};
+// The Linux program's: FFTW, PNG files without a toolkit, a Qt window.
+const SpectrumFrontEnd& spectrumFrontEnd();
+
+// `dft [--out FILE] [--size WxH] [--grab FILE]`: the spectrum of monitor.txt in the
+// current directory; 0 when shown or written, 1 when there is nothing to show or the
+// picture cannot be written, 2 for unusable arguments.
+int runSpectrumProgram(int argc, char** argv, const SpectrumFrontEnd& frontEnd);
 
 // Parses the command line and runs the monitor or a subcommand; returns the exit status.
 // Without a front end, windows and pictures are handed to the front-end program.

@@ -10,13 +10,15 @@
 #include <sys/stat.h>
 
 #include "cli/Commands.h"
+#include "core/serial/AcquisitionState.h"
 #include "core/serial/Decoders.h"
 
 namespace baromon::cli {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 1024; // what the monitor's receive buffer keeps of a line
+// What the monitor's receive buffer keeps of a line.
+constexpr auto kLineLimit = static_cast<std::size_t>(kReceiveBufferSize);
 constexpr std::size_t kBlockSize = std::size_t{1} << 16;
 
 // Rows collected and written a block at a time: a capture of a day has 345,600
@@ -83,7 +85,7 @@ private:
 
 // Cuts blocks of input into lines, decodes each line as it completes and
 // prints the reading. A line is everything up to and including its line feed;
-// like the monitor, only its first 1024 bytes count.
+// like the monitor, only its first kLineLimit bytes count.
 class LineDecoder {
 public:
   LineDecoder(RowPrinter& printer, int hk) : printer_(printer), hk_(hk) { partial_.reserve(kLineLimit); }

@@ -87,7 +87,7 @@ int runRender(const RenderOptions& options, std::FILE* err, PictureWriter writeP
     applyDefaultSettings(app->settings);
   }
   if (options.paper) {
-    app->settings.DP = 1;
+    app->settings.paperLook = 1;
   }
   app->view.scrollOffset = options.offset;
   loadHistory(*app); // a missing monitor.txt leaves an empty barogram

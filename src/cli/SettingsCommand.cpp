@@ -29,7 +29,7 @@ int runSettings(int argc, char** argv, std::FILE* out, std::FILE* err) {
   AppContext app{command.services()};
   // Where there is no file yet, the one the monitor would write first.
   applyDefaultSettings(app.settings);
-  app.settings.LANG = userLanguage(app);
+  app.settings.language = userLanguage(app);
   const SettingsLoad load = peekSettings(app);
   if (load == SettingsLoad::Damaged) {
     std::fputs("baromon: monitor.ini is damaged (not the 125-byte file the monitor writes); the monitor "

@@ -118,7 +118,7 @@ std::size_t records(const TempDir& dir) {
 baromon::HistorySample record(const TempDir& dir, std::size_t i) {
   baromon::LastDecodedRecord last;
   const std::string text = dir.read("monitor.txt");
-  EXPECT_EQ(baromon::parseLogRecord(last, 1, text.data() + i * 80), 1);
+  EXPECT_EQ(baromon::parseLogRecord(last, baromon::LogRecordMode::Decode, text.data() + i * 80), 1);
   return last.sample;
 }
 

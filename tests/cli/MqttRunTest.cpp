@@ -23,6 +23,7 @@
 #include <sstream>
 #include <vector>
 
+#include "MqttBroker.h"
 #include "ProgramRun.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
@@ -30,114 +31,14 @@
 namespace {
 
 using baromon::clitest::BaromonChild;
+using baromon::clitest::Broker;
+using baromon::clitest::haveBroker;
+using baromon::clitest::loopbackListener;
+using baromon::clitest::Program;
 using baromon::clitest::runCommand;
 using baromon::fakes::TempDir;
 using baromon::fakes::waitFor;
 using namespace std::chrono_literals;
-
-bool haveBroker() {
-  return std::system("command -v mosquitto >/dev/null && command -v mosquitto_sub >/dev/null && "
-                     "command -v mosquitto_passwd >/dev/null") == 0;
-}
-
-int loopbackListener(int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  return fd;
-}
-
-int freePort() {
-  int port = 0;
-  ::close(loopbackListener(port));
-  return port;
-}
-
-bool accepts(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return ok;
-}
-
-// Another program of the test, its output (both streams) in a file, ended by its id.
-class Program {
-public:
-  Program(const std::string& dir, std::vector<std::string> argv, const std::string& output) {
-    std::vector<char*> args;
-    for (auto& a : argv) {
-      args.push_back(a.data());
-    }
-    args.push_back(nullptr);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-      const int in = ::open("/dev/null", O_RDONLY);
-      if (out < 0 || in < 0 || ::chdir(dir.c_str()) != 0) {
-        ::_exit(120);
-      }
-      ::dup2(in, 0);
-      ::dup2(out, 1);
-      ::dup2(out, 2);
-      ::execvp(args[0], args.data());
-      ::_exit(127);
-    }
-  }
-  ~Program() { stop(); }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-  void stop() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-      pid_ = -1;
-    }
-  }
-
-private:
-  pid_t pid_ = -1;
-};
-
-// mosquitto on its own loopback port with its own configuration in `dir`.
-class Broker {
-public:
-  Broker(const TempDir& dir, const std::string& config) : dir_(dir), port_(freePort()) {
-    const passwd* me = ::getpwuid(::geteuid());
-    // As root the broker would change to the user "mosquitto", who may not read the test's files.
-    dir.write("broker.conf", "listener " + std::to_string(port_) + " 127.0.0.1\n" +
-                                 (me != nullptr ? "user " + std::string(me->pw_name) + "\n" : "") + config);
-    start();
-  }
-  void start() {
-    program_ = std::make_unique<Program>(
-        dir_.path(), std::vector<std::string>{"mosquitto", "-c", "broker.conf"}, dir_.file("broker.log"));
-    ready_ = waitFor([&] { return accepts(port_); });
-  }
-  void stop() { program_->stop(); }
-  bool ready() const { return ready_; }
-  int port() const { return port_; }
-  std::string url(const std::string& scheme = "mqtt") const {
-    return scheme + "://127.0.0.1:" + std::to_string(port_);
-  }
-
-private:
-  const TempDir& dir_;
-  int port_;
-  bool ready_ = false;
-  std::unique_ptr<Program> program_;
-};
 
 // The barograph on a network port the logger connects to: one sentence every 100 ms.
 class Barograph {
@@ -202,20 +103,30 @@ std::vector<std::string> subscriber(const Broker& broker, const std::string& top
 const char* const kDiscoveryCheck = R"(
 import json, sys
 seen = 0
+devices = set()
 for line in sys.stdin:
     topic, _, payload = line.rstrip("\n").partition(" ")
     if not topic.startswith("homeassistant/"):
         continue
     c = json.loads(payload)
-    for field in ("name", "unique_id", "state_topic", "unit_of_measurement", "device", "availability_topic",
+    for field in ("name", "unique_id", "state_topic", "device", "availability_topic",
                   "payload_available", "payload_not_available"):
         assert field in c, (topic, field)
-    assert c["state_class"] == "measurement", topic
     assert c["availability_topic"] == "baromon/quay/status", topic
     assert c["state_topic"].startswith("baromon/quay/"), topic
     assert set(c["device"]) >= {"identifiers", "name", "manufacturer", "model"}, topic
-    key = topic.split("/")[2]
-    assert topic == "homeassistant/sensor/%s/config" % key, topic
+    devices.add(json.dumps(c["device"], sort_keys=True))
+    kind, key = topic.split("/")[1:3]
+    assert topic == "homeassistant/%s/%s/config" % (kind, key), topic
+    if kind == "binary_sensor":
+        assert key == "quay_alarm", topic
+        assert c["state_topic"] == "baromon/quay/alarm", topic
+        assert c["payload_on"] == "ON" and c["payload_off"] == "OFF", topic
+        assert "unit_of_measurement" not in c and "state_class" not in c, topic
+    else:
+        assert kind == "sensor", topic
+        assert c["state_class"] == "measurement", topic
+        assert "unit_of_measurement" in c, topic
     if key == "quay_pressure":
         assert c["device_class"] == "atmospheric_pressure" and c["unit_of_measurement"] == "hPa"
     if key == "quay_temperature":
@@ -223,6 +134,7 @@ for line in sys.stdin:
     if key == "quay_voltage":
         assert c["device_class"] == "voltage" and c["unit_of_measurement"] == "V"
     seen += 1
+assert len(devices) == 1, devices
 print("configs", seen)
 )";
 
@@ -257,17 +169,17 @@ TEST(MqttRun, TopicsPayloadsRetainedDiscoveryAndOfflineAtTheStop) {
   EXPECT_TRUE(waitFor([&] { return has(dir, "sub.txt", "baromon/quay/status offline\n"); }));
 
   // What a hub that connects later finds: the configurations, the alarm and the status.
-  const auto retained =
-      runCommand("mosquitto_sub -h 127.0.0.1 -p " + std::to_string(broker.port()) +
-                 " -v --retained-only -W 5 -C 9 -t 'homeassistant/sensor/+/config' -t baromon/quay/alarm"
-                 " -t baromon/quay/status");
+  const auto retained = runCommand("mosquitto_sub -h 127.0.0.1 -p " + std::to_string(broker.port()) +
+                                   " -v --retained-only -W 5 -C 10 -t 'homeassistant/sensor/+/config'"
+                                   " -t 'homeassistant/binary_sensor/+/config' -t baromon/quay/alarm"
+                                   " -t baromon/quay/status");
   EXPECT_NE(retained.out.find("baromon/quay/alarm OFF"), std::string::npos) << retained.out;
   EXPECT_NE(retained.out.find("baromon/quay/status offline"), std::string::npos) << retained.out;
   dir.write("retained.txt", retained.out);
   dir.write("check.py", kDiscoveryCheck);
   const auto checked =
       runCommand("python3 " + dir.file("check.py") + " < " + dir.file("retained.txt") + " 2>&1");
-  EXPECT_EQ(checked.out, "configs 7\n") << retained.out;
+  EXPECT_EQ(checked.out, "configs 8\n") << retained.out;
 }
 
 TEST(MqttRun, AKilledLoggerLeavesItsLastWillOffline) {
@@ -450,6 +362,81 @@ TEST(MqttRun, RecordsMadeWhileTheBrokerIsAwayArriveAfterwardsInOrder) {
   const std::string events = dir.read("monitor.err");
   EXPECT_EQ(count(events, "event # 75 "), 1u) << events;
   EXPECT_EQ(count(events, "event # 76 "), 1u) << events;
+}
+
+// Records still waiting when the logger is stopped go to the broker before the "offline":
+// the broker freezes (connection open, nothing acknowledged) while records pile up, the logger
+// is told to stop, the broker thaws; every record of the log arrives, in order, before offline.
+TEST(MqttRun, RecordsWaitingAtTheStopAreSentInOrderBeforeOffline) {
+  if (!haveBroker()) {
+    GTEST_SKIP() << "mosquitto or mosquitto-clients not installed";
+  }
+  TempDir dir;
+  Broker broker(dir, "allow_anonymous true\n");
+  ASSERT_TRUE(broker.ready()) << dir.read("broker.log");
+  Program sub(dir.path(), subscriber(broker, "baromon/quay/#", {"-q", "1"}), dir.file("sub.txt"));
+  ASSERT_TRUE(waitFor([&] { return has(dir, "broker.log", "New client connected"); }));
+  const std::time_t now = std::time(nullptr);
+  const std::time_t start = (now / 300 + 1) * 300 - 10;
+  Barograph barograph;
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", barograph.portArgument(), "--mqtt", broker.url(), "--station", "quay"},
+      dir.file("stderr.txt"), baromon::clitest::testClockEnvironment(std::to_string(start) + " 100"));
+  ASSERT_TRUE(barograph.serve());
+  ASSERT_TRUE(waitFor([&] { return publishedRecords(dir.read("sub.txt")).times.size() >= 1; }, 30s))
+      << dir.read("stderr.txt");
+
+  broker.signal(SIGSTOP);
+  const std::size_t before = dir.read("monitor.txt").size() / 80;
+  const bool piledUp = waitFor([&] { return dir.read("monitor.txt").size() / 80 >= before + 3; }, 30s);
+  monitor.signal(SIGTERM);
+  std::this_thread::sleep_for(300ms); // the stop has begun while nothing is acknowledged
+  broker.signal(SIGCONT);
+  ASSERT_TRUE(piledUp);
+  EXPECT_EQ(monitor.waitExit(20), 0) << dir.read("stderr.txt");
+
+  const auto logged = logTimes(dir.read("monitor.txt"));
+  ASSERT_TRUE(waitFor([&] { return has(dir, "sub.txt", "baromon/quay/status offline\n"); }))
+      << dir.read("sub.txt");
+  const std::string received = dir.read("sub.txt");
+  EXPECT_EQ(publishedRecords(received).times, logged) << received << dir.read("stderr.txt");
+  EXPECT_LT(received.rfind("baromon/quay/record "), received.rfind("baromon/quay/status offline"))
+      << received;
+}
+
+// A broker that never answers again cannot hold the stop: it ends within a few seconds,
+// saying that the waiting records stay in the log only.
+TEST(MqttRun, AFrozenBrokerDelaysTheStopByAFewSecondsAtMost) {
+  if (!haveBroker()) {
+    GTEST_SKIP() << "mosquitto or mosquitto-clients not installed";
+  }
+  TempDir dir;
+  Broker broker(dir, "allow_anonymous true\n");
+  ASSERT_TRUE(broker.ready()) << dir.read("broker.log");
+  Program sub(dir.path(), subscriber(broker, "baromon/quay/record"), dir.file("sub.txt"));
+  const std::time_t now = std::time(nullptr);
+  const std::time_t start = (now / 300 + 1) * 300 - 10;
+  Barograph barograph;
+  BaromonChild monitor(
+      dir.path(),
+      {"--headless", "--port", barograph.portArgument(), "--mqtt", broker.url(), "--station", "quay"},
+      dir.file("stderr.txt"), baromon::clitest::testClockEnvironment(std::to_string(start) + " 100"));
+  ASSERT_TRUE(barograph.serve());
+  ASSERT_TRUE(waitFor([&] { return publishedRecords(dir.read("sub.txt")).times.size() >= 1; }, 30s))
+      << dir.read("stderr.txt");
+  broker.signal(SIGSTOP);
+  const std::size_t before = dir.read("monitor.txt").size() / 80;
+  const bool piledUp = waitFor([&] { return dir.read("monitor.txt").size() / 80 >= before + 1; }, 30s);
+  const auto stopAsked = std::chrono::steady_clock::now();
+  monitor.signal(SIGTERM);
+  const int code = monitor.waitExit(20);
+  const auto took = std::chrono::steady_clock::now() - stopAsked;
+  broker.signal(SIGCONT);
+  ASSERT_TRUE(piledUp);
+  EXPECT_EQ(code, 0) << dir.read("stderr.txt");
+  EXPECT_LT(took, 6s);
+  EXPECT_TRUE(has(dir, "stderr.txt", "not confirmed by the MQTT broker")) << dir.read("stderr.txt");
 }
 
 } // namespace

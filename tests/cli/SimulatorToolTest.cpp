@@ -24,7 +24,8 @@ TEST(SimulatorTool, WritesARealisticLogEndingNow) {
   baromon::LastDecodedRecord last;
   std::int32_t lowest = 200000, highest = 0;
   for (std::size_t i = 0; i < log.size() / 80; ++i) {
-    ASSERT_EQ(baromon::parseLogRecord(last, 1, log.data() + i * 80), 1) << "record " << i;
+    ASSERT_EQ(baromon::parseLogRecord(last, baromon::LogRecordMode::Decode, log.data() + i * 80), 1)
+        << "record " << i;
     EXPECT_EQ(last.counter, i + 1);
     EXPECT_EQ(last.sample.minute % 5, 0);
     lowest = std::min(lowest, last.sample.pressure);

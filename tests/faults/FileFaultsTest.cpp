@@ -52,7 +52,7 @@ std::int32_t pressureOf(unsigned n) { return 100000 + static_cast<std::int32_t>(
 
 // Readies the reading a record is built from.
 void prepareRecord(AppContext& app, unsigned n) {
-  app.settings.DATA = 1;
+  app.settings.dataMode = DataMode::Kx;
   app.acquisition.recordCounter = n;
   const RecordTime time = timeOf(n);
   app.reading.utcTime.year = static_cast<int>(time.year);
@@ -93,7 +93,8 @@ std::string recordFor(unsigned n) {
   }
   for (std::size_t at = 0; at < log.size(); at += kLogRecordSize) {
     LastDecodedRecord d;
-    if (log.compare(at + kLogRecordSize - 2, 2, "\r\n") != 0 || parseLogRecord(d, 1, log.data() + at) != 1) {
+    if (log.compare(at + kLogRecordSize - 2, 2, "\r\n") != 0 ||
+        parseLogRecord(d, LogRecordMode::Decode, log.data() + at) != 1) {
       return ::testing::AssertionFailure() << "record " << at / kLogRecordSize << " is damaged";
     }
   }
@@ -228,7 +229,7 @@ TEST(DiskFull, ARecordCutShortByTheDiskFillingIsTakenBackWhole) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     limitFileSizeTo(log.size() + kLogRecordSize / 2);
-    t.app.settings.ERR = 0; // the protocol would hit the same limit; its event has its own test
+    t.app.settings.logEvents = 0; // the protocol would hit the same limit; its event has its own test
     prepareRecord(t.app, 4);
     appendRecord(t.app);
     const bool cut = t.dir.read(kLogFileName) == log;
@@ -272,8 +273,8 @@ TEST(DiskFull, TheSettingsFileSurvivesAFullDisk) {
     SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
     TestApp t;
     applyDefaultSettings(t.app.settings);
-    t.app.settings.SHOW = 900;
-    t.app.settings.HK = 250;
+    t.app.settings.displayStep = 900;
+    t.app.settings.heightCorrection = 250;
     saveSettings(t.app);
     const std::string old = t.dir.read("monitor.ini");
     ASSERT_EQ(old.size(), 125u);
@@ -282,8 +283,8 @@ TEST(DiskFull, TheSettingsFileSurvivesAFullDisk) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       limitFileSizeTo(room);
-      t.app.settings.SHOW = 1800;
-      t.app.settings.HK = -250;
+      t.app.settings.displayStep = 1800;
+      t.app.settings.heightCorrection = -250;
       saveSettings(t.app);
       ::_exit(0);
     }
@@ -337,7 +338,7 @@ TEST(HeldFiles, ALogHeldByAnotherProcessDelaysTheRecordAndKeepsTheLog) {
 
 TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
   TestApp t;
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   const std::string line = "$PGRMZ,1013,f,3*1F\r\n";
   appendNmeaSentence(t.app, line.data(), line.size());
   const std::string sentences = t.dir.read(kNmeaFileName);
@@ -357,11 +358,11 @@ TEST(HeldFiles, ASentenceFileHeldByAnotherProcessLosesTheSentence) {
 // its pressure a little different each second, and five timer ticks per second.
 // `eachSecond` runs before the second's sentence with the seconds gone so far.
 std::string recordedSession(TestApp& t, const std::function<void(int)>& eachSecond) {
-  t.app.settings.DATA = 1;
-  t.app.settings.SAVE = 300;
-  t.app.settings.ERR = 1;
+  t.app.settings.dataMode = DataMode::Kx;
+  t.app.settings.recordInterval = 300;
+  t.app.settings.logEvents = 1;
   t.clock.utc = {2026, 12, 7, 10, 4, 55, 1};
-  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.COM);
+  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.portDigit);
   t.ports.add(port);
   if (openSerialPort(t.app, PortErrors::Show) != 1) {
     ADD_FAILURE() << "the port did not open";
@@ -482,7 +483,7 @@ TEST(HeldFiles, ALogTakenAndReleasedByAnotherProcessIsNeverTruncated) {
 // and at most that one fragment, which the next writer cuts off before it appends.
 TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
   TestApp t;
-  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.COM);
+  const std::string port = std::string("COM") + static_cast<char>(t.app.settings.portDigit);
   t.ports.add(port);
   std::mt19937 random(20261208);
   std::uniform_int_distribution<int> pause(0, 4000); // microseconds
@@ -493,8 +494,8 @@ TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       // The whole recording path: a sentence, five minutes on, one acquisition cycle.
-      t.app.settings.DATA = 1;
-      t.app.settings.SAVE = 300;
+      t.app.settings.dataMode = DataMode::Kx;
+      t.app.settings.recordInterval = 300;
       t.app.acquisition.recordCounter = next;
       openSerialPort(t.app, PortErrors::Quiet);
       for (;;) {
@@ -523,8 +524,8 @@ TEST(Killed, RecordingKilledAtRandomInstantsLeavesWholeRecords) {
   EXPECT_GT(before, 0u);
   EXPECT_FALSE(t.dir.exists("monitor.err")) << t.dir.read("monitor.err");
   // A fragment the last kill may have left goes with the next record.
-  t.app.settings.DATA = 1;
-  t.app.settings.SAVE = 300;
+  t.app.settings.dataMode = DataMode::Kx;
+  t.app.settings.recordInterval = 300;
   t.app.acquisition.recordCounter = next;
   openSerialPort(t.app, PortErrors::Quiet);
   t.ports.feed(port, "$PXDR,0998.60,52684,+01.2,+03.5\r\n");

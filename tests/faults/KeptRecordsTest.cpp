@@ -116,7 +116,7 @@ TEST(OffGridLog, TheMonitorAppendsAfterEveryRecordAndReportsItOnce) {
     ASSERT_EQ(added % baromon::kLogRecordSize, 0u);
     for (std::size_t r = c.log.size(); r < after.size(); r += baromon::kLogRecordSize) {
       baromon::LastDecodedRecord decoded;
-      EXPECT_EQ(baromon::parseLogRecord(decoded, 1, after.data() + r), 1);
+      EXPECT_EQ(baromon::parseLogRecord(decoded, baromon::LogRecordMode::Decode, after.data() + r), 1);
       EXPECT_EQ(after.substr(r + 78, 2), "\r\n");
     }
     EXPECT_EQ(keyAt(after, c.log.size()), "01.03.2026 10:05");

@@ -68,10 +68,10 @@ struct DeviceGoesAway : ::testing::Test {
     map.set(2, device.link);
     ports = std::make_unique<platform::PosixSerialPorts>(map);
     app = std::make_unique<AppContext>(Platform{clock, files, windows, *ports, graphics});
-    app->settings.DATA = 1;
-    app->settings.SAVE = 300;
-    app->settings.COM = '2';
-    app->settings.HK = 0;
+    app->settings.dataMode = DataMode::Kx;
+    app->settings.recordInterval = 300;
+    app->settings.portDigit = '2';
+    app->settings.heightCorrection = 0;
   }
   void TearDown() override { app.reset(); }
 
@@ -114,7 +114,7 @@ TEST_F(DeviceGoesAway, InTheMiddleOfALineAndComesBackWithoutLosingARecord) {
   // The cut line is not glued to the first line after the return.
   clock.utc = {2026, 12, 7, 7, 10, 0, 1};
   ASSERT_TRUE(deliver("$PXDR,1001.00,52684,+00.5,+01.0\r\n"));
-  EXPECT_EQ(app->reading.valid, 1);
+  EXPECT_TRUE(app->reading.valid);
   EXPECT_EQ(app->reading.pressure, 100100);
 
   // The record from before the loss is still there, and the next one follows it whole.
@@ -122,7 +122,7 @@ TEST_F(DeviceGoesAway, InTheMiddleOfALineAndComesBackWithoutLosingARecord) {
   ASSERT_EQ(after.size(), 2u * kLogRecordSize);
   EXPECT_EQ(after.substr(0, kLogRecordSize), before);
   LastDecodedRecord d;
-  ASSERT_EQ(parseLogRecord(d, 1, after.data() + kLogRecordSize), 1);
+  ASSERT_EQ(parseLogRecord(d, LogRecordMode::Decode, after.data() + kLogRecordSize), 1);
   EXPECT_EQ(d.sample.pressure, 100100);
   EXPECT_EQ(d.sample.minute, 10);
   EXPECT_TRUE(windows.boxes.empty()) << "a box per loss would pile up while nobody watches";

@@ -94,7 +94,7 @@ TEST_F(StopWithAHeldLog, TheRecordIsWrittenWhenTheLogIsLetGoWithinTheWait) {
   const std::string log = m.dir.read(kLogFileName);
   ASSERT_EQ(log.size(), static_cast<std::size_t>(kLogRecordSize)) << "the record that waited";
   LastDecodedRecord record;
-  ASSERT_EQ(parseLogRecord(record, 1, log.data()), 1);
+  ASSERT_EQ(parseLogRecord(record, LogRecordMode::Decode, log.data()), 1);
   EXPECT_EQ(record.sample.pressure, 99860);
   EXPECT_EQ(record.sample.minute, 5);
   EXPECT_FALSE(fakes::hasEvent(m.events(), Event::RecordLostAtStop)) << m.events();
@@ -140,7 +140,7 @@ TEST(DamagedSettingsFile, AZeroedFileStillRecordsThePressure) {
   const std::string log = m.dir.read(kLogFileName);
   ASSERT_EQ(log.size(), static_cast<std::size_t>(kLogRecordSize));
   LastDecodedRecord record;
-  ASSERT_EQ(parseLogRecord(record, 1, log.data()), 1);
+  ASSERT_EQ(parseLogRecord(record, LogRecordMode::Decode, log.data()), 1);
   EXPECT_EQ(record.sample.pressure, 99860);
   EXPECT_EQ(m.dir.read("monitor.ini.bad"), zeros);
   EXPECT_EQ(m.dir.read("monitor.ini").substr(0, 19), "DATA=  KX\nCOM=COM2\n");

@@ -83,7 +83,7 @@ std::vector<int> recordMinutes(const std::string& log) {
   std::vector<int> minutes;
   for (std::size_t at = 0; at + baromon::kLogRecordSize <= log.size(); at += baromon::kLogRecordSize) {
     baromon::LastDecodedRecord decoded;
-    if (baromon::parseLogRecord(decoded, 1, log.data() + at) == 1) {
+    if (baromon::parseLogRecord(decoded, baromon::LogRecordMode::Decode, log.data() + at) == 1) {
       minutes.push_back(decoded.sample.day * 1440 + decoded.sample.hour * 60 + decoded.sample.minute);
     }
   }

@@ -31,6 +31,12 @@ if [ -x "$build/baromon-gui" ]; then
   (cd "$prefix/work" && QT_QPA_PLATFORM=offscreen "$prefix/bin/baromon" render day.svg --size 300x200) ||
     fail "the installed baromon render of an SVG failed"
   grep -q '<svg' "$prefix/work/day.svg" || fail "the installed baromon render wrote no SVG"
+  # The spectrum program lies beside the front end, where the monitor's menu looks after
+  # the current directory, and reads the log there.
+  [ -x "$prefix/libexec/baromon/dft" ] || fail "libexec/baromon/dft is not installed"
+  (cd "$prefix/work" && QT_QPA_PLATFORM=offscreen "$prefix/libexec/baromon/dft" --out spectrum.png >/dev/null) ||
+    fail "the installed dft failed"
+  [ "$(head -c 4 "$prefix/work/spectrum.png" | tail -c 3)" = "PNG" ] || fail "the installed dft wrote no PNG"
 fi
 
 desktop="$prefix/share/applications/baromon.desktop"

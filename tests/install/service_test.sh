@@ -27,10 +27,13 @@ grep -q '^Restart=on-failure$' "$unit" || fail "no Restart=on-failure"
 grep -q '^EnvironmentFile=/etc/default/baromon$' "$unit" || fail "the port does not come from /etc/default/baromon"
 grep -q '^BAROMON_COM2=/dev/serial/by-id/' "$example" || fail "the example does not name a /dev/serial/by-id port"
 
-# The installed program as the unit would start it, wherever the scratch prefix is.
-checked="$prefix/baromon.service"
-sed "s|^ExecStart=[^ ]*/baromon |ExecStart=$prefix/bin/baromon |" "$unit" >"$checked"
-if ! out="$(systemd-analyze verify --man=no "$checked" 2>&1)"; then
+# The unit must start the program where this installation put it, not where the build
+# was configured to go: a package built with another prefix would start nothing.
+grep -q "^ExecStart=$prefix/bin/baromon --headless" "$unit" ||
+  fail "the unit does not start the installed $prefix/bin/baromon: $(grep '^ExecStart=' "$unit")"
+grep -q "cp $prefix/share/doc/baromon/baromon.default " "$unit" ||
+  fail "the unit's comment does not name the installed example"
+if ! out="$(systemd-analyze verify --man=no "$unit" 2>&1)"; then
   fail "systemd-analyze verify: $out"
 elif grep -q 'baromon.service' <<<"$out"; then
   fail "systemd-analyze verify warns: $out"

@@ -22,15 +22,16 @@ if command -v git > /dev/null && git -C "$src" rev-parse > /dev/null 2>&1; then
     fail "git may convert the line ends of data/windows/README.txt (.gitattributes: -text)"
 fi
 # What a Windows user needs from it.
-for needed in COM 4800 monitor.txt Documents 'Command line' Uninstall; do
+for needed in COM 4800 monitor.txt Documents 'Command line' Uninstall dft.exe; do
   grep -q "$needed" "$readme" || fail "README.txt says nothing of $needed"
 done
 
 # The zip (and the installer, where makensis is) as scripts/package-windows packs them,
-# around a stand-in for baromon.exe.
+# around stand-ins for baromon.exe and dft.exe.
 printf 'MZ' > "$work/baromon.exe"
+printf 'MZ' > "$work/dft.exe"
 mkdir "$work/out"
-"$src/scripts/package-windows" "$work/baromon.exe" 9.9.9 "$work/out" > "$work/log" 2>&1 ||
+"$src/scripts/package-windows" "$work/baromon.exe" 9.9.9 "$work/out" "$work/dft.exe" > "$work/log" 2>&1 ||
   fail "packing failed: $(cat "$work/log")"
 (cd "$work" && unzip -q out/baromon-9.9.9-win64.zip)
 cmp -s "$work/baromon-9.9.9-win64/README.txt" "$readme" || fail "the zip's README.txt is not data/windows/README.txt"

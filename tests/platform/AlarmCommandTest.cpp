@@ -48,11 +48,11 @@ TEST(AlarmCommandRun, AFastFallAtABoundaryRunsTheCommandWithTheValuesInItsEnviro
           fifo + "'",
       false, [&] { return seconds; });
   t.app.platform.alarmHook = &hook;
-  t.app.settings.DATA = 1;
-  t.app.settings.SAVE = 300;
-  t.app.settings.SIG = 0;
-  t.app.settings.HK = 0;
-  t.app.settings.COM = '2';
+  t.app.settings.dataMode = DataMode::Kx;
+  t.app.settings.recordInterval = 300;
+  t.app.settings.beepOnFastFall = 0;
+  t.app.settings.heightCorrection = 0;
+  t.app.settings.portDigit = '2';
   t.ports.add("COM2");
   ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
 

@@ -140,8 +140,19 @@ TEST(RecordMessage, JsonNamedByItsTimeWithEscapedStation) {
       "\"tendency1h\":-0.3,\"tendency3h\":5.2,\"variation\":0.4}");
 }
 
+std::string deviceOf(const std::string& payload) {
+  const auto at = payload.find("\"device\":{");
+  return at == std::string::npos ? std::string() : payload.substr(at, payload.find('}', at) - at + 1);
+}
+
 TEST(Discovery, OneRetainedConfigPerSensorWithTheHubsFields) {
-  const auto configs = discoveryConfigs("boat.1");
+  const auto all = discoveryConfigs("boat.1");
+  std::vector<baromon::platform::Message> configs;
+  for (const auto& c : all) {
+    if (c.topic.rfind("homeassistant/sensor/", 0) == 0) {
+      configs.push_back(c);
+    }
+  }
   ASSERT_EQ(configs.size(), 7u);
   for (const auto& c : configs) {
     EXPECT_TRUE(c.retained);
@@ -153,6 +164,33 @@ TEST(Discovery, OneRetainedConfigPerSensorWithTheHubsFields) {
     }
   }
   EXPECT_NE(configs[0].payload.find("\"device_class\":\"atmospheric_pressure\""), std::string::npos);
+}
+
+// The alarm is on or off, not a measurement: a binary sensor whose payloads are exactly what
+// the alarm topic carries, on the same device and available by the same status.
+TEST(Discovery, TheAlarmIsABinarySensorOfTheSameDevice) {
+  const auto all = discoveryConfigs("boat.1");
+  std::vector<baromon::platform::Message> alarms;
+  for (const auto& c : all) {
+    if (c.topic.find("alarm") != std::string::npos) {
+      alarms.push_back(c);
+    }
+  }
+  ASSERT_EQ(alarms.size(), 1u);
+  const auto& alarm = alarms[0];
+  EXPECT_EQ(alarm.topic, "homeassistant/binary_sensor/boat_1_alarm/config");
+  EXPECT_TRUE(alarm.retained);
+  for (const char* field : {"\"unique_id\":\"baromon_boat_1_alarm\"",
+                            "\"state_topic\":\"baromon/boat.1/alarm\"", "\"payload_on\":\"ON\"",
+                            "\"payload_off\":\"OFF\"", "\"availability_topic\":\"baromon/boat.1/status\"",
+                            "\"payload_available\":\"online\"", "\"payload_not_available\":\"offline\""}) {
+    EXPECT_NE(alarm.payload.find(field), std::string::npos) << alarm.payload << " lacks " << field;
+  }
+  // A binary sensor with a unit or a state class is refused by the hub as a whole.
+  EXPECT_EQ(alarm.payload.find("unit_of_measurement"), std::string::npos);
+  EXPECT_EQ(alarm.payload.find("state_class"), std::string::npos);
+  ASSERT_FALSE(deviceOf(all[0].payload).empty());
+  EXPECT_EQ(deviceOf(alarm.payload), deviceOf(all[0].payload));
 }
 
 TelemetryReading at(std::int64_t second, std::int32_t pressure) {

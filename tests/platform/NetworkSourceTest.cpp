@@ -75,11 +75,11 @@ struct NetworkMonitor : ::testing::Test {
     ASSERT_TRUE(map.parseAssignment("2=" + url));
     ports = std::make_unique<platform::PosixSerialPorts>(map, [this] { return monotonic; });
     app = std::make_unique<AppContext>(Platform{clock, files, windows, *ports, graphics});
-    app->settings.DATA = 1;
-    app->settings.SAVE = 300;
-    app->settings.SHOW = 300;
-    app->settings.COM = '2';
-    app->settings.LANG = English;
+    app->settings.dataMode = DataMode::Kx;
+    app->settings.recordInterval = 300;
+    app->settings.displayStep = 300;
+    app->settings.portDigit = '2';
+    app->settings.language = English;
   }
   // Ticks until `done` holds; the loopback delivers at once, so the bound is only a guard.
   template <typename Done> bool tickUntil(Done done) {
@@ -196,7 +196,7 @@ TEST_F(NetworkMonitor, TcpSourceAt38400BaudGivesEveryLineAndTheBoundaryRecord) {
   const std::string log = dir.read("monitor.txt");
   ASSERT_EQ(log.size(), 80u) << "one record for the one boundary";
   LastDecodedRecord record;
-  ASSERT_EQ(parseLogRecord(record, 1, log.data()), 1);
+  ASSERT_EQ(parseLogRecord(record, LogRecordMode::Decode, log.data()), 1);
   EXPECT_EQ(record.sample.hour, 10);
   EXPECT_EQ(record.sample.minute, 5);
   EXPECT_EQ(record.sample.pressure, pressureAtBoundary);

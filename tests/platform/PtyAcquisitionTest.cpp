@@ -53,11 +53,11 @@ struct PtyMonitor : ::testing::Test {
     map.set(2, path);
     ports = std::make_unique<platform::PosixSerialPorts>(map);
     app = std::make_unique<AppContext>(Platform{clock, files, windows, *ports, graphics});
-    app->settings.DATA = 1;
-    app->settings.SAVE = 300;
-    app->settings.SHOW = 300;
-    app->settings.COM = '2';
-    app->settings.LANG = English;
+    app->settings.dataMode = DataMode::Kx;
+    app->settings.recordInterval = 300;
+    app->settings.displayStep = 300;
+    app->settings.portDigit = '2';
+    app->settings.language = English;
   }
   void TearDown() override {
     app.reset();
@@ -109,7 +109,7 @@ TEST_F(PtyMonitor, SimulatedBarographThroughAPseudoTerminalWritesTheBoundaryReco
   const std::string log = dir.read("monitor.txt");
   ASSERT_EQ(log.size(), 80u) << "one record for the one boundary";
   LastDecodedRecord record;
-  ASSERT_EQ(parseLogRecord(record, 1, log.data()), 1);
+  ASSERT_EQ(parseLogRecord(record, LogRecordMode::Decode, log.data()), 1);
   EXPECT_EQ(record.counter, 1u);
   EXPECT_EQ(record.sample.day, 7);
   EXPECT_EQ(record.sample.hour, 10);
@@ -142,8 +142,8 @@ TEST_F(PtyMonitor, ClosingTheOtherEndIsReportedOnceAndRetriedQuietly) {
 TEST_F(PtyMonitor, ASecondMonitorCannotTakeThePort) {
   ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   AppContext second{Platform{clock, files, windows, *ports, graphics}};
-  second.settings.COM = '2';
-  second.settings.LANG = English;
+  second.settings.portDigit = '2';
+  second.settings.language = English;
   EXPECT_FALSE(openSerialPort(second, PortErrors::Show));
   EXPECT_FALSE(second.serial.open);
   ASSERT_EQ(windows.boxes.size(), 1u);
@@ -178,7 +178,7 @@ TEST_F(PtyMonitor, TwoSentencesInOneWriteAreBothDecoded) {
 // nmea.txt is read back by other programs a line at a time: every sentence must arrive
 // whole with its line end, whatever it carries, and none glued to the next.
 TEST_F(PtyMonitor, NmeaFileKeepsEverySentenceWholeWithItsLineEnd) {
-  app->settings.DATA = 0;
+  app->settings.dataMode = DataMode::Nmea;
   ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
   const std::string withNul = std::string("$GPXXX,with") + '\0' + "a NUL byte*00\r\n";
   const std::string longLine = "$GPLNG," + std::string(193, 'L') + "\r\n"; // 202 bytes
@@ -252,7 +252,7 @@ TEST_P(SessionReplay, MatchesItsCheckFile) {
   ASSERT_GT(step, 0);
 
   clock.utc = {year, month, day, hour, minute, second, 0};
-  app->settings.SIG = 1;
+  app->settings.beepOnFastFall = 1;
   ASSERT_TRUE(openSerialPort(*app, PortErrors::Show));
 
   std::string report;

@@ -6,6 +6,8 @@
 //   gui_probe screen PICTURE.png  opens the values window from the menu, waits for the barogram
 //                                 and a live reading in the title, saves the whole screen and
 //                                 closes the window
+//   gui_probe spectrum PICTURE.png waits for the spectrum program's window and its curve, saves
+//                                 its client area and closes it
 // Exit status 0 when the barogram was seen (and the window asked to close).
 #include <windows.h>
 
@@ -293,6 +295,62 @@ int look(const std::string& picturePath, bool wholeScreen) {
   return painted && saved ? 0 : 1;
 }
 
+// ------------------------------------------------------------ the spectrum
+
+BOOL CALLBACK findSpectrum(HWND hwnd, LPARAM param) {
+  char name[64] = {};
+  ::GetClassNameA(hwnd, name, sizeof name);
+  if (std::string(name) == "SpektrumFenster" && ::IsWindowVisible(hwnd)) {
+    *reinterpret_cast<HWND*>(param) = hwnd;
+  }
+  return TRUE;
+}
+
+// The spectrum program's window: its curve (dark blue) and the two tide marks (dark red)
+// painted, the client area saved, the window closed.
+int lookAtSpectrum(const std::string& picturePath) {
+  HWND window = nullptr;
+  RECT client{};
+  int curve = 0, marks = 0;
+  const bool painted = waitUntil(
+      [&] {
+        window = nullptr;
+        ::EnumWindows(findSpectrum, reinterpret_cast<LPARAM>(&window));
+        if (window == nullptr || !::GetClientRect(window, &client) || client.right < 1 || client.bottom < 1) {
+          return false;
+        }
+        GdiMemoryBitmap area(client.right, client.bottom);
+        if (!capture(window, area)) {
+          return false;
+        }
+        curve = marks = 0;
+        for (int y = 0; y < client.bottom; ++y) {
+          for (int x = 0; x < client.right; ++x) {
+            const Rgb c = area.pixel(x, y);
+            curve += c == Rgb{0, 0, 192} ? 1 : 0;
+            marks += c == Rgb{192, 0, 0} ? 1 : 0;
+          }
+        }
+        return curve > 100 && marks > 200;
+      },
+      60000);
+  if (window == nullptr) {
+    std::puts("gui_probe: no window of class SpektrumFenster appeared");
+    return 1;
+  }
+  char title[256] = {};
+  ::GetWindowTextA(window, title, sizeof title);
+  std::printf("spectrum window \"%s\", client %ldx%ld: curve %d, tide marks %d pixels\n", title, client.right,
+              client.bottom, curve, marks);
+  GdiMemoryBitmap area(client.right, client.bottom);
+  const bool saved = capture(window, area) && writePng(area, picturePath);
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  if (!painted) {
+    std::puts("gui_probe: the spectrum window never showed its curve and marks");
+  }
+  return painted && saved ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -303,6 +361,10 @@ int main(int argc, char** argv) {
   if (command == "check" || command == "screen") {
     return look(argv[2], command == "screen");
   }
-  std::fputs("Usage: gui_probe seed DIR | check PICTURE.png | screen PICTURE.png\n", stderr);
+  if (command == "spectrum") {
+    return lookAtSpectrum(argv[2]);
+  }
+  std::fputs("Usage: gui_probe seed DIR | check PICTURE.png | screen PICTURE.png | spectrum PICTURE.png\n",
+             stderr);
   return 2;
 }

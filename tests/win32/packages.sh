@@ -22,8 +22,9 @@ fail() {
 # The zip.
 unzip -q "$build/$name.zip" -d "$work" || fail "cannot unpack $name.zip"
 listed=$(cd "$work" && find . -type f | sort | tr '\n' ' ')
-[ "$listed" = "./$name/README.txt ./$name/baromon.exe ./$name/baromon.ico " ] || fail "zip holds: $listed"
+[ "$listed" = "./$name/README.txt ./$name/baromon.exe ./$name/baromon.ico ./$name/dft.exe " ] || fail "zip holds: $listed"
 cmp -s "$work/$name/baromon.exe" "$build/baromon.exe" || fail "the zip's baromon.exe is not the one built"
+cmp -s "$work/$name/dft.exe" "$build/dft.exe" || fail "the zip's dft.exe is not the one built"
 cmp -s "$work/$name/baromon.ico" "$src/data/baromon.ico" || fail "the zip's icon is not data/baromon.ico"
 readme=$work/$name/README.txt
 if grep -q $'[^\r]$\|^$' "$readme"; then
@@ -49,7 +50,7 @@ link="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/baromon.lnk"
 documents=$users/Documents/baromon
 rm -rf "$installed" "$documents" "$link" "$users/Desktop/baromon.lnk"
 wine "$setup" /S || fail "the installer ended with $?"
-for file in baromon.exe README.txt baromon.ico uninstall.exe; do
+for file in baromon.exe dft.exe README.txt baromon.ico uninstall.exe; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 cmp -s "$installed/baromon.exe" "$build/baromon.exe" || fail "the installed baromon.exe is not the one built"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program reading a barograph through Wine: the Linux simulator writes to a
 # pseudo-terminal that the Wine prefix maps as COM2, and the headless monitor's line
-# totals must show decoded sentences.
+# totals must show decoded sentences; it says where it reads and tells its events on
+# standard error.
 # Usage: serial_end_to_end.sh BAROMON_EXE LINUX_SIMULATOR WINEPREFIX
 set -euo pipefail
 . "$(dirname "$0")/simulator-port.sh"
@@ -33,5 +34,9 @@ if [ "$valid" -lt 3 ]; then
   echo "only $valid valid sentences from COM2"
   exit 1
 fi
+# It says where it reads once started, and every event goes to standard error as well.
+grep -qE '^baromon: reading COM2 = .* in .*\(KX mode, monitor\.txt\); serving nothing' "$work/out" ||
+  { echo "no start line naming COM2, the directory and the mode"; exit 1; }
+grep -qE '^baromon: event 2: ' "$work/out" || { echo "event 2 (no monitor.ini yet) not on standard error"; exit 1; }
 [ "$(stat -c %s "$work/run/monitor.ini")" -eq 125 ] || { echo "monitor.ini is not the 125-byte file"; exit 1; }
 echo "serial end to end: $valid valid sentences through COM2"

@@ -1,5 +1,7 @@
 #include "adapters/posix/HttpServer.h"
 
+#include "adapters/posix/AddressAndPort.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -27,37 +29,15 @@ struct HttpServer::Daemon {
 
 namespace {
 
-// "[ADDR:]PORT" into its parts; the loopback when ADDR is left out.
-bool splitWhere(const std::string& where, std::string& host, std::string& port) {
-  std::size_t colon = std::string::npos;
-  if (!where.empty() && where[0] == '[') {
-    const std::size_t close = where.find(']');
-    if (close == std::string::npos || close + 1 >= where.size() || where[close + 1] != ':') {
-      return false;
-    }
-    host = where.substr(1, close - 1);
-    colon = close + 1;
-  } else {
-    colon = where.rfind(':');
-    host = colon == std::string::npos ? std::string() : where.substr(0, colon);
-  }
-  port = colon == std::string::npos ? where : where.substr(colon + 1);
-  if (host.empty()) {
-    host = "127.0.0.1";
-  }
-  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  return std::stol(port) <= 65535;
-}
-
 // A bound, listening, non-blocking socket, or -1 with `error` set.
 int listenSocket(const std::string& where, std::string& error) {
-  std::string host, port;
-  if (!splitWhere(where, host, port)) {
+  const auto split = splitWhere(where, HostPart::Optional, 0);
+  if (!split) {
     error = "--serve-http takes [ADDR:]PORT with PORT from 0 to 65535, not '" + where + "'";
     return -1;
   }
+  const std::string host = split->host.empty() ? "127.0.0.1" : split->host; // the loopback unless told
+  const std::string& port = split->port;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;

@@ -251,6 +251,8 @@ std::vector<Message> discoveryConfigs(const std::string& station) {
   const std::string device = "{\"identifiers\":[" + jsonText("baromon_" + id) +
                              "],\"name\":" + jsonText("baromon " + station) +
                              ",\"manufacturer\":\"baromon\",\"model\":\"barograph logger\"}";
+  const std::string availability = ",\"availability_topic\":" + jsonText(base + "status") +
+                                   ",\"payload_available\":\"online\",\"payload_not_available\":\"offline\"}";
   std::vector<Message> out;
   for (const Sensor& s : kSensors) {
     std::string json = "{\"name\":" + jsonText(s.name) +
@@ -260,11 +262,18 @@ std::vector<Message> discoveryConfigs(const std::string& station) {
       json += ",\"device_class\":" + jsonText(s.deviceClass);
     }
     json += ",\"unit_of_measurement\":" + jsonText(s.unit) +
-            ",\"state_class\":\"measurement\",\"device\":" + device +
-            ",\"availability_topic\":" + jsonText(base + "status") +
-            ",\"payload_available\":\"online\",\"payload_not_available\":\"offline\"}";
+            ",\"state_class\":\"measurement\",\"device\":" + device + availability;
     out.push_back(Message{"homeassistant/sensor/" + id + "_" + s.key + "/config", json, true, 1});
   }
+  // The alarm is on or off: a binary sensor, which the hub refuses whole when it carries a
+  // unit or a state class. "safety": on means a storm may be coming.
+  const std::string alarm =
+      "{\"name\":\"Fast pressure fall\",\"unique_id\":" + jsonText("baromon_" + id + "_alarm") +
+      ",\"state_topic\":" + jsonText(base + "alarm") +
+      ",\"payload_on\":\"ON\",\"payload_off\":\"OFF\",\"device_class\":\"safety\""
+      ",\"device\":" +
+      device + availability;
+  out.push_back(Message{"homeassistant/binary_sensor/" + id + "_alarm/config", alarm, true, 1});
   return out;
 }
 

@@ -50,7 +50,8 @@ struct Message {
 };
 
 // The retained configurations by which a home-automation hub finds the station's sensors
-// by itself (`homeassistant/sensor/<station>_<key>/config`).
+// by itself (`homeassistant/sensor/<station>_<key>/config`; the alarm as
+// `homeassistant/binary_sensor/<station>_alarm/config`).
 std::vector<Message> discoveryConfigs(const std::string& station);
 
 // Which readings to send now: each at most once a second, and only when its text

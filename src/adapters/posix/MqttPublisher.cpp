@@ -1,5 +1,6 @@
 #include "adapters/posix/MqttPublisher.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <mosquitto.h>
@@ -20,6 +21,8 @@ constexpr auto kRecordResend = std::chrono::minutes(2);
 // The longest a value waits for the thread (the values change about once a second), and the
 // longest the stop waits for it.
 constexpr int kLoopMillis = 1000;
+// The longest the stop waits for the broker to take the records still waiting.
+constexpr auto kStopSendLimit = std::chrono::seconds(3);
 
 std::once_flag libraryReady;
 
@@ -224,10 +227,41 @@ void MqttPublisher::sendWaiting() {
 
 void MqttPublisher::finish() {
   if (connected_) {
+    sendRecordsAtStop();
     // Said before going, so that the will (for a killed monitor) is not needed.
     publish(Message{base_ + "status", "offline", true, 1});
     mosquitto_disconnect(mosq_);
     for (int i = 0; i < 5 && mosquitto_loop(mosq_, 100, 1) == MOSQ_ERR_SUCCESS; ++i) {
+    }
+  }
+  std::size_t left = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    left = records_.size();
+  }
+  if (left > 0) {
+    std::fprintf(stderr,
+                 "baromon: %zu %s not confirmed by the MQTT broker at the stop (they are in monitor.txt)\n",
+                 left, left == 1 ? "record" : "records");
+  }
+}
+
+// The records still waiting, one at a time and in order as always, while the broker answers
+// and for a few seconds at most: a broker that froze must not hold the stop.
+void MqttPublisher::sendRecordsAtStop() {
+  const auto until = Steady::now() + kStopSendLimit;
+  while (connected_ && Steady::now() < until) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (records_.empty()) {
+        return;
+      }
+    }
+    sendWaiting();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Steady::now());
+    const int rc = mosquitto_loop(mosq_, static_cast<int>(std::clamp<long>(left.count(), 1, 100)), 1);
+    if (rc != MOSQ_ERR_SUCCESS) {
+      connected_ = false;
     }
   }
 }

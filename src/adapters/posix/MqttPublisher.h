@@ -51,6 +51,7 @@ private:
   void sendWaiting();
   void publish(const Message& message, int* mid = nullptr);
   void finish();
+  void sendRecordsAtStop();
   static void onConnect(struct mosquitto*, void* self, int rc);
   static void onPublish(struct mosquitto*, void* self, int mid);
 

@@ -1,5 +1,7 @@
 #include "adapters/posix/NmeaDatagrams.h"
 
+#include "adapters/posix/AddressAndPort.h"
+
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
@@ -7,35 +9,6 @@
 #include <unistd.h>
 
 namespace baromon::platform {
-
-namespace {
-
-bool splitHostPort(const std::string& where, std::string& host, std::string& port) {
-  std::size_t colon = std::string::npos;
-  if (!where.empty() && where[0] == '[') {
-    const std::size_t close = where.find(']');
-    if (close == std::string::npos || close + 1 >= where.size() || where[close + 1] != ':') {
-      return false;
-    }
-    host = where.substr(1, close - 1);
-    colon = close + 1;
-  } else {
-    colon = where.rfind(':');
-    if (colon == std::string::npos) {
-      return false;
-    }
-    host = where.substr(0, colon);
-  }
-  port = where.substr(colon + 1);
-  if (host.empty() || port.empty() || port.size() > 5 ||
-      port.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  const long value = std::stol(port);
-  return value >= 1 && value <= 65535;
-}
-
-} // namespace
 
 NmeaDatagrams::NmeaDatagrams(int fd, const void* address, unsigned length)
     : fd_(fd), address_{}, length_(length) {
@@ -45,11 +18,13 @@ NmeaDatagrams::NmeaDatagrams(int fd, const void* address, unsigned length)
 NmeaDatagrams::~NmeaDatagrams() { ::close(fd_); }
 
 std::unique_ptr<NmeaDatagrams> NmeaDatagrams::sendTo(const std::string& where, std::string& error) {
-  std::string host, port;
-  if (!splitHostPort(where, host, port)) {
+  const auto split = splitWhere(where, HostPart::Required);
+  if (!split) {
     error = "--serve-nmea udp:// takes HOST:PORT with PORT from 1 to 65535, not '" + where + "'";
     return nullptr;
   }
+  const std::string& host = split->host;
+  const std::string& port = split->port;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_DGRAM;

@@ -1,5 +1,7 @@
 #include "adapters/posix/NmeaServer.h"
 
+#include "adapters/posix/AddressAndPort.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,37 +14,14 @@
 
 namespace baromon::platform {
 
-namespace {
-
-bool splitWhere(const std::string& where, std::string& host, std::string& port) {
-  std::size_t colon = std::string::npos;
-  if (!where.empty() && where[0] == '[') {
-    const std::size_t close = where.find(']');
-    if (close == std::string::npos || close + 1 >= where.size() || where[close + 1] != ':') {
-      return false;
-    }
-    host = where.substr(1, close - 1);
-    colon = close + 1;
-  } else {
-    colon = where.rfind(':');
-    host = colon == std::string::npos ? std::string() : where.substr(0, colon);
-  }
-  port = colon == std::string::npos ? where : where.substr(colon + 1);
-  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  const long value = std::stol(port);
-  return value >= 1 && value <= 65535;
-}
-
-} // namespace
-
 std::unique_ptr<NmeaServer> NmeaServer::listenOn(const std::string& where, std::string& error) {
-  std::string host, port;
-  if (!splitWhere(where, host, port)) {
+  const auto split = splitWhere(where, HostPart::Optional);
+  if (!split) {
     error = "--serve-nmea takes [ADDR:]PORT with PORT from 1 to 65535, not '" + where + "'";
     return nullptr;
   }
+  const std::string& host = split->host; // empty: every address
+  const std::string& port = split->port;
   addrinfo hints{};
   hints.ai_family = host.empty() ? AF_INET6 : AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;

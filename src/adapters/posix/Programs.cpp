@@ -28,9 +28,21 @@ std::vector<std::string> candidateNames(const std::string& program) {
   return names;
 }
 
+// The directory of the running program's file ("" when the system does not say).
+std::string ownProgramDirectory() {
+  std::vector<char> path(4096);
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) {
+    return "";
+  }
+  const std::string file(path.data(), static_cast<std::size_t>(n));
+  const auto slash = file.rfind('/');
+  return slash == std::string::npos ? "" : file.substr(0, slash == 0 ? 1 : slash);
+}
+
 } // namespace
 
-std::optional<std::string> findProgram(const std::string& program) {
+std::optional<std::string> findProgram(const std::string& program, const std::string& ownDirectory) {
   if (program.empty()) {
     return std::nullopt;
   }
@@ -41,6 +53,14 @@ std::optional<std::string> findProgram(const std::string& program) {
   for (const auto& name : names) {
     if (isExecutableFile("./" + name)) {
       return "./" + name;
+    }
+  }
+  if (!ownDirectory.empty()) {
+    for (const auto& name : names) {
+      const std::string candidate = ownDirectory + "/" + name;
+      if (isExecutableFile(candidate)) {
+        return candidate;
+      }
     }
   }
   const char* path = std::getenv("PATH");
@@ -64,6 +84,10 @@ std::optional<std::string> findProgram(const std::string& program) {
     start = end + 1;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> findProgram(const std::string& program) {
+  return findProgram(program, ownProgramDirectory());
 }
 
 bool startDetachedProgram(const std::string& program) {

@@ -17,7 +17,8 @@ std::string PosixUserLocale::messagesLocale() const {
 }
 
 void StreamEventSink::eventReported(int code, const std::string& text) {
-  std::fprintf(out_, "baromon: event %d: %s\n", code, windows1252ToUtf8(text).c_str());
+  const std::string shown = bytes_ == TextBytes::Utf8 ? windows1252ToUtf8(text) : text;
+  std::fprintf(out_, "baromon: event %d: %s\n", code, shown.c_str());
   std::fflush(out_);
 }
 

@@ -148,6 +148,9 @@ QtWindows::QtWindows() {
   connect(&timer_, &QTimer::timeout, this, [this] {
     if (app_ != nullptr) {
       onTimer(*app_);
+      if (afterTick_) {
+        afterTick_(*app_);
+      }
     }
   });
 }

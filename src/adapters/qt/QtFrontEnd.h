@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -94,6 +95,8 @@ public:
   QtWindows();
   ~QtWindows() override;
   void attach(AppContext& app) { app_ = &app; }
+  // Called after every tick with the values it left (the web server takes its copy there).
+  void setAfterTick(std::function<void(const AppContext&)> afterTick) { afterTick_ = std::move(afterTick); }
   AppContext* app() const { return app_; }
 
   // Runs the event loop until the core asks to quit; returns the quit code.
@@ -151,6 +154,7 @@ private:
   void showBox(const std::string& text, const std::string& caption, platform::BoxIcon icon, QWidget* owner);
 
   AppContext* app_ = nullptr;
+  std::function<void(const AppContext&)> afterTick_;
   std::map<platform::WindowId, QPointer<QWidget>> windows_;
   std::map<int, QAction*> actions_;
   std::map<int, bool> checked_;

@@ -70,7 +70,7 @@ std::uint32_t loadDiurnalBins(platform::FileSystem& files, DiurnalAnalysis& anal
   // the same way.
   LastDecodedRecord decoded;
   for (std::size_t r = 0; r < got / kLogRecordSize; ++r) {
-    if (parseLogRecord(decoded, 1, records.data() + r * kLogRecordSize) == 0) {
+    if (parseLogRecord(decoded, LogRecordMode::Decode, records.data() + r * kLogRecordSize) == 0) {
       continue;
     }
     const HistorySample& s = decoded.sample;

@@ -134,7 +134,7 @@ int reportEvent(AppContext& app, ErrorCode code, const std::string& detail) {
   if (code >= 0 && code < EventCounts::kNumbers) {
     ++app.events.byNumber[static_cast<std::size_t>(code)];
   }
-  if (app.settings.ERR == 0) {
+  if (app.settings.logEvents == 0) {
     return 1;
   }
   const platform::DateTime now = app.platform.clock.localNow();
@@ -149,7 +149,7 @@ int reportEvent(AppContext& app, ErrorCode code, const std::string& detail) {
   }
   // The journal gets the event even when monitor.err is held by another program.
   if (app.platform.eventSink != nullptr) {
-    app.platform.eventSink->eventReported(code, eventTextIn(code, app.settings.LANG, detail));
+    app.platform.eventSink->eventReported(code, eventTextIn(code, app.settings.language, detail));
   }
   return 0;
 }

@@ -106,11 +106,11 @@ enum class Fatal : ErrorCode {
   FontNotSelected = 61,
 };
 
-// Appends an event line to monitor.err while ERR is on; 1 when ERR is off, else 0. The
+// Appends an event line to monitor.err while logEvents is on; 1 when it is off, else 0. The
 // same event goes to the platform's event sink, if any, in the user's language.
 // `detail` is what the text names where it has a place for it (a network address).
 int reportEvent(AppContext& app, ErrorCode code, const std::string& detail = {});
-// Appends a fatal line whatever ERR says, shows the box, beeps, asks the loop to end, and returns.
+// Appends a fatal line whatever logEvents says, shows the box, beeps, asks the loop to end, and returns.
 void reportFatal(AppContext& app, ErrorCode code);
 // The text appended after the line head (empty for codes without a text), `detail`
 // put in where the text names something.

@@ -242,7 +242,7 @@ MenuBar menuBarFor(int language) {
 }
 
 void buildMenuBar(AppContext& app) {
-  app.shell.menus.bar = menuBarFor(app.settings.LANG);
+  app.shell.menus.bar = menuBarFor(app.settings.language);
   app.platform.menus.setMenuBar(app.shell.menus.bar);
 }
 
@@ -270,56 +270,56 @@ void updateMenuChecks(AppContext& app) {
   enableMenuItem(app, cmd::LangDutch, false);
   enableMenuItem(app, cmd::LangSpanish, false);
 
-  checkMenuItem(app, cmd::ToggleSig, s.SIG != 0);
-  checkMenuItem(app, cmd::ToggleDks, s.DKS != 0);
-  checkMenuItem(app, cmd::ValuesWindow, s.DW != 0);
-  checkMenuItem(app, cmd::ConverterWindow, s.AW != 0);
-  checkMenuItem(app, cmd::ToggleDp, s.DP != 0);
+  checkMenuItem(app, cmd::ToggleSig, s.beepOnFastFall != 0);
+  checkMenuItem(app, cmd::ToggleDks, s.variationBars != 0);
+  checkMenuItem(app, cmd::ValuesWindow, s.valuesWindow != 0);
+  checkMenuItem(app, cmd::ConverterWindow, s.converterWindow != 0);
+  checkMenuItem(app, cmd::ToggleDp, s.paperLook != 0);
 
   constexpr struct {
     unsigned show;
     int id;
   } kSteps[] = {{300, cmd::Step5}, {600, cmd::Step10}, {900, cmd::Step15}, {1800, cmd::Step30}};
   for (const auto& step : kSteps) {
-    if (step.show == s.SHOW) {
+    if (step.show == s.displayStep) {
       for (const auto& other : kSteps) {
-        checkMenuItem(app, other.id, other.show == s.SHOW);
+        checkMenuItem(app, other.id, other.show == s.displayStep);
       }
       break;
     }
   }
 
-  checkMenuItem(app, cmd::RecordOff, s.SAVE == 0);
-  checkMenuItem(app, cmd::RecordOn, s.SAVE != 0);
+  checkMenuItem(app, cmd::RecordOff, s.recordInterval == 0);
+  checkMenuItem(app, cmd::RecordOn, s.recordInterval != 0);
 
-  checkMenuItem(app, cmd::ToggleErr, s.ERR != 0);
-  checkMenuItem(app, cmd::ToggleT1, s.T1 != 0);
-  checkMenuItem(app, cmd::ToggleT3, s.T3 != 0);
-  checkMenuItem(app, cmd::ToggleVar, s.VAR != 0);
+  checkMenuItem(app, cmd::ToggleErr, s.logEvents != 0);
+  checkMenuItem(app, cmd::ToggleT1, s.drawTendency1h != 0);
+  checkMenuItem(app, cmd::ToggleT3, s.drawTendency3h != 0);
+  checkMenuItem(app, cmd::ToggleVar, s.drawVariation != 0);
 
-  checkMenuItem(app, cmd::ScaleLow, s.LO != 0);
-  checkMenuItem(app, cmd::ScaleNormal, s.LO == 0);
+  checkMenuItem(app, cmd::ScaleLow, s.lowScale != 0);
+  checkMenuItem(app, cmd::ScaleNormal, s.lowScale == 0);
 
-  // The COM setting, not the open port's name: at start-up the checks come before the port is opened.
-  const char digit = s.COM;
+  // The port setting, not the open port's name: at start-up the checks come before the port is opened.
+  const char digit = s.portDigit;
   for (int n = 0; n < 8; ++n) {
     checkMenuItem(app, kPortCommands[static_cast<std::size_t>(n)], digit == '1' + n);
   }
 
-  if (s.DATA == 0) {
+  if (!isKxMode(s.dataMode)) {
     checkMenuItem(app, cmd::NmeaMode, true);
     checkMenuItem(app, cmd::KxMode, false);
-  } else if (s.DATA == 1) {
+  } else {
     checkMenuItem(app, cmd::KxMode, true);
     checkMenuItem(app, cmd::NmeaMode, false);
   }
 
   for (int lang = 0; lang < kLanguageCount; ++lang) {
-    checkMenuItem(app, kLanguageCommands[static_cast<std::size_t>(lang)], s.LANG == lang);
+    checkMenuItem(app, kLanguageCommands[static_cast<std::size_t>(lang)], s.language == lang);
   }
 
-  checkMenuItem(app, cmd::UnitHpa, app.view.pressureUnit == 0);
-  checkMenuItem(app, cmd::UnitInchHg, app.view.pressureUnit != 0);
+  checkMenuItem(app, cmd::UnitHpa, app.view.pressureUnit == PressureUnit::Hpa);
+  checkMenuItem(app, cmd::UnitInchHg, app.view.pressureUnit == PressureUnit::InchHg);
 }
 
 void probePorts(AppContext& app) {

@@ -57,48 +57,48 @@ SettingsBytes formatSettings(Settings& s) {
   SettingsBytes b{};
   std::memcpy(b.data(), kTemplate, b.size());
 
-  b[kCom] = s.COM;
+  b[kCom] = s.portDigit;
 
-  if (s.SAVE != 300) {
-    s.SAVE = 300;
+  if (s.recordInterval != 300) {
+    s.recordInterval = 300;
   }
   char number[16];
-  std::snprintf(number, sizeof number, "%04u", static_cast<unsigned>(s.SAVE));
+  std::snprintf(number, sizeof number, "%04u", static_cast<unsigned>(s.recordInterval));
   std::memcpy(&b[kSave], number, 4);
 
-  s.SHOW = std::clamp(s.SHOW, 300u, 1800u);
-  if (!isDisplayStep(s.SHOW)) {
-    s.SHOW = 300;
+  s.displayStep = std::clamp(s.displayStep, 300u, 1800u);
+  if (!isDisplayStep(s.displayStep)) {
+    s.displayStep = 300;
   }
-  std::snprintf(number, sizeof number, "%04u", s.SHOW);
+  std::snprintf(number, sizeof number, "%04u", s.displayStep);
   std::memcpy(&b[kShow], number, 4);
 
   auto flag = [&b](int at, int value) { b[static_cast<std::size_t>(at)] = value != 0 ? '1' : '0'; };
-  flag(kT1, s.T1);
-  flag(kT3, s.T3);
-  flag(kVar, s.VAR);
-  flag(kTc, s.TC);
-  flag(kAd, s.AD);
-  flag(kErr, s.ERR);
-  flag(kU, s.U);
-  flag(kSig, s.SIG);
-  flag(kDks, s.DKS);
-  flag(kDw, s.DW);
-  flag(kAw, s.AW);
-  flag(kLo, s.LO);
-  flag(kDp, s.DP);
+  flag(kT1, s.drawTendency1h);
+  flag(kT3, s.drawTendency3h);
+  flag(kVar, s.drawVariation);
+  flag(kTc, s.storedTc);
+  flag(kAd, s.storedAd);
+  flag(kErr, s.logEvents);
+  flag(kU, s.storedU);
+  flag(kSig, s.beepOnFastFall);
+  flag(kDks, s.variationBars);
+  flag(kDw, s.valuesWindow);
+  flag(kAw, s.converterWindow);
+  flag(kLo, s.lowScale);
+  flag(kDp, s.paperLook);
 
-  if (s.DATA == 0) {
+  if (!isKxMode(s.dataMode)) {
     std::memcpy(&b[kData], "NMEA", 4);
   }
-  if (s.LANG < std::size(kLanguageCodes)) {
-    std::memcpy(&b[kLang], kLanguageCodes[s.LANG], 2);
+  if (s.language < std::size(kLanguageCodes)) {
+    std::memcpy(&b[kLang], kLanguageCodes[s.language], 2);
   }
 
   // The field holds a sign and five digits. A correction beyond that (only
   // reachable by a caller bypassing the dialog's limits) is written as the
   // nearest value that fits instead of spilling into the next line.
-  std::snprintf(number, sizeof number, "%+06d", std::clamp(s.HK, -99999, 99999));
+  std::snprintf(number, sizeof number, "%+06d", std::clamp(s.heightCorrection, -99999, 99999));
   std::memcpy(&b[kHk], number, 6);
   return b;
 }
@@ -130,24 +130,24 @@ SettingsBytes defaultBytes() {
 } // namespace
 
 void applyDefaultSettings(Settings& s) {
-  s.DATA = 1;
-  s.COM = '2';
-  s.SAVE = 300;
-  s.SHOW = 300;
-  s.T1 = 1;
-  s.T3 = 1;
-  s.VAR = 1;
-  s.TC = 0;
-  s.AD = 0;
-  s.ERR = 1;
-  s.U = 0;
-  s.SIG = 0;
-  s.LANG = German;
-  s.DW = 0;
-  s.AW = 0;
-  s.LO = 0;
-  s.HK = 0;
-  s.DP = 0;
+  s.dataMode = DataMode::Kx;
+  s.portDigit = '2';
+  s.recordInterval = 300;
+  s.displayStep = 300;
+  s.drawTendency1h = 1;
+  s.drawTendency3h = 1;
+  s.drawVariation = 1;
+  s.storedTc = 0;
+  s.storedAd = 0;
+  s.logEvents = 1;
+  s.storedU = 0;
+  s.beepOnFastFall = 0;
+  s.language = German;
+  s.valuesWindow = 0;
+  s.converterWindow = 0;
+  s.lowScale = 0;
+  s.heightCorrection = 0;
+  s.paperLook = 0;
 }
 
 namespace {
@@ -219,38 +219,38 @@ void applySettingsBytes(Settings& s, const SettingsBytes& b) {
   if (b[kHk] == '-') {
     hk = -hk;
   }
-  s.HK = hk > 99999 || hk < -99999 ? 0 : hk;
+  s.heightCorrection = hk > 99999 || hk < -99999 ? 0 : hk;
 
   const int show = numberAt(b, kShow, 4);
-  s.SHOW = isDisplayStep(show) ? static_cast<unsigned>(show) : 300u;
+  s.displayStep = isDisplayStep(show) ? static_cast<unsigned>(show) : 300u;
 
   // Recording switched off lasts only until the program ends.
-  s.SAVE = 300;
+  s.recordInterval = 300;
 
   const auto com = static_cast<signed char>(b[kCom]);
-  s.COM = com > '8' ? '8' : com < '1' ? '1' : static_cast<char>(com);
+  s.portDigit = com > '8' ? '8' : com < '1' ? '1' : static_cast<char>(com);
 
-  s.T1 = flagAt(b, kT1);
-  s.T3 = flagAt(b, kT3);
-  s.VAR = flagAt(b, kVar);
-  s.TC = flagAt(b, kTc);
-  s.AD = flagAt(b, kAd);
-  s.U = flagAt(b, kU);
-  s.SIG = static_cast<std::uint8_t>(flagAt(b, kSig));
-  s.DKS = static_cast<std::uint8_t>(flagAt(b, kDks));
-  s.DW = flagAt(b, kDw);
-  s.AW = flagAt(b, kAw);
-  s.LO = flagAt(b, kLo);
+  s.drawTendency1h = flagAt(b, kT1);
+  s.drawTendency3h = flagAt(b, kT3);
+  s.drawVariation = flagAt(b, kVar);
+  s.storedTc = flagAt(b, kTc);
+  s.storedAd = flagAt(b, kAd);
+  s.storedU = flagAt(b, kU);
+  s.beepOnFastFall = static_cast<std::uint8_t>(flagAt(b, kSig));
+  s.variationBars = static_cast<std::uint8_t>(flagAt(b, kDks));
+  s.valuesWindow = flagAt(b, kDw);
+  s.converterWindow = flagAt(b, kAw);
+  s.lowScale = flagAt(b, kLo);
   // DP is compared without sign: every character other than "0" and "1" reads as 1.
-  s.DP = static_cast<std::uint8_t>(std::min(static_cast<unsigned>(digitAt(b, kDp)), 1u));
-  s.ERR = static_cast<std::uint8_t>(digitAt(b, kErr));
+  s.paperLook = static_cast<std::uint8_t>(std::min(static_cast<unsigned>(digitAt(b, kDp)), 1u));
+  s.logEvents = static_cast<std::uint8_t>(digitAt(b, kErr));
 
-  s.DATA = b[kData] == ' ' ? 1 : 0;
+  s.dataMode = b[kData] == ' ' ? DataMode::Kx : DataMode::Nmea;
 
-  s.LANG = German;
+  s.language = German;
   for (std::size_t i = 0; i < std::size(kLanguageCodes); ++i) {
     if (b[kLang] == kLanguageCodes[i][0] && b[kLang + 1] == kLanguageCodes[i][1]) {
-      s.LANG = static_cast<std::uint8_t>(i);
+      s.language = static_cast<std::uint8_t>(i);
       break;
     }
   }
@@ -268,6 +268,36 @@ int loadSettings(AppContext& app) {
 }
 
 SettingsFileBytes settingsFileBytes(Settings& s) { return formatSettings(s); }
+
+const char* languageCode(int language) { return kLanguageCodes[languageIndex(language)]; }
+
+int languageOfSettingsFile(AppContext& app) {
+  auto file =
+      app.platform.files.open(kSettingsFile, platform::FileAccess::Read, platform::OpenMode::OpenExisting);
+  if (!file) {
+    return German;
+  }
+  std::string text(kSettingsFileSize, '\0');
+  std::size_t size = 0;
+  while (size < text.size()) {
+    const auto n = file->read(text.data() + size, text.size() - size);
+    if (!n || *n == 0) {
+      break;
+    }
+    size += *n;
+  }
+  text.resize(size);
+  const std::size_t at = text.find("\nLANG=");
+  if (at == std::string::npos || at + 9 > text.size()) {
+    return German;
+  }
+  for (int language = 0; language < kLanguageCount; ++language) {
+    if (text.compare(at + 6, 2, kLanguageCodes[language]) == 0) {
+      return language;
+    }
+  }
+  return German;
+}
 
 void applySettingsFileBytes(Settings& s, const SettingsFileBytes& bytes) { applySettingsBytes(s, bytes); }
 

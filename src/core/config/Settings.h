@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/domain/Modes.h"
+
 namespace baromon {
 
 struct AppContext;
@@ -23,29 +25,31 @@ template <typename T, std::size_t N> constexpr const T& inLanguage(const T (&tab
   return table[languageIndex(language)];
 }
 
-// The option record, fields named after their monitor.ini keys. A flag is on when non-zero.
-// Start values are those the process has before the settings file is read: only
-// ERR = 1 (so a missing file is logged) and DKS = 0 (the defaults leave it alone) matter.
+// The option record. monitor.ini names each field by a key of its own (given here for a
+// reader of the file); only the settings codec (Settings.cpp, SettingKeys.cpp) knows them.
+// A flag is on when non-zero. Start values are those the process has before the settings
+// file is read: only logEvents = 1 (so a missing file is logged) and variationBars = 0 (the
+// defaults leave it alone) matter.
 struct Settings {
-  int DATA = 1;          // DataMode: 1 = KX mode (decode and record), 0 = NMEA mode (record raw)
-  char COM = '2';        // port digit '1'..'8'
-  int SAVE = 0;          // record interval in seconds: 300, or 0 = recording off until the program ends
-  unsigned SHOW = 0;     // DisplayStep in seconds: 300, 600, 900 or 1800
-  int T1 = 0;            // draw the one-hour tendency curve
-  int T3 = 0;            // draw the three-hour tendency curve
-  int VAR = 0;           // draw the variation curve
-  int TC = 0;            // stored only
-  int AD = 0;            // stored only
-  std::uint8_t ERR = 1;  // write events to monitor.err
-  int U = 0;             // stored only
-  std::uint8_t SIG = 0;  // beep on a fast pressure fall
-  std::uint8_t DKS = 0;  // variation bars on the pressure curve
-  std::uint8_t LANG = 0; // Language
-  int DW = 0;            // show the current-values window
-  int AW = 0;            // show the converter-values window
-  int LO = 0;            // pressure scale 900..1000 hPa instead of 950..1050 hPa
-  int HK = 0;            // height correction, hundredths of a hPa, -99999..99999
-  std::uint8_t DP = 0;   // paper-barograph look
+  DataMode dataMode = DataMode::Kx; // DATA; any value but Nmea is KX (isKxMode)
+  char portDigit = '2';             // COM: port digit '1'..'8'
+  int recordInterval = 0;           // SAVE: seconds, 300, or 0 = recording off until the program ends
+  unsigned displayStep = 0;         // SHOW: barogram step in seconds, 300, 600, 900 or 1800
+  int drawTendency1h = 0;           // T1: draw the one-hour tendency curve
+  int drawTendency3h = 0;           // T3: draw the three-hour tendency curve
+  int drawVariation = 0;            // VAR: draw the variation curve
+  int storedTc = 0;                 // TC: stored only
+  int storedAd = 0;                 // AD: stored only
+  std::uint8_t logEvents = 1;       // ERR: write events to monitor.err
+  int storedU = 0;                  // U: stored only
+  std::uint8_t beepOnFastFall = 0;  // SIG: beep on a fast pressure fall
+  std::uint8_t variationBars = 0;   // DKS: variation bars on the pressure curve
+  std::uint8_t language = 0;        // LANG: a Language
+  int valuesWindow = 0;             // DW: show the current-values window
+  int converterWindow = 0;          // AW: show the converter-values window
+  int lowScale = 0;                 // LO: pressure scale 900..1000 hPa instead of 950..1050 hPa
+  int heightCorrection = 0;         // HK: hundredths of a hPa added to every pressure, -99999..99999
+  std::uint8_t paperLook = 0;       // DP: paper-barograph look
 };
 
 constexpr int kSettingsFileSize = 125;
@@ -62,9 +66,9 @@ inline constexpr const char* kDamagedSettingsFile = "monitor.ini.bad";
 // Damaged: it is copied to monitor.ini.bad (replacing an older one), event 68 is
 // reported and the record is left unchanged. Missing is loadSettings's 0.
 SettingsLoad loadSettingsAtStart(AppContext& app);
-// Writes monitor.ini from the record; may correct SAVE and SHOW in memory.
+// Writes monitor.ini from the record; may correct recordInterval and displayStep in memory.
 void saveSettings(AppContext& app);
-// The built-in defaults; DKS keeps its value.
+// The built-in defaults; variationBars keeps its value.
 void applyDefaultSettings(Settings& settings);
 
 } // namespace baromon

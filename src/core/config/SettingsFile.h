@@ -15,6 +15,12 @@ using SettingsFileBytes = std::array<char, kSettingsFileSize>;
 SettingsFileBytes settingsFileBytes(Settings& s);
 // The record from the file's bytes, every value read as start-up reads it.
 void applySettingsFileBytes(Settings& s, const SettingsFileBytes& bytes);
+// A language's two letters as monitor.ini writes them (DE, EN, FR, NL, IT, SP); an unknown
+// language is German's.
+const char* languageCode(int language);
+// The language monitor.ini names, read without leaving a trace: a monitor that ends at
+// once reports nothing and writes nothing. German, the default, where it names none.
+int languageOfSettingsFile(AppContext& app);
 // monitor.ini as it is, into the record when it is the writer's file; nothing is reported,
 // put aside or written.
 SettingsLoad peekSettings(AppContext& app);

@@ -34,7 +34,7 @@ constexpr platform::Rgb kPaperText{180, 100, 90};
 constexpr int kLeft = 50;
 constexpr int kTop = 35;
 
-int scaleBase(const Settings& settings) { return settings.LO ? 900 : 950; }
+int scaleBase(const Settings& settings) { return settings.lowScale ? 900 : 950; }
 
 // The first `count` characters of the formatted text (every format here gives at least that many).
 std::string formatted(int count, const char* format, int a, int b = 0) {
@@ -99,7 +99,7 @@ Curve pressureCurve(const History& history, const PlotFrame& f, bool low, bool b
 
 void layoutLegendAndScales(BarogramLayout& l, const Settings& settings) {
   const PlotFrame& f = l.frame;
-  const LegendTexts& legend = inLanguage(kLegend, settings.LANG);
+  const LegendTexts& legend = inLanguage(kLegend, settings.language);
   l.legendTexts = {Label{{f.q, 10}, legend.pressure}, Label{{2 * f.q, 10}, legend.oneHour},
                    Label{{3 * f.q, 10}, legend.threeHours}};
   for (int c = 1; c <= 3; ++c) {
@@ -266,17 +266,17 @@ BarogramLayout layoutBarogram(const History& history, const Settings& settings, 
   l.frame = plotFrame(client.width, client.height);
   const PlotFrame& f = l.frame;
   layoutLegendAndScales(l, settings);
-  l.timeMarks = timeMarks(history, f, static_cast<int>(settings.SHOW));
+  l.timeMarks = timeMarks(history, f, static_cast<int>(settings.displayStep));
   // The variation curve starts on the baseline, its points one pixel above it.
   l.variation = curveThroughSlots(
-      history, f, settings.VAR != 0,
+      history, f, settings.drawVariation != 0,
       [&](const HistorySample& s) { return variationToY(s.variation, f.y0 - 1, f.h); },
       [&](const HistorySample& s) { return variationToY(s.variation, f.y0, f.h); });
   auto t3 = [&](const HistorySample& s) { return tendencyToY(s.tendency3h, f.yMid, f.h); };
   auto t1 = [&](const HistorySample& s) { return tendencyToY(s.tendency1h, f.yMid, f.h); };
-  l.tendency3h = curveThroughSlots(history, f, settings.T3 != 0, t3, t3);
-  l.tendency1h = curveThroughSlots(history, f, settings.T1 != 0, t1, t1);
-  l.pressure = pressureCurve(history, f, settings.LO != 0, settings.DKS != 0, 2.0f);
+  l.tendency3h = curveThroughSlots(history, f, settings.drawTendency3h != 0, t3, t3);
+  l.tendency1h = curveThroughSlots(history, f, settings.drawTendency1h != 0, t1, t1);
+  l.pressure = pressureCurve(history, f, settings.lowScale != 0, settings.variationBars != 0, 2.0f);
   return l;
 }
 
@@ -295,12 +295,12 @@ PaperLayout layoutPaperBarogram(const History& history, const Settings& settings
     l.tenLines.push_back({{kLeft, y}, {f.xR, y}});
   }
   l.marks = paperMarks(history, f, scaleBase(settings));
-  l.pressure = pressureCurve(history, f, settings.LO != 0, true, 1.0f);
+  l.pressure = pressureCurve(history, f, settings.lowScale != 0, true, 1.0f);
   return l;
 }
 
 void paintBarogram(AppContext& app, Canvas& dc) {
-  if (app.settings.DP) {
+  if (app.settings.paperLook) {
     paintPaperBarogram(app, dc);
     return;
   }

@@ -72,7 +72,7 @@ PaperLayout layoutPaperBarogram(const History& history, const Settings& settings
                                 platform::CanvasSize client);
 
 // Paints the barogram of app.history into `dc` (the main window's client area);
-// hands over to paintPaperBarogram when DP is on.
+// hands over to paintPaperBarogram when paperLook is on.
 void paintBarogram(AppContext& app, platform::Canvas& dc);
 void paintPaperBarogram(AppContext& app, platform::Canvas& dc);
 

@@ -8,6 +8,7 @@
 #include "core/display/DrawingResources.h"
 #include "core/domain/Rules.h"
 #include "core/domain/Units.h"
+#include "core/serial/Tendencies.h"
 
 namespace baromon {
 
@@ -53,9 +54,9 @@ constexpr const char* kNmeaTitle[6] = {
     "Monitor NMEA COM%d",
 };
 
-int language(const AppContext& app) { return languageIndex(app.settings.LANG); }
+int language(const AppContext& app) { return languageIndex(app.settings.language); }
 
-int portNumber(const AppContext& app) { return app.settings.COM - '0'; }
+int portNumber(const AppContext& app) { return app.settings.portDigit - '0'; }
 
 template <typename... Args> std::string format(const char* pattern, Args... args) {
   char text[128];
@@ -77,8 +78,7 @@ void paintValuesPanel(AppContext& app, Canvas& dc) {
   dc.setTextColour(fallsFastInThreeHours(r.tendency3h) ? kRed : kBlack);
   dc.textOut(10, 110, format("   %+4.1f  hPa/3h", hpaFromTenths(r.tendency3h)));
   dc.setTextColour(fallsMarkedlyInSixHours(r.tendency6h) ? kRed : kBlack);
-  // Until a pressure from six hours back exists, the six-hour value means nothing.
-  if (app.fiveMinute[71] != 0) {
+  if (sixHourTendencyKnown(app.fiveMinute)) {
     dc.textOut(10, 150, format("   %+4.1f  hPa/6h", hpaFromTenths(r.tendency6h)));
   }
   dc.setTextColour(kBlack);
@@ -119,7 +119,7 @@ void paintNmeaList(AppContext& app, Canvas& dc, int windowOuterHeight) {
   if (rows > kNmeaRows) {
     rows = kNmeaRows;
   }
-  if (app.settings.DATA == 1) {
+  if (isKxMode(app.settings.dataMode)) {
     return;
   }
   for (int i = 0; i < rows; ++i) {

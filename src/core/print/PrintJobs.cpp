@@ -22,8 +22,8 @@ constexpr int kPrintedLineLength = 91;
 void releasePort(AppContext& app) { app.serial.device.reset(); }
 
 void showPrintError(AppContext& app) {
-  app.platform.boxes.ownerlessMessageBox(printErrorText(app.settings.LANG),
-                                         printErrorCaption(app.settings.LANG), platform::BoxIcon::Error);
+  app.platform.boxes.ownerlessMessageBox(printErrorText(app.settings.language),
+                                         printErrorCaption(app.settings.language), platform::BoxIcon::Error);
 }
 
 // Ends the one page and the document. A page that cannot be ended leaves a

@@ -293,21 +293,21 @@ void drawCurves(AppContext& app, platform::Canvas& canvas, const PrintedBarogram
 
 PrintedBarogramLayout layoutPrintedBarogram(const History& history, const Settings& settings,
                                             platform::CanvasSize page, platform::TextMetrics metrics) {
-  const PageGeometry g = pageGeometry(page, metrics, settings.LO != 0);
+  const PageGeometry g = pageGeometry(page, metrics, settings.lowScale != 0);
   PrintedBarogramLayout l;
   l.landscape = g.landscape;
   l.margin = g.f;
   const Point titleAt = g.landscape ? Point{g.d / 2 - 200, g.f / 2} : Point{g.d - g.f / 2, g.e / 2 - 200};
-  l.title = Label{titleAt, title(settings.LANG, g.landscape)};
+  l.title = Label{titleAt, title(settings.language, g.landscape)};
   if (g.landscape) {
     layoutLandscapeScales(g, l);
   } else {
     layoutPortraitScales(g, l);
   }
-  l.pressure = pageCurve(g, history, Quantity::Pressure, true, settings.DKS != 0);
-  l.tendency1h = pageCurve(g, history, Quantity::Tendency1h, settings.T1 != 0, false);
-  l.tendency3h = pageCurve(g, history, Quantity::Tendency3h, settings.T3 != 0, false);
-  l.variation = pageCurve(g, history, Quantity::Variation, settings.VAR != 0, false);
+  l.pressure = pageCurve(g, history, Quantity::Pressure, true, settings.variationBars != 0);
+  l.tendency1h = pageCurve(g, history, Quantity::Tendency1h, settings.drawTendency1h != 0, false);
+  l.tendency3h = pageCurve(g, history, Quantity::Tendency3h, settings.drawTendency3h != 0, false);
+  l.variation = pageCurve(g, history, Quantity::Variation, settings.drawVariation != 0, false);
   l.marks = pageMarks(g, history);
   return l;
 }

@@ -59,7 +59,7 @@ void showAcquisitionChanges(AppContext& app, const AcquisitionChanges& changes) 
 std::string barographLiveTitle(const AppContext& app) {
   const CurrentReading& r = app.reading;
   char buffer[256];
-  int n = std::snprintf(buffer, sizeof buffer, inLanguage(kLiveTitles, app.settings.LANG),
+  int n = std::snprintf(buffer, sizeof buffer, inLanguage(kLiveTitles, app.settings.language),
                         static_cast<unsigned long>(app.acquisition.sentenceCount), r.utcTime.hour,
                         r.utcTime.minute, hpaFromHundredths(r.pressure), hpaFromTenths(r.tendency1h),
                         hpaFromTenths(r.tendency3h));

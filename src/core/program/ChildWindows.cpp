@@ -48,7 +48,7 @@ int openValuesWindow(AppContext& app) {
   return openPanelWindow(
       app, WindowId::Values,
       WindowSpec{WindowClass::LightGrey, WindowStyle::Overlapped, kValuesWindowTitle, 10, 10, 550, 450},
-      app.settings.DW);
+      app.settings.valuesWindow);
 }
 
 void closeValuesWindow(AppContext& app) { app.platform.windows.destroyWindow(WindowId::Values); }
@@ -56,7 +56,7 @@ void closeValuesWindow(AppContext& app) { app.platform.windows.destroyWindow(Win
 int openConverterWindow(AppContext& app) {
   return openPanelWindow(app, WindowId::Converter,
                          WindowSpec{WindowClass::LightGrey, WindowStyle::Overlapped, "AD", 60, 60, 300, 200},
-                         app.settings.AW);
+                         app.settings.converterWindow);
 }
 
 void closeConverterWindow(AppContext& app) { app.platform.windows.destroyWindow(WindowId::Converter); }
@@ -116,7 +116,7 @@ void openCorrectionDialog(AppContext& app) {
   windows.invalidate(WindowId::Correction);
   windows.createEditField(WindowId::Correction, {20, 40, 100, 25}, kCorrectionFieldChars);
   windows.createButton(WindowId::Correction, {20, 80, 100, 25}, "OK", cmd::CorrectionOk);
-  windows.setEditText(WindowId::Correction, correctionText(app.settings.HK));
+  windows.setEditText(WindowId::Correction, correctionText(app.settings.heightCorrection));
 }
 
 int correctionFromText(const std::string& entry) {
@@ -169,7 +169,8 @@ int correctionFromText(const std::string& entry) {
 
 void applyCorrectionInput(AppContext& app) {
   auto& windows = app.platform.windows;
-  app.settings.HK = correctionFromText(windows.editText(WindowId::Correction, kCorrectionFieldChars - 1));
+  app.settings.heightCorrection =
+      correctionFromText(windows.editText(WindowId::Correction, kCorrectionFieldChars - 1));
   closeCorrectionPopup(app);
 }
 

@@ -9,7 +9,7 @@ namespace baromon {
 struct AppContext;
 
 // The values and converter windows; 1 on success, 0 (and event 10) when the
-// window cannot be created. Shown only while DW / AW is on.
+// window cannot be created. Shown only while valuesWindow / converterWindow is on.
 int openValuesWindow(AppContext& app);
 void closeValuesWindow(AppContext& app);
 int openConverterWindow(AppContext& app);
@@ -17,9 +17,9 @@ void closeConverterWindow(AppContext& app);
 // The diurnal window; 1 on success, 255 (and event 10) on failure. An open one is
 // raised instead of stacking a second window.
 int openDiurnalWindow(AppContext& app);
-// The height-correction popup with its edit field and OK button, filled with HK in hPa.
+// The height-correction popup with its edit field and OK button, filled with the height correction in hPa.
 void openCorrectionDialog(AppContext& app);
-// OK in the popup: HK from the edit field, then the popup is closed.
+// OK in the popup: the height correction from the edit field, then the popup is closed.
 void applyCorrectionInput(AppContext& app);
 void closeCorrectionPopup(AppContext& app);
 
@@ -34,7 +34,7 @@ PopupPosition correctionPopupPosition(platform::ScreenSize screen);
 // taken as a point, conversion stops at the first character that does not fit,
 // text without a number gives 0, the result is limited to -99999..99999.
 int correctionFromText(const std::string& text);
-// HK in hPa with two decimals, as the edit field shows it.
+// The height correction in hPa with two decimals, as the edit field shows it.
 std::string correctionText(int hk);
 
 // Creates a program window; every creation also makes the drawing pens the first time.
@@ -45,6 +45,6 @@ inline constexpr const char* kDiurnalWindowTitle =
     "Diurnal rhythm air pressure:black best-fit curve:red 1hr tendency:blue 3hrs tendency:green "
     "variations:grey";
 inline constexpr std::size_t kCorrectionFieldChars = 20;
-inline constexpr int kMaxCorrection = 99999; // what the six-character HK field can hold
+inline constexpr int kMaxCorrection = 99999; // what the six-character field of monitor.ini can hold
 
 } // namespace baromon

@@ -1,6 +1,7 @@
 #include "core/program/LiveValues.h"
 
 #include "core/domain/Rules.h"
+#include "core/serial/Tendencies.h"
 #include "core/state/AppContext.h"
 
 namespace baromon {
@@ -15,12 +16,12 @@ LiveValues liveValues(const AppContext& app) {
   v.tendency1h = r.tendency1h;
   v.tendency3h = r.tendency3h;
   v.tendency6h = r.tendency6h;
-  v.sixHourKnown = app.fiveMinute[71] != 0;
+  v.sixHourKnown = sixHourTendencyKnown(app.fiveMinute);
   v.variation = app.converter.variation;
   v.temperature = r.temperature;
   v.hasTemperature = r.temperature > -99;
   v.voltage = r.voltage;
-  v.valid = r.valid != 0;
+  v.valid = r.valid;
   v.fallsFast1h = fallsFastInOneHour(r.tendency1h);
   v.fallsFast3h = fallsFastInThreeHours(r.tendency3h);
   v.fallsMarkedly6h = v.sixHourKnown && fallsMarkedlyInSixHours(r.tendency6h);

@@ -18,7 +18,7 @@ struct LiveValues {
   bool published = false;       // false until the first tick copied anything
   bool hasPressure = false;     // a pressure was received since the start
   platform::DateTime utcTime;   // when the last barograph line was processed
-  std::int32_t pressure = 0;    // hundredths of a hPa, HK included
+  std::int32_t pressure = 0;    // hundredths of a hPa, height correction included
   std::int32_t tendency1h = 0;  // tenths of a hPa
   std::int32_t tendency3h = 0;  // tenths of a hPa
   std::int32_t tendency6h = 0;  // tenths of a hPa

@@ -9,6 +9,7 @@
 #include "core/config/EventTexts.h"
 #include "core/config/Menus.h"
 #include "core/config/Settings.h"
+#include "core/config/SettingsFile.h"
 #include "core/display/Panels.h"
 #include "core/serial/Acquisition.h"
 #include "core/serial/SerialPort.h"
@@ -29,12 +30,24 @@ void setStartValues(AppContext& app) {
   app.acquisition.fillCount = 0;
   app.acquisition.recordCounter = 0;
   app.acquisition.nmeaCount = 0;
-  app.view.recordCount = 1024;
+  app.view.recordCount = kRecordCountBeforeLoad;
   app.acquisition.lastSlot = kNoFiveMinuteSlot;
   app.reading.temperature = kNoTemperature;
   app.reading.voltage = 0;
   app.reading.adValue = 0;
-  app.view.pressureUnit = 0;
+  app.view.pressureUnit = PressureUnit::Hpa;
+}
+
+// A monitor restarted within the minute of a boundary the log already ends with (a service
+// restart, an update) would record that boundary a second time; the history just loaded
+// holds the log's newest record in its first slot.
+void rememberTheLoggedBoundary(AppContext& app) {
+  const HistorySample& newest = app.history[0];
+  if (newest.day == 0 || newest.minute % 5 != 0) {
+    return;
+  }
+  app.acquisition.lastSlot =
+      fiveMinuteSlot({newest.year, newest.month, newest.day, newest.hour, newest.minute});
 }
 
 void clearTables(AppContext& app) {
@@ -51,54 +64,23 @@ void clearTables(AppContext& app) {
 // events before it exists.
 void readSettingsOrWriteDefaults(AppContext& app) {
   const std::uint8_t language = userLanguage(app);
-  app.settings.LANG = language;
+  app.settings.language = language;
   switch (loadSettingsAtStart(app)) {
   case SettingsLoad::Read:
     break;
   case SettingsLoad::Missing:
     applyDefaultSettings(app.settings);
-    app.settings.LANG = language;
+    app.settings.language = language;
     saveSettings(app);
     reportEvent(app, Event::SettingsNotFound);
     break;
   case SettingsLoad::Damaged:
     // Kept aside and reported already; run and record as on a first start.
     applyDefaultSettings(app.settings);
-    app.settings.LANG = language;
+    app.settings.language = language;
     saveSettings(app);
     break;
   }
-}
-
-// The language monitor.ini names, read without leaving a trace: a monitor that ends at
-// once reports nothing and writes nothing. German, the default, where it names none.
-int languageOfSettingsFile(AppContext& app) {
-  auto file =
-      app.platform.files.open("monitor.ini", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
-  if (!file) {
-    return German;
-  }
-  std::string text(kSettingsFileSize, '\0');
-  std::size_t size = 0;
-  while (size < text.size()) {
-    const auto n = file->read(text.data() + size, text.size() - size);
-    if (!n || *n == 0) {
-      break;
-    }
-    size += *n;
-  }
-  text.resize(size);
-  const std::size_t at = text.find("\nLANG=");
-  if (at == std::string::npos || at + 9 > text.size()) {
-    return German;
-  }
-  constexpr const char* kCodes[] = {"DE", "EN", "FR", "NL", "IT", "SP"};
-  for (int language = 0; language < kLanguageCount; ++language) {
-    if (text.compare(at + 6, 2, kCodes[language]) == 0) {
-      return language;
-    }
-  }
-  return German;
 }
 
 } // namespace
@@ -139,7 +121,7 @@ int startUp(AppContext& app) {
 
   openValuesWindow(app);
   openConverterWindow(app);
-  if (app.settings.DATA == 1) {
+  if (isKxMode(app.settings.dataMode)) {
     setBarographTitles(app);
   } else {
     setNmeaTitle(app);
@@ -165,6 +147,7 @@ int startUp(AppContext& app) {
   app.acquisition.acquisitionPaused = false;
 
   loadHistory(app);
+  rememberTheLoggedBoundary(app);
   windows.invalidate(WindowId::Main);
   app.platform.loop.startTimer(kTimerPeriodMs);
   return 0;

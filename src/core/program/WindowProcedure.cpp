@@ -31,7 +31,7 @@ template <typename T> void toggle(T& option) { option = option == 0 ? 1 : 0; }
 void repaintMain(AppContext& app) { app.platform.windows.invalidate(WindowId::Main); }
 
 void setModeTitles(AppContext& app) {
-  if (app.settings.DATA == 1) {
+  if (isKxMode(app.settings.dataMode)) {
     setBarographTitles(app);
   } else {
     setNmeaTitle(app);
@@ -40,12 +40,12 @@ void setModeTitles(AppContext& app) {
 
 // A display step also turns recording on.
 void setStep(AppContext& app, unsigned show) {
-  app.settings.SHOW = show;
-  app.settings.SAVE = 300;
+  app.settings.displayStep = show;
+  app.settings.recordInterval = 300;
 }
 
 void setLanguage(AppContext& app, int language) {
-  app.settings.LANG = static_cast<std::uint8_t>(language);
+  app.settings.language = static_cast<std::uint8_t>(language);
   setModeTitles(app);
   buildMenuBar(app);
   updateMenuChecks(app);
@@ -61,7 +61,7 @@ void startSpectrum(AppContext& app, WindowId from) {
 }
 
 void showInfo(AppContext& app, int commandId) {
-  const InfoBox box = infoBoxFor(commandId, app.settings.LANG);
+  const InfoBox box = infoBoxFor(commandId, app.settings.language);
   app.platform.boxes.ownerlessMessageBox(box.text, box.caption, platform::BoxIcon::Information);
 }
 
@@ -92,22 +92,22 @@ void deleteNmea(AppContext& app) {
 }
 
 void toggleValuesWindow(AppContext& app) {
-  if (app.settings.DW != 0) {
-    app.settings.DW = 0;
+  if (app.settings.valuesWindow != 0) {
+    app.settings.valuesWindow = 0;
     closeValuesWindow(app);
   } else {
-    app.settings.DW = 1;
+    app.settings.valuesWindow = 1;
     openValuesWindow(app);
     app.platform.windows.invalidate(WindowId::Values);
   }
 }
 
 void toggleConverterWindow(AppContext& app) {
-  if (app.settings.AW != 0) {
-    app.settings.AW = 0;
+  if (app.settings.converterWindow != 0) {
+    app.settings.converterWindow = 0;
     closeConverterWindow(app);
   } else {
-    app.settings.AW = 1;
+    app.settings.converterWindow = 1;
     openConverterWindow(app);
     app.platform.windows.invalidate(WindowId::Converter);
   }
@@ -161,11 +161,16 @@ const CommandEntry kCommands[] = {
     {cmd::CheckLog, [](AppContext& a, WindowId, int) { checkLogFile(a); }, Then::Nothing},
     {cmd::DeleteLog, [](AppContext& a, WindowId, int) { deleteLog(a); }, Then::Nothing},
     {cmd::DeleteNmea, [](AppContext& a, WindowId, int) { deleteNmea(a); }, Then::Nothing},
-    {cmd::ToggleT1, [](AppContext& a, WindowId, int) { toggle(a.settings.T1); }, Then::ChecksAndRepaint},
-    {cmd::ToggleT3, [](AppContext& a, WindowId, int) { toggle(a.settings.T3); }, Then::ChecksAndRepaint},
-    {cmd::ToggleVar, [](AppContext& a, WindowId, int) { toggle(a.settings.VAR); }, Then::ChecksAndRepaint},
-    {cmd::ToggleDks, [](AppContext& a, WindowId, int) { toggle(a.settings.DKS); }, Then::ChecksAndRepaint},
-    {cmd::ToggleDp, [](AppContext& a, WindowId, int) { toggle(a.settings.DP); }, Then::ChecksAndRepaint},
+    {cmd::ToggleT1, [](AppContext& a, WindowId, int) { toggle(a.settings.drawTendency1h); },
+     Then::ChecksAndRepaint},
+    {cmd::ToggleT3, [](AppContext& a, WindowId, int) { toggle(a.settings.drawTendency3h); },
+     Then::ChecksAndRepaint},
+    {cmd::ToggleVar, [](AppContext& a, WindowId, int) { toggle(a.settings.drawVariation); },
+     Then::ChecksAndRepaint},
+    {cmd::ToggleDks, [](AppContext& a, WindowId, int) { toggle(a.settings.variationBars); },
+     Then::ChecksAndRepaint},
+    {cmd::ToggleDp, [](AppContext& a, WindowId, int) { toggle(a.settings.paperLook); },
+     Then::ChecksAndRepaint},
     {cmd::ValuesWindow, [](AppContext& a, WindowId, int) { toggleValuesWindow(a); }, Then::ChecksAndRepaint},
     {cmd::ConverterWindow, [](AppContext& a, WindowId, int) { toggleConverterWindow(a); },
      Then::ChecksAndRepaint},
@@ -178,7 +183,7 @@ const CommandEntry kCommands[] = {
     {cmd::Spectrum, [](AppContext& a, WindowId from, int) { startSpectrum(a, from); }, Then::Nothing},
     {cmd::KxMode,
      [](AppContext& a, WindowId, int) {
-       a.settings.DATA = 1;
+       a.settings.dataMode = DataMode::Kx;
        a.acquisition.recordCounter = 0;
        a.history.fill(HistorySample{});
        setBarographTitles(a);
@@ -186,7 +191,7 @@ const CommandEntry kCommands[] = {
      Then::ChecksReloadRepaint},
     {cmd::NmeaMode,
      [](AppContext& a, WindowId, int) {
-       a.settings.DATA = 0;
+       a.settings.dataMode = DataMode::Nmea;
        a.acquisition.recordCounter = 0;
        clearNmea(a);
        setNmeaTitle(a);
@@ -204,20 +209,22 @@ const CommandEntry kCommands[] = {
     {cmd::Step10, [](AppContext& a, WindowId, int) { setStep(a, 600); }, Then::ChecksReloadRepaint},
     {cmd::Step15, [](AppContext& a, WindowId, int) { setStep(a, 900); }, Then::ChecksReloadRepaint},
     {cmd::Step30, [](AppContext& a, WindowId, int) { setStep(a, 1800); }, Then::ChecksReloadRepaint},
-    {cmd::RecordOff, [](AppContext& a, WindowId, int) { a.settings.SAVE = 0; }, Then::Checks},
-    {cmd::RecordOn, [](AppContext& a, WindowId, int) { a.settings.SAVE = 300; }, Then::Checks},
-    {cmd::ToggleSig, [](AppContext& a, WindowId, int) { toggle(a.settings.SIG); }, Then::Checks},
-    {cmd::ToggleErr, [](AppContext& a, WindowId, int) { toggle(a.settings.ERR); }, Then::Checks},
+    {cmd::RecordOff, [](AppContext& a, WindowId, int) { a.settings.recordInterval = 0; }, Then::Checks},
+    {cmd::RecordOn, [](AppContext& a, WindowId, int) { a.settings.recordInterval = 300; }, Then::Checks},
+    {cmd::ToggleSig, [](AppContext& a, WindowId, int) { toggle(a.settings.beepOnFastFall); }, Then::Checks},
+    {cmd::ToggleErr, [](AppContext& a, WindowId, int) { toggle(a.settings.logEvents); }, Then::Checks},
     {cmd::LangGerman, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
     {cmd::LangEnglish, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
     {cmd::LangFrench, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
     {cmd::LangDutch, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
     {cmd::LangItalian, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
     {cmd::LangSpanish, [](AppContext& a, WindowId, int id) { selectLanguage(a, id); }, Then::Nothing},
-    {cmd::UnitHpa, [](AppContext& a, WindowId, int) { a.view.pressureUnit = 0; }, Then::Checks},
-    {cmd::UnitInchHg, [](AppContext& a, WindowId, int) { a.view.pressureUnit = 1; }, Then::Checks},
-    {cmd::ScaleNormal, [](AppContext& a, WindowId, int) { a.settings.LO = 0; }, Then::ChecksAndRepaint},
-    {cmd::ScaleLow, [](AppContext& a, WindowId, int) { a.settings.LO = 1; }, Then::ChecksAndRepaint},
+    {cmd::UnitHpa, [](AppContext& a, WindowId, int) { a.view.pressureUnit = PressureUnit::Hpa; },
+     Then::Checks},
+    {cmd::UnitInchHg, [](AppContext& a, WindowId, int) { a.view.pressureUnit = PressureUnit::InchHg; },
+     Then::Checks},
+    {cmd::ScaleNormal, [](AppContext& a, WindowId, int) { a.settings.lowScale = 0; }, Then::ChecksAndRepaint},
+    {cmd::ScaleLow, [](AppContext& a, WindowId, int) { a.settings.lowScale = 1; }, Then::ChecksAndRepaint},
     {cmd::Correction, [](AppContext& a, WindowId, int) { openCorrectionDialog(a); }, Then::Nothing},
     {cmd::Help, [](AppContext& a, WindowId, int id) { showInfo(a, id); }, Then::Nothing},
     {cmd::About, [](AppContext& a, WindowId, int id) { showInfo(a, id); }, Then::Nothing},
@@ -307,7 +314,7 @@ void onHorizontalScroll(AppContext& app, int code) {
 void paintWindow(AppContext& app, WindowId window, platform::Canvas& canvas) {
   switch (window) {
   case WindowId::Main:
-    if (app.settings.DATA == 1) {
+    if (isKxMode(app.settings.dataMode)) {
       paintBarogram(app, canvas);
     } else {
       paintNmeaList(app, canvas, app.platform.windows.windowOuterSize(WindowId::Main).height);

@@ -83,12 +83,13 @@ void processKxLine(AppContext& app, AcquisitionChanges& changes) {
     acq.sentenceCount = 0;
   }
 
-  const SentenceEffect effect = decodeSentence(r, acq.receiveBuffer.data(), acq.fillCount, app.settings.HK);
+  const SentenceEffect effect =
+      decodeSentence(r, acq.receiveBuffer.data(), acq.fillCount, app.settings.heightCorrection);
   if (effect.rejected) {
     ++acq.sentencesRejected;
   }
   // A valid $PXDR, or another barometer's pressure while the barograph is silent.
-  const bool reading = adoptOtherBarometer(app, effect) || r.valid == 1;
+  const bool reading = adoptOtherBarometer(app, effect) || r.valid;
   if (effect.pressure || reading) {
     serveReading(app);
   }
@@ -112,7 +113,7 @@ void processKxLine(AppContext& app, AcquisitionChanges& changes) {
   if (reading && boundaryMinute && slot != acq.lastSlot) {
     acq.lastSlot = slot;
     pushFiveMinuteHistory(app);
-    if (app.settings.SAVE != 0 && r.pressure != 0) {
+    if (app.settings.recordInterval != 0 && r.pressure != 0) {
       ++acq.recordCounter;
       if (acq.recordCounter > kCounterLimit) {
         acq.recordCounter = 1;
@@ -149,7 +150,7 @@ void processLine(AppContext& app, AcquisitionChanges& changes) {
   AcquisitionState& acq = app.acquisition;
   acq.receiveBuffer[acq.fillCount] = '\0';
   ++acq.linesReceived;
-  if (app.settings.DATA == 1) {
+  if (isKxMode(app.settings.dataMode)) {
     processKxLine(app, changes);
   } else {
     processNmeaLine(app, changes);

@@ -14,14 +14,14 @@ namespace baromon {
 
 // The latest decoded device values.
 struct CurrentReading {
-  std::int32_t pressure = 0;                 // hundredths of a hPa, HK included; 0 until the first pressure
-  std::uint32_t adValue = 0;                 // converter counts, 0..kMaxConverterCounts
-  std::int32_t tendency1h = 0;               // tenths of a hPa, -999..999
-  std::int32_t tendency3h = 0;               // tenths of a hPa, -999..999
-  std::int32_t tendency6h = 0;               // tenths of a hPa, -999..999, computed only
+  std::int32_t pressure = 0;   // hundredths of a hPa, height correction included; 0 until the first pressure
+  std::uint32_t adValue = 0;   // converter counts, 0..kMaxConverterCounts
+  std::int32_t tendency1h = 0; // tenths of a hPa, -999..999
+  std::int32_t tendency3h = 0; // tenths of a hPa, -999..999
+  std::int32_t tendency6h = 0; // tenths of a hPa, -999..999, computed only
   std::int32_t temperature = kNoTemperature; // tenths of a degree C
   std::uint32_t voltage = 0;                 // tenths of a volt; 0 = none received
-  std::uint8_t valid = 0;                    // the line just processed was a well-formed $PXDR
+  bool valid = false;                        // the line just processed was a well-formed $PXDR
   platform::DateTime utcTime;                // when the last KX-mode line was processed
 };
 

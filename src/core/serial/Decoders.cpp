@@ -154,7 +154,7 @@ Decoded decodePxdrLine(CurrentReading& reading, const Line& b) {
   reading.adValue = static_cast<std::uint32_t>(ad);
   reading.tendency1h = pxdrTendency(b, 20);
   reading.tendency3h = pxdrTendency(b, 26);
-  reading.valid = 1;
+  reading.valid = true;
   return raw;
 }
 
@@ -328,7 +328,7 @@ constexpr SentenceKind kSentenceKinds[] = {
 } // namespace
 
 SentenceEffect decodeSentence(CurrentReading& reading, const char* line, std::size_t length, int hk) {
-  reading.valid = 0;
+  reading.valid = false;
   SentenceEffect out;
   const Line b(line, length);
   if (b.at(0) != '$') {

@@ -31,7 +31,7 @@ int checkFreeDiskSpace(AppContext& app) {
   if (*free >= kMinFreeBytes) {
     return 1;
   }
-  const DiskMessage& m = inLanguage(kDiskMessages, app.settings.LANG);
+  const DiskMessage& m = inLanguage(kDiskMessages, app.settings.language);
   app.platform.boxes.messageBox(m.text, m.caption, platform::BoxIcon::Error);
   app.platform.boxes.beep(platform::BeepKind::Exclamation);
   reportEvent(app, Event::NotEnoughSpace);

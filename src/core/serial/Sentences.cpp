@@ -34,7 +34,6 @@ std::string withNmeaChecksum(std::string_view body) {
 
 namespace {
 
-constexpr std::int32_t kMaxPressure = 150000; // hundredths of a hPa, as for the barograph
 constexpr std::size_t kMaxFields = 24;
 
 // The fields of a sentence between "$" and "*" (or the line end); field 0 is the address.
@@ -118,7 +117,7 @@ std::optional<std::int32_t> pressureField(std::string_view value, std::string_vi
     bad = true;
     return std::nullopt;
   }
-  return static_cast<std::int32_t>(std::min<std::int64_t>(*v, kMaxPressure));
+  return static_cast<std::int32_t>(std::min<std::int64_t>(*v, kMaxPressureHundredths));
 }
 
 // An air temperature in degrees C as tenths, clamped to +-99.9.
@@ -218,7 +217,7 @@ bool adoptOtherBarometer(AppContext& app, const SentenceEffect& effect) {
   CurrentReading& r = app.reading;
   AcquisitionState& acq = app.acquisition;
   const std::int64_t now = toEpochSeconds(app.platform.clock.utcNow());
-  if (r.valid == 1) {
+  if (r.valid) {
     acq.lastDeviceSecond = now;
     return false;
   }
@@ -235,7 +234,7 @@ bool adoptOtherBarometer(AppContext& app, const SentenceEffect& effect) {
     r.temperature = *effect.other.temperature;
   }
   if (effect.other.pressure) {
-    r.pressure = *effect.other.pressure + app.settings.HK;
+    r.pressure = *effect.other.pressure + app.settings.heightCorrection;
   } else if (!effect.pressure) {
     return false; // the barograph's lone $WIXDR pressure counts too: another monitor serves it
   }

@@ -30,7 +30,7 @@ int configurePort(AppContext&, platform::SerialDevice& device) { return device.c
 bool openSerialPort(AppContext& app, PortErrors errors) {
   SerialLink& link = app.serial;
   link.open = false;
-  const char digit = app.settings.COM;
+  const char digit = app.settings.portDigit;
   link.portName = std::string("COM") + digit;
   // Our own earlier handle would hold the exclusive lock against us.
   link.device.reset();
@@ -41,9 +41,9 @@ bool openSerialPort(AppContext& app, PortErrors errors) {
     if (errors == PortErrors::Quiet) {
       return false;
     }
-    const PortMessage message = portNotAvailableMessage(app.settings.LANG);
+    const PortMessage message = portNotAvailableMessage(app.settings.language);
     // German names the whole port, the other languages only its digit.
-    const std::string argument = app.settings.LANG == German ? link.portName : std::string(1, digit);
+    const std::string argument = app.settings.language == German ? link.portName : std::string(1, digit);
     char text[128];
     std::snprintf(text, sizeof text, message.format, argument.c_str());
     app.platform.boxes.messageBox(text, message.caption, platform::BoxIcon::Error);
@@ -64,7 +64,7 @@ bool openSerialPort(AppContext& app, PortErrors errors) {
 }
 
 void changePort(AppContext& app, char digit) {
-  app.settings.COM = digit;
+  app.settings.portDigit = digit;
   app.serial.portName = std::string("COM") + digit;
   closeSerialPort(app);
   // A port the user picks gets the ordinary behaviour: no quiet reopening after a failure,

@@ -12,7 +12,7 @@ class SerialDevice;
 // events 1 and 14..17; Quiet (reopening a lost device, giving the port back after a
 // print job) says nothing.
 enum class PortErrors { Show, Quiet };
-// Opens the port named by the COM setting and configures it; true when it is open
+// Opens the port named by the port setting and configures it; true when it is open
 // (the open flag says the same).
 bool openSerialPort(AppContext& app, PortErrors errors);
 // Sets 4800 Bd 8N1 without flow control, RTS on, DTR off; 1 on success.

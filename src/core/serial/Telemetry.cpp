@@ -4,6 +4,7 @@
 
 #include "core/config/EventLog.h"
 #include "core/domain/Rules.h"
+#include "core/domain/Units.h"
 #include "core/serial/Epoch.h"
 #include "core/state/AppContext.h"
 
@@ -27,7 +28,7 @@ void serveTelemetry(AppContext& app) {
   reportTelemetryLink(app);
   const CurrentReading& r = app.reading;
   // Nothing to tell before the first pressure, nor in NMEA mode, where no value is decoded.
-  if (app.settings.DATA != 1 || r.pressure == 0) {
+  if (!isKxMode(app.settings.dataMode) || r.pressure == 0) {
     return;
   }
   platform::TelemetryReading values;
@@ -37,7 +38,7 @@ void serveTelemetry(AppContext& app) {
   values.tendency3h = r.tendency3h;
   values.tendency6h = r.tendency6h;
   values.variation = static_cast<std::int32_t>(app.converter.variation);
-  values.hasTemperature = r.temperature != -999;
+  values.hasTemperature = r.temperature != kNoTemperature;
   values.temperature = r.temperature;
   values.hasVoltage = r.voltage != 0;
   values.voltage = static_cast<std::int32_t>(r.voltage);
@@ -46,7 +47,7 @@ void serveTelemetry(AppContext& app) {
 }
 
 void offerRecordToTelemetry(AppContext& app) {
-  if (app.platform.telemetry == nullptr || app.settings.DATA != 1) {
+  if (app.platform.telemetry == nullptr || !isKxMode(app.settings.dataMode)) {
     return;
   }
   const platform::DateTime& t = app.reading.utcTime;

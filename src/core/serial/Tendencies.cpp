@@ -8,15 +8,6 @@
 
 namespace baromon {
 
-namespace {
-
-// Index of the boundary 55, 175 and 355 minutes before the newest one.
-constexpr std::size_t kOneHourBack = 11;
-constexpr std::size_t kThreeHoursBack = 35;
-constexpr std::size_t kSixHoursBack = 71;
-
-} // namespace
-
 void updateTendencies(AppContext& app) {
   CurrentReading& r = app.reading;
   const FiveMinuteHistory& h = app.fiveMinute;
@@ -28,7 +19,7 @@ void updateTendencies(AppContext& app) {
   if (r.tendency3h == 0 && h[kThreeHoursBack] != 0) {
     r.tendency3h = tenthsFromHundredths(p - h[kThreeHoursBack]);
   }
-  if (h[kSixHoursBack] != 0) {
+  if (sixHourTendencyKnown(h)) {
     r.tendency6h = tenthsFromHundredths(p - h[kSixHoursBack]);
   }
   r.tendency1h = clampTenths(r.tendency1h);
@@ -69,13 +60,13 @@ platform::AlarmReport alarmReport(const CurrentReading& r) {
 
 void checkPressureAlarm(AppContext& app) {
   const bool hooked = app.platform.alarmHook != nullptr;
-  if (app.settings.SIG == 0 && !hooked) {
+  if (app.settings.beepOnFastFall == 0 && !hooked) {
     return;
   }
   if (!isFastFall(app.reading.tendency1h, app.reading.tendency3h)) {
     return;
   }
-  if (app.settings.SIG != 0) {
+  if (app.settings.beepOnFastFall != 0) {
     app.platform.boxes.beep(platform::BeepKind::Default);
   }
   // The hook hears of every alarm, whether the beep is on or not.

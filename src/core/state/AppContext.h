@@ -6,6 +6,7 @@
 #include "core/state/EventCounts.h"
 #include "core/state/Shell.h"
 #include "core/config/Settings.h"
+#include "core/domain/Modes.h"
 #include "core/display/DrawingResources.h"
 #include "core/print/PrintJobs.h"
 #include "platform/Canvas.h"
@@ -56,12 +57,15 @@ struct Platform {
   platform::TelemetryOutlet* telemetry = nullptr;
 };
 
+// What the record count is taken to be until the first history load counts the log.
+inline constexpr std::int32_t kRecordCountBeforeLoad = 1024;
+
 // Where the barogram window stands in the log.
 struct ViewState {
-  std::int32_t scrollOffset = 1;     // newest record shown, counted from the end (1 = last)
-  std::int32_t recordCount = 1024;   // records in monitor.txt as of the last history load
-  std::int32_t scrollPosition = 100; // scroll thumb 0..100, 100 = newest end
-  int pressureUnit = 0;              // PressureUnit: 0 hPa, 1 inch Hg (memory only)
+  std::int32_t scrollOffset = 1;                     // newest record shown, counted from the end (1 = last)
+  std::int32_t recordCount = kRecordCountBeforeLoad; // records in monitor.txt as of the last history load
+  std::int32_t scrollPosition = 100;                 // scroll thumb 0..100, 100 = newest end
+  PressureUnit pressureUnit = PressureUnit::Hpa;     // the menu's unit (memory only)
 };
 
 // All state of one running monitor. main owns one; every test builds a fresh one.

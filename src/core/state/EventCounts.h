@@ -5,7 +5,7 @@
 
 namespace baromon {
 
-// How often each event number was reported in this run, whether or not ERR let it into
+// How often each event number was reported in this run, whether or not logEvents let it into
 // monitor.err (the metrics of the web server show them). Numbers of 128 and more are
 // not counted.
 struct EventCounts {

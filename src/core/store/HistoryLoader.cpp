@@ -42,7 +42,7 @@ int loadHistory(AppContext& app) {
   const std::int64_t count = *size / kLogRecordSize;
   app.view.recordCount = static_cast<std::int32_t>(std::min<std::int64_t>(count, INT32_MAX));
 
-  const std::int64_t stride = strideFor(app.settings.SHOW);
+  const std::int64_t stride = strideFor(app.settings.displayStep);
   const std::int64_t slots = std::min<std::int64_t>(count / stride, kHistoryShown);
   const std::int64_t offset = std::max<std::int32_t>(app.view.scrollOffset, 1);
 
@@ -88,7 +88,7 @@ int loadHistory(AppContext& app) {
         continue;
       }
       // Decoded in either data mode: the log holds KX records whatever mode runs now.
-      if (parseLogRecord(app.lastDecodedRecord, 1, window.data() + at) == 1) {
+      if (parseLogRecord(app.lastDecodedRecord, LogRecordMode::Decode, window.data() + at) == 1) {
         app.history[static_cast<std::size_t>(i)] = app.lastDecodedRecord.sample;
       }
     }

@@ -123,8 +123,8 @@ LogRecord encodeLogRecord(std::uint32_t counter, const RecordTime& time, std::in
   return record;
 }
 
-int parseLogRecord(LastDecodedRecord& last, int mode, const char* record) {
-  if (mode != 1) {
+int parseLogRecord(LastDecodedRecord& last, LogRecordMode mode, const char* record) {
+  if (mode != LogRecordMode::Decode) {
     return 1;
   }
   int errors = 0;

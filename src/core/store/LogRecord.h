@@ -6,7 +6,7 @@
 namespace baromon {
 
 constexpr int kLogRecordSize = 80;
-constexpr int kHistorySlots = 1024;
+// The barogram's samples: no picture shows more, so no slot is kept beyond them.
 constexpr int kHistoryShown = 1000;
 
 // One 80-byte line of monitor.txt, CR LF included.
@@ -26,9 +26,8 @@ struct HistorySample {
   friend bool operator==(const HistorySample&, const HistorySample&) = default;
 };
 
-// The barogram's samples: slot 0 the newest shown, slot i one DisplayStep before slot i-1.
-// At most the first 1000 are filled.
-using History = std::array<HistorySample, kHistorySlots>;
+// The barogram's samples: slot 0 the newest shown, slot i one display step before slot i-1.
+using History = std::array<HistorySample, kHistoryShown>;
 
 // The decoder's result, kept between calls (zero at start).
 struct LastDecodedRecord {
@@ -46,8 +45,11 @@ LogRecord encodeLogRecord(std::uint32_t counter, const RecordTime& time, std::in
                           std::int32_t tendency1h, std::int32_t tendency3h, std::int32_t variation,
                           int alarmDigit);
 
-// Returns 1 for a valid record, 0 for an invalid one; with mode != 1 decodes
+// Whether a parse decodes. Skip leaves `last` alone, as does any other value a cast makes.
+enum class LogRecordMode : std::uint8_t { Skip = 0, Decode = 1 };
+
+// Returns 1 for a valid record, 0 for an invalid one; unless asked to decode, decodes
 // nothing and returns 1. Clamped values stay in `last` either way.
-int parseLogRecord(LastDecodedRecord& last, int mode, const char* record);
+int parseLogRecord(LastDecodedRecord& last, LogRecordMode mode, const char* record);
 
 } // namespace baromon

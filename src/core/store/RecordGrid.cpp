@@ -13,7 +13,7 @@ constexpr std::size_t kFieldBytes = kLogRecordSize - 2; // the line end follows
 // lower bound on the year, so a non-digit there can decode to a negative year
 // that no record can hold; written back it would become an invalid record.
 bool decodesValid(LastDecodedRecord& decoded, const char* bytes) {
-  return parseLogRecord(decoded, 1, bytes) == 1 && decoded.sample.year >= 0;
+  return parseLogRecord(decoded, LogRecordMode::Decode, bytes) == 1 && decoded.sample.year >= 0;
 }
 
 // The same for a probe: both date dots first, which nearly every window that

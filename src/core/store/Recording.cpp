@@ -136,7 +136,7 @@ std::size_t writeWaitingRecordsAtStop(AppContext& app) {
 }
 
 void appendRecord(AppContext& app) {
-  if (app.settings.DATA != 1) {
+  if (!isKxMode(app.settings.dataMode)) {
     return;
   }
   const auto& when = app.reading.utcTime;
@@ -174,7 +174,7 @@ void appendRecord(AppContext& app) {
 }
 
 void appendNmeaSentence(AppContext& app, const char* line, std::size_t length) {
-  if (app.settings.DATA != 0) {
+  if (isKxMode(app.settings.dataMode)) {
     return;
   }
   if (length == 0 || line[0] != '$') {

@@ -67,9 +67,9 @@ TEST(DamagedSettings, AreKeptAsideReportedAndReplacedByTheDefaults) {
     t.dir.write("monitor.ini", damage.bytes);
     ASSERT_EQ(startUp(t.app), 0);
 
-    EXPECT_EQ(t.app.settings.DATA, 1) << "KX mode: the barograph is recorded";
-    EXPECT_EQ(t.app.settings.COM, '2');
-    EXPECT_EQ(t.app.settings.ERR, 1);
+    EXPECT_EQ(t.app.settings.dataMode, DataMode::Kx) << "KX mode: the barograph is recorded";
+    EXPECT_EQ(t.app.settings.portDigit, '2');
+    EXPECT_EQ(t.app.settings.logEvents, 1);
     EXPECT_TRUE(t.app.serial.open);
     ASSERT_TRUE(t.dir.exists("monitor.ini.bad"));
     EXPECT_EQ(t.dir.read("monitor.ini.bad"), damage.bytes) << "kept byte for byte";
@@ -107,13 +107,13 @@ TEST(DamagedSettings, TheTemplateWithOddValuesIsStillReadLeniently) {
   ASSERT_EQ(startUp(t.app), 0);
   EXPECT_FALSE(t.dir.exists("monitor.ini.bad"));
   EXPECT_EQ(t.dir.read("monitor.err"), "");
-  EXPECT_EQ(t.app.settings.DATA, 0);
-  EXPECT_EQ(t.app.settings.COM, '8');
-  EXPECT_EQ(t.app.settings.SHOW, 300u);
-  EXPECT_NE(t.app.settings.T1, 0) << "on";
-  EXPECT_EQ(t.app.settings.LANG, German);
-  EXPECT_EQ(t.app.settings.HK, 17);
-  EXPECT_EQ(t.app.settings.SIG, 1);
+  EXPECT_EQ(t.app.settings.dataMode, DataMode::Nmea);
+  EXPECT_EQ(t.app.settings.portDigit, '8');
+  EXPECT_EQ(t.app.settings.displayStep, 300u);
+  EXPECT_NE(t.app.settings.drawTendency1h, 0) << "on";
+  EXPECT_EQ(t.app.settings.language, German);
+  EXPECT_EQ(t.app.settings.heightCorrection, 17);
+  EXPECT_EQ(t.app.settings.beepOnFastFall, 1);
 }
 
 TEST(DamagedSettings, AGoodFileIsLeftAsItIs) {
@@ -123,8 +123,8 @@ TEST(DamagedSettings, AGoodFileIsLeftAsItIs) {
   ASSERT_EQ(startUp(t.app), 0);
   EXPECT_EQ(t.dir.read("monitor.ini"), kOwnFile);
   EXPECT_FALSE(t.dir.exists("monitor.ini.bad"));
-  EXPECT_EQ(t.app.settings.COM, '5');
-  EXPECT_EQ(t.app.settings.HK, -250);
+  EXPECT_EQ(t.app.settings.portDigit, '5');
+  EXPECT_EQ(t.app.settings.heightCorrection, -250);
 }
 
 } // namespace

@@ -18,7 +18,7 @@ using fakes::TestApp;
 // fatal lines left out.
 TEST(EventLogReader, ReadsWhatTheMonitorWrote) {
   TestApp t;
-  t.app.settings.ERR = 1;
+  t.app.settings.logEvents = 1;
   reportEvent(t.app, Event::FileOpenFailed);
   reportFatal(t.app, Fatal::LandscapeGridPenFailed);
   reportEvent(t.app, -3);
@@ -36,7 +36,7 @@ TEST(EventLogReader, ReadsWhatTheMonitorWrote) {
 
 TEST(EventRecorder, FailsTheTestOnAnEventNotExpected) {
   TestApp t;
-  t.app.settings.ERR = 1;
+  t.app.settings.logEvents = 1;
   EXPECT_NONFATAL_FAILURE(
       {
         EventRecorder events(t.dir, {Event::FileOpenFailed});

@@ -101,7 +101,7 @@ TEST(ReportEvent, UsesLocalTimeNotUtc) {
 
 TEST(ReportEvent, SwitchedOffLeavesTheFileAloneButFatalStillWrites) {
   TestApp t;
-  t.app.settings.ERR = 0;
+  t.app.settings.logEvents = 0;
   EXPECT_EQ(reportEvent(t.app, Event::FileOpenFailed), 1);
   EXPECT_FALSE(t.dir.exists("monitor.err"));
   t.dir.write("monitor.err", "old\r\n");

@@ -219,12 +219,12 @@ struct MenuFixture : ::testing::Test {
     }
   }
   void setDefaults() {
-    app.settings.DATA = 1;
-    app.settings.SHOW = 300;
-    app.settings.SAVE = 300;
-    app.settings.T1 = app.settings.T3 = app.settings.VAR = 1;
-    app.settings.ERR = 1;
-    app.settings.COM = '2';
+    app.settings.dataMode = DataMode::Kx;
+    app.settings.displayStep = 300;
+    app.settings.recordInterval = 300;
+    app.settings.drawTendency1h = app.settings.drawTendency3h = app.settings.drawVariation = 1;
+    app.settings.logEvents = 1;
+    app.settings.portDigit = '2';
   }
 };
 
@@ -270,19 +270,19 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
   EXPECT_FALSE(item(cmd::LangSpanish).enabled) << "Spanish is greyed";
   EXPECT_TRUE(item(cmd::LangFrench).enabled);
 
-  app.settings.SIG = 1;
-  app.settings.DKS = 1;
-  app.settings.DW = 1;
-  app.settings.AW = 1;
-  app.settings.DP = 1;
-  app.settings.SHOW = 1800;
-  app.settings.SAVE = 0;
-  app.settings.ERR = 0;
-  app.settings.T1 = app.settings.T3 = app.settings.VAR = 0;
-  app.settings.LO = 1;
-  app.settings.DATA = 0;
-  app.settings.COM = '5';
-  app.view.pressureUnit = 1;
+  app.settings.beepOnFastFall = 1;
+  app.settings.variationBars = 1;
+  app.settings.valuesWindow = 1;
+  app.settings.converterWindow = 1;
+  app.settings.paperLook = 1;
+  app.settings.displayStep = 1800;
+  app.settings.recordInterval = 0;
+  app.settings.logEvents = 0;
+  app.settings.drawTendency1h = app.settings.drawTendency3h = app.settings.drawVariation = 0;
+  app.settings.lowScale = 1;
+  app.settings.dataMode = DataMode::Nmea;
+  app.settings.portDigit = '5';
+  app.view.pressureUnit = PressureUnit::InchHg;
   updateMenuChecks(app);
   const Case changed[] = {
       {"beep on", cmd::ToggleSig, true},
@@ -321,10 +321,10 @@ TEST_F(MenuFixture, ChecksFollowTheOptions) {
 
 TEST_F(MenuFixture, StepOutsideTheFourValuesLeavesTheStepItemsAlone) {
   setDefaults();
-  app.settings.SHOW = 600;
+  app.settings.displayStep = 600;
   buildMenuBar(app);
   updateMenuChecks(app);
-  app.settings.SHOW = 1200;
+  app.settings.displayStep = 1200;
   updateMenuChecks(app);
   EXPECT_TRUE(item(cmd::Step10).checked);
   EXPECT_FALSE(item(cmd::Step5).checked);
@@ -333,9 +333,9 @@ TEST_F(MenuFixture, StepOutsideTheFourValuesLeavesTheStepItemsAlone) {
 
 TEST_F(MenuFixture, ChecksOnItemsTheLanguageLacksAreIgnored) {
   setDefaults();
-  app.settings.LANG = 2; // French: no unit items
+  app.settings.language = 2; // French: no unit items
   buildMenuBar(app);
-  app.view.pressureUnit = 1;
+  app.view.pressureUnit = PressureUnit::InchHg;
   updateMenuChecks(app);
   EXPECT_EQ(app.shell.menus.bar.find(cmd::UnitHpa), nullptr);
   EXPECT_EQ(app.shell.menus.bar.find(cmd::UnitInchHg), nullptr);
@@ -374,7 +374,7 @@ TEST_F(MenuFixture, ProbeGreysPortsThatCannotBeOpened) {
   EXPECT_EQ(app.serial.portName, "COM2") << "the probe leaves the program's port alone";
 
   // A new bar after a language change comes up all enabled; the stored flags restore the greying.
-  app.settings.LANG = 1;
+  app.settings.language = 1;
   buildMenuBar(app);
   EXPECT_TRUE(item(cmd::Com3).enabled);
   updateMenuChecks(app);

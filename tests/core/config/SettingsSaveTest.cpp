@@ -27,9 +27,9 @@ bool hasEvent(const TestApp& t, Event code) { return fakes::hasEvent(t.dir.read(
 std::string earlierFile() {
   TestApp t;
   applyDefaultSettings(t.app.settings);
-  t.app.settings.SHOW = 1800;
-  t.app.settings.LANG = 2;
-  t.app.settings.HK = -1234;
+  t.app.settings.displayStep = 1800;
+  t.app.settings.language = 2;
+  t.app.settings.heightCorrection = -1234;
   saveSettings(t.app);
   return t.dir.read("monitor.ini");
 }

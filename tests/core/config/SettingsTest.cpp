@@ -30,10 +30,14 @@ Settings defaults() {
 }
 
 bool sameRecord(const Settings& a, const Settings& b) {
-  return a.DATA == b.DATA && a.COM == b.COM && a.SAVE == b.SAVE && a.SHOW == b.SHOW && a.T1 == b.T1 &&
-         a.T3 == b.T3 && a.VAR == b.VAR && a.TC == b.TC && a.AD == b.AD && a.ERR == b.ERR && a.U == b.U &&
-         a.SIG == b.SIG && a.DKS == b.DKS && a.LANG == b.LANG && a.DW == b.DW && a.AW == b.AW &&
-         a.LO == b.LO && a.HK == b.HK && a.DP == b.DP;
+  return a.dataMode == b.dataMode && a.portDigit == b.portDigit && a.recordInterval == b.recordInterval &&
+         a.displayStep == b.displayStep && a.drawTendency1h == b.drawTendency1h &&
+         a.drawTendency3h == b.drawTendency3h && a.drawVariation == b.drawVariation &&
+         a.storedTc == b.storedTc && a.storedAd == b.storedAd && a.logEvents == b.logEvents &&
+         a.storedU == b.storedU && a.beepOnFastFall == b.beepOnFastFall &&
+         a.variationBars == b.variationBars && a.language == b.language && a.valuesWindow == b.valuesWindow &&
+         a.converterWindow == b.converterWindow && a.lowScale == b.lowScale &&
+         a.heightCorrection == b.heightCorrection && a.paperLook == b.paperLook;
 }
 
 TEST(SettingsFile, DefaultsWriteTheDefaultFileExactly) {
@@ -48,17 +52,17 @@ TEST(SettingsFile, DefaultsWriteTheDefaultFileExactly) {
 
 TEST(SettingsFile, StartValuesAndDefaults) {
   const Settings start;
-  EXPECT_EQ(start.DATA, 1);
-  EXPECT_EQ(start.ERR, 1);
-  EXPECT_EQ(start.COM, '2');
-  EXPECT_EQ(start.SHOW, 0u);
-  EXPECT_EQ(start.DKS, 0);
+  EXPECT_EQ(start.dataMode, DataMode::Kx);
+  EXPECT_EQ(start.logEvents, 1);
+  EXPECT_EQ(start.portDigit, '2');
+  EXPECT_EQ(start.displayStep, 0u);
+  EXPECT_EQ(start.variationBars, 0);
   // The defaults leave DKS as it is.
   Settings s;
-  s.DKS = 1;
+  s.variationBars = 1;
   applyDefaultSettings(s);
-  EXPECT_EQ(s.DKS, 1);
-  s.DKS = 0;
+  EXPECT_EQ(s.variationBars, 1);
+  s.variationBars = 0;
   EXPECT_TRUE(sameRecord(s, defaults()));
 }
 
@@ -70,53 +74,57 @@ TEST(SettingsFile, ReaderEdgeCases) {
     std::function<bool(const Settings&)> holds;
   };
   const Case cases[] = {
-      {"SHOW 0600 kept", 34, "0600", [](const Settings& s) { return s.SHOW == 600; }},
-      {"SHOW 0900 kept", 34, "0900", [](const Settings& s) { return s.SHOW == 900; }},
-      {"SHOW 1800 kept", 34, "1800", [](const Settings& s) { return s.SHOW == 1800; }},
-      {"SHOW 0450 loads as 300", 34, "0450", [](const Settings& s) { return s.SHOW == 300; }},
+      {"SHOW 0600 kept", 34, "0600", [](const Settings& s) { return s.displayStep == 600; }},
+      {"SHOW 0900 kept", 34, "0900", [](const Settings& s) { return s.displayStep == 900; }},
+      {"SHOW 1800 kept", 34, "1800", [](const Settings& s) { return s.displayStep == 1800; }},
+      {"SHOW 0450 loads as 300", 34, "0450", [](const Settings& s) { return s.displayStep == 300; }},
       {"SHOW 2000 loads as 300, no clamp to 1800 on reading", 34, "2000",
-       [](const Settings& s) { return s.SHOW == 300; }},
-      {"SHOW with letters loads as 300", 34, "XXXX", [](const Settings& s) { return s.SHOW == 300; }},
-      {"SAVE 0000 loads as 300", 24, "0000", [](const Settings& s) { return s.SAVE == 300; }},
-      {"SAVE 0600 loads as 300", 24, "0600", [](const Settings& s) { return s.SAVE == 300; }},
-      {"HK -00250 is -2.50 hPa", 113, "-00250", [](const Settings& s) { return s.HK == -250; }},
-      {"HK +99999 stays", 113, "+99999", [](const Settings& s) { return s.HK == 99999; }},
-      {"HK -99999 stays", 113, "-99999", [](const Settings& s) { return s.HK == -99999; }},
+       [](const Settings& s) { return s.displayStep == 300; }},
+      {"SHOW with letters loads as 300", 34, "XXXX", [](const Settings& s) { return s.displayStep == 300; }},
+      {"SAVE 0000 loads as 300", 24, "0000", [](const Settings& s) { return s.recordInterval == 300; }},
+      {"SAVE 0600 loads as 300", 24, "0600", [](const Settings& s) { return s.recordInterval == 300; }},
+      {"HK -00250 is -2.50 hPa", 113, "-00250", [](const Settings& s) { return s.heightCorrection == -250; }},
+      {"HK +99999 stays", 113, "+99999", [](const Settings& s) { return s.heightCorrection == 99999; }},
+      {"HK -99999 stays", 113, "-99999", [](const Settings& s) { return s.heightCorrection == -99999; }},
       {"HK with a letter counts its code minus 48", 113, "+0000A",
-       [](const Settings& s) { return s.HK == 17; }},
-      {"HK with a letter and minus", 113, "-0000A", [](const Settings& s) { return s.HK == -17; }},
+       [](const Settings& s) { return s.heightCorrection == 17; }},
+      {"HK with a letter and minus", 113, "-0000A",
+       [](const Settings& s) { return s.heightCorrection == -17; }},
       {"HK any sign other than minus is positive", 113, " 00250",
-       [](const Settings& s) { return s.HK == 250; }},
-      {"HK above 99999 becomes 0", 113, "+:0000", [](const Settings& s) { return s.HK == 0; }},
-      {"HK below -99999 becomes 0", 113, "-:0000", [](const Settings& s) { return s.HK == 0; }},
+       [](const Settings& s) { return s.heightCorrection == 250; }},
+      {"HK above 99999 becomes 0", 113, "+:0000", [](const Settings& s) { return s.heightCorrection == 0; }},
+      {"HK below -99999 becomes 0", 113, "-:0000", [](const Settings& s) { return s.heightCorrection == 0; }},
       {"HK from blanks is far below range and becomes 0", 113, "      ",
-       [](const Settings& s) { return s.HK == 0; }},
-      {"COM 5 kept", 17, "5", [](const Settings& s) { return s.COM == '5'; }},
-      {"COM 9 loads as 8", 17, "9", [](const Settings& s) { return s.COM == '8'; }},
-      {"COM letter loads as 8", 17, "X", [](const Settings& s) { return s.COM == '8'; }},
-      {"COM 0 loads as 1", 17, "0", [](const Settings& s) { return s.COM == '1'; }},
-      {"COM blank loads as 1", 17, " ", [](const Settings& s) { return s.COM == '1'; }},
-      {"COM byte 0x80 and up counts as below 1", 17, "\xE9", [](const Settings& s) { return s.COM == '1'; }},
-      {"LANG EN", 92, "EN", [](const Settings& s) { return s.LANG == English; }},
-      {"LANG FR", 92, "FR", [](const Settings& s) { return s.LANG == French; }},
-      {"LANG NL", 92, "NL", [](const Settings& s) { return s.LANG == Dutch; }},
-      {"LANG IT", 92, "IT", [](const Settings& s) { return s.LANG == Italian; }},
-      {"LANG SP is Spanish", 92, "SP", [](const Settings& s) { return s.LANG == Spanish; }},
-      {"LANG ES is not recognised", 92, "ES", [](const Settings& s) { return s.LANG == German; }},
-      {"LANG in lower case is not recognised", 92, "en", [](const Settings& s) { return s.LANG == German; }},
-      {"DATA NMEA", 5, "NMEA", [](const Settings& s) { return s.DATA == 0; }},
+       [](const Settings& s) { return s.heightCorrection == 0; }},
+      {"COM 5 kept", 17, "5", [](const Settings& s) { return s.portDigit == '5'; }},
+      {"COM 9 loads as 8", 17, "9", [](const Settings& s) { return s.portDigit == '8'; }},
+      {"COM letter loads as 8", 17, "X", [](const Settings& s) { return s.portDigit == '8'; }},
+      {"COM 0 loads as 1", 17, "0", [](const Settings& s) { return s.portDigit == '1'; }},
+      {"COM blank loads as 1", 17, " ", [](const Settings& s) { return s.portDigit == '1'; }},
+      {"COM byte 0x80 and up counts as below 1", 17, "\xE9",
+       [](const Settings& s) { return s.portDigit == '1'; }},
+      {"LANG EN", 92, "EN", [](const Settings& s) { return s.language == English; }},
+      {"LANG FR", 92, "FR", [](const Settings& s) { return s.language == French; }},
+      {"LANG NL", 92, "NL", [](const Settings& s) { return s.language == Dutch; }},
+      {"LANG IT", 92, "IT", [](const Settings& s) { return s.language == Italian; }},
+      {"LANG SP is Spanish", 92, "SP", [](const Settings& s) { return s.language == Spanish; }},
+      {"LANG ES is not recognised", 92, "ES", [](const Settings& s) { return s.language == German; }},
+      {"LANG in lower case is not recognised", 92, "en",
+       [](const Settings& s) { return s.language == German; }},
+      {"DATA NMEA", 5, "NMEA", [](const Settings& s) { return s.dataMode == DataMode::Nmea; }},
       {"DATA any first character but a blank is NMEA", 5, "X KX",
-       [](const Settings& s) { return s.DATA == 0; }},
-      {"DATA only the first character counts", 5, " XYZ", [](const Settings& s) { return s.DATA == 1; }},
-      {"flag blank is on", 42, " ", [](const Settings& s) { return s.T1 != 0; }},
-      {"flag digit above 1 is 1", 42, "7", [](const Settings& s) { return s.T1 == 1; }},
-      {"flag letter is 1", 103, "Z", [](const Settings& s) { return s.AW == 1; }},
-      {"byte flag blank is on", 79, " ", [](const Settings& s) { return s.SIG != 0; }},
-      {"DP blank is 1", 123, " ", [](const Settings& s) { return s.DP == 1; }},
-      {"DP digit 5 is 1", 123, "5", [](const Settings& s) { return s.DP == 1; }},
-      {"ERR 0 is off", 69, "0", [](const Settings& s) { return s.ERR == 0; }},
-      {"ERR 5 is not clamped and on", 69, "5", [](const Settings& s) { return s.ERR == 5; }},
-      {"ERR blank is on", 69, " ", [](const Settings& s) { return s.ERR != 0; }},
+       [](const Settings& s) { return s.dataMode == DataMode::Nmea; }},
+      {"DATA only the first character counts", 5, " XYZ",
+       [](const Settings& s) { return s.dataMode == DataMode::Kx; }},
+      {"flag blank is on", 42, " ", [](const Settings& s) { return s.drawTendency1h != 0; }},
+      {"flag digit above 1 is 1", 42, "7", [](const Settings& s) { return s.drawTendency1h == 1; }},
+      {"flag letter is 1", 103, "Z", [](const Settings& s) { return s.converterWindow == 1; }},
+      {"byte flag blank is on", 79, " ", [](const Settings& s) { return s.beepOnFastFall != 0; }},
+      {"DP blank is 1", 123, " ", [](const Settings& s) { return s.paperLook == 1; }},
+      {"DP digit 5 is 1", 123, "5", [](const Settings& s) { return s.paperLook == 1; }},
+      {"ERR 0 is off", 69, "0", [](const Settings& s) { return s.logEvents == 0; }},
+      {"ERR 5 is not clamped and on", 69, "5", [](const Settings& s) { return s.logEvents == 5; }},
+      {"ERR blank is on", 69, " ", [](const Settings& s) { return s.logEvents != 0; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -136,23 +144,28 @@ TEST(SettingsFile, EachFlagReadsAndWritesItsOwnPosition) {
     std::function<void(Settings&, int)> set;
   };
   const Flag flags[] = {
-      {"T1", 42, [](const Settings& s) { return s.T1; }, [](Settings& s, int v) { s.T1 = v; }},
-      {"T3", 47, [](const Settings& s) { return s.T3; }, [](Settings& s, int v) { s.T3 = v; }},
-      {"VAR", 53, [](const Settings& s) { return s.VAR; }, [](Settings& s, int v) { s.VAR = v; }},
-      {"TC", 58, [](const Settings& s) { return s.TC; }, [](Settings& s, int v) { s.TC = v; }},
-      {"AD", 63, [](const Settings& s) { return s.AD; }, [](Settings& s, int v) { s.AD = v; }},
-      {"ERR", 69, [](const Settings& s) { return int{s.ERR}; },
-       [](Settings& s, int v) { s.ERR = static_cast<std::uint8_t>(v); }},
-      {"U", 73, [](const Settings& s) { return s.U; }, [](Settings& s, int v) { s.U = v; }},
-      {"SIG", 79, [](const Settings& s) { return int{s.SIG}; },
-       [](Settings& s, int v) { s.SIG = static_cast<std::uint8_t>(v); }},
-      {"DKS", 85, [](const Settings& s) { return int{s.DKS}; },
-       [](Settings& s, int v) { s.DKS = static_cast<std::uint8_t>(v); }},
-      {"DW", 98, [](const Settings& s) { return s.DW; }, [](Settings& s, int v) { s.DW = v; }},
-      {"AW", 103, [](const Settings& s) { return s.AW; }, [](Settings& s, int v) { s.AW = v; }},
-      {"LO", 108, [](const Settings& s) { return s.LO; }, [](Settings& s, int v) { s.LO = v; }},
-      {"DP", 123, [](const Settings& s) { return int{s.DP}; },
-       [](Settings& s, int v) { s.DP = static_cast<std::uint8_t>(v); }},
+      {"T1", 42, [](const Settings& s) { return s.drawTendency1h; },
+       [](Settings& s, int v) { s.drawTendency1h = v; }},
+      {"T3", 47, [](const Settings& s) { return s.drawTendency3h; },
+       [](Settings& s, int v) { s.drawTendency3h = v; }},
+      {"VAR", 53, [](const Settings& s) { return s.drawVariation; },
+       [](Settings& s, int v) { s.drawVariation = v; }},
+      {"TC", 58, [](const Settings& s) { return s.storedTc; }, [](Settings& s, int v) { s.storedTc = v; }},
+      {"AD", 63, [](const Settings& s) { return s.storedAd; }, [](Settings& s, int v) { s.storedAd = v; }},
+      {"ERR", 69, [](const Settings& s) { return int{s.logEvents}; },
+       [](Settings& s, int v) { s.logEvents = static_cast<std::uint8_t>(v); }},
+      {"U", 73, [](const Settings& s) { return s.storedU; }, [](Settings& s, int v) { s.storedU = v; }},
+      {"SIG", 79, [](const Settings& s) { return int{s.beepOnFastFall}; },
+       [](Settings& s, int v) { s.beepOnFastFall = static_cast<std::uint8_t>(v); }},
+      {"DKS", 85, [](const Settings& s) { return int{s.variationBars}; },
+       [](Settings& s, int v) { s.variationBars = static_cast<std::uint8_t>(v); }},
+      {"DW", 98, [](const Settings& s) { return s.valuesWindow; },
+       [](Settings& s, int v) { s.valuesWindow = v; }},
+      {"AW", 103, [](const Settings& s) { return s.converterWindow; },
+       [](Settings& s, int v) { s.converterWindow = v; }},
+      {"LO", 108, [](const Settings& s) { return s.lowScale; }, [](Settings& s, int v) { s.lowScale = v; }},
+      {"DP", 123, [](const Settings& s) { return int{s.paperLook}; },
+       [](Settings& s, int v) { s.paperLook = static_cast<std::uint8_t>(v); }},
   };
   for (const Flag& f : flags) {
     SCOPED_TRACE(f.key);
@@ -195,8 +208,8 @@ TEST(SettingsFile, BlankFlagIsWrittenBackAsOne) {
 
 TEST(SettingsFile, MissingFileReportsEventTwoAndLeavesTheRecord) {
   TestApp t;
-  t.app.settings.SHOW = 900;
-  t.app.settings.HK = 123;
+  t.app.settings.displayStep = 900;
+  t.app.settings.heightCorrection = 123;
   const Settings before = t.app.settings;
   EXPECT_EQ(loadSettings(t.app), 0);
   EXPECT_TRUE(sameRecord(t.app.settings, before));
@@ -210,7 +223,7 @@ TEST(SettingsFile, LockedFileCannotBeReadEither) {
   auto holder = t.files.open("monitor.ini", platform::FileAccess::Read, platform::OpenMode::OpenExisting);
   ASSERT_TRUE(holder);
   EXPECT_EQ(loadSettings(t.app), 0);
-  EXPECT_EQ(t.app.settings.SHOW, 0u);
+  EXPECT_EQ(t.app.settings.displayStep, 0u);
 }
 
 TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
@@ -224,12 +237,24 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
       "U=1\nSIG=1\nDKS=1\nLANG=IT\nDW=1\nAW=1\nLO=1\nHK=-01234\nDP=1\n";
   // The record `custom` holds, up to and including the field that ends at `upTo`.
   auto customUpTo = [](Settings& s, int upTo) {
-    const std::function<void()> steps[] = {
-        [&] { s.DATA = 0; },       [&] { s.COM = '5'; }, [&] { s.SHOW = 1800; }, [&] { s.T1 = 0; },
-        [&] { s.T3 = 0; },         [&] { s.VAR = 0; },   [&] { s.TC = 1; },      [&] { s.AD = 1; },
-        [&] { s.ERR = 0; },        [&] { s.U = 1; },     [&] { s.SIG = 1; },     [&] { s.DKS = 1; },
-        [&] { s.LANG = Italian; }, [&] { s.DW = 1; },    [&] { s.AW = 1; },      [&] { s.LO = 1; },
-        [&] { s.HK = -1234; },     [&] { s.DP = 1; }};
+    const std::function<void()> steps[] = {[&] { s.dataMode = DataMode::Nmea; },
+                                           [&] { s.portDigit = '5'; },
+                                           [&] { s.displayStep = 1800; },
+                                           [&] { s.drawTendency1h = 0; },
+                                           [&] { s.drawTendency3h = 0; },
+                                           [&] { s.drawVariation = 0; },
+                                           [&] { s.storedTc = 1; },
+                                           [&] { s.storedAd = 1; },
+                                           [&] { s.logEvents = 0; },
+                                           [&] { s.storedU = 1; },
+                                           [&] { s.beepOnFastFall = 1; },
+                                           [&] { s.variationBars = 1; },
+                                           [&] { s.language = Italian; },
+                                           [&] { s.valuesWindow = 1; },
+                                           [&] { s.converterWindow = 1; },
+                                           [&] { s.lowScale = 1; },
+                                           [&] { s.heightCorrection = -1234; },
+                                           [&] { s.paperLook = 1; }};
     for (int i = 0; i < upTo; ++i) {
       steps[i]();
     }
@@ -240,7 +265,7 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
       {"cut inside the HK digits", custom.substr(0, 117),
        [&](Settings& s) {
          customUpTo(s, 16);
-         s.HK = -1200; // digits "012" from the file, the last two from the default "00"
+         s.heightCorrection = -1200; // digits "012" from the file, the last two from the default "00"
        }},
       {"cut before the last flag", custom.substr(0, 122), [&](Settings& s) { customUpTo(s, 17); }},
       {"whole file", custom, [&](Settings& s) { customUpTo(s, 18); }},
@@ -252,13 +277,15 @@ TEST(SettingsFile, ShortFilesGiveMissingFieldsTheirDefaults) {
     TestApp t;
     // Start far from the defaults so that a field left untouched shows.
     Settings& s = t.app.settings;
-    s.DATA = 7, s.COM = '7', s.SAVE = 1, s.SHOW = 7, s.T1 = 7, s.T3 = 7, s.VAR = 7, s.TC = 7, s.AD = 7,
-    s.ERR = 7;
-    s.U = 7, s.SIG = 7, s.DKS = 7, s.LANG = 7, s.DW = 7, s.AW = 7, s.LO = 7, s.HK = 7, s.DP = 7;
+    s.dataMode = static_cast<DataMode>(7), s.portDigit = '7', s.recordInterval = 1, s.displayStep = 7,
+    s.drawTendency1h = 7, s.drawTendency3h = 7, s.drawVariation = 7, s.storedTc = 7, s.storedAd = 7,
+    s.logEvents = 7;
+    s.storedU = 7, s.beepOnFastFall = 7, s.variationBars = 7, s.language = 7, s.valuesWindow = 7,
+    s.converterWindow = 7, s.lowScale = 7, s.heightCorrection = 7, s.paperLook = 7;
     t.dir.write("monitor.ini", c.contents);
     ASSERT_EQ(loadSettings(t.app), 1);
     Settings expected = defaults();
-    expected.DKS = 0;
+    expected.variationBars = 0;
     c.expect(expected);
     EXPECT_TRUE(sameRecord(s, expected));
   }
@@ -273,7 +300,7 @@ TEST(SettingsFile, UnreadableContentsGiveDefaults) {
   AppContext app{Platform{t.clock, files, t.windows, t.ports, t.graphics}};
   EXPECT_EQ(loadSettings(app), 1);
   Settings expected = defaults();
-  expected.DKS = 0;
+  expected.variationBars = 0;
   EXPECT_TRUE(sameRecord(app.settings, expected));
 }
 
@@ -293,43 +320,46 @@ TEST(SettingsFile, WriterClampsAndSpecialCases) {
     std::function<bool(const Settings&)> afterwards;
   };
   const Case cases[] = {
-      {"SAVE 0 (recording off) is written and kept as 300", [](Settings& s) { s.SAVE = 0; }, 24, "0300",
-       [](const Settings& s) { return s.SAVE == 300; }},
-      {"SAVE 600 becomes 300", [](Settings& s) { s.SAVE = 600; }, 24, "0300",
-       [](const Settings& s) { return s.SAVE == 300; }},
-      {"SAVE negative becomes 300", [](Settings& s) { s.SAVE = -5; }, 24, "0300",
-       [](const Settings& s) { return s.SAVE == 300; }},
-      {"SHOW 0 is raised to 300", [](Settings& s) { s.SHOW = 0; }, 34, "0300",
-       [](const Settings& s) { return s.SHOW == 300; }},
-      {"SHOW 299 is raised to 300", [](Settings& s) { s.SHOW = 299; }, 34, "0300",
-       [](const Settings& s) { return s.SHOW == 300; }},
-      {"SHOW 600 kept", [](Settings& s) { s.SHOW = 600; }, 34, "0600",
-       [](const Settings& s) { return s.SHOW == 600; }},
-      {"SHOW 900 kept", [](Settings& s) { s.SHOW = 900; }, 34, "0900",
-       [](const Settings& s) { return s.SHOW == 900; }},
-      {"SHOW 1800 kept", [](Settings& s) { s.SHOW = 1800; }, 34, "1800",
-       [](const Settings& s) { return s.SHOW == 1800; }},
-      {"SHOW 1801 is lowered to 1800", [](Settings& s) { s.SHOW = 1801; }, 34, "1800",
-       [](const Settings& s) { return s.SHOW == 1800; }},
-      {"SHOW far above is lowered to 1800", [](Settings& s) { s.SHOW = 4000000000u; }, 34, "1800",
-       [](const Settings& s) { return s.SHOW == 1800; }},
-      {"SHOW 450 becomes 300", [](Settings& s) { s.SHOW = 450; }, 34, "0300",
-       [](const Settings& s) { return s.SHOW == 300; }},
-      {"DATA 0 is NMEA", [](Settings& s) { s.DATA = 0; }, 5, "NMEA",
-       [](const Settings& s) { return s.DATA == 0; }},
-      {"DATA other than 0 is KX", [](Settings& s) { s.DATA = 5; }, 5, "  KX",
-       [](const Settings& s) { return s.DATA == 5; }},
-      {"COM digit", [](Settings& s) { s.COM = '8'; }, 17, "8",
-       [](const Settings& s) { return s.COM == '8'; }},
-      {"LANG SP", [](Settings& s) { s.LANG = Spanish; }, 92, "SP", [](const Settings&) { return true; }},
-      {"LANG NL", [](Settings& s) { s.LANG = Dutch; }, 92, "NL", [](const Settings&) { return true; }},
-      {"LANG out of range leaves DE", [](Settings& s) { s.LANG = 6; }, 92, "DE",
-       [](const Settings& s) { return s.LANG == 6; }},
-      {"HK negative", [](Settings& s) { s.HK = -250; }, 113, "-00250", [](const Settings&) { return true; }},
-      {"HK largest", [](Settings& s) { s.HK = 99999; }, 113, "+99999", [](const Settings&) { return true; }},
-      {"HK beyond the field is written as the nearest that fits", [](Settings& s) { s.HK = -100000; }, 110,
-       "HK=-99999\nDP=0\n", [](const Settings& s) { return s.HK == -100000; }},
-      {"HK at the int limit stays within its line", [](Settings& s) { s.HK = INT_MAX; }, 110,
+      {"SAVE 0 (recording off) is written and kept as 300", [](Settings& s) { s.recordInterval = 0; }, 24,
+       "0300", [](const Settings& s) { return s.recordInterval == 300; }},
+      {"SAVE 600 becomes 300", [](Settings& s) { s.recordInterval = 600; }, 24, "0300",
+       [](const Settings& s) { return s.recordInterval == 300; }},
+      {"SAVE negative becomes 300", [](Settings& s) { s.recordInterval = -5; }, 24, "0300",
+       [](const Settings& s) { return s.recordInterval == 300; }},
+      {"SHOW 0 is raised to 300", [](Settings& s) { s.displayStep = 0; }, 34, "0300",
+       [](const Settings& s) { return s.displayStep == 300; }},
+      {"SHOW 299 is raised to 300", [](Settings& s) { s.displayStep = 299; }, 34, "0300",
+       [](const Settings& s) { return s.displayStep == 300; }},
+      {"SHOW 600 kept", [](Settings& s) { s.displayStep = 600; }, 34, "0600",
+       [](const Settings& s) { return s.displayStep == 600; }},
+      {"SHOW 900 kept", [](Settings& s) { s.displayStep = 900; }, 34, "0900",
+       [](const Settings& s) { return s.displayStep == 900; }},
+      {"SHOW 1800 kept", [](Settings& s) { s.displayStep = 1800; }, 34, "1800",
+       [](const Settings& s) { return s.displayStep == 1800; }},
+      {"SHOW 1801 is lowered to 1800", [](Settings& s) { s.displayStep = 1801; }, 34, "1800",
+       [](const Settings& s) { return s.displayStep == 1800; }},
+      {"SHOW far above is lowered to 1800", [](Settings& s) { s.displayStep = 4000000000u; }, 34, "1800",
+       [](const Settings& s) { return s.displayStep == 1800; }},
+      {"SHOW 450 becomes 300", [](Settings& s) { s.displayStep = 450; }, 34, "0300",
+       [](const Settings& s) { return s.displayStep == 300; }},
+      {"DATA 0 is NMEA", [](Settings& s) { s.dataMode = DataMode::Nmea; }, 5, "NMEA",
+       [](const Settings& s) { return s.dataMode == DataMode::Nmea; }},
+      {"DATA other than 0 is KX", [](Settings& s) { s.dataMode = static_cast<DataMode>(5); }, 5, "  KX",
+       [](const Settings& s) { return s.dataMode == static_cast<DataMode>(5); }},
+      {"COM digit", [](Settings& s) { s.portDigit = '8'; }, 17, "8",
+       [](const Settings& s) { return s.portDigit == '8'; }},
+      {"LANG SP", [](Settings& s) { s.language = Spanish; }, 92, "SP", [](const Settings&) { return true; }},
+      {"LANG NL", [](Settings& s) { s.language = Dutch; }, 92, "NL", [](const Settings&) { return true; }},
+      {"LANG out of range leaves DE", [](Settings& s) { s.language = 6; }, 92, "DE",
+       [](const Settings& s) { return s.language == 6; }},
+      {"HK negative", [](Settings& s) { s.heightCorrection = -250; }, 113, "-00250",
+       [](const Settings&) { return true; }},
+      {"HK largest", [](Settings& s) { s.heightCorrection = 99999; }, 113, "+99999",
+       [](const Settings&) { return true; }},
+      {"HK beyond the field is written as the nearest that fits",
+       [](Settings& s) { s.heightCorrection = -100000; }, 110, "HK=-99999\nDP=0\n",
+       [](const Settings& s) { return s.heightCorrection == -100000; }},
+      {"HK at the int limit stays within its line", [](Settings& s) { s.heightCorrection = INT_MAX; }, 110,
        "HK=+99999\nDP=0\n", [](const Settings&) { return true; }},
   };
   for (const Case& c : cases) {
@@ -348,9 +378,10 @@ TEST(SettingsFile, WriterClampsAndSpecialCases) {
 TEST(SettingsFile, SavedRecordLoadsBack) {
   TestApp t;
   Settings& s = t.app.settings;
-  s.DATA = 0, s.COM = '3', s.SAVE = 300, s.SHOW = 900, s.T1 = 0, s.T3 = 1, s.VAR = 0, s.TC = 1, s.AD = 0;
-  s.ERR = 1, s.U = 1, s.SIG = 1, s.DKS = 1, s.LANG = French, s.DW = 1, s.AW = 0, s.LO = 1, s.HK = -99999,
-  s.DP = 1;
+  s.dataMode = DataMode::Nmea, s.portDigit = '3', s.recordInterval = 300, s.displayStep = 900,
+  s.drawTendency1h = 0, s.drawTendency3h = 1, s.drawVariation = 0, s.storedTc = 1, s.storedAd = 0;
+  s.logEvents = 1, s.storedU = 1, s.beepOnFastFall = 1, s.variationBars = 1, s.language = French,
+  s.valuesWindow = 1, s.converterWindow = 0, s.lowScale = 1, s.heightCorrection = -99999, s.paperLook = 1;
   const Settings saved = s;
   saveSettings(t.app);
   s = Settings{};

@@ -60,7 +60,7 @@ struct NewSettings : ::testing::Test {
 TEST_F(NewSettings, AFirstStartTakesTheLanguageOfTheUsersLocale) {
   locale.name = "fr_FR.UTF-8";
   ASSERT_EQ(startUp(t.app), 0);
-  EXPECT_EQ(t.app.settings.LANG, French);
+  EXPECT_EQ(t.app.settings.language, French);
   EXPECT_NE(t.dir.read("monitor.ini").find("LANG=FR\n"), std::string::npos);
 }
 
@@ -81,7 +81,7 @@ TEST_F(NewSettings, AnExistingFileKeepsItsLanguageWhateverTheLocale) {
   italian.name = "it_IT";
   second.app.platform.locale = &italian;
   ASSERT_EQ(startUp(second.app), 0);
-  EXPECT_EQ(second.app.settings.LANG, Dutch);
+  EXPECT_EQ(second.app.settings.language, Dutch);
 }
 
 TEST_F(NewSettings, EveryEventGoesToTheSinkInTheUsersLanguageAndAFirstStartIsANotice) {
@@ -98,10 +98,10 @@ TEST_F(NewSettings, EveryEventGoesToTheSinkInTheUsersLanguageAndAFirstStartIsANo
   EXPECT_NE(err.find("event # 2 error: no file MONITOR.INI !\r\n"), std::string::npos);
   EXPECT_NE(err.find("event # 11 error: file MONITOR.INI not found \r\n"), std::string::npos);
 
-  t.app.settings.LANG = German;
+  t.app.settings.language = German;
   reportEvent(t.app, Event::SourceLost, "tcp://boat:10110");
   EXPECT_EQ(sink.events.back(), (std::pair<int, std::string>{71, "Verbindung zu tcp://boat:10110 verloren"}));
-  t.app.settings.LANG = French;
+  t.app.settings.language = French;
   reportEvent(t.app, eventCode(Event::Com1ReadError) + 2);
   EXPECT_EQ(sink.events.back(),
             (std::pair<int, std::string>{16, "erreur : impossible d'ouvrir le port COM3"}));
@@ -113,10 +113,10 @@ TEST_F(NewSettings, EveryEventGoesToTheSinkInTheUsersLanguageAndAFirstStartIsANo
 TEST_F(NewSettings, TheSinkHearsWhatMonitorErrHearsNoMore) {
   RecordingSink sink;
   t.app.platform.eventSink = &sink;
-  t.app.settings.ERR = 0;
+  t.app.settings.logEvents = 0;
   reportEvent(t.app, Event::FileOpenFailed);
   EXPECT_TRUE(sink.events.empty()) << "the protocol switched off is off everywhere";
-  t.app.settings.ERR = 1;
+  t.app.settings.logEvents = 1;
   t.dir.write("monitor.err", "");
   auto holder =
       t.files.open("monitor.err", platform::FileAccess::ReadWrite, platform::OpenMode::OpenExisting);

@@ -14,8 +14,8 @@ constexpr platform::CanvasSize kClient{1100, 600};
 
 Settings allCurves() {
   Settings s;
-  s.SHOW = 300;
-  s.T1 = s.T3 = s.VAR = s.DKS = 1;
+  s.displayStep = 300;
+  s.drawTendency1h = s.drawTendency3h = s.drawVariation = s.variationBars = 1;
   return s;
 }
 
@@ -39,7 +39,7 @@ TEST(BarogramLayout, EmptyHistoryLeavesOnlyUnclampedStarts) {
   EXPECT_TRUE(layoutPaperBarogram(history, allCurves(), kClient).marks.empty());
 
   Settings off = allCurves();
-  off.T1 = off.T3 = off.VAR = 0;
+  off.drawTendency1h = off.drawTendency3h = off.drawVariation = 0;
   const BarogramLayout bare = layoutBarogram(history, off, kClient);
   EXPECT_FALSE(bare.tendency1h.shown || bare.tendency3h.shown || bare.variation.shown);
 }
@@ -99,7 +99,7 @@ TEST(BarogramLayout, ScaleLimitsAndClamping) {
   EXPECT_TRUE(l.pressure.points[0].falls) << "3 h tendency -15 hPa";
 
   Settings low = allCurves();
-  low.LO = 1;
+  low.lowScale = 1;
   EXPECT_EQ(layoutBarogram(history, low, kClient).pressure.points[1].at.y, 565)
       << "900 hPa: the low scale's bottom";
 }

@@ -14,7 +14,7 @@ struct Paint {
   fakes::TestApp t;
   RecordingCanvas dc{t.graphics, {1100, 600}};
   Paint() {
-    t.app.settings.SHOW = 300;
+    t.app.settings.displayStep = 300;
     createScreenPens(t.app);
   }
   void run() { paintBarogram(t.app, dc); }
@@ -103,8 +103,8 @@ TEST(Barogram, LowScaleAndLanguagesChangeOnlyTheTexts) {
   };
   for (const Case& c : cases) {
     Paint p;
-    p.t.app.settings.LANG = c.lang;
-    p.t.app.settings.LO = 1;
+    p.t.app.settings.language = c.lang;
+    p.t.app.settings.lowScale = 1;
     p.run();
     const auto texts = textsOf(p.dc);
     ASSERT_GE(texts.size(), 3u);
@@ -120,7 +120,7 @@ TEST(Barogram, LowScaleAndLanguagesChangeOnlyTheTexts) {
 TEST(Barogram, ThousandSamplesSpanThePlotFromRightToLeftEdge) {
   Paint p;
   fillHistory(p.history(), 1000, 10, 6, 12, 0, 5);
-  p.t.app.settings.SHOW = 600; // keeps the time lines out of this test's way
+  p.t.app.settings.displayStep = 600; // keeps the time lines out of this test's way
   p.run();
   const auto curve = linesWithPen(p.dc, kBlack2);
   ASSERT_EQ(curve.size(), 1000u);
@@ -219,7 +219,7 @@ TEST(Barogram, SixHourLinesOnlyWithTheFiveMinuteStep) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show);
     Paint p;
-    p.t.app.settings.SHOW = c.show;
+    p.t.app.settings.displayStep = c.show;
     fillHistory(p.history(), 1000, 28, 6, 12, 0, c.stepMinutes);
     p.run();
     EXPECT_EQ(verticals(p.dc, kGridDot, 565, 35).size(), c.dayLines);
@@ -244,8 +244,8 @@ TEST(Barogram, VariationBarsInBothLooks) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);
     Paint p;
-    p.t.app.settings.DP = static_cast<std::uint8_t>(c.paper);
-    p.t.app.settings.DKS = static_cast<std::uint8_t>(c.dks);
+    p.t.app.settings.paperLook = static_cast<std::uint8_t>(c.paper);
+    p.t.app.settings.variationBars = static_cast<std::uint8_t>(c.dks);
     p.history()[0] = sample(10, 6, 12, 0, 101325, 0, 0, c.variation);
     p.run();
     const PenSpec pen = c.paper ? kDarkBlue2 : kBlack2;
@@ -267,8 +267,8 @@ TEST(Barogram, TendencyAndVariationCurvesFollowTheirSwitches) {
   Paint p;
   p.history()[0] = sample(10, 6, 12, 0, 101325, -14, 100, 10);
   p.history()[1] = sample(10, 6, 11, 55, 101325, 0, -100, 0);
-  p.t.app.settings.T1 = 1;
-  p.t.app.settings.VAR = 1;
+  p.t.app.settings.drawTendency1h = 1;
+  p.t.app.settings.drawVariation = 1;
   p.run();
   const auto blue = linesWithPen(p.dc, kBlue1);
   EXPECT_TRUE(hasLine(blue, 1050, 337, 1047, 337)); // -1.4 hPa
@@ -283,7 +283,7 @@ TEST(Barogram, TendencyAndVariationCurvesFollowTheirSwitches) {
 
   Paint q;
   q.history()[0] = sample(10, 6, 12, 0, 101325, 0, 150, 0);
-  q.t.app.settings.T3 = 1;
+  q.t.app.settings.drawTendency3h = 1;
   q.run();
   const auto green = linesWithPen(q.dc, kGreen1);
   ASSERT_EQ(green.size(), 2u);
@@ -294,9 +294,9 @@ TEST(Barogram, TendencyAndVariationCurvesFollowTheirSwitches) {
 
 TEST(Barogram, EmptyNewestSlotStartsEachCurveAtItsFirstSample) {
   Paint p;
-  p.t.app.settings.T1 = 1;
-  p.t.app.settings.T3 = 1;
-  p.t.app.settings.VAR = 1;
+  p.t.app.settings.drawTendency1h = 1;
+  p.t.app.settings.drawTendency3h = 1;
+  p.t.app.settings.drawVariation = 1;
   p.history()[1] = sample(10, 6, 11, 55, 101325, 5, 5, 5);
   p.history()[2] = sample(10, 6, 11, 50, 101325, 5, 5, 5);
   p.run();
@@ -332,7 +332,7 @@ TEST(Barogram, UnselectablePensReportEvent22AndDrawingGoesOn) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);
     Paint p;
-    p.t.app.settings.ERR = 1;
+    p.t.app.settings.logEvents = 1;
     p.history()[0] = sample(10, 6, 12, 0, 101325);
     p.t.app.display.screen.*c.pen = 0; // as after a failed creation
     p.run();
@@ -351,9 +351,9 @@ TEST(Barogram, UnselectablePensReportEvent22AndDrawingGoesOn) {
 
 TEST(Barogram, PaperLook) {
   Paint p;
-  p.t.app.settings.DP = 1;
-  p.t.app.settings.T1 = p.t.app.settings.T3 = p.t.app.settings.VAR = 1;
-  p.t.app.settings.SHOW = 1800; // ignored by the paper look
+  p.t.app.settings.paperLook = 1;
+  p.t.app.settings.drawTendency1h = p.t.app.settings.drawTendency3h = p.t.app.settings.drawVariation = 1;
+  p.t.app.settings.displayStep = 1800; // ignored by the paper look
   // 02:00 on the 2nd back to 23:55 on the 1st in 5-minute slots, then falling and steady again.
   for (int i = 0; i < 30; ++i) {
     const int minutes = 2 * 60 - 5 * i;

@@ -156,7 +156,7 @@ TEST(NmeaList, RowsFollowTheWindowHeightAndTheTableSize) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.legend);
     fakes::TestApp t;
-    t.app.settings.DATA = 0;
+    t.app.settings.dataMode = DataMode::Nmea;
     RecordingCanvas dc(t.graphics);
     dc.metrics.height = c.lineHeight;
     dc.metrics.externalLeading = c.leading;
@@ -175,7 +175,7 @@ TEST(NmeaList, RowsFollowTheWindowHeightAndTheTableSize) {
 
 TEST(NmeaList, ControlBytesBecomeBlanksInTheTableAndRowsAreDrawn85Wide) {
   fakes::TestApp t;
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   RecordingCanvas dc(t.graphics);
   setRow(t.app.nmea, 0, "$WIXDR,P,1.0132,B,0*7A\r\n");
   setRow(t.app.nmea, 1,
@@ -204,7 +204,7 @@ TEST(NmeaList, ControlBytesBecomeBlanksInTheTableAndRowsAreDrawn85Wide) {
 
 TEST(NmeaList, BarographModeDrawsNothingAndLeavesTheTable) {
   fakes::TestApp t;
-  t.app.settings.DATA = 1;
+  t.app.settings.dataMode = DataMode::Kx;
   RecordingCanvas dc(t.graphics);
   setRow(t.app.nmea, 0, "$GPGGA\r\n");
   paintNmeaList(t.app, dc, 1000);
@@ -220,7 +220,7 @@ TEST(CorrectionPrompt, LanguagesAndPlace) {
   };
   for (std::uint8_t lang = 0; lang < 6; ++lang) {
     fakes::TestApp t;
-    t.app.settings.LANG = lang;
+    t.app.settings.language = lang;
     RecordingCanvas dc(t.graphics);
     paintCorrectionPrompt(t.app, dc);
     ASSERT_EQ(dc.texts().size(), 1u);
@@ -249,8 +249,8 @@ TEST(Titles, BothModesInEveryLanguage) {
   for (std::uint8_t lang = 0; lang < 6; ++lang) {
     SCOPED_TRACE(static_cast<int>(lang));
     fakes::TestApp t;
-    t.app.settings.LANG = lang;
-    t.app.settings.COM = '3';
+    t.app.settings.language = lang;
+    t.app.settings.portDigit = '3';
     setBarographTitles(t.app);
     EXPECT_EQ(t.windows.titles[WindowId::Main], cases[lang].main);
     EXPECT_EQ(t.windows.titles[WindowId::Diurnal], cases[lang].diurnal);
@@ -262,8 +262,8 @@ TEST(Titles, BothModesInEveryLanguage) {
 
 TEST(Panels, UnusableInputsDrawSafely) {
   fakes::TestApp t;
-  t.app.settings.LANG = 9; // never written by the settings reader; read as German
-  t.app.settings.COM = '1';
+  t.app.settings.language = 9; // never written by the settings reader; read as German
+  t.app.settings.portDigit = '1';
   setBarographTitles(t.app);
   EXPECT_EQ(t.windows.titles[WindowId::Main], "Dureridarovidozi Verbindung \xFC"
                                               "ber COM1 ");
@@ -271,7 +271,7 @@ TEST(Panels, UnusableInputsDrawSafely) {
   paintCorrectionPrompt(t.app, dc);
   EXPECT_EQ(dc.texts().at(0).text, "Druckkorrektur in hPa eingeben:");
 
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   setRow(t.app.nmea, 0, "$GPGGA\r\n");
   RecordingCanvas noFont(t.graphics);
   noFont.metrics.height = 0;

@@ -85,7 +85,7 @@ TEST(DrawingResources, PrinterPensAreMadeOnce) {
 
 TEST(DrawingResources, FailedCreationsKeepANullHandleAndReportOnceEach) {
   fakes::TestApp t;
-  t.app.settings.ERR = 1;
+  t.app.settings.logEvents = 1;
   t.graphics.failNextCreations(2); // gridDotPen and lightGreyPen
   createScreenPens(t.app);
   EXPECT_EQ(t.app.display.screen.gridDotPen, 0u);

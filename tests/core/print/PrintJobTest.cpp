@@ -27,7 +27,7 @@ struct PrintBench {
   std::vector<bool> portOpenAt; // whether the port was held at each printer call
 
   PrintBench() {
-    t.app.settings.LANG = baromon::English;
+    t.app.settings.language = baromon::English;
     t.ports.add("COM2");
     t.app.serial.device = t.ports.open("COM2");
     t.app.serial.open = true;
@@ -136,7 +136,7 @@ TEST(PrintJob, JobFramesFollowTheSpoolerResults) {
 // Italian, dialog cancelled: the Italian box, and event 8 whatever the language.
 TEST(PrintJob, ErrorBoxSpeaksTheCurrentLanguage) {
   PrintBench b;
-  b.t.app.settings.LANG = baromon::Italian;
+  b.t.app.settings.language = baromon::Italian;
   b.printers.cancel = true;
   b.barogram();
   ASSERT_EQ(b.t.windows.boxes.size(), 1u);
@@ -177,7 +177,7 @@ TEST(PrintJob, ChoosingTakesThePrintableHeight) {
 // The barogram job draws the history loaded from the end of the log.
 TEST(PrintJob, BarogramJobLoadsTheHistoryFirst) {
   PrintBench b;
-  b.t.app.settings.SHOW = 300;
+  b.t.app.settings.displayStep = 300;
   baromon::testlog::LogBuilder log;
   for (unsigned i = 0; i < 3; ++i) {
     log.add(7, 10, i * 5, 101000 + static_cast<std::int32_t>(i), 0, 0, 0, 5);

@@ -30,7 +30,7 @@ HistorySample at(int day, int hour, int minute, std::int32_t pressure, std::int3
 TEST(PrintedBarogramLayout, EmptyHistoryLeavesOnlyUnclampedStarts) {
   History history{};
   Settings settings;
-  settings.T1 = settings.VAR = 1;
+  settings.drawTendency1h = settings.drawVariation = 1;
   const PrintedBarogramLayout wide = layoutPrintedBarogram(history, settings, kLandscape, kMetrics);
   EXPECT_TRUE(wide.landscape);
   EXPECT_EQ(wide.margin, 660);
@@ -55,7 +55,7 @@ TEST(PrintedBarogramLayout, PortraitStartsAtTheFirstValidEntryAndClamps) {
   history[1] = at(6, 0, 0, 101325, 40);
   history[2] = at(5, 23, 55, 90000, 40); // 950 hPa - 50 hPa: left of the page
   Settings settings;
-  settings.DKS = 1;
+  settings.variationBars = 1;
   const PrintedBarogramLayout l = layoutPrintedBarogram(history, settings, kPortrait, kMetrics);
   ASSERT_EQ(l.pressure.points.size(), 2u);
   const int y1 = 5940 - 5; // trunc(1 * 5.28)

@@ -37,7 +37,7 @@ struct Page {
   RecordingCanvas* canvas = nullptr;
 
   explicit Page(int width, int height, int lh = 100, int mcw = 50) {
-    t.app.settings.LANG = baromon::English;
+    t.app.settings.language = baromon::English;
     baromon::createPrinterPens(t.app);
     t.app.printing.printers = &printers;
     printers.pageSize = {width, height};
@@ -197,7 +197,7 @@ TEST(PrintedBarogram, LandscapePageGeometry) {
 TEST(PrintedBarogram, PressureScaleAndItsLimits) {
   struct Case {
     const char* legend;
-    int LO;
+    int lowScale;
     std::int32_t pressure;
     int y;
   } cases[] = {
@@ -210,13 +210,13 @@ TEST(PrintedBarogram, PressureScaleAndItsLimits) {
   };
   for (const auto& c : cases) {
     Page p(6600, 4800);
-    p.t.app.settings.LO = c.LO;
+    p.t.app.settings.lowScale = c.lowScale;
     p.fillHistory(2, c.pressure);
     p.draw();
     auto pressure = p.linesWith(kPressurePen);
     ASSERT_EQ(pressure.size(), 2u) << c.legend;
     EXPECT_EQ(pressure[1].y, c.y) << c.legend;
-    if (c.LO) {
+    if (c.lowScale) {
       ASSERT_NE(p.text("1000"), nullptr);
       EXPECT_EQ(p.text("1000")->y, 610) << c.legend;
     }
@@ -230,7 +230,7 @@ TEST(PrintedBarogram, OptionalCurvesAndVariationBars) {
   p.t.app.history[1].variation = 100; // 10 hPa: bars of 100 * 0.87 px
   p.t.app.history[1].tendency1h = -50;
   p.t.app.history[1].tendency3h = 100;
-  p.t.app.settings.DKS = 1;
+  p.t.app.settings.variationBars = 1;
   p.draw();
   EXPECT_TRUE(p.linesWith(kTendency1hPen).empty());
   EXPECT_TRUE(p.linesWith(kTendency3hPen).empty());
@@ -244,7 +244,7 @@ TEST(PrintedBarogram, OptionalCurvesAndVariationBars) {
   Page q(6600, 4800);
   q.fillHistory(3);
   q.t.app.history[1] = p.t.app.history[1];
-  q.t.app.settings.T1 = q.t.app.settings.T3 = q.t.app.settings.VAR = 1;
+  q.t.app.settings.drawTendency1h = q.t.app.settings.drawTendency3h = q.t.app.settings.drawVariation = 1;
   q.draw();
   ASSERT_EQ(q.linesWith(kTendency1hPen).size(), 3u);
   EXPECT_EQ(q.movesWith(kTendency1hPen).front().y, 2400) << "zero tendency is the middle";
@@ -303,7 +303,8 @@ TEST(PrintedBarogram, DayMarksNameTheNewerDay) {
 TEST(PrintedBarogram, EmptyNewestEntryStartsEachCurveAtItsFirstSample) {
   for (bool landscape : {true, false}) {
     Page p(landscape ? 6600 : 4800, landscape ? 4800 : 6600);
-    p.t.app.settings.T1 = p.t.app.settings.T3 = p.t.app.settings.VAR = p.t.app.settings.DKS = 1;
+    p.t.app.settings.drawTendency1h = p.t.app.settings.drawTendency3h = p.t.app.settings.drawVariation =
+        p.t.app.settings.variationBars = 1;
     p.fillHistory(3);
     p.t.app.history[0] = HistorySample{};
     for (int i = 1; i < 3; ++i) {
@@ -327,7 +328,7 @@ TEST(PrintedBarogram, EmptyNewestEntryStartsEachCurveAtItsFirstSample) {
 // An empty history: frame, scales, title and labels; each curve only its first move.
 TEST(PrintedBarogram, EmptyHistoryDrawsTheFrameOnly) {
   Page p(6600, 4800);
-  p.t.app.settings.T1 = 1;
+  p.t.app.settings.drawTendency1h = 1;
   p.draw();
   EXPECT_TRUE(p.linesWith(kPressurePen).empty());
   EXPECT_EQ(p.movesWith(kPressurePen).size(), 1u);

@@ -91,7 +91,7 @@ struct ChildWindows : ::testing::Test {
 };
 
 TEST_F(ChildWindows, CorrectionDialogRoundTrip) {
-  app.settings.HK = 12345;
+  app.settings.heightCorrection = 12345;
   openCorrectionDialog(app);
   ASSERT_TRUE(t.windows.windowExists(WindowId::Correction));
   const auto& popup = t.windows.windows.at(WindowId::Correction);
@@ -112,7 +112,7 @@ TEST_F(ChildWindows, CorrectionDialogRoundTrip) {
 
   t.windows.userTypes(WindowId::Correction, "2,35");
   onCommand(app, WindowId::Correction, cmd::CorrectionOk);
-  EXPECT_EQ(app.settings.HK, 235);
+  EXPECT_EQ(app.settings.heightCorrection, 235);
   EXPECT_FALSE(t.windows.windowExists(WindowId::Correction));
   EXPECT_FALSE(t.files.open("monitor.ini", platform::FileAccess::Read, platform::OpenMode::OpenExisting))
       << "nothing is written at once";
@@ -135,8 +135,8 @@ TEST_F(ChildWindows, PopupThatCannotBeCreatedLeavesNothingBehind) {
 }
 
 TEST_F(ChildWindows, ValuesAndConverterWindowsFollowTheirOptions) {
-  app.settings.DW = 0;
-  app.settings.AW = 1;
+  app.settings.valuesWindow = 0;
+  app.settings.converterWindow = 1;
   EXPECT_EQ(openValuesWindow(app), 1);
   EXPECT_EQ(openConverterWindow(app), 1);
   const auto& values = t.windows.windows.at(WindowId::Values);

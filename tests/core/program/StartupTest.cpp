@@ -45,9 +45,9 @@ TEST_F(Startup, FirstStartInAnEmptyDirectory) {
   EXPECT_EQ(ini.size(), 125u);
   EXPECT_NE(ini.find("KX"), std::string::npos);
   EXPECT_NE(ini.find("LANG=DE"), std::string::npos);
-  EXPECT_EQ(app.settings.SHOW, 300u);
-  EXPECT_EQ(app.settings.SAVE, 300);
-  EXPECT_EQ(app.settings.COM, '2');
+  EXPECT_EQ(app.settings.displayStep, 300u);
+  EXPECT_EQ(app.settings.recordInterval, 300);
+  EXPECT_EQ(app.settings.portDigit, '2');
 
   const auto& main = t.windows.windows.at(WindowId::Main);
   EXPECT_EQ(main.lastShow, platform::ShowMode::ShowMaximized);
@@ -90,10 +90,10 @@ TEST_F(Startup, AbsentPortStillStartsAndTheLinkReadsInactive) {
 
 TEST_F(Startup, SettingsFromTheFileAndTheHistoryFromTheLog) {
   ASSERT_EQ(startUp(app), 0);
-  app.settings.DATA = 0;
-  app.settings.LANG = 1;
-  app.settings.DW = 1;
-  app.settings.COM = '3';
+  app.settings.dataMode = DataMode::Nmea;
+  app.settings.language = 1;
+  app.settings.valuesWindow = 1;
+  app.settings.portDigit = '3';
   EXPECT_EQ(shutDown(app, 0), 0);
 
   TestApp second;
@@ -173,7 +173,7 @@ TEST_F(Startup, ShutdownSavesOnceThenStopsTheTimer) {
   t.ports.add("COM2");
   ASSERT_EQ(startUp(app), 0);
   t.dir.write("monitor.ini", "");
-  app.settings.SIG = 1;
+  app.settings.beepOnFastFall = 1;
   onCommand(app, WindowId::Main, cmd::Exit);
   ASSERT_EQ(t.windows.quits, std::vector<int>{0});
   t.windows.calls.clear();
@@ -219,6 +219,38 @@ TEST_F(Startup, APortMissingAtStartIsOpenedQuietlyOnceItAppears) {
   EXPECT_EQ(t.dir.read("monitor.txt").size(), 80u) << "the boundary of 10:05 is recorded";
   EXPECT_EQ(t.windows.boxes.size(), 1u) << "the box of the start only";
   EXPECT_EQ(eventCodes(t.dir.read("monitor.err")), startEvents) << "the attempts are quiet";
+}
+
+// A logger restarted within the minute of a boundary it already recorded (a service
+// restart, an update) must not record that boundary again: the log would hold the minute
+// twice and the check would report it as an error.
+TEST_F(Startup, ARestartWithinARecordedBoundaryMinuteDoesNotRecordItAgain) {
+  t.ports.add("COM2");
+  const std::string logged = testlog::record(7, 7, 12, 2026, 10, 10, 99850);
+  t.dir.write("monitor.txt", logged);
+  t.clock.utc = {2026, 12, 7, 10, 10, 52, 1};
+  ASSERT_EQ(startUp(app), 0);
+  const std::string pxdr = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
+  t.ports.feed("COM2", pxdr);
+  onTimer(app);
+  EXPECT_EQ(t.dir.read("monitor.txt"), logged) << "10:10 is in the log already";
+
+  t.clock.utc = {2026, 12, 7, 10, 15, 0, 1};
+  t.ports.feed("COM2", pxdr);
+  onTimer(app);
+  EXPECT_EQ(t.dir.read("monitor.txt").size(), 160u) << "the next boundary is recorded";
+
+  // A log that ends at another boundary, or on a minute that is none, holds nothing back.
+  for (const int minute : {5, 8}) {
+    TestApp other;
+    other.ports.add("COM2");
+    other.dir.write("monitor.txt", testlog::record(7, 7, 12, 2026, 10, minute, 99850));
+    other.clock.utc = {2026, 12, 7, 10, 10, 52, 1};
+    ASSERT_EQ(startUp(other.app), 0);
+    other.ports.feed("COM2", pxdr);
+    onTimer(other.app);
+    EXPECT_EQ(other.dir.read("monitor.txt").size(), 160u) << "log ending at 10:0" << minute;
+  }
 }
 
 // The user is at the screen and sees the box: a port picked from the menu keeps the

@@ -48,10 +48,10 @@ struct Procedure : ::testing::Test {
   TestApp t;
   AppContext& app = t.app;
   Procedure() {
-    app.settings.DATA = 1;
-    app.settings.SHOW = 300;
-    app.settings.SAVE = 300;
-    app.settings.T1 = app.settings.T3 = app.settings.VAR = 1;
+    app.settings.dataMode = DataMode::Kx;
+    app.settings.displayStep = 300;
+    app.settings.recordInterval = 300;
+    app.settings.drawTendency1h = app.settings.drawTendency3h = app.settings.drawVariation = 1;
     app.shell.screen = {1280, 994};
     t.windows.createWindow(WindowId::Main, {});
     buildMenuBar(app);
@@ -121,7 +121,7 @@ TEST_F(Procedure, TimerShowsTheInactiveLinkAndHonoursThePause) {
 
   // While paused the port is not read: the bytes stay waiting.
   t.ports.add("COM2");
-  app.settings.COM = '2';
+  app.settings.portDigit = '2';
   t.ports.feed("COM2", "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
   app.serial.device = t.ports.open("COM2");
   app.serial.open = app.serial.device != nullptr;
@@ -142,11 +142,11 @@ TEST_F(Procedure, ToggleCommandsFlipTheirOptionAndRepaint) {
     std::function<int()> option;
   };
   const Case cases[] = {
-      {"1 h curve", cmd::ToggleT1, [&] { return app.settings.T1; }},
-      {"3 h curve", cmd::ToggleT3, [&] { return app.settings.T3; }},
-      {"variation", cmd::ToggleVar, [&] { return app.settings.VAR; }},
-      {"variation bars", cmd::ToggleDks, [&] { return int(app.settings.DKS); }},
-      {"paper look", cmd::ToggleDp, [&] { return int(app.settings.DP); }},
+      {"1 h curve", cmd::ToggleT1, [&] { return app.settings.drawTendency1h; }},
+      {"3 h curve", cmd::ToggleT3, [&] { return app.settings.drawTendency3h; }},
+      {"variation", cmd::ToggleVar, [&] { return app.settings.drawVariation; }},
+      {"variation bars", cmd::ToggleDks, [&] { return int(app.settings.variationBars); }},
+      {"paper look", cmd::ToggleDp, [&] { return int(app.settings.paperLook); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
@@ -164,8 +164,8 @@ TEST_F(Procedure, ToggleCommandsFlipTheirOptionAndRepaint) {
   t.windows.invalidated.clear();
   onCommand(app, WindowId::Main, cmd::ToggleSig);
   onCommand(app, WindowId::Main, cmd::ToggleErr);
-  EXPECT_EQ(app.settings.SIG, 1);
-  EXPECT_EQ(app.settings.ERR, 0);
+  EXPECT_EQ(app.settings.beepOnFastFall, 1);
+  EXPECT_EQ(app.settings.logEvents, 0);
   EXPECT_TRUE(checked(cmd::ToggleSig));
   EXPECT_FALSE(checked(cmd::ToggleErr));
   EXPECT_FALSE(mainInvalidated());
@@ -173,7 +173,7 @@ TEST_F(Procedure, ToggleCommandsFlipTheirOptionAndRepaint) {
 
 TEST_F(Procedure, StepCommandsSwitchRecordingOn) {
   onCommand(app, WindowId::Main, cmd::RecordOff);
-  EXPECT_EQ(app.settings.SAVE, 0);
+  EXPECT_EQ(app.settings.recordInterval, 0);
   EXPECT_TRUE(checked(cmd::RecordOff));
   struct Case {
     int id;
@@ -182,24 +182,24 @@ TEST_F(Procedure, StepCommandsSwitchRecordingOn) {
   for (const Case c :
        {Case{cmd::Step15, 900}, Case{cmd::Step30, 1800}, Case{cmd::Step10, 600}, Case{cmd::Step5, 300}}) {
     SCOPED_TRACE(c.id);
-    app.settings.SAVE = 0;
+    app.settings.recordInterval = 0;
     onCommand(app, WindowId::Main, c.id);
-    EXPECT_EQ(app.settings.SHOW, c.show);
-    EXPECT_EQ(app.settings.SAVE, 300);
+    EXPECT_EQ(app.settings.displayStep, c.show);
+    EXPECT_EQ(app.settings.recordInterval, 300);
     EXPECT_TRUE(checked(c.id));
     EXPECT_TRUE(checked(cmd::RecordOn));
     EXPECT_FALSE(checked(cmd::RecordOff));
   }
   onCommand(app, WindowId::Main, cmd::RecordOff);
   onCommand(app, WindowId::Main, cmd::RecordOn);
-  EXPECT_EQ(app.settings.SAVE, 300);
+  EXPECT_EQ(app.settings.recordInterval, 300);
 }
 
 TEST_F(Procedure, ModeCommandsRestartTheRecordCounter) {
   app.acquisition.recordCounter = 41;
   app.nmea[0][0] = '$';
   onCommand(app, WindowId::Main, cmd::NmeaMode);
-  EXPECT_EQ(app.settings.DATA, 0);
+  EXPECT_EQ(app.settings.dataMode, DataMode::Nmea);
   EXPECT_EQ(app.acquisition.recordCounter, 0u);
   EXPECT_EQ(app.nmea[0][0], 0);
   EXPECT_TRUE(checked(cmd::NmeaMode));
@@ -209,7 +209,7 @@ TEST_F(Procedure, ModeCommandsRestartTheRecordCounter) {
   app.history[0].day = 3;
   t.dir.write("monitor.txt", logRecords(10));
   onCommand(app, WindowId::Main, cmd::KxMode);
-  EXPECT_EQ(app.settings.DATA, 1);
+  EXPECT_EQ(app.settings.dataMode, DataMode::Kx);
   EXPECT_EQ(app.acquisition.recordCounter, 0u);
   EXPECT_TRUE(checked(cmd::KxMode));
   EXPECT_EQ(app.view.recordCount, 10) << "the history was reloaded";
@@ -240,26 +240,26 @@ TEST_F(Procedure, DeleteCommands) {
 }
 
 TEST_F(Procedure, WindowCommandsAndTheCloseBox) {
-  app.settings.DW = 0;
+  app.settings.valuesWindow = 0;
   openValuesWindow(app);
   onCommand(app, WindowId::Main, cmd::ValuesWindow);
-  EXPECT_EQ(app.settings.DW, 1);
+  EXPECT_EQ(app.settings.valuesWindow, 1);
   EXPECT_TRUE(t.windows.visible(WindowId::Values));
   EXPECT_TRUE(checked(cmd::ValuesWindow));
   // The close box destroys the window but leaves the option and its mark on.
   t.windows.userCloses(WindowId::Values);
-  EXPECT_EQ(app.settings.DW, 1);
+  EXPECT_EQ(app.settings.valuesWindow, 1);
   EXPECT_TRUE(checked(cmd::ValuesWindow));
   onCommand(app, WindowId::Main, cmd::ValuesWindow);
-  EXPECT_EQ(app.settings.DW, 0);
+  EXPECT_EQ(app.settings.valuesWindow, 0);
   EXPECT_FALSE(t.windows.windowExists(WindowId::Values));
   onCommand(app, WindowId::Main, cmd::ValuesWindow);
   EXPECT_TRUE(t.windows.visible(WindowId::Values));
 
-  app.settings.AW = 1;
+  app.settings.converterWindow = 1;
   openConverterWindow(app);
   onCommand(app, WindowId::Main, cmd::ConverterWindow);
-  EXPECT_EQ(app.settings.AW, 0);
+  EXPECT_EQ(app.settings.converterWindow, 0);
   EXPECT_FALSE(t.windows.windowExists(WindowId::Converter));
   EXPECT_FALSE(checked(cmd::ConverterWindow));
 
@@ -292,11 +292,11 @@ TEST_F(Procedure, SpectrumProgram) {
 TEST_F(Procedure, LanguageChangeKeepsMarksAndGreyedPorts) {
   t.ports.add("COM2");
   probePorts(app);
-  app.settings.SIG = 1;
-  app.view.pressureUnit = 1;
+  app.settings.beepOnFastFall = 1;
+  app.view.pressureUnit = PressureUnit::InchHg;
   updateMenuChecks(app);
   onCommand(app, WindowId::Main, cmd::LangEnglish);
-  EXPECT_EQ(app.settings.LANG, 1);
+  EXPECT_EQ(app.settings.language, 1);
   EXPECT_EQ(t.windows.menuBar.popups[0].title, "&File");
   EXPECT_TRUE(checked(cmd::LangEnglish));
   EXPECT_FALSE(checked(cmd::LangGerman));
@@ -311,18 +311,18 @@ TEST_F(Procedure, LanguageChangeKeepsMarksAndGreyedPorts) {
   onCommand(app, WindowId::Main, cmd::LangFrench);
   EXPECT_EQ(t.windows.menuBar.find(cmd::UnitHpa), nullptr);
   onCommand(app, WindowId::Main, cmd::UnitHpa); // still dispatched, nothing to mark
-  EXPECT_EQ(app.view.pressureUnit, 0);
+  EXPECT_EQ(app.view.pressureUnit, PressureUnit::Hpa);
 }
 
 TEST_F(Procedure, ScaleAndUnitCommands) {
   onCommand(app, WindowId::Main, cmd::ScaleLow);
-  EXPECT_EQ(app.settings.LO, 1);
+  EXPECT_EQ(app.settings.lowScale, 1);
   EXPECT_TRUE(checked(cmd::ScaleLow));
   EXPECT_FALSE(checked(cmd::ScaleNormal));
   onCommand(app, WindowId::Main, cmd::ScaleNormal);
-  EXPECT_EQ(app.settings.LO, 0);
+  EXPECT_EQ(app.settings.lowScale, 0);
   onCommand(app, WindowId::Main, cmd::UnitInchHg);
-  EXPECT_EQ(app.view.pressureUnit, 1);
+  EXPECT_EQ(app.view.pressureUnit, PressureUnit::InchHg);
   EXPECT_TRUE(checked(cmd::UnitInchHg));
 }
 
@@ -346,7 +346,7 @@ TEST_F(Procedure, InformationBoxesByLanguage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
-    app.settings.LANG = static_cast<std::uint8_t>(c.lang);
+    app.settings.language = static_cast<std::uint8_t>(c.lang);
     t.windows.boxes.clear();
     onCommand(app, WindowId::Main, c.id);
     ASSERT_EQ(t.windows.boxes.size(), 1u);
@@ -360,7 +360,7 @@ TEST_F(Procedure, InformationBoxesByLanguage) {
 TEST_F(Procedure, PortCommandReopensAndMovesTheMark) {
   t.ports.add("COM5");
   onCommand(app, WindowId::Main, cmd::Com5);
-  EXPECT_EQ(app.settings.COM, '5');
+  EXPECT_EQ(app.settings.portDigit, '5');
   EXPECT_TRUE(app.serial.open);
   EXPECT_TRUE(checked(cmd::Com5));
   EXPECT_FALSE(checked(cmd::Com2));

@@ -36,12 +36,12 @@ struct Acq : ::testing::Test {
   std::shared_ptr<fakes::FakeSerialDevice::Script> device;
 
   void SetUp() override {
-    t.app.settings.DATA = 1;
-    t.app.settings.SAVE = 300;
-    t.app.settings.SHOW = 300;
-    t.app.settings.LANG = English;
-    t.app.settings.COM = '2';
-    t.app.settings.ERR = 1;
+    t.app.settings.dataMode = DataMode::Kx;
+    t.app.settings.recordInterval = 300;
+    t.app.settings.displayStep = 300;
+    t.app.settings.language = English;
+    t.app.settings.portDigit = '2';
+    t.app.settings.logEvents = 1;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     device = t.ports.add("COM2");
     ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
@@ -58,7 +58,7 @@ struct Acq : ::testing::Test {
   LastDecodedRecord record(std::size_t i) const {
     LastDecodedRecord last;
     const std::string text = log();
-    EXPECT_EQ(parseLogRecord(last, 1, text.data() + i * 80), 1);
+    EXPECT_EQ(parseLogRecord(last, LogRecordMode::Decode, text.data() + i * 80), 1);
     return last;
   }
 };
@@ -69,7 +69,7 @@ TEST_F(Acq, ALineSplitOverTwoTicksIsDecodedOnceOnTheTickOfItsLineFeed) {
   EXPECT_EQ(t.app.reading.pressure, 0);
   EXPECT_EQ(tick(kPxdr.substr(20)), 0);
   EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
-  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_TRUE(t.app.reading.valid);
   EXPECT_EQ(t.app.reading.pressure, 99860);
   EXPECT_EQ(t.app.acquisition.ticksSinceSentence, 0u);
   EXPECT_EQ(tick(), 0) << "nothing waiting";
@@ -83,7 +83,7 @@ TEST_F(Acq, EverySentenceOfATickIsALineOfItsOwn) {
   EXPECT_EQ(t.app.reading.pressure, 99860);
   EXPECT_EQ(t.app.reading.temperature, 215) << "the frame behind the $PXDR is decoded";
   EXPECT_EQ(t.app.reading.voltage, 126u);
-  EXPECT_EQ(t.app.reading.valid, 0) << "the last line of the tick was a $WIXDR";
+  EXPECT_FALSE(t.app.reading.valid) << "the last line of the tick was a $WIXDR";
   EXPECT_EQ(t.windows.titles[WindowId::Values], "NMEA link   3");
 
   // A tick that ends inside the second sentence: the first is decoded at once, the rest waits.
@@ -107,7 +107,7 @@ TEST_F(Acq, TwoSentencesOfABoundaryMinuteInOneTickWriteOneRecord) {
 }
 
 TEST_F(Acq, NmeaModeRecordsEachSentenceOfATickOnItsOwn) {
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   const std::string gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
   const std::string mwv = "$WIMWV,214.8,R,0.1,K,A*28\r\n";
   tick(gga + "!AIVDM,1,1,,A,13aG\r\n" + mwv);
@@ -173,8 +173,8 @@ TEST_F(Acq, APauseOfAboutAnHourOrADayDoesNotCostTheNextRecord) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     fakes::TestApp u;
-    u.app.settings.DATA = 1;
-    u.app.settings.SAVE = 300;
+    u.app.settings.dataMode = DataMode::Kx;
+    u.app.settings.recordInterval = 300;
     u.ports.add("COM2");
     ASSERT_TRUE(openSerialPort(u.app, PortErrors::Show));
     auto sentenceAt = [&](const platform::DateTime& when) {
@@ -199,7 +199,7 @@ TEST_F(Acq, APauseOfAboutAnHourOrADayDoesNotCostTheNextRecord) {
       continue;
     }
     LastDecodedRecord r;
-    ASSERT_EQ(parseLogRecord(r, 1, log.data() + 80), 1);
+    ASSERT_EQ(parseLogRecord(r, LogRecordMode::Decode, log.data() + 80), 1);
     EXPECT_EQ(r.sample.day, boundary.day);
     EXPECT_EQ(r.sample.hour, boundary.hour);
     EXPECT_EQ(r.sample.minute, boundary.minute);
@@ -258,7 +258,7 @@ TEST_F(Acq, WhileTheBarographIsHeardTheBoundaryNeedsAValidPxdr) {
 }
 
 TEST_F(Acq, NoRecordWithRecordingOffOrWithoutPressureButTheHistoryIsReloaded) {
-  t.app.settings.SAVE = 0;
+  t.app.settings.recordInterval = 0;
   at(10, 5);
   t.windows.invalidated.clear();
   tick(kPxdr);
@@ -269,14 +269,14 @@ TEST_F(Acq, NoRecordWithRecordingOffOrWithoutPressureButTheHistoryIsReloaded) {
             t.windows.invalidated.end());
 
   fakes::TestApp u;
-  u.app.settings.SAVE = 300;
-  u.app.settings.DATA = 1;
+  u.app.settings.recordInterval = 300;
+  u.app.settings.dataMode = DataMode::Kx;
   u.ports.add("COM2");
   openSerialPort(u.app, PortErrors::Show);
   u.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
   u.ports.feed("COM2", "$PXDR,0000.00,52684,+01.2,+03.5\r\n");
   tickAndShow(u.app);
-  EXPECT_EQ(u.app.reading.valid, 1);
+  EXPECT_TRUE(u.app.reading.valid);
   EXPECT_EQ(u.app.reading.pressure, 0);
   EXPECT_EQ(u.dir.read("monitor.txt").size(), 0u);
   EXPECT_EQ(u.app.acquisition.recordCounter, 0u);
@@ -306,7 +306,7 @@ TEST_F(Acq, LiveTitlesInEveryLanguage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.lang));
-    t.app.settings.LANG = c.lang;
+    t.app.settings.language = c.lang;
     t.app.acquisition.sentenceCount = 0;
     tick(kPxdr);
     EXPECT_EQ(t.windows.titles[WindowId::Main], c.title);
@@ -401,7 +401,7 @@ TEST_F(Acq, OverlongLinesKeepTheirFirst1024BytesAndTheNextSentenceDecodes) {
   EXPECT_EQ(t.app.acquisition.fillCount, 0u);
   EXPECT_EQ(t.app.acquisition.sentenceCount, 1u);
   tick(kPxdr);
-  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_TRUE(t.app.reading.valid);
   EXPECT_EQ(t.app.reading.pressure, 99860);
 
   // A long line that starts with a sentence is decoded from its first bytes.
@@ -438,13 +438,13 @@ TEST_F(Acq, RandomBytesNeverCrashAndTheNextGoodSentenceDecodes) {
     tick();
   }
   tick(kPxdr);
-  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_TRUE(t.app.reading.valid);
   EXPECT_EQ(t.app.reading.pressure, 99860);
   EXPECT_EQ(t.app.reading.adValue, 52684u);
 }
 
 TEST_F(Acq, NmeaModeRecordsSentencesStartingWithDollar) {
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   const std::string rmc = "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*5C\r\n";
   tick(rmc);
   EXPECT_EQ(std::string(t.app.nmea[0].data()), rmc);
@@ -466,7 +466,7 @@ TEST_F(Acq, NmeaModeRecordsSentencesStartingWithDollar) {
 }
 
 TEST_F(Acq, NmeaTableKeepsEightyTwoRows) {
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   for (int i = 0; i < 100; ++i) {
     tick("$GP" + std::to_string(i) + "\r\n");
   }
@@ -481,7 +481,7 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
   const std::string rmc = "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*5C\r\n";
   struct Case {
     const char* legend;
-    std::uint8_t mode; // DATA
+    std::uint8_t mode; // 1 KX, 0 NMEA
     std::vector<std::string> ticks;
     std::uint64_t lines, accepted;
   } cases[] = {
@@ -518,8 +518,8 @@ TEST_F(Acq, LineTotalsCountEveryLineOnceAndTheUsedOnesApart) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     fakes::TestApp u;
-    u.app.settings.DATA = c.mode;
-    u.app.settings.SAVE = 300;
+    u.app.settings.dataMode = c.mode == 1 ? DataMode::Kx : DataMode::Nmea;
+    u.app.settings.recordInterval = 300;
     u.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     auto port = u.ports.add("COM2");
     ASSERT_TRUE(openSerialPort(u.app, PortErrors::Show));
@@ -547,7 +547,7 @@ TEST_F(Acq, RefusedSentencesKeepTheReadingAndAreCountedApart) {
   for (const char* line : refused) {
     SCOPED_TRACE(line);
     tick(line);
-    EXPECT_EQ(t.app.reading.valid, 0);
+    EXPECT_FALSE(t.app.reading.valid);
     EXPECT_EQ(t.app.reading.pressure, 99860);
   }
   tick("$GPRMC,100500.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*00\r\n"); // not a device sentence
@@ -562,7 +562,7 @@ TEST_F(Acq, RefusedSentencesKeepTheReadingAndAreCountedApart) {
   EXPECT_EQ(records(), 1u) << "the next good $PXDR of the minute is the boundary";
   EXPECT_EQ(record(0).sample.pressure, 99860);
 
-  t.app.settings.DATA = 0; // NMEA mode records what comes, checksum or not
+  t.app.settings.dataMode = DataMode::Nmea; // NMEA mode records what comes, checksum or not
   tick("$PXDR,0A98.60,52684,+01.2,+03.5*00\r\n");
   EXPECT_EQ(t.dir.read("nmea.txt"), "$PXDR,0A98.60,52684,+01.2,+03.5*00\r\n");
   EXPECT_EQ(t.app.acquisition.sentencesRejected, 3u);
@@ -635,13 +635,13 @@ TEST_F(Acq, ALineCutByTheLossIsNotGluedToTheNextOne) {
   tick();
   ASSERT_TRUE(t.app.serial.open);
   tick("$PXDR,1002.00,52684,+01.2,+03.5\r\n");
-  EXPECT_EQ(t.app.reading.valid, 1);
+  EXPECT_TRUE(t.app.reading.valid);
   EXPECT_EQ(t.app.reading.pressure, 100200);
 }
 
 TEST_F(Acq, APortThatFailedItsFirstOpenIsNotRetried) {
   fakes::TestApp u;
-  u.app.settings.COM = '3';
+  u.app.settings.portDigit = '3';
   EXPECT_FALSE(openSerialPort(u.app, PortErrors::Show));
   u.ports.add("COM3");
   for (int i = 0; i < 50; ++i) {

@@ -70,9 +70,9 @@ TEST(DecodePxdr, AWrongFixedByteChangesNothing) {
   for (const char* line : bad) {
     SCOPED_TRACE(line);
     CurrentReading r = before;
-    r.valid = 1;
+    r.valid = true;
     EXPECT_FALSE(decodeSentence(r, line, std::strlen(line), 0).notSentence);
-    EXPECT_EQ(r.valid, 0);
+    EXPECT_FALSE(r.valid);
     EXPECT_EQ(r.pressure, 101000);
     EXPECT_EQ(r.adValue, 50000u);
     EXPECT_EQ(r.tendency1h, 7);
@@ -82,9 +82,9 @@ TEST(DecodePxdr, AWrongFixedByteChangesNothing) {
 
 TEST(DecodeSentence, OnlyLinesStartingWithDollarAreSentences) {
   CurrentReading r;
-  r.valid = 1;
+  r.valid = true;
   EXPECT_TRUE(decodeSentence(r, "PXDR,0998.60\r\n", 14, 0).notSentence);
-  EXPECT_EQ(r.valid, 0);
+  EXPECT_FALSE(r.valid);
   EXPECT_TRUE(decodeSentence(r, "", 0, 0).notSentence);
   EXPECT_TRUE(decodeSentence(r, "\n", 1, 0).notSentence);
   EXPECT_FALSE(decodeSentence(r, "$GPRMC,1,2,3\r\n", 14, 0).notSentence) << "other sentences are ignored";
@@ -97,7 +97,7 @@ TEST(DecodeSentence, BytesPastTheLineReadAsZeroNotAsAnEarlierLine) {
   const std::string buffer = "$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n";
   CurrentReading r;
   const SentenceEffect effect = decodeSentence(r, buffer.data(), 27, 0);
-  EXPECT_EQ(r.valid, 0) << "a sentence that ends inside a field is malformed";
+  EXPECT_FALSE(r.valid) << "a sentence that ends inside a field is malformed";
   EXPECT_TRUE(effect.rejected);
   EXPECT_EQ(r.pressure, 0);
   EXPECT_EQ(r.tendency3h, 0);
@@ -145,12 +145,12 @@ TEST(DecodeSentence, CorruptedSentencesChangeNothingAndAreCounted) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     CurrentReading r = before;
-    r.valid = 1;
+    r.valid = true;
     const SentenceEffect effect = decodeSentence(r, c.line.data(), c.line.size(), 0);
     EXPECT_FALSE(effect.notSentence);
     EXPECT_TRUE(effect.rejected);
     EXPECT_FALSE(effect.pressure);
-    EXPECT_EQ(r.valid, 0);
+    EXPECT_FALSE(r.valid);
     EXPECT_EQ(r.pressure, 101000);
     EXPECT_EQ(r.adValue, 50000u);
     EXPECT_EQ(r.tendency1h, 7);
@@ -242,7 +242,7 @@ TEST(DecodeWixdr, PressureTemperatureAndVoltageFrames) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     const CurrentReading r = decoded(c.line);
-    EXPECT_EQ(r.valid, 0) << "a $WIXDR frame never counts as a valid sentence";
+    EXPECT_FALSE(r.valid) << "a $WIXDR frame never counts as a valid sentence";
     EXPECT_EQ(r.pressure, c.pressure);
     EXPECT_EQ(r.temperature, c.temperature);
     EXPECT_EQ(r.voltage, c.voltage);

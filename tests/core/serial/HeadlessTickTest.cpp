@@ -74,10 +74,10 @@ struct Headless : ::testing::Test {
                           graphics}};
 
   void SetUp() override {
-    app.settings.DATA = 1;
-    app.settings.SAVE = 300;
-    app.settings.SHOW = 300;
-    app.settings.COM = '2';
+    app.settings.dataMode = DataMode::Kx;
+    app.settings.recordInterval = 300;
+    app.settings.displayStep = 300;
+    app.settings.portDigit = '2';
     clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     ports.add("COM2");
     ASSERT_TRUE(openSerialPort(app, PortErrors::Show));
@@ -114,7 +114,7 @@ TEST_F(Headless, ARecordAtABoundaryIsWrittenAndAsksForTheReload) {
 }
 
 TEST_F(Headless, AnNmeaSentenceJoinsTheListWithoutAWindow) {
-  app.settings.DATA = 0;
+  app.settings.dataMode = DataMode::Nmea;
   const std::string rmc = "$GPRMC,100300.00,A,4807.038,N,01131.000,E,002.1,045.0,071226,,,A*5C\r\n";
   const TickOutcome outcome = tick(rmc);
   EXPECT_TRUE(outcome.changes.sentenceList);
@@ -135,7 +135,7 @@ TEST_F(Headless, AClosedPortIsReportedAsUnreadable) {
 // What the timer handler does with the changes, in the order a processed line always had.
 TEST(AcquisitionDisplay, ShowsTitlesAndPanelsBeforeTheReloadedBarogram) {
   fakes::TestApp t;
-  t.app.settings.LANG = English;
+  t.app.settings.language = English;
   t.app.acquisition.sentenceCount = 3;
   AcquisitionChanges changes;
   changes.barographLine = true;

@@ -21,10 +21,10 @@ struct Loss : ::testing::TestWithParam<bool> {
   std::shared_ptr<fakes::FakeSerialDevice::Script> device;
 
   void SetUp() override {
-    t.app.settings.DATA = 1;
-    t.app.settings.SAVE = 300;
-    t.app.settings.COM = '2';
-    t.app.settings.ERR = 1;
+    t.app.settings.dataMode = DataMode::Kx;
+    t.app.settings.recordInterval = 300;
+    t.app.settings.portDigit = '2';
+    t.app.settings.logEvents = 1;
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     device = addDevice();
     ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));

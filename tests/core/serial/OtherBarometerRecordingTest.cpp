@@ -18,9 +18,9 @@ struct Other : ::testing::Test {
   fakes::TestApp t;
 
   void SetUp() override {
-    t.app.settings.DATA = 1;
-    t.app.settings.SAVE = 300;
-    t.app.settings.COM = '2';
+    t.app.settings.dataMode = DataMode::Kx;
+    t.app.settings.recordInterval = 300;
+    t.app.settings.portDigit = '2';
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     t.ports.add("COM2");
     ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
@@ -35,7 +35,7 @@ struct Other : ::testing::Test {
   HistorySample record(std::size_t i) const {
     LastDecodedRecord last;
     const std::string text = log();
-    EXPECT_EQ(parseLogRecord(last, 1, text.data() + i * 80), 1);
+    EXPECT_EQ(parseLogRecord(last, LogRecordMode::Decode, text.data() + i * 80), 1);
     return last.sample;
   }
   static std::string mmb(std::int32_t hundredths) {
@@ -46,7 +46,7 @@ struct Other : ::testing::Test {
 };
 
 TEST_F(Other, AWeatherStationsMdaIsRecordedAtEveryBoundaryWithoutConverterValues) {
-  t.app.settings.HK = 125;
+  t.app.settings.heightCorrection = 125;
   tick(withNmeaChecksum("IIMDA,29.9213,I,1.0132,B,21.5,C,,C,,,,C,,T,,M,,N,,M"));
   EXPECT_EQ(t.app.reading.pressure, 101445);
   EXPECT_EQ(t.app.reading.temperature, 215);

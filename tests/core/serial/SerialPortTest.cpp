@@ -53,8 +53,8 @@ TEST(OpenSerialPort, AbsentPortShowsTheLanguagesBoxAndReportsEvents) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     fakes::TestApp t;
-    t.app.settings.LANG = c.lang;
-    t.app.settings.COM = c.digit;
+    t.app.settings.language = c.lang;
+    t.app.settings.portDigit = c.digit;
     EXPECT_FALSE(openSerialPort(t.app, PortErrors::Show));
     EXPECT_FALSE(t.app.serial.open);
     ASSERT_EQ(t.windows.boxes.size(), 1u);
@@ -76,7 +76,7 @@ TEST(OpenSerialPort, QuietReopenShowsAndReportsNothing) {
 
 TEST(OpenSerialPort, EventsOnlyWhileTheProtocolIsOn) {
   fakes::TestApp t;
-  t.app.settings.ERR = 0;
+  t.app.settings.logEvents = 0;
   openSerialPort(t.app, PortErrors::Show);
   EXPECT_EQ(t.windows.boxes.size(), 1u);
   EXPECT_EQ(t.dir.read("monitor.err"), "");
@@ -104,11 +104,11 @@ TEST(ChangePort, ReselectingTheOpenPortReleasesItFirst) {
 
 TEST(ChangePort, StoresTheDigitAndOpensWithMessages) {
   fakes::TestApp t;
-  t.app.settings.LANG = English;
+  t.app.settings.language = English;
   t.ports.add("COM2");
   openSerialPort(t.app, PortErrors::Show);
   changePort(t.app, '6');
-  EXPECT_EQ(t.app.settings.COM, '6');
+  EXPECT_EQ(t.app.settings.portDigit, '6');
   EXPECT_EQ(t.app.serial.portName, "COM6");
   EXPECT_FALSE(t.app.serial.open);
   EXPECT_FALSE(t.app.serial.device) << "the old port was closed";
@@ -121,7 +121,7 @@ TEST(ChangePort, StoresTheDigitAndOpensWithMessages) {
 
 TEST(ChangePort, MovesThePortCheckMark) {
   fakes::TestApp t;
-  t.app.settings.LANG = English;
+  t.app.settings.language = English;
   buildMenuBar(t.app);
   changePort(t.app, '5'); // absent: the choice is kept and checked all the same
   for (std::size_t n = 0; n < kPortCommands.size(); ++n) {
@@ -176,7 +176,7 @@ TEST(CheckFreeDiskSpace, TooLittleSpaceWarnsInTheLanguage) {
     fakes::FakeSerialPorts ports;
     platform::GraphicsObjects graphics;
     AppContext app{Platform{clock, fs, windows, ports, graphics}};
-    app.settings.LANG = c.lang;
+    app.settings.language = c.lang;
     fs.free = 50000;
     EXPECT_EQ(checkFreeDiskSpace(app), 0);
     ASSERT_EQ(windows.boxes.size(), 1u);

@@ -27,8 +27,8 @@ struct Served : ::testing::Test {
 
   void SetUp() override {
     t.app.platform.nmeaOutlet = &outlet;
-    t.app.settings.DATA = 1;
-    t.app.settings.COM = '2';
+    t.app.settings.dataMode = DataMode::Kx;
+    t.app.settings.portDigit = '2';
     t.clock.utc = {2026, 12, 7, 10, 3, 0, 1};
     t.ports.add("COM2");
     ASSERT_TRUE(openSerialPort(t.app, PortErrors::Show));
@@ -124,7 +124,7 @@ TEST_F(Served, AnotherBarometersPressureIsServedToo) {
 }
 
 TEST_F(Served, EachDecodedPressureOnceASecondWithTheCorrectionIncluded) {
-  t.app.settings.HK = -250;
+  t.app.settings.heightCorrection = -250;
   line("$PXDR,0998.60,52684,+01.2,+03.5,-0300,0995.40\r\n");
   line("$WIXDR,P,0.9986,B\r\n"); // the same second: not again
   line("$WIXDR,C,21.5,C\r\n");   // no pressure
@@ -141,7 +141,7 @@ TEST_F(Served, EachDecodedPressureOnceASecondWithTheCorrectionIncluded) {
 }
 
 TEST_F(Served, NmeaModePassesEveryRecordedSentenceOnUnchanged) {
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   const std::string longLine = "$GPXTE," + std::string(200, '1') + "\r\n";
   line("$GPRMC,101010,A,5400.000,N,01000.000,E,0.0,0.0,071226,,,A*6C\r\n");
   line("!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26\r\n"); // not recorded, not passed on

@@ -35,11 +35,11 @@ struct Telemetry : ::testing::Test {
   RecordingOutlet outlet;
 
   void SetUp() override {
-    t.app.settings.DATA = 1;
-    t.app.settings.SAVE = 300;
-    t.app.settings.SHOW = 300;
-    t.app.settings.COM = '2';
-    t.app.settings.ERR = 1;
+    t.app.settings.dataMode = DataMode::Kx;
+    t.app.settings.recordInterval = 300;
+    t.app.settings.displayStep = 300;
+    t.app.settings.portDigit = '2';
+    t.app.settings.logEvents = 1;
     t.app.platform.telemetry = &outlet;
     t.clock.utc = {2026, 12, 7, 10, 4, 58, 1};
     t.ports.add("COM2");
@@ -69,7 +69,7 @@ TEST_F(Telemetry, NothingBeforeTheFirstPressureThenTheValuesOfTheTick) {
 }
 
 TEST_F(Telemetry, NmeaModeHandsOverNoValues) {
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   tickWith(kFalling);
   EXPECT_TRUE(outlet.readings.empty());
 }
@@ -87,7 +87,7 @@ TEST_F(Telemetry, TheBoundarysRecordIsOfferedOnceWithItsTime) {
 }
 
 TEST_F(Telemetry, NoRecordOfferedWhenRecordingIsOff) {
-  t.app.settings.SAVE = 0;
+  t.app.settings.recordInterval = 0;
   t.clock.utc = {2026, 12, 7, 10, 5, 0, 1};
   tickWith(kFalling);
   EXPECT_TRUE(outlet.records.empty());

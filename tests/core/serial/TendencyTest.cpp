@@ -71,7 +71,7 @@ TEST(CheckPressureAlarm, ThresholdsAndSwitch) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.legend);
     fakes::TestApp t;
-    t.app.settings.SIG = c.sig;
+    t.app.settings.beepOnFastFall = c.sig;
     t.app.reading.tendency1h = c.t1;
     t.app.reading.tendency3h = c.t3;
     checkPressureAlarm(t.app);

@@ -19,7 +19,7 @@ TEST(LogCheckFindings, ARecordWhoseYearCannotBeWrittenBackIsAnError) {
   std::string log = testlog::gridLog(3);
   log[kLogRecordSize + 14] = '\xB0'; // the century digit of the middle record
   LastDecodedRecord probe;
-  ASSERT_EQ(parseLogRecord(probe, 1, log.data() + kLogRecordSize), 1);
+  ASSERT_EQ(parseLogRecord(probe, LogRecordMode::Decode, log.data() + kLogRecordSize), 1);
   ASSERT_LT(probe.sample.year, 0);
   t.dir.write(kLogFileName, log);
 

@@ -56,7 +56,7 @@ std::string summary(int written, int recordings, int errors) {
 
 // A record at 11:00 UTC on 1 January 2026, appended as the monitor does.
 void appendOneRecord(AppContext& app) {
-  app.settings.DATA = 1;
+  app.settings.dataMode = DataMode::Kx;
   app.acquisition.recordCounter = 42;
   app.reading.utcTime.year = 2026;
   app.reading.utcTime.month = 1;

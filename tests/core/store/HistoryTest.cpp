@@ -29,7 +29,7 @@ std::vector<int> slotRecords(const AppContext& app) {
 
 // Expected: `filled` slots from record `newest` going back by `stride`, the rest empty.
 std::vector<int> expectedSlots(int filled, int newest, int stride) {
-  std::vector<int> out(kHistorySlots, -1);
+  std::vector<int> out(kHistoryShown, -1);
   for (int i = 0; i < filled; ++i) {
     out[static_cast<std::size_t>(i)] = newest - stride * i;
   }
@@ -65,7 +65,7 @@ TEST(LoadHistory, FillsEveryKthRecordFromTheScrollOffsetBack) {
     SCOPED_TRACE(c.legend);
     TestApp t;
     t.dir.write("monitor.txt", testlog::gridLog(c.records, 0, kBase));
-    t.app.settings.SHOW = c.show;
+    t.app.settings.displayStep = c.show;
     t.app.view.scrollOffset = c.offset;
     EXPECT_EQ(loadHistory(t.app), 1);
     EXPECT_EQ(t.app.view.recordCount, c.records);
@@ -78,7 +78,7 @@ TEST(LoadHistory, SlotHoldsTheDecodedRecord) {
   TestApp t;
   t.dir.write("monitor.txt",
               "000020 28.12.2003 21:00 0988,10 hPa +01,8 hPa/hr -05,2 hPa/3h 01,5 hPa/h var 0\r\n");
-  t.app.settings.SHOW = 300;
+  t.app.settings.displayStep = 300;
   ASSERT_EQ(loadHistory(t.app), 1);
   const HistorySample expected{2003, 12, 28, 21, 0, 98810, 18, -52, 15};
   EXPECT_EQ(t.app.history[0], expected);
@@ -99,7 +99,7 @@ TEST(LoadHistory, EmptyAndMissingLogs) {
   {
     SCOPED_TRACE("no log: result 0, History cleared, no repaint, count untouched, no event");
     TestApp t;
-    t.app.history[1023].day = 9;
+    t.app.history.back().day = 9;
     t.app.history[0].day = 9;
     EXPECT_EQ(loadHistory(t.app), 0);
     EXPECT_EQ(slotRecords(t.app), expectedSlots(0, 0, 1));
@@ -116,7 +116,7 @@ TEST(LoadHistory, DamagedRecordsCostOnlyTheirSlots) {
     std::string log = testlog::gridLog(10, 0, kBase);
     log[80 * 7 + 9] = '-'; // record 7 loses its date dot
     t.dir.write("monitor.txt", log);
-    t.app.settings.SHOW = 300;
+    t.app.settings.displayStep = 300;
     ASSERT_EQ(loadHistory(t.app), 1);
     auto expected = expectedSlots(10, 9, 1);
     expected[2] = -1;
@@ -126,7 +126,7 @@ TEST(LoadHistory, DamagedRecordsCostOnlyTheirSlots) {
     SCOPED_TRACE("a fragment at the end: every read straddles two records");
     TestApp t;
     t.dir.write("monitor.txt", testlog::gridLog(10, 0, kBase) + std::string(40, 'x'));
-    t.app.settings.SHOW = 300;
+    t.app.settings.displayStep = 300;
     ASSERT_EQ(loadHistory(t.app), 1);
     EXPECT_EQ(t.app.view.recordCount, 10);
     EXPECT_EQ(slotRecords(t.app), expectedSlots(0, 0, 1));
@@ -135,7 +135,7 @@ TEST(LoadHistory, DamagedRecordsCostOnlyTheirSlots) {
     SCOPED_TRACE("a fragment at the start: reads stay aligned to the end and never reach it");
     TestApp t;
     t.dir.write("monitor.txt", std::string(40, 'x') + testlog::gridLog(10, 0, kBase));
-    t.app.settings.SHOW = 300;
+    t.app.settings.displayStep = 300;
     ASSERT_EQ(loadHistory(t.app), 1);
     EXPECT_EQ(t.app.view.recordCount, 10);
     EXPECT_EQ(slotRecords(t.app), expectedSlots(10, 9, 1));
@@ -149,7 +149,7 @@ TEST(LoadHistory, DamagedRecordsCostOnlyTheirSlots) {
       noise += static_cast<char>(i * 37 + 128);
     }
     t.dir.write("monitor.txt", noise);
-    t.app.settings.SHOW = 300;
+    t.app.settings.displayStep = 300;
     ASSERT_EQ(loadHistory(t.app), 1);
     EXPECT_EQ(slotRecords(t.app), expectedSlots(0, 0, 1));
   }
@@ -160,8 +160,8 @@ TEST(LoadHistory, DamagedRecordsCostOnlyTheirSlots) {
 TEST(LoadHistory, NmeaModeStillDecodesTheLog) {
   TestApp t;
   t.dir.write("monitor.txt", testlog::gridLog(30, 0, kBase));
-  t.app.settings.DATA = 0;
-  t.app.settings.SHOW = 600;
+  t.app.settings.dataMode = DataMode::Nmea;
+  t.app.settings.displayStep = 600;
   t.app.lastDecodedRecord.sample = HistorySample{1999, 1, 1, 0, 0, 100000, 0, 0, 0};
   ASSERT_EQ(loadHistory(t.app), 1);
   EXPECT_EQ(slotRecords(t.app), expectedSlots(15, 29, 2));
@@ -179,7 +179,7 @@ TEST(LoadHistory, ReadFailuresAreRetriedThenGivenUp) {
       }
     };
     AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
-    app.settings.SHOW = 300;
+    app.settings.displayStep = 300;
     EXPECT_EQ(loadHistory(app), 1);
     EXPECT_EQ(slotRecords(app), expectedSlots(20, 19, 1));
     EXPECT_FALSE(t.dir.exists("monitor.err"));
@@ -193,7 +193,7 @@ TEST(LoadHistory, ReadFailuresAreRetriedThenGivenUp) {
     int reads = 0;
     faulty.onStep = [&](const std::string& what) { reads += what == "read"; };
     AppContext app{Platform{t.clock, faulty, t.windows, t.ports, t.graphics}};
-    app.settings.SHOW = 300;
+    app.settings.displayStep = 300;
     EXPECT_EQ(loadHistory(app), 1);
     EXPECT_EQ(reads, kMaxFailedHistoryReads);
     EXPECT_EQ(slotRecords(app), expectedSlots(0, 0, 1));

@@ -151,7 +151,7 @@ TEST(CheckLogFile, RepairsKeepsBackupAndSummarises) {
     TestApp t;
     const std::string old = buildLog(c.input);
     t.dir.write("monitor.txt", old);
-    t.app.settings.SHOW = 300;
+    t.app.settings.displayStep = 300;
     EXPECT_EQ(checkLogFile(t.app), c.errors);
     EXPECT_EQ(t.dir.read("monitor.txt"), repaired(c.input, c.kept));
     EXPECT_EQ(t.dir.read("monitor.bak"), old);
@@ -546,7 +546,7 @@ TEST(CheckLogFile, EightyBytesOfTwoCutRecordsAreTwoFragments) {
   const std::string other = buildLog(grid(2, 9000, 50000));
   const std::string pieces = other.substr(0, 37) + other.substr(80, 43);
   LastDecodedRecord decoded;
-  ASSERT_EQ(parseLogRecord(decoded, 1, pieces.data()), 1);
+  ASSERT_EQ(parseLogRecord(decoded, LogRecordMode::Decode, pieces.data()), 1);
   TestApp t;
   t.dir.write("monitor.txt", good.substr(0, 400) + pieces + good.substr(400));
   EXPECT_EQ(checkLogFile(t.app), 2);

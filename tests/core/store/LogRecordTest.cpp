@@ -36,7 +36,7 @@ std::string floatReference(long counter, RecordTime t, std::int32_t p, std::int3
   return std::string(buffer, 80);
 }
 
-int parse(LastDecodedRecord& last, const std::string& record, int mode = 1) {
+int parse(LastDecodedRecord& last, const std::string& record, LogRecordMode mode = LogRecordMode::Decode) {
   return parseLogRecord(last, mode, record.data());
 }
 
@@ -163,7 +163,7 @@ TEST(ParseLogRecord, EncodedRecordsRoundTrip) {
     SCOPED_TRACE(c.legend);
     const LogRecord r = encodeLogRecord(c.counter, c.time, c.pressure, c.t1, c.t3, c.variation, 0);
     LastDecodedRecord last;
-    EXPECT_EQ(parseLogRecord(last, 1, r.data()), 1);
+    EXPECT_EQ(parseLogRecord(last, LogRecordMode::Decode, r.data()), 1);
     const HistorySample expected{static_cast<std::int32_t>(c.time.year),
                                  static_cast<std::uint8_t>(c.time.month),
                                  static_cast<std::uint8_t>(c.time.day),
@@ -267,7 +267,7 @@ TEST(ParseLogRecord, OtherModesDecodeNothing) {
   const std::string blanks(80, ' ');
   for (int mode : {0, 2, -1}) {
     SCOPED_TRACE(mode);
-    EXPECT_EQ(parse(last, blanks, mode), 1);
+    EXPECT_EQ(parse(last, blanks, static_cast<LogRecordMode>(mode)), 1);
     EXPECT_EQ(last.sample, before.sample);
     EXPECT_EQ(last.counter, before.counter);
   }

@@ -19,7 +19,7 @@ using platform::FileAccess;
 using platform::OpenMode;
 
 void setReading(AppContext& app, std::uint32_t counter, int pressure) {
-  app.settings.DATA = 1;
+  app.settings.dataMode = DataMode::Kx;
   app.acquisition.recordCounter = counter;
   app.reading.pressure = pressure;
   app.reading.tendency1h = 18;
@@ -30,7 +30,7 @@ void setReading(AppContext& app, std::uint32_t counter, int pressure) {
 
 // A received line handed to the recorder in NMEA mode.
 void appendLine(AppContext& app, const std::string& line) {
-  app.settings.DATA = 0;
+  app.settings.dataMode = DataMode::Nmea;
   appendNmeaSentence(app, line.data(), line.size());
 }
 
@@ -81,12 +81,12 @@ TEST(AppendRecord, OutOfRangePressureStillWritesExactlyOneRecord) {
 TEST(AppendRecord, WritesOnlyInItsOwnMode) {
   TestApp t;
   setReading(t.app, 1, 98810);
-  t.app.settings.DATA = 0;
+  t.app.settings.dataMode = DataMode::Nmea;
   appendRecord(t.app);
   EXPECT_FALSE(t.dir.exists("monitor.txt"));
 
   const std::string line = "$GPGGA,1\r\n";
-  t.app.settings.DATA = 1;
+  t.app.settings.dataMode = DataMode::Kx;
   appendNmeaSentence(t.app, line.data(), line.size());
   EXPECT_FALSE(t.dir.exists("nmea.txt"));
 }

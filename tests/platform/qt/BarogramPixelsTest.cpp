@@ -30,7 +30,7 @@ void steadyAfternoon(AppContext& app) {
     s.minute = static_cast<std::uint8_t>(minutes % 60);
     s.pressure = 101325;
   }
-  app.settings.SHOW = 300;
+  app.settings.displayStep = 300;
 }
 
 } // namespace

@@ -95,9 +95,9 @@ TEST(QtFrontEnd, MenuCommandsArriveThroughTheQueueAndKeepTheMarks) {
   ASSERT_EQ(startUp(q.app), 0);
   q.windows.shownBoxes.clear();
   q.windows.action(cmd::ToggleT1)->trigger();
-  EXPECT_EQ(q.app.settings.T1, 1) << "not yet: commands are queued";
+  EXPECT_EQ(q.app.settings.drawTendency1h, 1) << "not yet: commands are queued";
   q.settle();
-  EXPECT_EQ(q.app.settings.T1, 0);
+  EXPECT_EQ(q.app.settings.drawTendency1h, 0);
   EXPECT_FALSE(q.windows.action(cmd::ToggleT1)->isChecked());
 
   // A command that is no option must not leave a mark behind.
@@ -118,7 +118,7 @@ TEST(QtFrontEnd, MenuCommandsArriveThroughTheQueueAndKeepTheMarks) {
 TEST(QtFrontEnd, CorrectionPopupTakesTheEntry) {
   QtApp q;
   ASSERT_EQ(startUp(q.app), 0);
-  q.app.settings.HK = -250;
+  q.app.settings.heightCorrection = -250;
   q.windows.action(cmd::Correction)->trigger();
   q.settle();
   auto* popup = qobject_cast<qt::ProgramWindow*>(q.windows.widget(WindowId::Correction));
@@ -131,7 +131,7 @@ TEST(QtFrontEnd, CorrectionPopupTakesTheEntry) {
   popup->edit->setText("1,5");
   popup->button->click();
   q.settle();
-  EXPECT_EQ(q.app.settings.HK, 150);
+  EXPECT_EQ(q.app.settings.heightCorrection, 150);
   EXPECT_EQ(q.windows.widget(WindowId::Correction), nullptr);
   shutDown(q.app, 0);
 }
@@ -142,7 +142,7 @@ struct KeyedPopup {
   QtApp q;
   explicit KeyedPopup(int hk) {
     EXPECT_EQ(startUp(q.app), 0);
-    q.app.settings.HK = hk;
+    q.app.settings.heightCorrection = hk;
     open();
   }
   void open() {
@@ -167,7 +167,7 @@ TEST(QtFrontEnd, CorrectionPopupKeys) {
     EXPECT_EQ(edit->text(), "2");
     QTest::keyClick(edit, Qt::Key_Return);
     p.q.settle();
-    EXPECT_EQ(p.q.app.settings.HK, 200);
+    EXPECT_EQ(p.q.app.settings.heightCorrection, 200);
     EXPECT_EQ(p.q.windows.widget(WindowId::Correction), nullptr);
   }
   {
@@ -178,7 +178,7 @@ TEST(QtFrontEnd, CorrectionPopupKeys) {
     QTest::keyClick(p.edit(), Qt::Key_Escape);
     p.q.settle();
     EXPECT_EQ(p.q.windows.widget(WindowId::Correction), nullptr);
-    EXPECT_EQ(p.q.app.settings.HK, 125);
+    EXPECT_EQ(p.q.app.settings.heightCorrection, 125);
     p.open();
     ASSERT_NE(p.edit(), nullptr);
     EXPECT_EQ(p.edit()->text(), "1.25");
@@ -195,7 +195,7 @@ TEST(QtFrontEnd, CorrectionPopupKeys) {
     QTest::keyClicks(edit, "3,5");
     QTest::keyClick(edit, Qt::Key_Enter);
     p.q.settle();
-    EXPECT_EQ(p.q.app.settings.HK, 350);
+    EXPECT_EQ(p.q.app.settings.heightCorrection, 350);
   }
 }
 
@@ -316,7 +316,7 @@ TEST(QtFrontEnd, TicksAndRecordingGoOnWhileABoxIsOpen) {
           // A menu command given meanwhile is carried out while the box is still open.
           q.windows.action(cmd::ToggleT1)->trigger();
         }
-      } else if (q.app.settings.T1 == 0) {
+      } else if (q.app.settings.drawTendency1h == 0) {
         t1OffWhileOpen = true;
         box->accept();
       }

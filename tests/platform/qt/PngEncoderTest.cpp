@@ -121,7 +121,7 @@ void fillBusyHistory(AppContext& app) {
     s.tendency3h = (i % 61) - 30;
     s.variation = i % 23;
   }
-  app.settings.T1 = app.settings.T3 = app.settings.VAR = 1;
+  app.settings.drawTendency1h = app.settings.drawTendency3h = app.settings.drawVariation = 1;
   createScreenPens(app);
 }
 

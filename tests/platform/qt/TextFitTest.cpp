@@ -86,7 +86,7 @@ TEST(TextFit, DiurnalHourNumbersStayApart) {
 TEST(TextFit, CorrectionPromptsFitThePopupInEveryLanguage) {
   for (int language = 0; language < 6; ++language) {
     fakes::TestApp t;
-    t.app.settings.LANG = static_cast<std::uint8_t>(language);
+    t.app.settings.language = static_cast<std::uint8_t>(language);
     QImage image = qt::makeBackBuffer(1200, 40);
     {
       qt::QtCanvas dc(t.graphics, image);

@@ -111,17 +111,17 @@ TEST(Win32FrontEnd, MenuCommandsReachTheCoreAndTheMarksFollow) {
   EXPECT_FALSE(w.greyed(cmd::LangEnglish));
 
   w.command(w.main(), cmd::ToggleT1);
-  EXPECT_EQ(w.app.settings.T1, 0);
+  EXPECT_EQ(w.app.settings.drawTendency1h, 0);
   EXPECT_FALSE(w.checked(cmd::ToggleT1));
 
   w.command(w.main(), cmd::Step15);
-  EXPECT_EQ(w.app.settings.SHOW, 900u);
+  EXPECT_EQ(w.app.settings.displayStep, 900u);
   EXPECT_TRUE(w.checked(cmd::Step15));
   EXPECT_FALSE(w.checked(cmd::Step5));
 
   // A notification code in the high word (an accelerator's, a control's) is no command.
   w.command(w.main(), MAKEWPARAM(cmd::ToggleT1, 1));
-  EXPECT_EQ(w.app.settings.T1, 0);
+  EXPECT_EQ(w.app.settings.drawTendency1h, 0);
 }
 
 TEST(Win32FrontEnd, AnotherLanguageReplacesTheBarAndKeepsMarksAndGreyPorts) {
@@ -173,7 +173,7 @@ TEST(Win32FrontEnd, ScrollArrowsAndPagesMoveTheOffsetAndTheThumbADragDoesNot) {
 TEST(Win32FrontEnd, CorrectionPopupTakesTheEntryThroughItsOkButton) {
   Win32App w;
   ASSERT_EQ(startUp(w.app), 0);
-  w.app.settings.HK = -250;
+  w.app.settings.heightCorrection = -250;
   w.command(w.main(), cmd::Correction);
   HWND popup = w.windows.handle(WindowId::Correction);
   ASSERT_NE(popup, nullptr);
@@ -200,7 +200,7 @@ TEST(Win32FrontEnd, CorrectionPopupTakesTheEntryThroughItsOkButton) {
 
   ::SetWindowTextA(edit, "1,25");
   ::SendMessageA(ok, BM_CLICK, 0, 0);
-  EXPECT_EQ(w.app.settings.HK, 125);
+  EXPECT_EQ(w.app.settings.heightCorrection, 125);
   EXPECT_FALSE(::IsWindow(popup));
   EXPECT_FALSE(w.windows.windowExists(WindowId::Correction));
 }
@@ -238,7 +238,7 @@ struct PopupKeys {
 TEST(Win32FrontEnd, CorrectionPopupOpensWithItsTextSelectedAndEnterTakesTheEntry) {
   Win32App w;
   ASSERT_EQ(startUp(w.app), 0);
-  w.app.settings.HK = -250;
+  w.app.settings.heightCorrection = -250;
   w.command(w.main(), cmd::Correction);
   HWND popup = w.windows.handle(WindowId::Correction);
   const PopupKeys keys{w.windows.editField(WindowId::Correction)};
@@ -249,14 +249,14 @@ TEST(Win32FrontEnd, CorrectionPopupOpensWithItsTextSelectedAndEnterTakesTheEntry
   keys.down(VK_RETURN);
   keys.type("\r");
   PopupKeys::pump();
-  EXPECT_EQ(w.app.settings.HK, 200);
+  EXPECT_EQ(w.app.settings.heightCorrection, 200);
   EXPECT_FALSE(::IsWindow(popup));
 }
 
 TEST(Win32FrontEnd, EscapeClosesTheCorrectionPopupAndKeepsTheCorrection) {
   Win32App w;
   ASSERT_EQ(startUp(w.app), 0);
-  w.app.settings.HK = 125;
+  w.app.settings.heightCorrection = 125;
   w.command(w.main(), cmd::Correction);
   HWND popup = w.windows.handle(WindowId::Correction);
   const PopupKeys keys{w.windows.editField(WindowId::Correction)};
@@ -267,7 +267,7 @@ TEST(Win32FrontEnd, EscapeClosesTheCorrectionPopupAndKeepsTheCorrection) {
   PopupKeys::pump();
   EXPECT_FALSE(::IsWindow(popup));
   EXPECT_FALSE(w.windows.windowExists(WindowId::Correction));
-  EXPECT_EQ(w.app.settings.HK, 125);
+  EXPECT_EQ(w.app.settings.heightCorrection, 125);
   // Opened again, it shows the kept value.
   w.command(w.main(), cmd::Correction);
   const PopupKeys again{w.windows.editField(WindowId::Correction)};
@@ -288,7 +288,7 @@ TEST(Win32FrontEnd, CtrlASelectsTheWholeCorrectionEntry) {
   keys.type("3,5");
   keys.down(VK_RETURN);
   PopupKeys::pump();
-  EXPECT_EQ(w.app.settings.HK, 350);
+  EXPECT_EQ(w.app.settings.heightCorrection, 350);
 }
 
 TEST(Win32FrontEnd, ClosingAChildWindowKeepsItsOptionClosingTheMainWindowEndsTheLoop) {
@@ -299,7 +299,7 @@ TEST(Win32FrontEnd, ClosingAChildWindowKeepsItsOptionClosingTheMainWindowEndsThe
   ASSERT_TRUE(::IsWindowVisible(values));
   ::SendMessageA(values, WM_CLOSE, 0, 0);
   EXPECT_FALSE(w.windows.windowExists(WindowId::Values));
-  EXPECT_EQ(w.app.settings.DW, 1);
+  EXPECT_EQ(w.app.settings.valuesWindow, 1);
   EXPECT_FALSE(w.windows.quitRequested());
 
   ::SendMessageA(w.main(), WM_CLOSE, 0, 0);
@@ -334,7 +334,7 @@ TEST(Win32FrontEnd, AnEndingSessionRunsTheShutdownOnceBeforeTheSystemEndsTheProc
     shutDown(w.app, 0);
   };
   ASSERT_EQ(startUp(w.app), 0);
-  w.app.settings.T1 = 0;
+  w.app.settings.drawTendency1h = 0;
   // A log-off that another program cancelled ends nothing.
   ::SendMessageA(w.main(), WM_ENDSESSION, FALSE, 0);
   EXPECT_EQ(shutdowns, 0);
