@@ -16,9 +16,6 @@
 
 namespace baromon::assembly {
 
-namespace {
-
-// The folder of the running program's file (links resolved), or "" when unknown.
 std::string ownFolder() {
   char path[PATH_MAX];
   const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
@@ -29,6 +26,8 @@ std::string ownFolder() {
   const auto slash = self.rfind('/');
   return slash == std::string::npos ? std::string() : self.substr(0, slash);
 }
+
+namespace {
 
 enum class Found { None, NotStarted }; // a program started never returns
 

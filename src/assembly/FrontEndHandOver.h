@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace baromon::assembly {
 
 // Windows and pictures are made by the front-end program `baromon-gui`, so that the
@@ -16,5 +18,8 @@ int handOverToFrontEnd(char** argv);
 // made in a fraction of the time the front end takes to start. Handed over as above;
 // where it is not installed, to the front end.
 int handOverToPictureProgram(char** argv);
+
+// The folder of the running program's file (links resolved), or "" when unknown.
+std::string ownFolder();
 
 } // namespace baromon::assembly

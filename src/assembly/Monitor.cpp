@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "adapters/posix/AlarmCommand.h"
-#include "adapters/posix/HttpServer.h"
 #include "adapters/posix/HeadlessWindows.h"
 #include "adapters/posix/NmeaDatagrams.h"
 #include "adapters/posix/MqttMessages.h"
@@ -22,7 +21,7 @@
 #include "adapters/posix/UserSession.h"
 #include "assembly/FrontEndHandOver.h"
 #include "assembly/HeadlessRun.h"
-#include "assembly/WebService.h"
+#include "assembly/NetworkServices.h"
 #include "core/state/AppContext.h"
 
 namespace baromon::assembly {
@@ -118,7 +117,7 @@ std::string servedHttp(const std::string& where) {
 
 } // namespace
 
-bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::MqttPublisher>& publisher) {
+bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::TelemetryOutlet>& publisher) {
   if (options.mqtt.empty()) {
     return true;
   }
@@ -135,7 +134,7 @@ bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::Mq
       mqtt.station = ::gethostname(host, sizeof host - 1) == 0 && host[0] != '\0' ? host : "baromon";
     }
     if (platform::validStation(mqtt.station, error)) {
-      publisher = platform::MqttPublisher::start(mqtt, error);
+      publisher = startPublisher(mqtt, error);
     }
   }
   if (!publisher) {
@@ -145,34 +144,24 @@ bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::Mq
   return true;
 }
 
-WebServing::WebServing() = default;
-WebServing::~WebServing() {
-  http.reset(); // the server's threads end before the service they ask
-  web.reset();
-}
-
-bool serveWebPage(const MonitorOptions& options, WebServing& served) {
+bool serveWebPage(const MonitorOptions& options, std::unique_ptr<WebServing>& served) {
   if (options.serveHttp.empty()) {
     return true;
   }
-  served.web = std::make_unique<WebService>();
   std::string error;
-  WebService* web = served.web.get();
-  served.http = platform::HttpServer::listenOn(
-      options.serveHttp, [web](const platform::HttpRequest& request) { return web->answer(request); }, error);
-  if (!served.http) {
+  served = serveWeb(options.serveHttp, error);
+  if (!served) {
     std::fprintf(stderr, "baromon: %s\n", error.c_str());
     return false;
   }
   return true;
 }
 
-std::function<void(const AppContext&)> WebServing::afterTick() const {
-  WebService* service = web.get();
-  if (service == nullptr) {
+std::function<void(const AppContext&)> afterTick(WebServing* served) {
+  if (served == nullptr) {
     return {};
   }
-  return [service](const AppContext& ticked) { service->publish(ticked); };
+  return [served](const AppContext& ticked) { served->publish(ticked); };
 }
 
 int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const MonitorOptions& options) {
@@ -188,12 +177,12 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   }
   platform::PosixSerialPorts ports(portMap);
   std::unique_ptr<platform::SentenceOutlet> server;
-  std::unique_ptr<platform::MqttPublisher> publisher;
+  std::unique_ptr<platform::TelemetryOutlet> publisher;
   if (!serveChartPlotters(options, server) || !publishToBroker(options, publisher)) {
     return 2;
   }
   // Started before the monitor, stopped after it (declared first, destroyed last).
-  WebServing served;
+  std::unique_ptr<WebServing> served;
   if (!serveWebPage(options, served)) {
     return 2;
   }
@@ -224,11 +213,12 @@ int runMonitor(int argc, char** argv, const platform::PortMap& portMap, const Mo
   if (!options.mqtt.empty()) {
     announcement.serving.push_back(servedMqtt(options.mqtt));
   }
-  if (!served.http) {
+  if (!served) {
     return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement);
   }
   announcement.serving.push_back(servedHttp(options.serveHttp));
-  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement, served.afterTick());
+  return platform::runHeadless(app, windows, platform::systemTickSleeps(), announcement,
+                               afterTick(served.get()));
 }
 
 } // namespace baromon::assembly

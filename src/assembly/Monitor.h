@@ -11,8 +11,7 @@ struct AppContext;
 }
 namespace baromon::platform {
 class SentenceOutlet;
-class MqttPublisher;
-class HttpServer;
+class TelemetryOutlet;
 } // namespace baromon::platform
 
 namespace baromon::assembly {
@@ -43,27 +42,19 @@ int runWindowedMonitor(int argc, char** argv, const PortMap& ports, const Monito
 // listen or send where asked.
 bool serveChartPlotters(const MonitorOptions& options, std::unique_ptr<platform::SentenceOutlet>& server);
 
-class WebService;
+class WebServing; // NetworkServices.h
 
-// `--serve-http`: what answers (the service) and the server's threads that ask it. The
-// server goes first at the end (it is declared last), so that no thread asks a service gone.
-struct WebServing {
-  std::unique_ptr<WebService> web;
-  std::unique_ptr<platform::HttpServer> http;
-  WebServing();
-  ~WebServing();
-  WebServing(WebServing&&) = delete;
-  // What the monitor's loop calls after every tick: the service takes its copy of the
-  // values. Empty when nothing is served.
-  std::function<void(const AppContext&)> afterTick() const;
-};
+// The web server of `--serve-http` in `served` (none when not asked for): linked into the
+// front end, loaded by the logger; false, after a message on standard error, when it cannot
+// be loaded or listen where asked.
+bool serveWebPage(const MonitorOptions& options, std::unique_ptr<WebServing>& served);
 
-// The web server of `--serve-http` in `served` (none when not asked for); false, after a
-// message on standard error, when it cannot listen where asked.
-bool serveWebPage(const MonitorOptions& options, WebServing& served);
+// What the monitor's loop calls after every tick: the web server takes its copy of the
+// values. Empty when nothing is served.
+std::function<void(const AppContext&)> afterTick(WebServing* served);
 
 // The publisher of `--mqtt` in `publisher` (none when not asked for); false, after a
 // message on standard error, when the options are wrong. Never waits for the broker.
-bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::MqttPublisher>& publisher);
+bool publishToBroker(const MonitorOptions& options, std::unique_ptr<platform::TelemetryOutlet>& publisher);
 
 } // namespace baromon::assembly

@@ -11,9 +11,6 @@
 namespace baromon {
 struct AppContext;
 }
-namespace baromon::raster {
-class FreeTypeLettering;
-}
 
 namespace baromon::assembly {
 
@@ -43,10 +40,9 @@ private:
 
   std::mutex valuesLock_;
   LiveValues values_;
-  // One picture is drawn at a time: the letters' faces are shared, and so the memory of
-  // pictures stays that of one whatever the number of clients.
+  // One picture is drawn at a time, so the memory of pictures stays that of one whatever
+  // the number of clients.
   std::mutex drawingLock_;
-  std::unique_ptr<raster::FreeTypeLettering> lettering_;
   std::chrono::steady_clock::time_point started_;
 };
 

@@ -2,14 +2,12 @@
 #include <memory>
 
 #include "adapters/posix/AlarmCommand.h"
-#include "adapters/posix/HttpServer.h"
-#include "adapters/posix/MqttPublisher.h"
 #include "adapters/posix/NmeaServer.h"
 #include "adapters/posix/PosixDirectoryLock.h"
 #include "adapters/posix/PosixSerialPorts.h"
 #include "assembly/GuiRun.h"
 #include "assembly/Monitor.h"
-#include "assembly/WebService.h"
+#include "assembly/NetworkServices.h"
 
 namespace baromon::assembly {
 
@@ -20,12 +18,12 @@ int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
                        const MonitorOptions& options) {
   platform::PosixSerialPorts ports(portMap);
   std::unique_ptr<platform::SentenceOutlet> server;
-  std::unique_ptr<platform::MqttPublisher> publisher;
+  std::unique_ptr<platform::TelemetryOutlet> publisher;
   if (!serveChartPlotters(options, server) || !publishToBroker(options, publisher)) {
     return 2;
   }
   // Started before the monitor, stopped after it.
-  WebServing served;
+  std::unique_ptr<WebServing> served;
   if (!serveWebPage(options, served)) {
     return 2;
   }
@@ -36,7 +34,7 @@ int runWindowedMonitor(int argc, char** argv, const platform::PortMap& portMap,
     hook = std::make_unique<platform::AlarmCommand>(options.onAlarm, false);
   }
   return qt::runGui(argc, argv, ports, directoryLock,
-                    qt::GuiExtras{server.get(), hook.get(), publisher.get(), served.afterTick()});
+                    qt::GuiExtras{server.get(), hook.get(), publisher.get(), afterTick(served.get())});
 }
 
 } // namespace baromon::assembly

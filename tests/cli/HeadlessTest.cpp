@@ -30,15 +30,16 @@ struct HeadlessRun {
   std::unique_ptr<BaromonChild> child;
   pid_t pid = -1;
 
-  // `locale` becomes LANG, with LC_ALL and LC_MESSAGES unset.
-  void start(const std::string& port = "/nonexistent/tty", const char* locale = nullptr) {
+  // `locale` becomes LANG, with LC_ALL and LC_MESSAGES unset; `extra` follows the port.
+  void start(const std::string& port = "/nonexistent/tty", const char* locale = nullptr,
+             const std::vector<std::string>& extra = {}) {
     std::vector<std::string> environment;
     if (locale != nullptr) {
       environment = {"LC_ALL", "LC_MESSAGES", std::string("LANG=") + locale};
     }
-    child = std::make_unique<BaromonChild>(dir.path(),
-                                           std::vector<std::string>{"--headless", "--port", "2=" + port},
-                                           dir.file("stderr.txt"), environment);
+    std::vector<std::string> arguments{"--headless", "--port", "2=" + port};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    child = std::make_unique<BaromonChild>(dir.path(), arguments, dir.file("stderr.txt"), environment);
     pid = child->pid();
   }
   // Waits until `name` exists in the directory (at most 10 s).
@@ -85,6 +86,70 @@ TEST(Headless, RunsWithoutLoadingQt) {
   ASSERT_NE(mapped.find("baromon"), std::string::npos) << "not the monitor's map";
   EXPECT_EQ(mapped.find("libQt"), std::string::npos) << mapped;
   EXPECT_EQ(run.stop(SIGTERM), 0);
+}
+
+// The network libraries (and the TLS, FreeType and PNG libraries they bring) are loaded
+// only for the service that needs them: a logger that serves neither stays small.
+TEST(Headless, MapsTheNetworkLibrariesOnlyOfTheServicesAskedFor) {
+  const std::string web[] = {"libmicrohttpd", "libgnutls", "libfreetype", "baromon-web.so"};
+  const std::string mqtt[] = {"libmosquitto", "libssl", "libcrypto", "baromon-mqtt.so"};
+  struct Case {
+    const char* legend;
+    std::vector<std::string> options;
+    bool webMapped;
+    bool mqttMapped;
+  };
+  // Port 1 of the loopback refuses: the publisher keeps trying without a broker.
+  const Case cases[] = {
+      {"neither", {}, false, false},
+      {"--serve-http", {"--serve-http", "127.0.0.1:0"}, true, false},
+      {"--mqtt", {"--mqtt", "mqtt://127.0.0.1:1", "--station", "test"}, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.legend);
+    HeadlessRun run;
+    run.start("/nonexistent/tty", nullptr, c.options);
+    // Started up: the services were started before the monitor, which writes monitor.err.
+    ASSERT_TRUE(run.waitForFile("monitor.err")) << run.dir.read("stderr.txt");
+    std::ifstream maps("/proc/" + std::to_string(run.pid) + "/maps");
+    const std::string mapped((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    ASSERT_NE(mapped.find("baromon"), std::string::npos) << "not the monitor's map";
+    for (const auto& library : web) {
+      EXPECT_EQ(mapped.find(library) != std::string::npos, c.webMapped) << library << "\n" << mapped;
+    }
+    for (const auto& library : mqtt) {
+      EXPECT_EQ(mapped.find(library) != std::string::npos, c.mqttMapped) << library << "\n" << mapped;
+    }
+    EXPECT_EQ(run.stop(SIGTERM), 0) << run.dir.read("stderr.txt");
+  }
+}
+
+// A logger installed without its modules (or with a module of another build) must say so
+// and refuse to start, never run without the service it was asked for.
+TEST(Headless, RefusesToStartWhenTheServiceModuleIsMissing) {
+  for (const char* module : {"baromon-web.so", "baromon-mqtt.so"}) {
+    if (::access((std::string(BAROMON_MODULE_DIR "/") + module).c_str(), F_OK) == 0) {
+      GTEST_SKIP() << module << " is installed in " << BAROMON_MODULE_DIR;
+    }
+  }
+  TempDir dir;
+  const std::string lone = dir.file("baromon");
+  ASSERT_EQ(baromon::clitest::runCommand("cp '" BAROMON_EXE "' '" + lone + "'").status, 0);
+  const struct {
+    const char* options;
+    const char* said;
+  } cases[] = {
+      {"--serve-http 127.0.0.1:0", "--serve-http needs baromon-web.so, which is not installed"},
+      {"--mqtt mqtt://127.0.0.1:1 --station test", "--mqtt needs baromon-mqtt.so, which is not installed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const auto outcome = baromon::clitest::runShellIn(
+        dir, "'" + lone + "' --headless --port 2=/nonexistent/tty " + c.options, true);
+    EXPECT_EQ(outcome.status, 2) << outcome.out;
+    EXPECT_NE(outcome.out.find(c.said), std::string::npos) << outcome.out;
+    EXPECT_FALSE(dir.exists("monitor.err")) << "the monitor started";
+  }
 }
 
 TEST(Headless, ReportsTheLinesItReceivedTheValidOnesAndTheRefusedOnesWhenStopped) {

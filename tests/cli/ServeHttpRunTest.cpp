@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -202,6 +203,12 @@ TEST(ServeHttp, PicturesAreThoseRenderDraws) {
     EXPECT_TRUE(served1.out.substr(std::string("200 image/png\n").size()) == served.dir.read("r.png"))
         << "the served picture is not the one render draws";
   }
+  // A server runs for months and draws a picture every few minutes: the faces are not
+  // kept between pictures (their files stayed mapped, FreeType's tables allocated).
+  std::ifstream maps("/proc/" + std::to_string(served.monitor->pid()) + "/maps");
+  const std::string mapped((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+  ASSERT_NE(mapped.find("baromon"), std::string::npos) << "not the monitor's map";
+  EXPECT_EQ(mapped.find(".ttf"), std::string::npos) << mapped;
 #endif
 }
 

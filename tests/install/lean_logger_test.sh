@@ -27,6 +27,21 @@ for program in "${programs[@]}"; do
   [ "$failures" -ne "$before" ] || echo "$program: $(wc -l <<<"$loaded") libraries, none of Qt"
 done
 
+# The network libraries are loaded by the logger's modules, only for --serve-http and --mqtt.
+if [ -x "$build/baromon" ]; then
+  loaded="$(ldd "$build/baromon" | awk '{ print $1 }')"
+  network="$(grep -E 'microhttpd|mosquitto|gnutls|libssl|libcrypto|freetype|libpng' <<<"$loaded" || true)"
+  [ -z "$network" ] || fail "baromon loads at its start "$network
+fi
+for module in baromon-web.so:libmicrohttpd baromon-mqtt.so:libmosquitto; do
+  file="$build/${module%%:*}"
+  [ -f "$file" ] || { fail "${module%%:*} is not built"; continue; }
+  readelf -d "$file" | grep -q "NEEDED.*${module##*:}" || fail "${module%%:*} does not need ${module##*:}"
+  # Nothing of C++ is shared with the logger: the module binds its own copy.
+  exported="$(nm -D --defined-only "$file" | awk '{ print $3 }' | grep '^_Z' || true)"
+  [ -z "$exported" ] || fail "${module%%:*} exports "$exported
+done
+
 if [ -x "$build/baromon-gui" ]; then
   front="$(ldd "$build/baromon-gui")"
   grep -q 'libQt6Widgets' <<<"$front" || fail "baromon-gui does not load Qt's widgets"

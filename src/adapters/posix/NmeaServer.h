@@ -34,6 +34,7 @@ private:
   struct Client {
     int fd;
     std::string unsent;
+    bool spoke = false; // it sent something or went away since the last poll
   };
   explicit NmeaServer(int fd) : listener_(fd) {}
   static bool flush(Client& client);
