@@ -25,9 +25,12 @@ LiveValues liveValues(const AppContext& app) {
   v.voltage = r.voltage;
   // The barograph's $WIXDR frames follow its $PXDR within the second, so "the last line"
   // would read as invalid most of the time: a reader wants to know whether the values are live.
+  // "Never" is the lowest second there is, which no subtraction survives.
   const std::int64_t last = app.acquisition.lastReadingSecond;
-  const std::int64_t since = toEpochSeconds(app.platform.clock.utcNow()) - last;
-  v.valid = last != kNoDeviceSecond && since >= 0 && since < kDeviceHoldSeconds;
+  if (last != kNoDeviceSecond) {
+    const std::int64_t since = toEpochSeconds(app.platform.clock.utcNow()) - last;
+    v.valid = since >= 0 && since < kDeviceHoldSeconds;
+  }
   v.fallsFast1h = fallsFastInOneHour(r.tendency1h);
   v.fallsFast3h = fallsFastInThreeHours(r.tendency3h);
   v.fallsMarkedly6h = v.sixHourKnown && fallsMarkedlyInSixHours(r.tendency6h);
